@@ -1,0 +1,34 @@
+#include "testenv.h"
+
+#include <QDir>
+#include <QSettings>
+
+namespace testenv {
+
+SettingsSandbox::SettingsSandbox()
+{
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, m_dir.path() + "/system");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.path() + "/system");
+}
+
+SettingsSandbox::~SettingsSandbox() = default;
+
+void clearSettings()
+{
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, "Brantova", "KW");
+    s.clear();
+    s.sync();
+}
+
+QString artifactDir()
+{
+    QString dir = qEnvironmentVariable("QV_TEST_ARTIFACTS");
+    if (dir.isEmpty())
+        dir = QDir::temp().filePath("quelvarin-artifacts");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+} // namespace testenv
