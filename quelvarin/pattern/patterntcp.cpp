@@ -1,0 +1,134 @@
+#include "pattern/patterntcp.h"
+
+#include "pattern/patternprotocol.h"
+#include "platform/settings.h"
+#include "shell/imessagebox.h"
+
+#include <QDebug>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+constexpr char kMeasureGroup[] = "measure";
+constexpr char kDefaultHost[] = "127.0.0.1";
+constexpr int kDefaultPort = 8989;
+
+} // namespace
+
+quint32 PatternTcp::sequenceNumber = 0;
+
+PatternTcp::PatternTcp()
+{
+    socket = new QTcpSocket;
+    connect(socket, &QTcpSocket::readyRead, this, &PatternTcp::readData);
+    connect(socket, &QTcpSocket::connected, this, &PatternTcp::connected);
+    connect(socket, &QTcpSocket::disconnected, this, &PatternTcp::disconnected);
+
+    reconnectTimer = new QTimer(this);
+    connect(reconnectTimer, &QTimer::timeout, this, &PatternTcp::connectToServer);
+    reconnectTimer->start(kReconnectIntervalMs);
+}
+
+PatternTcp::~PatternTcp()
+{
+    socket->disconnect(this); // no disconnected() into a half-destroyed client
+    socket->abort();
+    delete socket;
+}
+
+bool PatternTcp::isReconnecting() const
+{
+    return reconnectTimer->isActive();
+}
+
+bool PatternTcp::sendInit()
+{
+    if (!m_connected)
+        return false;
+    socket->write(patternprotocol::kInitTag, patternprotocol::kTagLength);
+    m_state = InitSent;
+    m_maxValue = 0;
+    return true;
+}
+
+void PatternTcp::sendExit()
+{
+    socket->write(patternprotocol::kExitTag, patternprotocol::kTagLength);
+}
+
+bool PatternTcp::sendColor(int r, int g, int b)
+{
+    qDebug() << "send color" << r << g << b;
+    if (!m_connected)
+        return false;
+    const QByteArray request = patternprotocol::buildRequest(r, g, b, sequenceNumber);
+    if (socket->write(request) != request.size())
+        return false;
+    m_state = ColorSent;
+    return true;
+}
+
+void PatternTcp::connectToServer()
+{
+    QSettings store = platform::kwSettings();
+    store.beginGroup(kMeasureGroup);
+    m_host = store.value("ipadd", kDefaultHost).toString();
+    m_port = store.value("tcpport", kDefaultPort).toInt();
+    store.endGroup();
+
+    socket->abort();
+    socket->connectToHost(m_host, quint16(m_port), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+}
+
+void PatternTcp::connected()
+{
+    qDebug() << "pattern Tcp connected";
+    m_connected = true;
+    if (reconnectTimer->isActive())
+        reconnectTimer->stop();
+    IMessageBox box(QStringLiteral("Measure"), QStringLiteral("Monitor Color Pattern Tcp connected."),
+                    QString());
+    box.exec();
+}
+
+void PatternTcp::disconnected()
+{
+    qDebug() << "pattern Tcp disconnected";
+    m_connected = false;
+    m_state = Idle;
+    reconnectTimer->start(kReconnectIntervalMs);
+}
+
+void PatternTcp::readData()
+{
+    qDebug() << "readData";
+    if (m_state == InitSent) {
+        // A reply split across segments stays in the socket until all of it has arrived.
+        if (socket->bytesAvailable() < patternprotocol::kInitReplyLength)
+            return;
+        const QByteArray bytes = socket->readAll();
+        // Several replies in one read add up, as they do when they arrive one by one; a partial
+        // reply at the end, or anything that is not an INI reply, is dropped.
+        quint16 level = 0;
+        for (int offset = 0; patternprotocol::parseInitReply(bytes, offset, &level);
+             offset += patternprotocol::kInitReplyLength) {
+            m_maxValue += level;
+            qDebug() << "Tcp pattern maxValue" << m_maxValue;
+        }
+    } else if (m_state == ColorSent) {
+        if (socket->bytesAvailable() < patternprotocol::kResponseLength)
+            return;
+        const QByteArray bytes = socket->readAll();
+        qDebug() << "readdata" << bytes.left(patternprotocol::kTagLength);
+        quint32 acknowledged = 0;
+        if (patternprotocol::parseResponse(bytes, &acknowledged)) {
+            qDebug() << "read RSP seq" << acknowledged << sequenceNumber;
+            if (acknowledged == sequenceNumber) {
+                ++sequenceNumber;
+                m_state = Acknowledged;
+            }
+        }
+    }
+    // Idle or Acknowledged: the bytes stay in the socket for the next exchange.
+}
