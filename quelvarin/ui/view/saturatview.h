@@ -1,0 +1,29 @@
+#pragma once
+// The saturation page of the result scene (measurement mode 2). It draws from
+// Measure::satList: the white, then six colours at 20 to 100 %.
+
+#include "ui/view/baseview.h"
+
+class SaturatView : public BaseView
+{
+    Q_OBJECT
+
+public:
+    static constexpr int Mode = 2;
+
+    SaturatView(QGraphicsScene* scene, Measure* measure);
+
+    void clear() override;
+    void layout() override;
+    void refresh() override;
+
+    // Takes the page's table out of the scene before the scene is cleared.
+    void releaseDataTable();
+
+public slots:
+    // A result was appended to the list of `mode`; only the view of that mode redraws.
+    void drawColor(int mode);
+
+private:
+    void drawResults();
+};
