@@ -1,0 +1,130 @@
+// The instrument correction matrix and the check that guards it.
+
+#include "colour/correction.h"
+
+#include "colour/color.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kDim = 3;
+// A pivot this small against the largest element means the elimination divides by (nearly)
+// zero: the matrix is singular for all practical purposes, and the readings behind it cannot
+// define a correction.
+constexpr double kPivotTolerance = 1e-12;
+
+const char* const kInvalidReading = "Invalid sensor reading!";
+const char* const kAbnormalSensorMatrix = "Abnormal sensor matrix!";
+const char* const kAbnormalReference = "Abnormal matrix!";
+const char* const kAbnormalSensorWhite = "Abnormal sensor white!";
+
+Matrix diagonal(const Matrix& v)
+{
+    Matrix d(0.0, kDim, kDim);
+    for (int i = 0; i < kDim; ++i)
+        d(i, i) = v(i, 0);
+    return d;
+}
+
+bool isNullTriple(double x, double y, double z)
+{
+    return x == nullColor[0] && y == nullColor[1] && z == nullColor[2];
+}
+
+bool allFinite(const Matrix& m)
+{
+    for (int r = 0; r < m.rows(); ++r)
+        for (int c = 0; c < m.cols(); ++c)
+            if (!std::isfinite(m(r, c)))
+                return false;
+    return true;
+}
+
+// True when the Gauss-Jordan elimination of Matrix::inverse (no row exchanges) meets no zero
+// pivot on this 3x3 matrix. The forward pass is repeated on a copy in the same order; a pivot
+// that vanishes against the matrix's largest element counts as zero.
+bool invertible(const Matrix& m)
+{
+    double a[kDim][kDim];
+    double scale = 0.0;
+    for (int r = 0; r < kDim; ++r)
+        for (int c = 0; c < kDim; ++c) {
+            a[r][c] = m(r, c);
+            scale = std::fmax(scale, std::fabs(a[r][c]));
+        }
+    if (!(scale > 0.0) || !std::isfinite(scale))
+        return false;
+    for (int i = 0; i < kDim; ++i) {
+        const double pivot = a[i][i];
+        if (!(std::fabs(pivot) > kPivotTolerance * scale))
+            return false;
+        for (int k = i + 1; k < kDim; ++k) {
+            const double f = -a[k][i] / pivot;
+            for (int c = 0; c < kDim; ++c)
+                a[k][c] += a[i][c] * f;
+        }
+        for (int c = 0; c < kDim; ++c)
+            a[i][c] /= pivot;
+    }
+    return true;
+}
+
+bool refuse(QString* why, const char* message)
+{
+    if (why)
+        *why = QString::fromLatin1(message);
+    return false;
+}
+
+} // namespace
+
+Matrix CColor::correctionMatrix(const Matrix& measured, const Matrix& reference,
+                                const CColor& measuredWhite, const CColor& referenceWhite)
+{
+    // Without both whites (or with a reference that cannot scale its primaries) the
+    // three-colour correction maps each measured primary onto the reference primary.
+    if (measuredWhite.isNull() || referenceWhite.isNull() || reference.det() == 0.0)
+        return reference * measured.inverse();
+
+    // Four-colour correction: scale the primaries of each set so they sum to its white, then
+    // map the scaled measured primaries onto the scaled reference primaries. K Wm = Wr.
+    const Matrix kr = reference.inverse() * referenceWhite;
+    const Matrix km = measured.inverse() * measuredWhite;
+    return (reference * diagonal(kr)) * (measured * diagonal(km)).inverse();
+}
+
+bool canComputeCorrection(const Matrix& measured, const Matrix& reference,
+                          const CColor& measuredWhite, const CColor& referenceWhite, QString* why)
+{
+    if (measured.rows() != kDim || measured.cols() != kDim)
+        return refuse(why, kAbnormalSensorMatrix);
+    if (reference.rows() != kDim || reference.cols() != kDim)
+        return refuse(why, kAbnormalReference);
+
+    // A failed instrument reading arrives as the null colour; it must not become a primary or
+    // quietly turn the four-colour correction into the three-colour one.
+    for (int c = 0; c < kDim; ++c)
+        if (isNullTriple(measured(0, c), measured(1, c), measured(2, c)))
+            return refuse(why, kInvalidReading);
+    if (isNullTriple(measuredWhite[0], measuredWhite[1], measuredWhite[2])
+        || !allFinite(measuredWhite))
+        return refuse(why, kInvalidReading);
+
+    if (!allFinite(measured) || !invertible(measured))
+        return refuse(why, kAbnormalSensorMatrix);
+    if (!allFinite(reference) || reference.det() == 0.0 || !invertible(reference))
+        return refuse(why, kAbnormalReference);
+
+    const bool fourColour = !isNullTriple(referenceWhite[0], referenceWhite[1], referenceWhite[2]);
+    if (fourColour) {
+        if (!allFinite(referenceWhite))
+            return refuse(why, kAbnormalReference);
+        // The measured white must not lie in the plane of two measured primaries: its scale
+        // factor for the third would be 0 and the scaled matrix singular.
+        const Matrix km = measured.inverse() * measuredWhite;
+        if (!allFinite(km) || !invertible(measured * diagonal(km)))
+            return refuse(why, kAbnormalSensorWhite);
+    }
+    return true;
+}
