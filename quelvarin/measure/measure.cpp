@@ -1,0 +1,188 @@
+#include "measure/measure.h"
+
+#include "colour/currentreference.h"
+#include "pattern/sigadapter.h"
+#include "platform/guithread.h"
+#include "platform/settings.h"
+#include "sensors/sensor.h"
+#include "shell/application.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+#include <QSettings>
+
+std::atomic<bool> Measure::s_closePatternAfterRun{true};
+
+Measure::Measure(QObject* parent)
+    : QObject(parent)
+    , m_currentSpectrum(emptySpectrum)
+{
+    registerColorMetaType();
+    initColorChkTargets();
+    initEbuTargets();
+    initSatTargets();
+    detachSensor();
+    logReferenceLuminances();
+}
+
+Measure::~Measure()
+{
+    detachSensor();
+}
+
+void Measure::setClosePatternAfterRun(bool close)
+{
+    s_closePatternAfterRun.store(close);
+}
+
+bool Measure::closePatternAfterRun()
+{
+    return s_closePatternAfterRun.load();
+}
+
+void Measure::logReferenceLuminances() const
+{
+    const std::shared_ptr<const ColorReference> ref = currentColorReference();
+    const Matrix m = ref->rgbToXyz;
+    qDebug() << "color reference Y rgb" << m(1, 0) << m(1, 1) << m(1, 2);
+}
+
+// ---- results -----------------------------------------------------------------------------
+
+QList<CColor>& Measure::listRef(ResultList list)
+{
+    switch (list) {
+    case FreeResults: return m_freeList;
+    case GamutResults: return m_gamutList;
+    case GrayResults: return m_grayList;
+    case ColorCheckerResults: return m_colorChkList;
+    case EbuResults: return m_ebuList;
+    case SaturationResults: return m_satList;
+    case ColorScaleResults: break;
+    }
+    return m_colorLumaList;
+}
+
+QList<CColor> Measure::results(ResultList list) const
+{
+    QMutexLocker lock(&m_resultsMutex);
+    return const_cast<Measure*>(this)->listRef(list);
+}
+
+QList<SpectrumData> Measure::spectrumList() const
+{
+    QMutexLocker lock(&m_resultsMutex);
+    return m_spectrumList;
+}
+
+SpectrumData Measure::currentSpectrum() const
+{
+    QMutexLocker lock(&m_resultsMutex);
+    return m_currentSpectrum;
+}
+
+void Measure::setResults(ResultList list, const QList<CColor>& colors)
+{
+    QMutexLocker lock(&m_resultsMutex);
+    listRef(list) = colors;
+}
+
+void Measure::setSpectrumList(const QList<SpectrumData>& spectra)
+{
+    QMutexLocker lock(&m_resultsMutex);
+    m_spectrumList = spectra;
+}
+
+void Measure::clearResults(ResultList list)
+{
+    QMutexLocker lock(&m_resultsMutex);
+    listRef(list).clear();
+}
+
+void Measure::appendResult(ResultList list, const CColor& color)
+{
+    QMutexLocker lock(&m_resultsMutex);
+    listRef(list).append(color);
+}
+
+// ---- slots -------------------------------------------------------------------------------
+
+void Measure::showPattern()
+{
+    if (m_sigAdapter)
+        m_sigAdapter->showPattern();
+}
+
+void Measure::stopMeasure()
+{
+    m_stopRequested.store(true);
+}
+
+void Measure::patternTcpError()
+{
+    m_stopRequested.store(true);
+    emit errorOccured(tr("Network to the Monitor failed!"));
+}
+
+// ---- one reading and one run -------------------------------------------------------------
+
+CColor Measure::measureOnce()
+{
+    CSensor* sensor = m_sensor;
+    if (!sensor) {
+        qWarning() << "measureOnce: no instrument attached";
+        return CColor(nullColor);
+    }
+    sensor->startMeasure();
+    Application::delay(sensor->measureDelay);
+    return sensor->GetColor();
+}
+
+bool Measure::startPatternOnGui()
+{
+    bool ok = false;
+    SigAdapter* adapter = m_sigAdapter;
+    if (!adapter)
+        return false;
+    platform::runOnGuiThread([&ok, adapter] { ok = adapter->startPattern(); });
+    return ok;
+}
+
+void Measure::stopPatternOnGui()
+{
+    SigAdapter* adapter = m_sigAdapter;
+    if (adapter)
+        platform::runOnGuiThread([adapter] { adapter->stopPattern(); });
+}
+
+bool Measure::run()
+{
+    const int colorType = platform::readSetting("measure", "colortype", 0).toInt();
+    const int mode = m_mode;
+
+    emit measureStarted(mode);
+
+    if (!startPatternOnGui()) {
+        emit errorOccured(tr("Network to the Monitor failed!"));
+        return false;
+    }
+
+    bool result = false;
+    switch (mode) {
+    case MeasureGray: result = measureGray(); break;
+    case MeasureGamut: result = measureGamut(); break;
+    case MeasureSaturation: result = measureSaturation(); break;
+    case MeasureColorScale: result = measureColorScale(); break;
+    case MeasureColorChecker:
+        result = colorType == 0 ? measureColorChecker() : measureEbu3237();
+        break;
+    case MeasureFree: result = measureFree(); break;
+    default:
+        // Modes without a sequence (6, above 7, negative) measure nothing.
+        break;
+    }
+
+    if (closePatternAfterRun())
+        stopPatternOnGui();
+    return result;
+}

@@ -1,0 +1,203 @@
+#pragma once
+// The measurement engine. It owns the current instrument driver, keeps the result list of every
+// measurement mode, and carries out one measurement run each time the worker thread
+// (MeasureThread) starts it: each test colour goes to the signal adapter, the instrument is read,
+// the result is stored and announced.
+//
+// Threads: the engine object lives on the GUI thread; only run() and what it calls execute on the
+// worker. The result lists are appended on the worker while the views read them on the GUI thread,
+// so they sit behind one mutex and readers get snapshot copies. The stop request is atomic.
+
+#include "colour/color.h"
+#include "colour/matrix.h"
+#include "colour/spectrumdata.h"
+#include "measure/sensorfactory.h"
+
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+
+class CSensor;
+class SigAdapter;
+
+// Measurement modes (the number also selects the result view and travels with each test colour).
+enum MeasureMode : int {
+    MeasureGray = 0,
+    MeasureGamut = 1,
+    MeasureSaturation = 2,
+    MeasureColorScale = 3,
+    MeasureColorChecker = 4,  // colour checker or EBU 3237, by measure/colortype
+    MeasureFree = 5,
+    MeasureCalibrate = 7,
+};
+
+class Measure : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The result lists, for the generic accessors.
+    enum ResultList {
+        FreeResults,
+        GamutResults,
+        GrayResults,
+        ColorCheckerResults,
+        EbuResults,
+        SaturationResults,
+        ColorScaleResults,
+    };
+
+    explicit Measure(QObject* parent = nullptr);
+    ~Measure() override;
+
+    // One measurement run of mode(); true only when a sequence of modes 0..4 measured all its
+    // patches. Called by MeasureThread::run on the worker thread.
+    bool run();
+    // One reading of the current driver: startMeasure, wait its measureDelay, GetColor. The null
+    // colour when no driver is held.
+    CColor measureOnce();
+
+    // Whether a run closes the pattern output at its end ("Measure ALL" clears it between modes).
+    static void setClosePatternAfterRun(bool close);
+    static bool closePatternAfterRun();
+
+    // The sequences (worker thread, called by run()).
+    bool measureGray();
+    bool measureGamut();
+    bool measureSaturation();
+    bool measureColorScale();
+    bool measureColorChecker();
+    bool measureEbu3237();
+    bool measureFree();
+
+    // List statistics.
+    double grayLuminanceRatio() const;
+    static int averageCct(const QList<CColor>& list);
+    static double averageGamma(const QList<CColor>& list);
+    static int stepToCode(int step, int steps);
+
+    // Driver life cycle (GUI thread, never while a run is going).
+    bool openSensor(int type);
+    void createSensor(int type);
+    bool initSensor();
+    bool attachSimulator();
+    void detachSensor();
+    void closeSensor();
+
+    // State read and written by the main window, the dialogs and the profile.
+    int mode() const { return m_mode; }
+    void setMode(int mode) { m_mode = mode; }
+    CSensor* sensor() const { return m_sensor; }
+    SigAdapter* sigAdapter() const { return m_sigAdapter; }
+    void setSigAdapter(SigAdapter* adapter) { m_sigAdapter = adapter; }
+    int sensorType() const { return m_sensorType; }
+    void setSensorType(int type) { m_sensorType = type; }
+    QString profileSerial() const { return m_profileSerial; }
+    void setProfileSerial(const QString& serial) { m_profileSerial = serial; }
+    bool usbSelected() const { return m_usbSelected; }
+    bool comSelected() const { return m_comSelected; }
+    bool matrixCalibrated() const { return m_matrixCalibrated; }
+    void setMatrixCalibrated(bool calibrated) { m_matrixCalibrated = calibrated; }
+    bool stopRequested() const { return m_stopRequested.load(); }
+    SensorFactory& sensorFactory() { return m_factory; }
+
+    // Snapshots of the results, safe on any thread while a run appends.
+    QList<CColor> results(ResultList list) const;
+    QList<CColor> freeList() const { return results(FreeResults); }
+    QList<CColor> gamutList() const { return results(GamutResults); }
+    QList<CColor> grayList() const { return results(GrayResults); }
+    QList<CColor> colorChkList() const { return results(ColorCheckerResults); }
+    QList<CColor> ebuList() const { return results(EbuResults); }
+    QList<CColor> satList() const { return results(SaturationResults); }
+    QList<CColor> colorLumaList() const { return results(ColorScaleResults); }
+    QList<SpectrumData> spectrumList() const;
+    // The spectrum of the latest free-mode reading (the empty spectrum before the first one or
+    // when the instrument gives none).
+    SpectrumData currentSpectrum() const;
+    // Replace a list wholesale (data import; GUI thread, no run going).
+    void setResults(ResultList list, const QList<CColor>& colors);
+    void setSpectrumList(const QList<SpectrumData>& spectra);
+
+    // The fixed target stimuli (X, Y, Z hold the levels r, g, b), filled by the constructor.
+    const QList<CColor>& colorChkTargets() const { return m_colorChkTargets; }
+    const QList<CColor>& ebuTargets() const { return m_ebuTargets; }
+    const QList<CColor>& satTargets() const { return m_satTargets; }
+
+signals:
+    void colorMeasured(int mode);
+    void sensorTypeChanged(QString name);
+    void sensorSNChanged(QString serial);
+    void matrixChanged(Matrix matrix);
+    void sensorPortChanged(int port);
+    void sensorConnected(bool connected);
+    void updateView(int mode);
+    void measureStarted(int mode);
+    void measureStopped();
+    void errorOccured(QString message);
+    void calibrateFinished();
+    void calibrateStarted();
+    void pattenColorChged(double r, double g, double b, int mode, int percent);
+
+public slots:
+    void showPattern();
+    void stopMeasure();
+    void patternTcpError();
+
+public:
+    // One test colour of a sequence: red, green and blue levels 0..1.
+    struct Patch
+    {
+        double r, g, b;
+    };
+
+private:
+    // The factory step of createSensor: true when a new driver replaced (closed and deleted)
+    // the held one; false when the held driver stays untouched.
+    bool makeSensor(int type);
+    QList<CColor>& listRef(ResultList list);
+    void clearResults(ResultList list);
+    void appendResult(ResultList list, const CColor& color);
+    // The common frame of modes 0..4: show each patch, wait, test the stop, read, store.
+    bool runPatches(ResultList list, int modeArg, const QVector<Patch>& patches, int warmMs);
+    // Pattern output calls, carried out on the GUI thread while the worker waits.
+    bool startPatternOnGui();
+    void stopPatternOnGui();
+    void logReferenceLuminances() const;
+
+    void initColorChkTargets();
+    void initEbuTargets();
+    void initSatTargets();
+
+    mutable QMutex m_resultsMutex;  // guards the result lists, spectra and current spectrum
+    QList<CColor> m_freeList;
+    QList<CColor> m_gamutList;
+    QList<CColor> m_grayList;
+    QList<CColor> m_colorChkList;
+    QList<CColor> m_ebuList;
+    QList<CColor> m_satList;
+    QList<CColor> m_colorLumaList;
+    QList<SpectrumData> m_spectrumList;
+    SpectrumData m_currentSpectrum;
+
+    QList<CColor> m_colorChkTargets;
+    QList<CColor> m_ebuTargets;
+    QList<CColor> m_satTargets;
+
+    bool m_matrixCalibrated = false;
+    int m_mode = MeasureGray;
+    CSensor* m_sensor = nullptr;
+    QString m_profileSerial;
+    // The simulator is attached at start-up, so a profile saved before any instrument is
+    // connected records the simulator's type.
+    int m_sensorType = 10;
+    bool m_usbSelected = true;
+    bool m_comSelected = false;
+    std::atomic<bool> m_stopRequested{false};
+    SigAdapter* m_sigAdapter = nullptr;
+    SensorFactory m_factory;
+
+    static std::atomic<bool> s_closePatternAfterRun;
+};

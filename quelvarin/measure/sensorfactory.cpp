@@ -1,0 +1,73 @@
+#include "measure/sensorfactory.h"
+
+#include "sensors/sensor.h"
+#include "sensors/simulator.h"
+
+namespace {
+
+struct BuiltinDriver
+{
+    int type;
+    SensorLink link;
+    SensorFactory::Creator create;
+};
+
+// The drivers the program has. An instrument driver joins here with one row.
+QVector<BuiltinDriver> builtinDrivers()
+{
+    return {
+        {SensorModel::Simulator, SensorLink::Default,
+         [](SigAdapter* adapter) -> CSensor* { return new Simulator(adapter); }},
+    };
+}
+
+QPair<int, int> key(int type, SensorLink link)
+{
+    return qMakePair(type, static_cast<int>(link));
+}
+
+} // namespace
+
+SensorFactory::SensorFactory()
+{
+    for (const BuiltinDriver& d : builtinDrivers())
+        setCreator(d.type, d.link, d.create);
+}
+
+void SensorFactory::setCreator(int type, SensorLink link, Creator creator)
+{
+    if (creator)
+        m_creators.insert(key(type, link), std::move(creator));
+    else
+        m_creators.remove(key(type, link));
+}
+
+bool SensorFactory::hasCreator(int type, SensorLink link) const
+{
+    return m_creators.contains(key(type, link));
+}
+
+SensorFactory::Choice SensorFactory::choose(int type, bool usbSelected, bool comSelected) const
+{
+    Choice choice;
+    if (type < 0 || type >= SensorModel::Count)
+        return choice;
+
+    SensorLink link = SensorLink::Default;
+    if (type == SensorModel::CA210) {
+        if (comSelected) {
+            link = SensorLink::Serial;
+        } else if (usbSelected) {
+            link = SensorLink::Usb;
+        } else {
+            choice.outcome = Outcome::KeepCurrent;
+            return choice;
+        }
+    }
+    const auto it = m_creators.constFind(key(type, link));
+    if (it == m_creators.constEnd())
+        return choice;
+    choice.outcome = Outcome::Create;
+    choice.creator = it.value();
+    return choice;
+}

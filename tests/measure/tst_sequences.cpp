@@ -1,0 +1,363 @@
+// The measurement sequences run through the real worker thread, signal adapter and (offscreen)
+// pattern window, with an instrument that answers at once.
+
+#include "measure/measure.h"
+#include "measure/measurethread.h"
+#include "measurerecorder.h"
+#include "messagerecorder.h"
+#include "platform/settings.h"
+#include "testenv.h"
+#include "zerodelaysensor.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using Levels = QVector<double>; // r, g, b
+using PatchList = QVector<Levels>;
+
+namespace {
+
+PatchList grayPatches(int steps)
+{
+    PatchList p{{1, 1, 1}};
+    for (int i = 0; i <= steps; ++i)
+        p.append({double(i) / steps, double(i) / steps, double(i) / steps});
+    return p;
+}
+
+PatchList codePatches(const QVector<QVector<int>>& codes, bool leadingWhite)
+{
+    PatchList p;
+    if (leadingWhite)
+        p.append({1, 1, 1});
+    for (const QVector<int>& c : codes)
+        p.append({c[0] / 255.0, c[1] / 255.0, c[2] / 255.0});
+    return p;
+}
+
+QVector<int> percents(int count)
+{
+    QVector<int> v;
+    for (int n = 1; n <= count; ++n)
+        v.append(100 * n / count);
+    return v;
+}
+
+const QVector<QVector<int>> kCheckerCodes = {
+    {255, 255, 255}, {116, 81, 67},  {199, 147, 129}, {91, 122, 156}, {90, 108, 64},
+    {130, 128, 176}, {92, 190, 172}, {224, 124, 47},  {68, 91, 170},  {198, 82, 97},
+    {94, 58, 106},   {159, 189, 63}, {230, 162, 39},  {35, 63, 147},  {67, 149, 74},
+    {180, 49, 57},   {238, 198, 20}, {193, 84, 151},  {0, 136, 170}};
+
+const QVector<QVector<int>> kEbuCodes = {
+    {255, 255, 255}, {122, 86, 69},   {206, 158, 137}, {187, 142, 133},
+    {135, 164, 58},  {104, 162, 167}, {166, 142, 197}, {96, 115, 71},
+    {201, 92, 91},   {109, 200, 103}, {98, 117, 186},  {121, 61, 62},
+    {71, 145, 75},   {65, 72, 131},   {244, 159, 85},  {162, 108, 173}};
+
+QVector<QVector<int>> saturationCodes()
+{
+    const QVector<int> red = {180, 135, 100, 68, 0}, green = {205, 165, 130, 90, 0},
+                       blue = {205, 163, 125, 85, 0}, yellow = {218, 180, 144, 100, 0},
+                       magenta = {218, 183, 144, 100, 0}, cyan = {222, 187, 155, 110, 0};
+    QVector<QVector<int>> c;
+    for (int x : red) c.append({255, x, x});
+    for (int x : green) c.append({x, 255, x});
+    for (int x : blue) c.append({x, x, 255});
+    for (int x : yellow) c.append({255, 255, x});
+    for (int x : magenta) c.append({255, x, 255});
+    for (int x : cyan) c.append({x, 255, 255});
+    return c;
+}
+
+PatchList colorScalePatches()
+{
+    PatchList p{{1, 1, 1}};
+    const PatchList groups = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {1, 0, 1}, {0, 1, 1}};
+    for (const Levels& g : groups)
+        for (int k = 1; k <= 5; ++k)
+            p.append({g[0] * k / 5.0, g[1] * k / 5.0, g[2] * k / 5.0});
+    return p;
+}
+
+} // namespace
+
+class TestSequences : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void sequence_data();
+    void sequence();
+    void stopAfterPatches_data();
+    void stopAfterPatches();
+    void failedReadingStoredAsNull();
+    void checkerAndEbuKeepEachOther();
+    void freeMeasurement_data();
+    void freeMeasurement();
+    void stopBeforeRunIsCleared();
+
+private:
+    // Makes the zero-delay instrument the engine's driver through the factory (type K-10).
+    void attachTestSensor(bool withSpectrum = false);
+
+    std::unique_ptr<MeasureThread> m_thread;
+    std::unique_ptr<MeasureRecorder> m_rec;
+    ZeroDelaySensor* m_sensor = nullptr;
+};
+
+void TestSequences::init()
+{
+    testenv::clearSettings();
+    platform::writeSetting("measure", "warmtime", 0);
+    Measure::setClosePatternAfterRun(true);
+    m_thread = std::make_unique<MeasureThread>();
+    m_rec = std::make_unique<MeasureRecorder>(m_thread.get());
+    attachTestSensor();
+}
+
+void TestSequences::cleanup()
+{
+    m_rec.reset();
+    m_thread.reset();
+    m_sensor = nullptr;
+}
+
+void TestSequences::attachTestSensor(bool withSpectrum)
+{
+    Measure* m = m_thread->measure();
+    m->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default,
+                                  [this, withSpectrum](SigAdapter*) -> CSensor* {
+                                      m_sensor = new ZeroDelaySensor(withSpectrum);
+                                      return m_sensor;
+                                  });
+    QVERIFY(m->openSensor(SensorModel::K10));
+}
+
+void TestSequences::sequence_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("colorType");
+    QTest::addColumn<QVariant>("steps"); // measure/steps, or invalid for the default
+    QTest::addColumn<PatchList>("patches");
+    QTest::addColumn<QVector<int>>("percents");
+    QTest::addColumn<int>("modeArg");
+    QTest::addColumn<int>("list");
+
+    const QVariant unset;
+    QVector<int> gray20 = percents(22);
+    QCOMPARE(gray20.mid(0, 4), (QVector<int>{4, 9, 13, 18}));
+
+    QTest::newRow("gray, default 20 steps: 22 patches, 4 9 13 18 ... 100")
+        << 0 << 0 << unset << grayPatches(20) << gray20 << 0 << int(Measure::GrayResults);
+    QTest::newRow("gray, 8 steps: 10 patches")
+        << 0 << 0 << QVariant(8) << grayPatches(8) << percents(10) << 0 << int(Measure::GrayResults);
+    QTest::newRow("gray, 1 step: white, black, white at 33 66 100")
+        << 0 << 0 << QVariant(1) << PatchList{{1, 1, 1}, {0, 0, 0}, {1, 1, 1}}
+        << QVector<int>{33, 66, 100} << 0 << int(Measure::GrayResults);
+    QTest::newRow("gray, steps 0 treated as 1")
+        << 0 << 0 << QVariant(0) << PatchList{{1, 1, 1}, {0, 0, 0}, {1, 1, 1}}
+        << QVector<int>{33, 66, 100} << 0 << int(Measure::GrayResults);
+    QTest::newRow("gray, steps -2 treated as 1")
+        << 0 << 0 << QVariant(-2) << PatchList{{1, 1, 1}, {0, 0, 0}, {1, 1, 1}}
+        << QVector<int>{33, 66, 100} << 0 << int(Measure::GrayResults);
+    QTest::newRow("gamut: white, primaries, secondaries at 14 28 42 57 71 85 100")
+        << 1 << 0 << unset
+        << PatchList{{1, 1, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {0, 1, 1}, {1, 0, 1}}
+        << QVector<int>{14, 28, 42, 57, 71, 85, 100} << 1 << int(Measure::GamutResults);
+    QTest::newRow("saturation: white then 30 targets")
+        << 2 << 0 << unset << codePatches(saturationCodes(), true) << percents(31) << 2
+        << int(Measure::SaturationResults);
+    QTest::newRow("colour scale: white then six groups of five steps")
+        << 3 << 0 << unset << colorScalePatches() << percents(31) << 3
+        << int(Measure::ColorScaleResults);
+    QTest::newRow("colour checker (colortype 0): 19 targets")
+        << 4 << 0 << unset << codePatches(kCheckerCodes, false) << percents(19) << 4
+        << int(Measure::ColorCheckerResults);
+    QTest::newRow("EBU 3237 (colortype 1): 16 targets")
+        << 4 << 1 << unset << codePatches(kEbuCodes, false) << percents(16) << 4
+        << int(Measure::EbuResults);
+}
+
+void TestSequences::sequence()
+{
+    QFETCH(int, mode);
+    QFETCH(int, colorType);
+    QFETCH(QVariant, steps);
+    QFETCH(PatchList, patches);
+    QFETCH(QVector<int>, percents);
+    QFETCH(int, modeArg);
+    QFETCH(int, list);
+
+    platform::writeSetting("measure", "colortype", colorType);
+    if (steps.isValid())
+        platform::writeSetting("measure", "steps", steps);
+
+    QVERIFY(m_rec->runAndWait(mode));
+
+    const int n = patches.size();
+    QCOMPARE(m_rec->patches.size(), n);
+    for (int i = 0; i < n; ++i) {
+        const ShownPatch& p = m_rec->patches[i];
+        QCOMPARE(p.r, patches[i][0]);
+        QCOMPARE(p.g, patches[i][1]);
+        QCOMPARE(p.b, patches[i][2]);
+        QCOMPARE(p.mode, modeArg);
+        QCOMPARE(p.percent, percents[i]);
+    }
+
+    const QList<CColor> results = m_thread->measure()->results(Measure::ResultList(list));
+    QCOMPARE(results.size(), n);
+    for (int i = 0; i < n; ++i) {
+        // Reading i + 1 lands at place i, with the levels of the patch shown for it.
+        QCOMPARE(results[i][0], double(i + 1));
+        QCOMPARE(results[i][1], 10.0 * (i + 1));
+        QCOMPARE(results[i].levelR, patches[i][0]);
+        QCOMPARE(results[i].levelG, patches[i][1]);
+        QCOMPARE(results[i].levelB, patches[i][2]);
+    }
+    QCOMPARE(m_rec->started, QList<int>{mode});
+    QCOMPARE(m_rec->measured, QVector<int>(n, mode).toList());
+    QCOMPARE(m_rec->events, (QStringList{"started", "finished"}));
+    QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
+}
+
+void TestSequences::stopAfterPatches_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("k");
+    QTest::addColumn<int>("list");
+
+    QTest::newRow("gray stopped at the first patch leaves the list empty")
+        << 0 << 0 << int(Measure::GrayResults);
+    QTest::newRow("gamut stopped after 3") << 1 << 3 << int(Measure::GamutResults);
+    QTest::newRow("colour checker stopped after the last but one")
+        << 4 << 18 << int(Measure::ColorCheckerResults);
+}
+
+void TestSequences::stopAfterPatches()
+{
+    QFETCH(int, mode);
+    QFETCH(int, k);
+    QFETCH(int, list);
+
+    Measure::setClosePatternAfterRun(false);
+    // Stop while patch k + 1 is being shown: after its warm-up the sequence finds the request.
+    MeasureThread* thread = m_thread.get();
+    m_rec->onPatch = [thread, k](int number) {
+        if (number == k + 1)
+            thread->stopMeasure();
+    };
+    QVERIFY(m_rec->runAndWait(mode));
+
+    QCOMPARE(m_rec->patches.size(), k + 1);
+    QCOMPARE(m_thread->measure()->results(Measure::ResultList(list)).size(), k);
+    QCOMPARE(m_sensor->readings(), k);
+    QCOMPARE(m_rec->measured.size(), k);
+    QCOMPARE(m_rec->events, (QStringList{"started", "stopped"}));
+    // A stopped run also leaves the output open when the main window asked for that.
+    QCOMPARE(m_rec->windowEvents, QStringList{"show"});
+    QVERIFY(m_thread->sigAdapter()->window->isVisible());
+}
+
+void TestSequences::failedReadingStoredAsNull()
+{
+    m_sensor->failingReadings = {2};
+    QVERIFY(m_rec->runAndWait(MeasureGamut));
+
+    const QList<CColor> gamut = m_thread->measure()->gamutList();
+    QCOMPARE(gamut.size(), 7);
+    QCOMPARE(static_cast<const Matrix&>(gamut[1]), static_cast<const Matrix&>(nullColor));
+    QCOMPARE(gamut[1].levelR, 1.0); // red, the second patch
+    QCOMPARE(gamut[1].levelG, 0.0);
+    QCOMPARE(gamut[2][0], 3.0);     // the run went on
+    QCOMPARE(m_rec->finished, 1);
+}
+
+void TestSequences::checkerAndEbuKeepEachOther()
+{
+    Measure* m = m_thread->measure();
+    platform::writeSetting("measure", "colortype", 0);
+    QVERIFY(m_rec->runAndWait(MeasureColorChecker));
+    const QList<CColor> checker = m->colorChkList();
+    QCOMPARE(checker.size(), 19);
+
+    platform::writeSetting("measure", "colortype", 1);
+    QVERIFY(m_rec->runAndWait(MeasureColorChecker));
+    QCOMPARE(m->ebuList().size(), 16);
+    QCOMPARE(m->colorChkList().size(), 19);
+    QCOMPARE(m->colorChkList()[0][0], checker[0][0]);
+
+    platform::writeSetting("measure", "colortype", 0);
+    QVERIFY(m_rec->runAndWait(MeasureColorChecker));
+    QCOMPARE(m->ebuList().size(), 16);
+    QCOMPARE(m->ebuList()[0][0], 20.0); // the EBU run's first reading (after 19 checker readings)
+    QCOMPARE(m->colorChkList()[0][0], 36.0);
+}
+
+void TestSequences::freeMeasurement_data()
+{
+    QTest::addColumn<bool>("withSpectrum");
+    QTest::newRow("instrument with spectra") << true;
+    QTest::newRow("instrument without spectra") << false;
+}
+
+void TestSequences::freeMeasurement()
+{
+    QFETCH(bool, withSpectrum);
+    constexpr int kReadings = 5;
+
+    attachTestSensor(withSpectrum);
+    Measure* m = m_thread->measure();
+    // Earlier free results are dropped when the next free run begins.
+    m->setResults(Measure::FreeResults, {CColor(7, 7, 7)});
+
+    m_sensor->onReading = [m](int n) {
+        if (n == kReadings)
+            m->stopMeasure();
+    };
+    QVERIFY(m_rec->runAndWait(MeasureFree));
+
+    QCOMPARE(m_rec->patches.size(), 1);
+    const ShownPatch& p = m_rec->patches[0];
+    QCOMPARE((QVector<double>{p.r, p.g, p.b}), (QVector<double>{1, 1, 1}));
+    QCOMPARE(p.mode, 5);
+    QCOMPARE(p.percent, 0);
+
+    const QList<CColor> free = m->freeList();
+    QCOMPARE(free.size(), kReadings);
+    for (int i = 0; i < kReadings; ++i) {
+        QCOMPARE(free[i][0], double(i + 1));
+        QCOMPARE(free[i].levelR, 1.0);
+        QCOMPARE(free[i].levelB, 1.0);
+    }
+    const QList<SpectrumData> spectra = m->spectrumList();
+    if (withSpectrum) {
+        QCOMPARE(spectra.size(), kReadings);
+        QCOMPARE(spectra.last().values.value(200), float(kReadings));
+        QCOMPARE(m->currentSpectrum().values.value(0), float(kReadings));
+    } else {
+        QVERIFY(spectra.isEmpty());
+        QCOMPARE(m->currentSpectrum(), emptySpectrum);
+    }
+    // Free measurement never completes: no measureFinished, only the stop.
+    QCOMPARE(m_rec->events, (QStringList{"started", "stopped"}));
+    QCOMPARE(m_rec->measured.size(), kReadings);
+}
+
+void TestSequences::stopBeforeRunIsCleared()
+{
+    // A stop raised while idle is dropped by the next sequence when it begins.
+    m_thread->stopMeasure();
+    QVERIFY(m_thread->measure()->stopRequested());
+    QVERIFY(m_rec->runAndWait(MeasureGamut));
+    QCOMPARE(m_thread->measure()->gamutList().size(), 7);
+    QCOMPARE(m_rec->finished, 1);
+}
+
+QV_TEST_MAIN_WIDGETS(TestSequences)
+#include "tst_sequences.moc"
