@@ -1,0 +1,205 @@
+// The shared platform layers: the settings store, the event-processing wait, the hand-over to
+// the GUI thread and the message presenter.
+#include "messagerecorder.h"
+#include "platform/eventwait.h"
+#include "platform/guithread.h"
+#include "platform/messagepresenter.h"
+#include "platform/settings.h"
+#include "testenv.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <ctime>
+#include <thread>
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { testenv::clearSettings(); }
+
+    void settingsLiveInOneIniFileOfTheProgram()
+    {
+        platform::writeSetting("measure", "sigtype", 1);
+        QSettings store = platform::kwSettings();
+        QCOMPARE(store.format(), QSettings::IniFormat);
+        QCOMPARE(store.scope(), QSettings::UserScope);
+        QCOMPARE(store.organizationName(), QString("Brantova"));
+        QCOMPARE(store.applicationName(), QString("KW"));
+        QCOMPARE(QFileInfo(store.fileName()).fileName(), QString("KW.ini"));
+        QCOMPARE(QFileInfo(store.fileName()).dir().dirName(), QString("Brantova"));
+        QVERIFY(QFileInfo::exists(store.fileName()));
+        QCOMPARE(store.value("measure/sigtype").toInt(), 1);
+    }
+
+    void readSettingGivesTheDefaultForAMissingKey()
+    {
+        QCOMPARE(platform::readSetting("sensor", "lastport", 7).toInt(), 7);
+        platform::writeSetting("sensor", "lastport", 3);
+        QCOMPARE(platform::readSetting("sensor", "lastport", 7).toInt(), 3);
+        QCOMPARE(platform::readSetting("other", "lastport", 7).toInt(), 7);
+    }
+
+    void waitLastsAtLeastTheTimeAndRunsQueuedCalls()
+    {
+        bool ran = false;
+        QMetaObject::invokeMethod(this, [&] { ran = true; }, Qt::QueuedConnection);
+        QElapsedTimer clock;
+        clock.start();
+        platform::waitProcessingEvents(50);
+        QVERIFY2(clock.elapsed() >= 50, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(ran);
+    }
+
+    void waitOfZeroOrLessReturnsAtOnceWithoutProcessing_data()
+    {
+        QTest::addColumn<int>("ms");
+        QTest::newRow("zero") << 0;
+        QTest::newRow("negative") << -5;
+    }
+    void waitOfZeroOrLessReturnsAtOnceWithoutProcessing()
+    {
+        QFETCH(int, ms);
+        bool ran = false;
+        QMetaObject::invokeMethod(this, [&] { ran = true; }, Qt::QueuedConnection);
+        QElapsedTimer clock;
+        clock.start();
+        platform::waitProcessingEvents(ms);
+        QVERIFY(clock.elapsed() < 20);
+        QVERIFY(!ran);
+        QCoreApplication::processEvents();
+        QVERIFY(ran);
+    }
+
+    void waitSleepsInsteadOfSpinning()
+    {
+        const std::clock_t cpuBefore = std::clock();
+        QElapsedTimer clock;
+        clock.start();
+        platform::waitProcessingEvents(300);
+        const double cpuMs = 1000.0 * double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+        QVERIFY(clock.elapsed() >= 300);
+        // A spinning loop uses about as much processor time as wall time.
+        QVERIFY2(cpuMs < 100.0, qPrintable(QString("cpu %1 ms").arg(cpuMs)));
+    }
+
+    void waitRunsOnAWorkerThreadToo()
+    {
+        qint64 elapsed = 0;
+        std::thread worker([&] {
+            QElapsedTimer clock;
+            clock.start();
+            platform::waitProcessingEvents(40);
+            elapsed = clock.elapsed();
+        });
+        worker.join();
+        QVERIFY(elapsed >= 40);
+    }
+
+    void delayGoesThroughTheInstalledHook()
+    {
+        QList<int> seen;
+        platform::WaitHook previous = platform::setWaitHook([&](int ms) { seen.append(ms); });
+        QElapsedTimer clock;
+        clock.start();
+        platform::delay(5000);
+        platform::setWaitHook(previous);
+        QCOMPARE(seen, QList<int>{5000});
+        QVERIFY(clock.elapsed() < 1000);
+    }
+
+    void runOnGuiThreadFromAWorkerBlocksUntilDone()
+    {
+        QThread* ranOn = nullptr;
+        std::atomic<bool> finished{false};
+        std::thread worker([&] {
+            platform::runOnGuiThread([&] { ranOn = QThread::currentThread(); });
+            finished = ranOn != nullptr; // the call returned only after the GUI thread ran it
+        });
+        QTRY_VERIFY(finished);
+        worker.join();
+        QCOMPARE(ranOn, qApp->thread());
+    }
+
+    void recorderAnswersAtOnceAndRecordsTheBox()
+    {
+        MessageRecorder recorder;
+        recorder.answerNext(QMessageBox::No);
+        QMessageBox box;
+        box.setWindowTitle("Sensor");
+        box.setText("Keep the simulator?");
+        box.setInformativeText("details");
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        const int answer = platform::presentMessageBox(box);
+        QCOMPARE(answer, int(QMessageBox::No));
+        QCOMPARE(box.clickedButton(), box.button(QMessageBox::No));
+        QCOMPARE(recorder.count(), 1);
+        const RecordedMessage m = recorder.last();
+        QCOMPARE(m.title, QString("Sensor"));
+        QCOMPARE(m.text, QString("Keep the simulator?"));
+        QCOMPARE(m.informativeText, QString("details"));
+        QCOMPARE(m.buttons.size(), 2);
+        QCOMPARE(m.answer, box.button(QMessageBox::No)->text());
+    }
+
+    void recorderPressesTheDefaultButtonWhenNotTold()
+    {
+        MessageRecorder recorder;
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        QCOMPARE(platform::presentMessageBox(box), int(QMessageBox::Cancel));
+        QMessageBox plain;
+        QCOMPARE(platform::presentMessageBox(plain), int(QMessageBox::Ok));
+        QCOMPARE(recorder.last().buttons, QStringList{"OK"});
+    }
+
+    void boxRequestedOnAWorkerIsShownOnTheGuiThread()
+    {
+        MessageRecorder recorder;
+        int answer = 0;
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            answer = platform::presentMessage([] {
+                auto box = std::make_unique<QMessageBox>();
+                box->setText("from the worker");
+                return box;
+            });
+            done = true;
+        });
+        QTRY_VERIFY(done);
+        worker.join();
+        QCOMPARE(answer, int(QMessageBox::Ok));
+        QCOMPARE(recorder.count(), 1);
+        QCOMPARE(recorder.last().text, QString("from the worker"));
+        QCOMPARE(recorder.last().thread, qApp->thread());
+    }
+
+    void recorderRestoresThePreviousPresenter()
+    {
+        int outerCalls = 0;
+        platform::MessagePresenter previous =
+            platform::setMessagePresenter([&](QMessageBox&) { ++outerCalls; return 0; });
+        {
+            MessageRecorder inner;
+            QMessageBox box;
+            platform::presentMessageBox(box);
+            QCOMPARE(inner.count(), 1);
+        }
+        QMessageBox box;
+        platform::presentMessageBox(box);
+        QCOMPARE(outerCalls, 1);
+        platform::setMessagePresenter(previous);
+    }
+};
+
+QV_TEST_MAIN_WIDGETS(TestPlatform)
+#include "tst_platform.moc"

@@ -1,0 +1,543 @@
+// The main window: its bars and pages, the page slide, and starting and stopping measurements
+// with the simulator, alone and as a "Measure ALL" chain, up to closing the window mid-run.
+
+#include "shell/mainwindow.h"
+
+#include "measure/measure.h"
+#include "measure/measurethread.h"
+#include "pattern/patternwindow.h"
+#include "pattern/sigadapter.h"
+#include "platform/settings.h"
+#include "sensors/sensor.h"
+#include "shell/fullscene.h"
+#include "ui/view/baseview.h"
+
+#include "apptestmain.h"
+#include "messagerecorder.h"
+#include "testenv.h"
+
+#include <QAction>
+#include <QDir>
+#include <QGraphicsRectItem>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+
+#include <memory>
+
+// Reaches the window's private parts for the checks.
+class MainWindowProbe
+{
+public:
+    explicit MainWindowProbe(MainWindow& w) : w(w) {}
+    MainWindow& w;
+
+    Measure* measure() const { return w.measure; }
+    MeasureThread* thread() const { return w.measureThread; }
+    QGraphicsView* view() const { return w.graphicsView; }
+    FullScene* scene() const { return w.fullScene; }
+    QWidget* menuWidget() const { return w.menuWidget; }
+    QWidget* settingWidget() const { return w.settingWidget; }
+    QWidget* bottomBar() const { return w.bottomBar; }
+    QPushButton* titleButton() const { return w.titleButton; }
+    QPushButton* startButton() const { return w.startButton; }
+    QPushButton* stopButton() const { return w.stopButton; }
+    QPushButton* pageButton(int i) const { return w.pageButtons[size_t(i)]; }
+    QAction* measureAll() const { return w.measureAllAction; }
+    QAction* viewAction(int i) const { return w.viewActions[size_t(i)]; }
+    int viewIndex() const { return w.viewIndex; }
+    bool measureAllRunning() const { return w.measureAllRunning; }
+    QList<QPushButton*> toolButtons() const
+    {
+        return {w.newButton,    w.openButton,   w.saveButton,    w.closeButton, w.importButton,
+                w.exportButton, w.patternButton, w.lutButton,    w.helpButton,  w.settingButton};
+    }
+    void start() const { w.doStart(); }
+    void measureAllNow() const { w.doMeasureAll(); }
+};
+
+namespace {
+
+const char kBusyTryLater[] = "                   Try Later.";
+const char kSimulatorText[] = "This is an simulator sensor.                   ";
+const char kFinishedText[] = "Meaurement process finished!";
+
+// The same picture as the resource at the button's icon size.
+bool showsPicture(QPushButton* button, const QString& resource)
+{
+    const QSize size = button->iconSize();
+    return button->icon().pixmap(size).toImage() == QIcon(resource).pixmap(size).toImage();
+}
+
+void useQuickRuns(int steps)
+{
+    platform::writeSetting("measure", "steps", steps);
+    platform::writeSetting("measure", "warmtime", 0);
+    platform::writeSetting("measure", "sigtype", 0);
+    platform::writeSetting("measure", "colortype", 0);
+}
+
+QStringList texts(const MessageRecorder& boxes)
+{
+    QStringList out;
+    for (const RecordedMessage& m : boxes.messages())
+        out << m.text;
+    return out;
+}
+
+void waitUntilIdle(MainWindowProbe& probe)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!probe.thread()->isRunning(), 60000);
+    QTest::qWait(50); // the run's queued signals
+}
+
+// Presses and releases a bar button like the mouse does.
+void click(QPushButton* button)
+{
+    QTest::mousePress(button, Qt::LeftButton);
+    QTest::mouseRelease(button, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void barsAndPagesAtTheStartingSize();
+    void cannotShrinkBelowTheMinimum();
+    void pageSlotsSlideTheViewAndTheBottomBarFollows_data();
+    void pageSlotsSlideTheViewAndTheBottomBarFollows();
+    void resizePlacesTheCurrentPageAtOnce();
+    void pageRequestDuringASlideIsCarriedOutAfterIt();
+    void startWithTheSimulatorMeasuresTheShownPage();
+    void startDuringASlideMeasuresThePageItLandsOn();
+    void commandsDuringARunAreRefused_data();
+    void commandsDuringARunAreRefused();
+    void failedPatternOutputRestoresTheStartButton();
+    void measureAllRunsTheChainToTheColourCheckerPage();
+    void stopInTheMiddleOfAChainEndsIt();
+    void closingDuringARunEndsCleanly_data();
+    void closingDuringARunEndsCleanly();
+
+private:
+    std::unique_ptr<MainWindow> window;
+};
+
+void TestMainWindow::initTestCase()
+{
+    // The simulator reads its spectra from the working directory.
+    QVERIFY(QDir::setCurrent(QStringLiteral(QV_RUNTIME_DIR)));
+}
+
+void TestMainWindow::init()
+{
+    window.reset();
+    testenv::clearSettings();
+    Measure::setClosePatternAfterRun(true);
+    window = std::make_unique<MainWindow>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TestMainWindow::barsAndPagesAtTheStartingSize()
+{
+    MainWindowProbe p(*window);
+    QCOMPARE(window->minimumSize(), QSize(1200, 680));
+    QCOMPARE(window->size(), QSize(1200, 680));
+
+    // Title bar: 90 + 1020 + 90, 90 high; bottom bar 60 high.
+    QCOMPARE(p.menuWidget()->size(), QSize(1020, 90));
+    QCOMPARE(p.settingWidget()->size(), QSize(90, 90));
+    QCOMPARE(p.bottomBar()->height(), 60);
+
+    // Gray first: its dot is the large one and the bar names it.
+    QCOMPARE(p.viewIndex(), 0);
+    QCOMPARE(p.titleButton()->text(), QString("Gray Measurement"));
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(p.pageButton(i)->iconSize(), i == 0 ? QSize(30, 30) : QSize(20, 20));
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+    QVERIFY(showsPicture(p.stopButton(), ":/menu/resource/button_stop_not.png"));
+
+    // Six pages, each a window wide, the page of mode k at k times the width.
+    const int w = window->width();
+    const int h = window->height() - 170;
+    QCOMPARE(p.scene()->pageWidth(), w);
+    QCOMPARE(p.scene()->pageHeight(), h);
+    for (int k = 0; k < 6; ++k)
+        QCOMPARE(p.scene()->view(k)->left(), k * w);
+    QCOMPARE(p.view()->sceneRect().x(), 0.0);
+
+    // Buttons never take the focus, so the window's keys keep working.
+    for (QPushButton* b : p.toolButtons())
+        QCOMPARE(b->focusPolicy(), Qt::NoFocus);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(p.pageButton(i)->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(p.startButton()->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(p.stopButton()->focusPolicy(), Qt::NoFocus);
+
+    // The simulator is the instrument from the start.
+    QVERIFY(p.measure()->sensor());
+    QCOMPARE(p.measure()->sensor()->name, QString("Simulator"));
+    QVERIFY(p.measure()->sensor()->connected);
+
+    window->grab().save(QDir(testenv::artifactDir()).filePath("mainwindow_start.png"));
+}
+
+void TestMainWindow::cannotShrinkBelowTheMinimum()
+{
+    window->resize(800, 500);
+    QTest::qWait(20);
+    QVERIFY(window->width() >= 1200);
+    QVERIFY(window->height() >= 680);
+}
+
+void TestMainWindow::pageSlotsSlideTheViewAndTheBottomBarFollows_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("gamut") << 1 << "Gamut Measurement";
+    QTest::newRow("saturation") << 2 << "Saturation Measurement";
+    QTest::newRow("colour scale") << 3 << "ColorScale Measurement";
+    QTest::newRow("colour checker titled ColorCheck") << 4 << "ColorCheck Measurement";
+    QTest::newRow("free") << 5 << "Free Measurement";
+    QTest::newRow("back to gray") << 0 << "Gray Measurement";
+}
+
+void TestMainWindow::pageSlotsSlideTheViewAndTheBottomBarFollows()
+{
+    QFETCH(int, page);
+    QFETCH(QString, title);
+    MainWindowProbe p(*window);
+    if (page == 0)
+        p.viewAction(5)->trigger(); // start away from gray
+    // The page buttons are in page order.
+    QList<qreal> frames;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, [&] { frames << p.view()->sceneRect().x(); });
+    sampler.start(5);
+    click(p.pageButton(page));
+    sampler.stop();
+
+    const int w = window->width();
+    QCOMPARE(p.viewIndex(), page);
+    QCOMPARE(p.view()->sceneRect(), QRectF(page * w, 0, w, window->height() - 170));
+    QCOMPARE(p.titleButton()->text(), title);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(p.pageButton(i)->iconSize(), i == page ? QSize(30, 30) : QSize(20, 20));
+    QVERIFY(showsPicture(p.pageButton(page), ":/menu/resource/point-sel.png"));
+    QVERIFY(showsPicture(p.pageButton((page + 1) % 6), ":/menu/resource/point-not.png"));
+    // It slid: the view passed through places between the two pages.
+    const qreal from = page == 0 ? 5 * w : 0;
+    QVERIFY(std::any_of(frames.begin(), frames.end(),
+                        [&](qreal x) { return x != from && x != page * w; }));
+}
+
+void TestMainWindow::resizePlacesTheCurrentPageAtOnce()
+{
+    MainWindowProbe p(*window);
+    p.viewAction(2)->trigger();
+    window->resize(1301, 800);
+    QTRY_COMPARE(window->width(), 1301);
+    // Relayout puts the page at its new place at once, 5 pixels less high than a slide does.
+    QCOMPARE(p.view()->sceneRect(), QRectF(2 * 1301, 0, 1301, 800 - 170 - 5));
+    QCOMPARE(p.menuWidget()->size(), QSize(1301 - 180, 90));
+    QCOMPARE(p.scene()->view(5)->left(), 5 * 1301);
+
+    // A slide to a page not a multiple of 30 frames away still lands exactly.
+    p.viewAction(5)->trigger();
+    QCOMPARE(p.view()->sceneRect(), QRectF(5 * 1301, 0, 1301, 800 - 170));
+}
+
+void TestMainWindow::pageRequestDuringASlideIsCarriedOutAfterIt()
+{
+    MainWindowProbe p(*window);
+    // Ask for the free page while the slide to gamut is under way.
+    QTimer::singleShot(100, window.get(), [&] { p.viewAction(5)->trigger(); });
+    p.viewAction(1)->trigger();
+
+    const int w = window->width();
+    QCOMPARE(p.viewIndex(), 5);
+    QCOMPARE(p.view()->sceneRect().x(), qreal(5 * w));
+    QCOMPARE(p.titleButton()->text(), QString("Free Measurement"));
+    QCOMPARE(p.pageButton(5)->iconSize(), QSize(30, 30));
+    QCOMPARE(p.pageButton(1)->iconSize(), QSize(20, 20));
+}
+
+void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
+{
+    MainWindowProbe p(*window);
+    const int steps = 2;
+    useQuickRuns(steps);
+    MessageRecorder boxes;
+
+    // Something drawn on the gray page before the run: the start of the run clears it.
+    QGraphicsItem* marker = p.scene()->view(0)->addDrawn(new QGraphicsRectItem(10, 10, 5, 5));
+    bool clearedAtStart = false;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) {
+        clearedAtStart = mode == 0 && !p.scene()->view(0)->drawnItems().contains(marker);
+    });
+
+    QTest::mousePress(p.startButton(), Qt::LeftButton);
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_sel.png"));
+    QTest::mouseRelease(p.startButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
+    waitUntilIdle(p);
+
+    // The simulator question came first, answered OK: no parameter confirmation.
+    QCOMPARE(boxes.count(), 2);
+    const RecordedMessage question = boxes.messages().first();
+    QCOMPARE(question.title, QString("Measure"));
+    QCOMPARE(question.text, QString(kSimulatorText));
+    QCOMPARE(question.informativeText,
+             QString("Keep on using the simulator press [OK] <br/>Select a physical sensor press [Cancel]."));
+    QCOMPARE(question.standardButtons, QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(boxes.last().title, QString("Meaurement"));
+
+    QVERIFY(clearedAtStart);
+    // White, then the steps from black to white.
+    QCOMPARE(p.measure()->grayList().size(), steps + 2);
+    QVERIFY(p.measure()->gamutList().isEmpty());
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+    QVERIFY(!p.measure()->sigAdapter()->window->isVisible());
+
+    const QString shot = QDir(testenv::artifactDir()).filePath("mainwindow_gray_run.png");
+    QVERIFY(window->grab().save(shot));
+}
+
+void TestMainWindow::startDuringASlideMeasuresThePageItLandsOn()
+{
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+    QList<int> started;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
+
+    QTimer::singleShot(100, window.get(), [&] { click(p.startButton()); });
+    p.viewAction(1)->trigger(); // slide to gamut; Start is pressed on the way
+    QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
+    waitUntilIdle(p);
+
+    QCOMPARE(started, QList<int>{1});
+    QCOMPARE(p.measure()->gamutList().size(), 7);
+    QVERIFY(p.measure()->grayList().isEmpty());
+}
+
+void TestMainWindow::commandsDuringARunAreRefused_data()
+{
+    QTest::addColumn<bool>("measureAll");
+    QTest::newRow("Start") << false;
+    QTest::newRow("Measure ALL") << true;
+}
+
+void TestMainWindow::commandsDuringARunAreRefused()
+{
+    QFETCH(bool, measureAll);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+
+    // Free measurement runs until it is stopped.
+    p.viewAction(5)->trigger();
+    p.start();
+    QVERIFY(p.thread()->isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!p.measure()->freeList().isEmpty(), 20000);
+    boxes.clear();
+
+    if (measureAll)
+        p.measureAll()->trigger();
+    else
+        p.start();
+
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QString("Measure"));
+    QCOMPARE(boxes.last().text, QString("Measurement is in processing."));
+    QCOMPARE(boxes.last().informativeText, QString(kBusyTryLater));
+    QVERIFY(!p.measureAllRunning());
+    QCOMPARE(p.measure()->mode(), 5);
+    QCOMPARE(p.viewIndex(), 5);
+
+    click(p.stopButton());
+    waitUntilIdle(p);
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+    QVERIFY(showsPicture(p.stopButton(), ":/menu/resource/button_stop_not.png"));
+    QVERIFY(!texts(boxes).contains(kFinishedText));
+}
+
+void TestMainWindow::failedPatternOutputRestoresTheStartButton()
+{
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    // The pattern generator, with nothing listening: the output cannot be opened.
+    platform::writeSetting("measure", "sigtype", 1);
+    MessageRecorder boxes;
+
+    p.start();
+    QTRY_VERIFY_WITH_TIMEOUT(boxes.count() >= 2, 20000);
+    waitUntilIdle(p);
+
+    QCOMPARE(boxes.last().title, QString("Error"));
+    QCOMPARE(boxes.last().text, QString("Measurement encounter some problems.         "));
+    QCOMPARE(boxes.last().informativeText, QString("Network to the Monitor failed!"));
+    QVERIFY(!texts(boxes).contains(kFinishedText));
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+}
+
+void TestMainWindow::measureAllRunsTheChainToTheColourCheckerPage()
+{
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+    QList<int> started;
+    QList<int> pageAtStart;
+    QList<bool> outputShownAtStart;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) {
+        started << mode;
+        pageAtStart << p.viewIndex();
+    });
+
+    p.measureAll()->trigger(); // returns when the chain has ended
+    waitUntilIdle(p);
+
+    QCOMPARE(started, (QList<int>{0, 1, 2, 3, 4}));
+    QCOMPARE(pageAtStart, (QList<int>{0, 1, 2, 3, 4}));
+    QCOMPARE(p.measure()->grayList().size(), 4);
+    QCOMPARE(p.measure()->gamutList().size(), 7);
+    QCOMPARE(p.measure()->satList().size(), 31);
+    QCOMPARE(p.measure()->colorLumaList().size(), 31);
+    QVERIFY(!p.measure()->colorChkList().isEmpty());
+
+    // One question, one finished box, and the window stays on the colour-checker page.
+    QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
+    QCOMPARE(p.viewIndex(), 4);
+    QCOMPARE(p.view()->sceneRect().x(), qreal(4 * window->width()));
+    QCOMPARE(p.titleButton()->text(), QString("ColorCheck Measurement"));
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+    // The output stayed open between the modes and was closed after the last.
+    QVERIFY(!p.measure()->sigAdapter()->window->isVisible());
+    QVERIFY(Measure::closePatternAfterRun());
+    QVERIFY(!window->isMeasuring());
+
+    window->grab().save(QDir(testenv::artifactDir()).filePath("mainwindow_measure_all.png"));
+}
+
+void TestMainWindow::stopInTheMiddleOfAChainEndsIt()
+{
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+    QList<int> started;
+    bool outputOpenBetweenModes = false;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) {
+        started << mode;
+        if (mode == 1)
+            outputOpenBetweenModes = p.measure()->sigAdapter()->window->isVisible();
+    });
+    // Stop with the stop button once the gamut run has measured a patch.
+    connect(p.measure(), &Measure::colorMeasured, window.get(), [&](int mode) {
+        if (mode == 1 && p.measure()->gamutList().size() == 1)
+            click(p.stopButton());
+    });
+
+    p.measureAll()->trigger();
+    waitUntilIdle(p);
+
+    QCOMPARE(started, (QList<int>{0, 1}));
+    QVERIFY(outputOpenBetweenModes);
+    QVERIFY(p.measure()->gamutList().size() < 7);
+    QVERIFY(p.measure()->satList().isEmpty());
+    QVERIFY(!texts(boxes).contains(kFinishedText));
+    QVERIFY(!p.measureAllRunning());
+    QCOMPARE(p.viewIndex(), 1);
+    // The output is closed and a later single run closes it again at its end.
+    QVERIFY(!p.measure()->sigAdapter()->window->isVisible());
+    QVERIFY(Measure::closePatternAfterRun());
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+    QVERIFY(showsPicture(p.stopButton(), ":/menu/resource/button_stop_not.png"));
+    QVERIFY(!window->isMeasuring());
+}
+
+void TestMainWindow::closingDuringARunEndsCleanly_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("single gray run") << "single";
+    QTest::newRow("Measure ALL chain") << "chain";
+}
+
+void TestMainWindow::closingDuringARunEndsCleanly()
+{
+    QFETCH(QString, scenario);
+    window.reset();
+    // The program's own life: a child process runs the window in its event loop and closes it
+    // in the middle of a run (see childCloseDuringRun below).
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QV_CHILD_CLOSE_DURING_RUN", scenario);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForFinished(90000));
+    const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit, qPrintable(err));
+    QVERIFY2(child.exitCode() == 0, qPrintable(err));
+    QVERIFY2(!err.contains("Destroyed while thread is still running"), qPrintable(err));
+    QVERIFY2(err.contains("closed during run of mode"), qPrintable(err));
+}
+
+namespace {
+
+// Child process of closingDuringARunEndsCleanly: starts a run (or a chain), closes the window once
+// the run has measured its second patch, and returns what the event loop returns. Exits 3 when the
+// instrument was left open.
+int childCloseDuringRun(const QString& scenario)
+{
+    useQuickRuns(8);
+    MessageRecorder boxes;
+    MainWindow window;
+    MainWindowProbe p(window);
+    window.show();
+    const int closeMode = scenario == "chain" ? 1 : 0;
+    int readings = 0;
+    QObject::connect(p.measure(), &Measure::colorMeasured, &window, [&](int mode) {
+        if (mode == closeMode && ++readings == 2) {
+            qInfo("closed during run of mode %d", mode);
+            window.close();
+        }
+    });
+    QTimer::singleShot(0, &window, [&] {
+        if (scenario == "chain")
+            p.measureAllNow();
+        else
+            p.start();
+    });
+    const int rc = QCoreApplication::exec();
+    if (p.thread()->isRunning())
+        return 4;
+    if (p.measure()->sensor() && p.measure()->sensor()->connected)
+        return 3;
+    return rc;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testenv::SettingsSandbox sandbox;
+    Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    const QString child = qEnvironmentVariable("QV_CHILD_CLOSE_DURING_RUN");
+    if (!child.isEmpty()) {
+        QDir::setCurrent(QStringLiteral(QV_RUNTIME_DIR));
+        return childCloseDuringRun(child);
+    }
+    TestMainWindow tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
