@@ -1,0 +1,101 @@
+#include "ui/window/chartgrid.h"
+
+#include "platform/settings.h"
+
+#include <QBrush>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QPainter>
+#include <QtMath>
+
+#include <cmath>
+
+namespace chartgrid {
+
+// A gray-scale run measures 20 steps unless the operator chose otherwise.
+constexpr int defaultSteps = 20;
+
+int sanitizeSteps(int steps)
+{
+    return steps < 1 ? 1 : steps;
+}
+
+int stepCount()
+{
+    return sanitizeSteps(platform::readSetting("measure", "steps", defaultSteps).toInt());
+}
+
+double stepX(int x, int w, int step, int steps)
+{
+    const double sx = x + double(step) * w / sanitizeSteps(steps);
+    return finiteOr(sx, x, x + w);
+}
+
+double finiteOr(double v, double low, double high)
+{
+    if (std::isnan(v))
+        return low;
+    if (std::isinf(v))
+        return v > 0 ? high : low;
+    return v;
+}
+
+QPen gridPen()
+{
+    return QPen(QBrush(Qt::darkGray), 1, Qt::DotLine);
+}
+
+static QGraphicsSimpleTextItem* addLabel(QGraphicsScene* scene, const QString& text)
+{
+    QGraphicsSimpleTextItem* label = scene->addSimpleText(text, QFont());
+    label->setBrush(QBrush(Qt::darkGray));
+    return label;
+}
+
+void addLabelCentredOnRow(QGraphicsScene* scene, const QString& text, double left, int row)
+{
+    QGraphicsSimpleTextItem* label = addLabel(scene, text);
+    label->setPos(left, row - label->boundingRect().height() / 2);
+}
+
+void addLabelUnderColumn(QGraphicsScene* scene, const QString& text, int column, double top)
+{
+    QGraphicsSimpleTextItem* label = addLabel(scene, text);
+    label->setPos(column - label->boundingRect().height() / 2, top);
+}
+
+void drawStepColumns(QGraphicsScene* scene, int x, int y, int w, int h,
+                     const QStringList& columnLabels)
+{
+    const double c = w / 10.0;
+    for (int k = 0; k < columnLabels.size(); ++k) {
+        const int j = 2 * (k + 1);
+        const int xj = int(x + j * c);
+        scene->addLine(xj, y + titleBand, xj, y + h - 7, gridPen());
+        addLabelUnderColumn(scene, columnLabels.at(k), xj, y + h - 12);
+    }
+}
+
+void drawStepGrid(QGraphicsScene* scene, int x, int y, int w, int h, const QStringList& rowLabels,
+                  const QStringList& columnLabels)
+{
+    const double r = (h - titleBand) / 10.0;
+    for (int k = 0; k < rowLabels.size(); ++k) {
+        const int i = k + 1;
+        const int yi = int(y + titleBand + i * r);
+        scene->addLine(x + 1, yi, x + w - 1, yi, gridPen());
+        addLabelCentredOnRow(scene, rowLabels.at(k), x + 5, yi);
+    }
+    drawStepColumns(scene, x, y, w, h, columnLabels);
+}
+
+void renderPlot(QGraphicsScene* scene, QPainter* painter, int x, int y, int w, int h, int px,
+                int py, int pw, int ph)
+{
+    if (!scene || !painter)
+        return;
+    scene->render(painter, QRectF(px, py, pw, ph), QRectF(x + 1, y + 48, w - 2, h - 49),
+                  Qt::IgnoreAspectRatio);
+}
+
+} // namespace chartgrid

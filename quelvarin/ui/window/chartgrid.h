@@ -1,0 +1,53 @@
+#pragma once
+// Drawing and mapping helpers shared by the step charts of the gray-scale page (CCT, gamma,
+// luminance, RGB levels, colour difference): the dotted grid with its labels, the step axis,
+// the rendering of a plot area into a report, and the guards that keep every mapped point finite.
+
+#include <QPen>
+#include <QString>
+#include <QStringList>
+
+class QGraphicsScene;
+class QPainter;
+
+namespace chartgrid {
+
+// Height of the title band drawn by the window frame; every plot starts below it.
+constexpr int titleBand = 47;
+
+// Step count of a gray-scale run as the settings store holds it (`measure/steps`, default 20).
+// A stored value below 1 would divide by zero in every step mapping, so it counts as 1.
+int stepCount();
+// The same rule for a step count obtained elsewhere.
+int sanitizeSteps(int steps);
+
+// Scene x of a step on a chart whose plot spans x .. x + w: x + step·w/steps, never rounded.
+double stepX(int x, int w, int step, int steps);
+
+// Guards for mapped coordinates: a value that is not finite never reaches the scene.
+// Not a number and -inf land on `low`, +inf on `high`.
+double finiteOr(double v, double low, double high);
+
+// The dotted dark-grey pen of all chart grids.
+QPen gridPen();
+
+// Axis labels: simple text in the default font (not the application font) with a dark grey
+// brush. A row label stands at `left`, centred vertically on the row; a column label stands at
+// `top`, shifted left by half its height (not its width), which is how the charts have always
+// placed it.
+void addLabelCentredOnRow(QGraphicsScene* scene, const QString& text, double left, int row);
+void addLabelUnderColumn(QGraphicsScene* scene, const QString& text, int column, double top);
+
+// The grid of the step charts: nine dotted rows with the given labels (top to bottom) and the
+// columns at 0.2, 0.4, 0.6 and 0.8 of the width with their fraction labels.
+void drawStepGrid(QGraphicsScene* scene, int x, int y, int w, int h, const QStringList& rowLabels,
+                  const QStringList& columnLabels);
+// Only the four gray-fraction columns of that grid.
+void drawStepColumns(QGraphicsScene* scene, int x, int y, int w, int h,
+                     const QStringList& columnLabels);
+
+// Renders the plot area of a window (without title band and frame edges) into a painter rect.
+void renderPlot(QGraphicsScene* scene, QPainter* painter, int x, int y, int w, int h, int px,
+                int py, int pw, int ph);
+
+} // namespace chartgrid

@@ -1,0 +1,46 @@
+#pragma once
+// The common table window of the result pages: a QTableWidget carried into the result scene by a
+// proxy item, inside a framed window with the title "Data". Each table class builds its own
+// widget in draw() and hands it to initTable(); every layout of the scene builds a new one.
+//
+// The scene owns the proxy (and through it the widget), so both are watched: when a clear of the
+// scene deletes them the window simply has no table until its next draw, and every operation on a
+// missing table does nothing.
+
+#include "ui/window/basewindow.h"
+
+#include <QGraphicsProxyWidget>
+#include <QPointer>
+#include <QTableWidget>
+
+class DataWindow : public BaseWindow
+{
+    Q_OBJECT
+public:
+    DataWindow(QGraphicsScene* scene, Measure* measure);
+
+    // Styles the table, puts it into the scene in a proxy and fits it into the window frame.
+    void initTable();
+    // Gives a table the style text of "table.qss" (read once per run, then cached).
+    static void loadStyle(QTableWidget* table);
+    // Places a cell with the common look; a cell outside the table's rows or columns (or with no
+    // table) is discarded.
+    void setItem(int row, int column, QTableWidgetItem* item);
+    // Empties every cell; rows, columns and headers stay.
+    void clearContents();
+    // Takes the table out of the scene before the scene is cleared (the first call after
+    // construction only records that it was made).
+    void removeFromScene();
+
+    // The current table, or null before the first draw and after the scene deleted it.
+    QTableWidget* currentTable() const { return table; }
+    QGraphicsProxyWidget* currentProxy() const { return proxy; }
+
+    // The text of a numeric cell: fixed-point, three decimals, at least five characters wide.
+    static QString numberText(double value);
+
+protected:
+    QPointer<QTableWidget> table;
+    QPointer<QGraphicsProxyWidget> proxy;
+    bool firstRelease = true;
+};

@@ -1,0 +1,42 @@
+#pragma once
+// The "dE2000" chart: a colour-difference scale from 0 to 11 with limit lines. The gray page
+// plots one point per step through mapToChart; the gamut, saturation, colour-scale and
+// colour-checker pages draw bars in the rectangles the bar-geometry operations compute.
+
+#include "ui/window/basewindow.h"
+
+class QPainter;
+
+class DelteWindow : public BaseWindow
+{
+    Q_OBJECT
+public:
+    DelteWindow(QGraphicsScene* scene, Measure* measure);
+
+    // Set by the gray page: adds the gray-fraction columns to the grid.
+    bool grayLayout = false;
+    // Set by the colour-checker page for the EBU 3237 set (limits 2.6 / 4 and 7).
+    bool ebuLayout = false;
+
+    void draw() override;
+    void drawAxes();
+    void drawAxesEbu();
+
+    void mapToChart(int step, double dE, double* sx, double* sy);
+
+    // Step count of the run on show, set by the gray page from its result list so that a run is
+    // always drawn with its own count; 0 (no run) reads `measure/steps` at each use.
+    int runSteps = 0;
+    int stepCount() const;
+
+    void barGeometryGroup(int index, int n, double dE, double* bx, double* by, double* bw,
+                          double* bh);
+    void barGeometry22(int index, double dE, double* bx, double* by, double* bw, double* bh);
+    void barGeometry36(int index, double dE, double* bx, double* by, double* bw, double* bh);
+
+    void render(QPainter* painter, int px, int py, int pw, int ph);
+
+private:
+    void drawValueGrid();
+    double barTop(double dE) const;
+};
