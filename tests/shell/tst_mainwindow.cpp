@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 // Reaches the window's private parts for the checks.
@@ -396,7 +397,6 @@ void TestMainWindow::measureAllRunsTheChainToTheColourCheckerPage()
     MessageRecorder boxes;
     QList<int> started;
     QList<int> pageAtStart;
-    QList<bool> outputShownAtStart;
     connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) {
         started << mode;
         pageAtStart << p.viewIndex();

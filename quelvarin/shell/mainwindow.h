@@ -1,0 +1,154 @@
+#pragma once
+// The program's only top-level window: a title bar with the tool buttons, the six result pages of
+// the FullScene behind one graphics view, and a bottom bar with the page dots and the start and
+// stop buttons. It starts and stops the measurement runs of the worker thread.
+
+#include <QWidget>
+
+#include <array>
+
+class FullScene;
+class Measure;
+class MeasureThread;
+class QAction;
+class QGraphicsView;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QVBoxLayout;
+
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The result page shown, as a measurement mode 0..5; Start measures this mode.
+    int currentPage() const { return viewIndex; }
+    // A run is under way, counting the gaps between the runs of a "Measure ALL" chain. Commands
+    // that must not meet a run refuse while this is true.
+    bool isMeasuring() const;
+
+    // Page geometry: the pages are as wide as the window and as high as the window less the
+    // title bar and the bottom bar.
+    static constexpr int kTitleBarHeight = 90;
+    static constexpr int kBottomBarHeight = 60;
+    static constexpr int kPageHeightMargin = kTitleBarHeight + kBottomBarHeight + 20;
+    static constexpr int kMinimumWidth = 1200;
+    static constexpr int kMinimumHeight = 680;
+
+public slots:
+    void doStopMeasure();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private slots:
+    void paintBottom();
+    void showFree();
+    void showGray();
+    void showGamut();
+    void showColorChk();
+    void showSaturation();
+    void showColorLuma();
+    void doStart();
+    void doButPress();
+    void doButRelease();
+    void doMeasureAll();
+    void measureFinished();
+    void showMeasError(QString msg);
+    void runEnded();
+
+private:
+    friend class MainWindowProbe; // tests reach the widgets through it
+
+    void paintTitleBar();
+    void paintMenuButtons();
+    void paintSettingButton();
+    void resizeTitleBar(int width);
+    void resizeBottomBar(int width);
+    void createScene();
+    void createMenus();
+    void showView();
+    void slideTo(int from, int to);
+    void relayout(int width, int height);
+    int pageWidth() const;
+    int pageHeight() const;
+
+    void confirmRun();
+    void startMode(int mode);
+    void waitForRun();
+    void endRunBeforeClosing();
+
+    Measure* measure = nullptr;
+    MeasureThread* measureThread = nullptr;
+    bool slideReady = true;
+    int viewIndex = 0;
+    QVBoxLayout* mainLayout = nullptr;
+    QWidget* menuWidget = nullptr;
+    QWidget* settingWidget = nullptr;
+    std::array<QPushButton*, 6> pageButtons{}; // in page order: Gray .. Free
+    QPushButton* startButton = nullptr;
+    QPushButton* stopButton = nullptr;
+    QPushButton* settingButton = nullptr;
+    QPushButton* newButton = nullptr;
+    QPushButton* openButton = nullptr;
+    QPushButton* saveButton = nullptr;
+    QPushButton* closeButton = nullptr;
+    QPushButton* importButton = nullptr;
+    QPushButton* exportButton = nullptr;
+    QPushButton* helpButton = nullptr;
+    QPushButton* patternButton = nullptr;
+    QPushButton* lutButton = nullptr;
+    QGraphicsView* graphicsView = nullptr;
+    FullScene* fullScene = nullptr;
+    QWidget* bottomBar = nullptr;
+    QPushButton* titleButton = nullptr;
+    QLabel* titleLabel = nullptr;
+    QMenu* contextMenu = nullptr;
+    QMenu* viewMenu = nullptr;
+    QMenu* settingMenu = nullptr;
+    QMenu* gamutMenu = nullptr;
+    QMenu* whiteMenu = nullptr;
+    QMenu* gammaMenu = nullptr;
+    QMenu* chartMenu = nullptr;
+    QAction* copyDataAction = nullptr;
+    QAction* measureAllAction = nullptr;
+    std::array<QAction*, 6> viewActions{};
+    QAction* calibrateSensorAction = nullptr;
+    std::array<QAction*, 6> standardActions{};
+    std::array<QAction*, 12> whiteActions{};
+    std::array<QAction*, 9> gammaActions{};
+    std::array<QAction*, 2> chartActions{};
+    QAction* detailAction = nullptr;
+    QAction* connectAction = nullptr;
+    QAction* openProfileAction = nullptr;
+    QAction* saveProfileAction = nullptr;
+    QAction* detachAction = nullptr;
+    QAction* importAction = nullptr;
+    QAction* exportAction = nullptr;
+    QAction* aboutAction = nullptr;
+
+    // A "Measure ALL" chain was begun and not stopped; a chain that ran to its end leaves it set.
+    bool measureAllRunning = false;
+    // measureFinished restores the start button and reports only while this is true; a chain
+    // clears it for all but its last mode.
+    bool showFinishedMessage = true;
+    // doMeasureAll is between its first start and its return, gaps between runs included.
+    bool chainInProgress = false;
+    // The window is closing: no further run of a chain may start.
+    bool closing = false;
+    // Runs started and runs ended (the worker thread's finished signal); a chain waits until
+    // they agree.
+    int runsStarted = 0;
+    int runsEnded = 0;
+    // How often the waits for a run's end look again; events are handled in between.
+    static constexpr int kRunPollMs = 20;
+    // Start or "Measure ALL" asked for while a slide runs, carried out once it has landed.
+    enum class Deferred { None, Start, MeasureAll };
+    Deferred deferred = Deferred::None;
+};
