@@ -1,0 +1,260 @@
+#include "measure/measuredatafile.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+struct SectionInfo
+{
+    const char* key;
+    bool levels;
+};
+
+// File order; the keys are the tags every written file carries.
+const SectionInfo sectionInfo[MeasureDataFile::SectionCount] = {
+    {"GRAYCNT", true},       {"GAMUTCNT", true},    {"COLORCHKCNT", true},
+    {"COLOREBUCNT", true},   {"COLORLUMACNT", true}, {"SATCOLORCNT", true},
+    {"FREECOLORCNT", false},
+};
+
+// Bytes of one double in the stream (the stream's default double precision).
+const int doubleBytes = 8;
+
+qint64 streamOffset(QDataStream& s)
+{
+    return s.device() ? s.device()->pos() : -1;
+}
+
+// Bytes still to be read, or -1 when the device cannot tell (a sequential device).
+qint64 bytesLeft(QDataStream& s)
+{
+    QIODevice* d = s.device();
+    if (!d || d->isSequential())
+        return -1;
+    return d->size() - d->pos();
+}
+
+QString hex32(quint32 v)
+{
+    return QStringLiteral("0x%1").arg(v, 8, 16, QLatin1Char('0'));
+}
+
+MeasureDataFile::Status readAll(QDataStream& in, MeasureDataFile::Contents* out, QString* error)
+{
+    const MeasureDataFile::Status header = MeasureDataFile::readHeader(in, error);
+    if (header != MeasureDataFile::Status::Ok)
+        return header;
+    MeasureDataFile::Contents read;
+    for (int s = 0; s < MeasureDataFile::SectionCount; ++s) {
+        const auto section = MeasureDataFile::Section(s);
+        if (!MeasureDataFile::readSection(in, section, &read.lists[s], error))
+            return MeasureDataFile::Status::DataError;
+    }
+    // Bytes after the last section are not part of the format; they are left unread, as
+    // every earlier reader of the format did.
+    *out = read;
+    return MeasureDataFile::Status::Ok;
+}
+
+} // namespace
+
+QString MeasureDataFile::sectionKey(Section section)
+{
+    return QString::fromLatin1(sectionInfo[section].key);
+}
+
+bool MeasureDataFile::storesLevels(Section section)
+{
+    return sectionInfo[section].levels;
+}
+
+int MeasureDataFile::recordSize(Section section)
+{
+    return (storesLevels(section) ? 6 : 3) * doubleBytes;
+}
+
+void MeasureDataFile::setUpStream(QDataStream& stream)
+{
+    stream.setVersion(streamVersion);
+    stream.setByteOrder(QDataStream::BigEndian);
+    stream.setFloatingPointPrecision(QDataStream::DoublePrecision);
+}
+
+void MeasureDataFile::writeHeader(QDataStream& out)
+{
+    out << magic << version;
+}
+
+void MeasureDataFile::writeSection(QDataStream& out, Section section, const QList<CColor>& list)
+{
+    out << sectionKey(section);
+    out << qint32(list.size());
+    const bool levels = storesLevels(section);
+    for (const CColor& c : list) {
+        out << c[0] << c[1] << c[2];
+        if (levels)
+            out << c.levelR << c.levelG << c.levelB;
+    }
+}
+
+QByteArray MeasureDataFile::encode(const Contents& contents)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    setUpStream(out);
+    writeHeader(out);
+    for (int s = 0; s < SectionCount; ++s)
+        writeSection(out, Section(s), contents.lists[s]);
+    return bytes;
+}
+
+MeasureDataFile::Status MeasureDataFile::readHeader(QDataStream& in, QString* error)
+{
+    qint32 m = 0;
+    qint32 v = 0;
+    // Both are read before either is checked.
+    in >> m >> v;
+    if (in.status() != QDataStream::Ok) {
+        if (error)
+            *error = QStringLiteral("at byte 0: the file is shorter than its 8-byte header");
+        return Status::VersionError;
+    }
+    if (m != magic) {
+        if (error)
+            *error = QStringLiteral("at byte 0: magic %1 where %2 was expected")
+                         .arg(hex32(quint32(m)), hex32(quint32(magic)));
+        return Status::VersionError;
+    }
+    if (v != version) {
+        if (error)
+            *error = QStringLiteral("at byte 4: version %1 where %2 was expected")
+                         .arg(hex32(quint32(v)), hex32(quint32(version)));
+        return Status::VersionError;
+    }
+    return Status::Ok;
+}
+
+bool MeasureDataFile::readSection(QDataStream& in, Section section, QList<CColor>* out,
+                                  QString* error)
+{
+    const QString expected = sectionKey(section);
+    // Offset of the field being read, for the message.
+    qint64 at = streamOffset(in);
+    auto fail = [&](const QString& what) {
+        if (error)
+            *error = QStringLiteral("at byte %1, section \"%2\": %3").arg(at).arg(expected, what);
+        return false;
+    };
+    if (in.status() != QDataStream::Ok)
+        return fail(QStringLiteral("the stream was already damaged before the section"));
+
+    quint32 keyBytes = 0;
+    in >> keyBytes;
+    if (in.status() != QDataStream::Ok)
+        return fail(QStringLiteral("the file ends before the section key"));
+    if (keyBytes == 0xFFFFFFFFu)
+        return fail(QStringLiteral("a null key stands where the section key was expected"));
+    if (keyBytes % 2 != 0)
+        return fail(QStringLiteral("odd key length %1 (a key is UTF-16)").arg(keyBytes));
+    if (keyBytes > maxKeyBytes)
+        return fail(QStringLiteral("key length %1 exceeds %2 bytes").arg(keyBytes).arg(maxKeyBytes));
+    at = streamOffset(in);
+    QByteArray raw(int(keyBytes), Qt::Uninitialized);
+    if (keyBytes > 0 && in.readRawData(raw.data(), int(keyBytes)) != int(keyBytes))
+        return fail(QStringLiteral("the file ends inside the section key"));
+    QString key(int(keyBytes / 2), Qt::Uninitialized);
+    for (int i = 0; i < key.size(); ++i)
+        key[i] = QChar(ushort((uchar(raw[2 * i]) << 8) | uchar(raw[2 * i + 1])));
+    if (key != expected)
+        return fail(QStringLiteral("key \"%1\" where \"%2\" was expected").arg(key, expected));
+
+    at = streamOffset(in);
+    qint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok)
+        return fail(QStringLiteral("the file ends before the record count"));
+
+    QList<CColor> read;
+    if (count > 0) {
+        const int size = recordSize(section);
+        const qint64 left = bytesLeft(in);
+        if (left >= 0 && qint64(count) > left / size)
+            return fail(QStringLiteral("count %1 needs %2 bytes but only %3 are left")
+                            .arg(count)
+                            .arg(qint64(count) * size)
+                            .arg(left));
+        if (left >= 0)
+            read.reserve(count);
+        const bool levels = storesLevels(section);
+        for (qint32 i = 0; i < count; ++i) {
+            at = streamOffset(in);
+            double X = 0, Y = 0, Z = 0;
+            in >> X >> Y >> Z;
+            CColor c(X, Y, Z);
+            if (levels)
+                in >> c.levelR >> c.levelG >> c.levelB;
+            if (in.status() != QDataStream::Ok)
+                return fail(QStringLiteral("the file ends inside record %1 of %2").arg(i).arg(count));
+            read.append(c);
+        }
+    }
+    // A count of 0 or below is an empty list, as every writer of the format treats it.
+    *out = read;
+    return true;
+}
+
+MeasureDataFile::Status MeasureDataFile::decode(const QByteArray& bytes, Contents* out,
+                                                QString* error)
+{
+    QByteArray copy(bytes);
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    QDataStream in(&buffer);
+    setUpStream(in);
+    return readAll(in, out, error);
+}
+
+MeasureDataFile::Status MeasureDataFile::load(const QString& fileName, Contents* out,
+                                              QString* error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: cannot be opened: %2").arg(fileName, file.errorString());
+        return Status::OpenError;
+    }
+    QDataStream in(&file);
+    setUpStream(in);
+    QString what;
+    const Status status = readAll(in, out, &what);
+    if (status != Status::Ok && error)
+        *error = QStringLiteral("%1: %2").arg(fileName, what);
+    return status;
+}
+
+bool MeasureDataFile::save(const QString& fileName, const Contents& contents, QString* error)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: cannot be opened for writing: %2")
+                         .arg(fileName, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = encode(contents);
+    if (file.write(bytes) != bytes.size()) {
+        if (error)
+            *error = QStringLiteral("%1: write failed: %2").arg(fileName, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = QStringLiteral("%1: cannot be committed: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    return true;
+}
