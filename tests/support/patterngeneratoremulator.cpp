@@ -143,3 +143,6 @@ void PatternGeneratorEmulator::closeClient()
     client->disconnectFromHost();
     client->deleteLater();
 }
+
+// The meta-object code goes into this unit, so a test that uses the emulator links only it.
+#include "moc_patterngeneratoremulator.cpp"

@@ -1,0 +1,261 @@
+// The pattern-generator client against a local emulator of the generator.
+#include "messagerecorder.h"
+#include "pattern/patternprotocol.h"
+#include "pattern/patterntcp.h"
+#include "patterngeneratoremulator.h"
+#include "platform/eventwait.h"
+#include "testenv.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray bigEndian32(quint32 v)
+{
+    QByteArray out(4, '\0');
+    qToBigEndian(v, out.data());
+    return out;
+}
+
+} // namespace
+
+class TestPatternTcp : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<MessageRecorder> boxes;
+    std::unique_ptr<PatternGeneratorEmulator> generator;
+    std::unique_ptr<PatternTcp> client;
+
+    // A client connected to a fresh generator.
+    void connectClient()
+    {
+        generator = std::make_unique<PatternGeneratorEmulator>();
+        QVERIFY(generator->listen());
+        QSettings s(QSettings::IniFormat, QSettings::UserScope, "Brantova", "KW");
+        s.setValue("measure/ipadd", "127.0.0.1");
+        s.setValue("measure/tcpport", int(generator->port()));
+        s.sync();
+        client = std::make_unique<PatternTcp>();
+        client->connectToServer();
+        QTRY_VERIFY(client->isConnected());
+        QTRY_VERIFY(generator->hasClient());
+    }
+
+private slots:
+    void init()
+    {
+        testenv::clearSettings();
+        boxes = std::make_unique<MessageRecorder>();
+    }
+    void cleanup()
+    {
+        client.reset();
+        generator.reset();
+        boxes.reset();
+    }
+
+    void requestBytesAreExact_data()
+    {
+        QTest::addColumn<int>("r");
+        QTest::addColumn<int>("g");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<QByteArray>("levels");
+        QTest::newRow("first request, red 300") << 300 << 0 << 255 << QByteArray::fromHex("012c000000ff");
+        QTest::newRow("16-bit maximum") << 65535 << 1 << 4096 << QByteArray::fromHex("ffff00011000");
+        QTest::newRow("only the low 16 bits of a level") << 65536 + 2 << 0 << 0
+                                                         << QByteArray::fromHex("000200000000");
+    }
+    void requestBytesAreExact()
+    {
+        QFETCH(int, r);
+        QFETCH(int, g);
+        QFETCH(int, b);
+        QFETCH(QByteArray, levels);
+        connectClient();
+        if (QTest::currentDataTag() == QLatin1String("first request, red 300"))
+            QCOMPARE(PatternTcp::sequenceNumber, 0u); // the program's first request carries 0
+        const quint32 sequence = PatternTcp::sequenceNumber;
+        QVERIFY(client->sendColor(r, g, b));
+        QCOMPARE(client->state(), int(ColorSent));
+        QTRY_COMPARE(generator->requests().size(), 1);
+        QCOMPARE(generator->requests().first().bytes, QByteArray("REQ") + levels + bigEndian32(sequence));
+        QTRY_COMPARE(client->state(), int(Acknowledged));
+        QCOMPARE(PatternTcp::sequenceNumber, sequence + 1);
+    }
+
+    void connectingTellsTheUserAndStopsRetrying()
+    {
+        connectClient();
+        QCOMPARE(boxes->count(), 1);
+        QCOMPARE(boxes->last().title, QString("Measure"));
+        QCOMPARE(boxes->last().text, QString("Monitor Color Pattern Tcp connected."));
+        QVERIFY(boxes->last().informativeText.isEmpty());
+        QVERIFY(!client->isReconnecting());
+        QCOMPARE(client->host(), QString("127.0.0.1"));
+        QCOMPARE(client->port(), int(generator->port()));
+        QVERIFY(generator->received().isEmpty()); // connecting sends nothing
+    }
+
+    void initReplyAnnouncesTheMaximum()
+    {
+        connectClient();
+        generator->maxLevel = 1023;
+        QVERIFY(client->sendInit());
+        QCOMPARE(client->state(), int(InitSent));
+        QTRY_COMPARE(client->maxValue(), 1023);
+        QCOMPARE(generator->received(), QByteArray("INI"));
+    }
+
+    void replySplitAcrossReadsIsTakenWhenComplete_data()
+    {
+        QTest::addColumn<bool>("init");
+        QTest::addColumn<int>("firstPart");
+        QTest::newRow("INI as 3 + 2 bytes") << true << 3;
+        QTest::newRow("INI as 4 + 1 bytes") << true << 4;
+        QTest::newRow("RSP as 3 + 4 bytes") << false << 3;
+        QTest::newRow("RSP as 6 + 1 bytes") << false << 6;
+    }
+    void replySplitAcrossReadsIsTakenWhenComplete()
+    {
+        QFETCH(bool, init);
+        QFETCH(int, firstPart);
+        connectClient();
+        generator->maxLevel = 4095;
+        generator->splitAt = firstPart;
+        const quint32 sequence = PatternTcp::sequenceNumber;
+        QVERIFY(init ? client->sendInit() : client->sendColor(1, 2, 3));
+        QTRY_VERIFY(!generator->pending().isEmpty());
+        platform::waitProcessingEvents(50); // the first part arrives and is looked at
+        QCOMPARE(client->state(), int(init ? InitSent : ColorSent));
+        QCOMPARE(client->maxValue(), 0);
+        generator->releaseHeld();
+        if (init) {
+            QTRY_COMPARE(client->maxValue(), 4095);
+        } else {
+            QTRY_COMPARE(client->state(), int(Acknowledged));
+            QCOMPARE(PatternTcp::sequenceNumber, sequence + 1);
+        }
+    }
+
+    void twoInitRepliesAddUp_data()
+    {
+        QTest::addColumn<bool>("together");
+        QTest::newRow("in one read") << true;
+        QTest::newRow("in two reads") << false;
+    }
+    void twoInitRepliesAddUp()
+    {
+        QFETCH(bool, together);
+        connectClient();
+        generator->answerInit = false;
+        QVERIFY(client->sendInit());
+        QTRY_COMPARE(generator->initCount(), 1);
+        const QByteArray first = QByteArray("INI") + QByteArray::fromHex("0010");
+        const QByteArray second = QByteArray("INI") + QByteArray::fromHex("0020");
+        if (together) {
+            generator->sendRaw(first + second);
+        } else {
+            generator->sendRaw(first);
+            QTRY_COMPARE(client->maxValue(), 16);
+            generator->sendRaw(second);
+        }
+        QTRY_COMPARE(client->maxValue(), 48);
+    }
+
+    void responseWithAnotherNumberIsIgnored_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::newRow("the previous number") << -1;
+        QTest::newRow("a later number") << 5;
+    }
+    void responseWithAnotherNumberIsIgnored()
+    {
+        QFETCH(int, offset);
+        connectClient();
+        generator->sequenceOffset = offset;
+        const quint32 sequence = PatternTcp::sequenceNumber;
+        QVERIFY(client->sendColor(9, 9, 9));
+        QTRY_COMPARE(generator->requests().size(), 1);
+        platform::waitProcessingEvents(50);
+        QCOMPARE(client->state(), int(ColorSent));
+        QCOMPARE(PatternTcp::sequenceNumber, sequence);
+    }
+
+    void unacknowledgedNumberIsReused()
+    {
+        connectClient();
+        generator->answerRequests = false;
+        const quint32 sequence = PatternTcp::sequenceNumber;
+        QVERIFY(client->sendColor(1, 1, 1));
+        QVERIFY(client->sendColor(2, 2, 2));
+        QTRY_COMPARE(generator->requests().size(), 2);
+        QCOMPARE(generator->requests().at(0).sequence, sequence);
+        QCOMPARE(generator->requests().at(1).sequence, sequence);
+    }
+
+    void exitIsSentWithoutChangingState()
+    {
+        connectClient();
+        QVERIFY(client->sendColor(1, 1, 1));
+        QTRY_COMPARE(client->state(), int(Acknowledged));
+        client->sendExit();
+        QTRY_COMPARE(generator->exitCount(), 1);
+        QCOMPARE(client->state(), int(Acknowledged));
+    }
+
+    void withoutGeneratorNothingIsSent()
+    {
+        PatternTcp lonely;
+        QVERIFY(!lonely.isConnected());
+        QVERIFY(!lonely.sendInit());
+        QCOMPARE(lonely.state(), int(Idle));
+        QVERIFY(!lonely.sendColor(1, 2, 3));
+        QCOMPARE(lonely.state(), int(Idle));
+        lonely.sendExit(); // lost, harmlessly
+        QVERIFY(lonely.isReconnecting());
+        QCOMPARE(boxes->count(), 0);
+    }
+
+    void refusedConnectionIsRetriedQuietly()
+    {
+        // A port with nobody listening: take a free one and close it again.
+        quint16 port = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+            port = probe.serverPort();
+        }
+        QSettings s(QSettings::IniFormat, QSettings::UserScope, "Brantova", "KW");
+        s.setValue("measure/tcpport", int(port));
+        s.sync();
+        PatternTcp lonely;
+        lonely.connectToServer();
+        platform::waitProcessingEvents(100);
+        QVERIFY(!lonely.isConnected());
+        QVERIFY(lonely.isReconnecting());
+        QCOMPARE(boxes->count(), 0);
+    }
+
+    void generatorClosingMidRunReturnsToIdleAndRetries()
+    {
+        connectClient();
+        generator->answerRequests = false;
+        QVERIFY(client->sendColor(1, 2, 3));
+        QTRY_COMPARE(generator->requests().size(), 1);
+        QCOMPARE(client->state(), int(ColorSent));
+        generator->closeClient();
+        QTRY_VERIFY(!client->isConnected());
+        QCOMPARE(client->state(), int(Idle));
+        QVERIFY(client->isReconnecting());
+        QVERIFY(!client->sendColor(1, 2, 3));
+        // It comes back by itself once the generator accepts again.
+        QTRY_VERIFY_WITH_TIMEOUT(client->isConnected(), 10000);
+        QCOMPARE(generator->connectionCount(), 2);
+    }
+};
+
+QV_TEST_MAIN_WIDGETS(TestPatternTcp)
+#include "tst_patterntcp.moc"
