@@ -60,9 +60,14 @@ void BaseView::clearDrawn()
     // Take the list first, so that nothing deleted here is still listed afterwards.
     const QList<QGraphicsItem*> items = std::exchange(drawn, {});
     const QSet<QGraphicsItem*> listed(items.cbegin(), items.cend());
+    // Decide before deleting anything: a listed child goes with its listed parent, and once the
+    // parent is deleted the child must not be looked at again.
+    QList<QGraphicsItem*> roots;
     for (QGraphicsItem* item : items) {
-        if (hasListedAncestor(item, listed))
-            continue; // deleted together with its parent
+        if (!hasListedAncestor(item, listed))
+            roots.append(item);
+    }
+    for (QGraphicsItem* item : roots) {
         if (item->scene())
             item->scene()->removeItem(item);
         delete item;
