@@ -10,15 +10,16 @@
 namespace {
 // The scale shows colour differences 0 .. 11; anything larger sits on the top edge.
 constexpr double scaleTop = 11.0;
-// Limits of the default layout: just noticeable, acceptable, clearly wrong.
-constexpr double limitGood = 3.0;
-constexpr double limitFair = 5.0;
-constexpr double limitBad = 10.0;
-// Limits of the EBU 3237 layout (differences in u*v*): 2.6 for the first two of fifteen
-// patches, 4 for the rest, 7 as the upper limit.
-constexpr double ebuLimitSkin = 2.6;
-constexpr double ebuLimitRest = 4.0;
-constexpr double ebuLimitBad = 7.0;
+// Limit lines, as scale units below the top (11 - limit). Default layout: 3 just noticeable,
+// 5 acceptable, 10 clearly wrong.
+constexpr double rowGood = 8.0;
+constexpr double rowFair = 6.0;
+constexpr double rowBad = 1.0;
+// EBU 3237 layout (differences in u*v*): 2.6 for the first two of fifteen patches, 4 for the
+// rest, 7 as the upper limit. 8.4 is written as such: 11 - 2.6 would round differently.
+constexpr double ebuRowSkin = 8.4;
+constexpr double ebuRowRest = 7.0;
+constexpr double ebuRowBad = 4.0;
 const QColor fairColour(200, 200, 0);
 
 QPen limitPen(const QColor& colour)
@@ -56,11 +57,11 @@ void DelteWindow::drawAxes()
     drawValueGrid();
     const double top = y + chartgrid::titleBand;
     const double u = (height - chartgrid::titleBand) / scaleTop;
-    const int y3 = int(top + (scaleTop - limitGood) * u);
+    const int y3 = int(top + rowGood * u);
     scene->addLine(x + 11, y3, x + width - 1, y3, limitPen(Qt::green));
-    const int y5 = int(top + (scaleTop - limitFair) * u);
+    const int y5 = int(top + rowFair * u);
     scene->addLine(x + 11, y5, x + width - 1, y5, limitPen(fairColour));
-    const int y10 = int(top + (scaleTop - limitBad) * u);
+    const int y10 = int(top + rowBad * u);
     scene->addLine(x + 16, y10, x + width - 1, y10, limitPen(Qt::red));
     if (grayLayout) {
         QStringList columns;
@@ -76,11 +77,11 @@ void DelteWindow::drawAxesEbu()
     const double top = y + chartgrid::titleBand;
     const double u = (height - chartgrid::titleBand) / scaleTop;
     const double split = 2.0 * width / 15;
-    const int y26 = int(top + (scaleTop - ebuLimitSkin) * u);
+    const int y26 = int(top + ebuRowSkin * u);
     scene->addLine(x + 11, y26, x + 1 + split, y26, limitPen(Qt::green));
-    const int y4 = int(top + (scaleTop - ebuLimitRest) * u);
+    const int y4 = int(top + ebuRowRest * u);
     scene->addLine(x + 11 + split, y4, x + width, y4, limitPen(Qt::green));
-    const int y7 = int(top + (scaleTop - ebuLimitBad) * u);
+    const int y7 = int(top + ebuRowBad * u);
     scene->addLine(x + 16, y7, x + width - 1, y7, limitPen(Qt::red));
     scene->addLine(x + 16, y7 + 1, x + width - 1, y7 + 1, limitPen(Qt::yellow));
 }
