@@ -1,0 +1,254 @@
+// Data export and import of the result scene: the measurement data file (its format is
+// measure/measuredatafile.h), the page pictures and the two PDF reports.
+//
+// The export never destroys data: the data file is written into a temporary file that replaces
+// the old one only once the file, every picture and both reports are complete; when anything
+// fails the user is told which part, and the old data file stays as it was. The import is all or
+// nothing: the whole file is validated first, and only a valid file replaces the result lists.
+
+#include "shell/dataexport.h"
+
+#include "measure/measuredatafile.h"
+#include "platform/settings.h"
+#include "shell/application.h"
+#include "shell/fullscene.h"
+#include "shell/imessagebox.h"
+#include "ui/view/colorchkview.h"
+#include "ui/view/colorlumaview.h"
+#include "ui/view/freeview.h"
+#include "ui/view/gamutview.h"
+#include "ui/view/grayview.h"
+#include "ui/view/reportpage.h"
+#include "ui/view/saturatview.h"
+#include "ui/window/basewindow.h"
+
+#include <QDataStream>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QWidget>
+#include <QtDebug>
+
+#include <memory>
+
+// The charts are rendered into the reports from pages of this fixed size, so that every report
+// looks the same whatever the size of the main window.
+const QSize FullScene::printPageSize(1200, 510);
+
+namespace {
+
+dataexport::FileChooser& chooserSlot()
+{
+    static dataexport::FileChooser chooser;
+    return chooser;
+}
+
+QString runFileDialog(dataexport::DialogKind kind, const QString& caption, const QString& startDir)
+{
+    // A temporary parentless widget carries the style sheet into the non-native dialog.
+    QWidget styled;
+    styled.setStyleSheet(fileDialogStyle);
+    if (kind == dataexport::DialogKind::Save)
+        return QFileDialog::getSaveFileName(&styled, caption, startDir, QString(), nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    return QFileDialog::getOpenFileName(&styled, caption, startDir, QString(), nullptr,
+                                        QFileDialog::DontUseNativeDialog);
+}
+
+void showBox(const QString& title, const QString& text, const QString& informative = QString())
+{
+    IMessageBox box(title, text, informative);
+    box.exec();
+}
+
+const QString kExportGroup = QStringLiteral("export");
+const QString kSaveDirKey = QStringLiteral("savedir");
+
+} // namespace
+
+QString dataexport::chooseFile(DialogKind kind, const QString& caption, const QString& startDir)
+{
+    const FileChooser& chooser = chooserSlot();
+    return chooser ? chooser(kind, caption, startDir) : runFileDialog(kind, caption, startDir);
+}
+
+dataexport::FileChooser dataexport::setFileChooser(FileChooser chooser)
+{
+    FileChooser previous = chooserSlot();
+    chooserSlot() = std::move(chooser);
+    return previous;
+}
+
+void FullScene::exportData()
+{
+    const QString dir = platform::readSetting(kExportGroup, kSaveDirKey, QString()).toString();
+    qDebug() << "export dir" << dir;
+    const QString base = dataexport::chooseFile(dataexport::DialogKind::Save, tr("Save Data"), dir);
+    if (base.isEmpty())
+        return;
+    platform::writeSetting(kExportGroup, kSaveDirKey,
+                           QFileInfo(base + QStringLiteral(".data")).absolutePath());
+    exportTo(base);
+}
+
+void FullScene::importData()
+{
+    const QString dir = platform::readSetting(kExportGroup, kSaveDirKey, QString()).toString();
+    const QString name =
+        dataexport::chooseFile(dataexport::DialogKind::Open, tr("Open datafile"), dir);
+    if (name.isEmpty())
+        return;
+    platform::writeSetting(kExportGroup, kSaveDirKey, QFileInfo(name).absolutePath());
+    importFrom(name);
+}
+
+bool FullScene::exportTo(const QString& baseName)
+{
+    const QString errorTitle = tr("Export Error");
+    // ".data" is appended whatever the name already ends with.
+    const QString dataName = baseName + QStringLiteral(".data");
+    const QString summaryName = baseName + QStringLiteral("_Report.pdf");
+    const QString detailName = baseName + QStringLiteral("_Pro_Report.pdf");
+
+    // Only a temporary file beside the data file is created here; the old file stays until the
+    // commit at the very end.
+    QSaveFile dataFile(dataName);
+    if (!dataFile.open(QIODevice::WriteOnly)) {
+        qWarning().noquote() << dataName << ": cannot be opened for writing:" << dataFile.errorString();
+        showBox(errorTitle, tr("Data File Open Error!"));
+        return false;
+    }
+    QDataStream out(&dataFile);
+    MeasureDataFile::setUpStream(out);
+
+    QPrinter summaryPrinter(QPrinter::HighResolution);
+    reportpage::setUpPrinter(summaryPrinter, summaryName);
+    QPainter summary;
+    if (!summary.begin(&summaryPrinter)) {
+        qWarning("failed to open file, is it writable?");
+        dataFile.cancelWriting();
+        showBox(errorTitle, tr("PDF File Open Error!"));
+        return false;
+    }
+    renderReport(&summary);
+
+    // The first failure is the one the user is told about.
+    QString failure;
+    QString failedFile;
+    auto failed = [&](const QString& text, const QString& file) {
+        if (failure.isEmpty()) {
+            failure = text;
+            failedFile = file;
+        }
+    };
+
+    MeasureDataFile::writeHeader(out);
+    bool pictures = m_grayView->exportData(baseName, out);
+    pictures = m_gamutView->exportData(baseName, out) && pictures;
+    pictures = m_colorChkView->exportData(baseName, out, [this] { layoutViews(); }) && pictures;
+    pictures = m_colorLumaView->exportData(baseName, out) && pictures;
+    pictures = m_saturatView->exportData(baseName, out) && pictures;
+    pictures = m_freeView->exportData(baseName, out) && pictures;
+    if (out.status() != QDataStream::Ok)
+        failed(tr("Data File Write Error!"), dataName);
+    if (!pictures)
+        failed(tr("Picture File Write Error!"), baseName);
+
+    // The charts are rendered from white-framed pages of a fixed size.
+    BaseWindow::setTranslucent(false);
+    const QSize screenPageSize(m_pageWidth, m_pageHeight);
+    setPageSize(printPageSize.width(), printPageSize.height());
+
+    m_grayView->renderCharts(&summary);
+    m_gamutView->renderCharts(&summary);
+
+    QPrinter detailPrinter(QPrinter::HighResolution);
+    reportpage::setUpPrinter(detailPrinter, detailName);
+    QPainter detail;
+    const bool detailOpen = detail.begin(&detailPrinter);
+    if (detailOpen) {
+        renderTitlePage(&detail, detailPrinter.width());
+        const QList<BaseView*> printing = {m_grayView, m_gamutView, m_saturatView,
+                                           m_colorLumaView, m_colorChkView};
+        for (BaseView* v : printing)
+            v->exportPro(&detail, &detailPrinter);
+    } else {
+        qWarning("failed in flushing page to disk, disk full?");
+        failed(tr("Detailed PDF File Open Error!"), detailName);
+    }
+
+    BaseWindow::setTranslucent(true);
+    setPageSize(screenPageSize.width(), screenPageSize.height());
+
+    if (!summary.end())
+        failed(tr("PDF File Write Error!"), summaryName);
+    if (detailOpen && !detail.end())
+        failed(tr("PDF File Write Error!"), detailName);
+
+    if (!failure.isEmpty()) {
+        dataFile.cancelWriting();
+        qWarning().noquote() << "export failed:" << failure << failedFile;
+        showBox(errorTitle, failure, failedFile);
+        return false;
+    }
+    if (!dataFile.commit()) {
+        qWarning().noquote() << dataName << ": cannot be committed:" << dataFile.errorString();
+        showBox(errorTitle, tr("Data File Write Error!"), dataName);
+        return false;
+    }
+    showBox(tr("Export Data"), tr("Data has been successfully Exported!"));
+    return true;
+}
+
+bool FullScene::importFrom(const QString& fileName)
+{
+    const QString errorTitle = tr("Import Error");
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << fileName << ": cannot be opened:" << file.errorString();
+        showBox(errorTitle, tr("File Open Error!"));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const bool readFailed = file.error() != QFileDevice::NoError;
+    file.close();
+
+    // Validate the whole file before any list is touched.
+    MeasureDataFile::Contents contents;
+    QString why;
+    const MeasureDataFile::Status status =
+        readFailed ? MeasureDataFile::Status::DataError
+                   : MeasureDataFile::decode(bytes, &contents, &why);
+    if (status == MeasureDataFile::Status::VersionError) {
+        qWarning().noquote() << fileName << ":" << why;
+        showBox(errorTitle, tr("File Version Error!"));
+        return false;
+    }
+    if (status != MeasureDataFile::Status::Ok) {
+        qWarning().noquote() << fileName << ":" << (readFailed ? file.errorString() : why);
+        showBox(errorTitle, tr("Data Error!"));
+        layoutViews();
+        return false;
+    }
+
+    // The file is valid: every view now reads its own section(s) from the same bytes.
+    QDataStream in(bytes);
+    MeasureDataFile::setUpStream(in);
+    bool loaded = MeasureDataFile::readHeader(in) == MeasureDataFile::Status::Ok;
+    loaded = loaded && m_grayView->loadData(in);
+    loaded = loaded && m_gamutView->loadData(in);
+    loaded = loaded && m_colorChkView->loadData(in);
+    loaded = loaded && m_colorLumaView->loadData(in);
+    loaded = loaded && m_saturatView->loadData(in);
+    loaded = loaded && m_freeView->loadData(in);
+    layoutViews();
+    if (!loaded) {
+        showBox(errorTitle, tr("Data Error!"));
+        return false;
+    }
+    showBox(tr("Import Data"), tr("Data has been successfully Imported!"));
+    return true;
+}

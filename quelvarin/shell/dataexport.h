@@ -1,0 +1,23 @@
+#pragma once
+// The file dialogs of the data export and import. The real chooser runs a non-native dialog with
+// the program's file-dialog style; tests install one that answers at once.
+
+#include <QString>
+
+#include <functional>
+
+namespace dataexport {
+
+enum class DialogKind { Save, Open };
+
+// Returns the chosen file name, or an empty string when the dialog was cancelled.
+using FileChooser =
+    std::function<QString(DialogKind kind, const QString& caption, const QString& startDir)>;
+
+// Runs the current chooser (GUI thread).
+QString chooseFile(DialogKind kind, const QString& caption, const QString& startDir);
+
+// Replaces the chooser and returns the previous one; an empty function restores the dialog.
+FileChooser setFileChooser(FileChooser chooser);
+
+} // namespace dataexport

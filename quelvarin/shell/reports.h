@@ -1,0 +1,41 @@
+#pragma once
+// The values the report pages print, as small functions the scene's pages and the tests share.
+// The pages themselves are FullScene::renderReport and FullScene::renderTitlePage (reports.cpp)
+// and the views' exportPro; their layout is drawn in ui/view/reportpage.h.
+
+#include "colour/color.h"
+
+#include <QList>
+#include <QString>
+
+class ColorReference;
+class Measure;
+
+namespace reports {
+
+// Texts of the scene's report pages, translated in the context "FullScene".
+QString tr(const char* text);
+
+// The attached instrument's name; empty when none is attached.
+QString sensorName(const Measure* measure);
+// Today as "yyyy/MM/dd".
+QString date();
+
+// White and black luminance of the summary page: elements 0 and 1 of the gray list once it holds
+// more than two colours, else 0 and 0.
+struct Luminances
+{
+    double white = 0;
+    double black = 0;
+};
+Luminances luminances(const QList<CColor>& gray);
+
+// "Contrast: %1" with white / black; "Contrast: " alone when black is 0.
+QString contrastText(const Luminances& l);
+// "Gamma: ITU_BT1886", or "Gamma: %1" with one decimal ("Gamma: 2.2").
+QString gammaHeading(const ColorReference& ref);
+// HDTV Rec709 on the CIE 1976 chart: the last row of the summary page has two panels (gamut
+// dE2000 and tolerance); otherwise one wide gamut dE2000 panel.
+bool hasTolerancePanel();
+
+} // namespace reports

@@ -1,0 +1,397 @@
+// Data export and import through the result scene: the file's exact bytes, the pictures beside
+// it, refusing damaged files without touching the results, and failures that never destroy the
+// data file that was there before.
+
+#include "apptestmain.h"
+#include "measure/measure.h"
+#include "measure/measuredatafile.h"
+#include "messagerecorder.h"
+#include "platform/settings.h"
+#include "shell/dataexport.h"
+#include "shell/fullscene.h"
+#include "testenv.h"
+#include "ui/window/basewindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+
+const int kPageWidth = 1000;
+const int kPageHeight = 600;
+
+CColor colour(double X, double Y, double Z, double r = 0.5, double g = 0.5, double b = 0.5)
+{
+    CColor c(X, Y, Z);
+    c.levelR = r;
+    c.levelG = g;
+    c.levelB = b;
+    return c;
+}
+
+QList<CColor> colours(int n, double scale = 1.0)
+{
+    QList<CColor> list;
+    for (int i = 0; i < n; ++i)
+        list << colour(scale * (i + 1), scale * (i + 2), scale * (i + 3), i / 10.0, 0.25, 1.0);
+    return list;
+}
+
+const Measure::ResultList kAllLists[] = {
+    Measure::GrayResults,        Measure::GamutResults,      Measure::ColorCheckerResults,
+    Measure::EbuResults,         Measure::ColorScaleResults, Measure::SaturationResults,
+    Measure::FreeResults,
+};
+
+// The lists in file order, as the data file unit holds them.
+MeasureDataFile::Contents contentsOf(const Measure& m)
+{
+    MeasureDataFile::Contents c;
+    for (int s = 0; s < MeasureDataFile::SectionCount; ++s)
+        c.lists[s] = m.results(kAllLists[s]);
+    return c;
+}
+
+void fill(Measure& m, const MeasureDataFile::Contents& c)
+{
+    for (int s = 0; s < MeasureDataFile::SectionCount; ++s)
+        m.setResults(kAllLists[s], c.lists[s]);
+}
+
+QByteArray readFile(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& name, const QByteArray& bytes)
+{
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// File permission checks of this thread as an unprivileged user while it lives. Root ignores
+// directory permissions; its filesystem user id (and with it the override of those permissions)
+// is dropped here so that a read-only directory binds the test as it binds an operator.
+class UnprivilegedFiles
+{
+public:
+    UnprivilegedFiles()
+        : m_previous(geteuid() == 0 ? setfsuid(kNobody) : -1)
+    {
+    }
+    ~UnprivilegedFiles()
+    {
+        if (m_previous >= 0)
+            setfsuid(uid_t(m_previous));
+    }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    int m_previous;
+};
+
+} // namespace
+
+class TestDataExport : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir* dir = nullptr;
+    Measure* measure = nullptr;
+    FullScene* scene = nullptr;
+
+    QString base(const QString& name = "run") const { return dir->filePath(name); }
+
+private slots:
+    void init()
+    {
+        testenv::clearSettings();
+        dir = new QTemporaryDir;
+        measure = new Measure;
+        scene = new FullScene(kPageWidth, kPageHeight, measure);
+    }
+
+    void cleanup()
+    {
+        delete scene;
+        delete measure;
+        delete dir;
+        dataexport::setFileChooser({});
+    }
+
+    void emptyExportWritesTheHeaderAndSevenEmptySections()
+    {
+        MessageRecorder boxes;
+        QVERIFY(scene->exportTo(base()));
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Export Data"));
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Exported!"));
+
+        const QByteArray bytes = readFile(base() + ".data");
+        QCOMPARE(bytes.size(), 208);
+        QCOMPARE(bytes, MeasureDataFile::encode(MeasureDataFile::Contents()));
+        QVERIFY(QFile::exists(base() + "_Report.pdf"));
+        QVERIFY(QFile::exists(base() + "_Pro_Report.pdf"));
+        QCOMPARE(QDir(dir->path()).entryList({"*.png"}), QStringList());
+    }
+
+    void fixtureExportByteForByteAndBack()
+    {
+        MeasureDataFile::Contents fixture;
+        fixture[MeasureDataFile::GraySection] = colours(3);
+        fixture[MeasureDataFile::GamutSection] = colours(7, 2.0);
+        fixture[MeasureDataFile::EbuSection] = colours(2, 0.5);
+        fixture[MeasureDataFile::FreeSection] = colours(2, 3.0);
+        fill(*measure, fixture);
+
+        MessageRecorder boxes;
+        QVERIFY(scene->exportTo(base()));
+        const QByteArray first = readFile(base() + ".data");
+        QCOMPARE(first, MeasureDataFile::encode(fixture));
+        // Gray: 22 + 3 x 48; the free section's records have no levels.
+        QCOMPARE(first.size(), 208 + (3 + 7 + 2) * 48 + 2 * 24);
+
+        Measure fresh;
+        FullScene freshScene(kPageWidth, kPageHeight, &fresh);
+        QVERIFY(freshScene.importFrom(base() + ".data"));
+        QCOMPARE(boxes.last().title, QString("Import Data"));
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Imported!"));
+        QVERIFY(freshScene.exportTo(base("again")));
+        QCOMPARE(readFile(base("again") + ".data"), first);
+        // Free colours come back without their levels.
+        QCOMPARE(fresh.freeList().at(1).levelR, 0.0);
+        QCOMPARE(fresh.grayList().at(2).levelR, 0.2);
+    }
+
+    void picturesFollowTheListSizes_data()
+    {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QStringList>("pictures");
+        QTest::newRow("gray white only: no picture") << int(Measure::GrayResults) << 1 << QStringList();
+        QTest::newRow("gray two colours") << int(Measure::GrayResults) << 2 << QStringList{"run_gray.png"};
+        QTest::newRow("gamut white only: no picture") << int(Measure::GamutResults) << 1 << QStringList();
+        QTest::newRow("gamut two colours") << int(Measure::GamutResults) << 2 << QStringList{"run_gamut.png"};
+        QTest::newRow("saturation white only: no picture") << int(Measure::SaturationResults) << 1 << QStringList();
+        QTest::newRow("saturation two colours") << int(Measure::SaturationResults) << 2 << QStringList{"run_saturation.png"};
+        QTest::newRow("colour scale one colour") << int(Measure::ColorScaleResults) << 1 << QStringList{"run_colorluma.png"};
+        QTest::newRow("free one colour") << int(Measure::FreeResults) << 1 << QStringList{"run_free.png"};
+        QTest::newRow("checker one colour") << int(Measure::ColorCheckerResults) << 1 << QStringList{"run_colorchecker.png"};
+        QTest::newRow("EBU only: only the EBU picture") << int(Measure::EbuResults) << 1 << QStringList{"run_colorchecker_EBU.png"};
+    }
+
+    void picturesFollowTheListSizes()
+    {
+        QFETCH(int, list);
+        QFETCH(int, size);
+        QFETCH(QStringList, pictures);
+        measure->setResults(Measure::ResultList(list), colours(size));
+        MessageRecorder boxes;
+        QVERIFY(scene->exportTo(base()));
+        QCOMPARE(QDir(dir->path()).entryList({"*.png"}), pictures);
+        for (const QString& name : pictures) {
+            const QImage picture(dir->filePath(name));
+            QCOMPARE(picture.size(), QSize(kPageWidth, kPageHeight + 25));
+            // The band above the page is the fill colour.
+            QCOMPARE(picture.pixelColor(kPageWidth / 2, 7), QColor(37, 37, 37));
+        }
+    }
+
+    void baseNameKeepsItsEnding()
+    {
+        MessageRecorder boxes;
+        QVERIFY(scene->exportTo(base("run.data")));
+        QVERIFY(QFile::exists(base("run.data.data")));
+        QVERIFY(QFile::exists(base("run.data_Report.pdf")));
+        QVERIFY(QFile::exists(base("run.data_Pro_Report.pdf")));
+    }
+
+    void exportRestoresTheScreenLayout()
+    {
+        MessageRecorder boxes;
+        measure->setResults(Measure::GrayResults, colours(22));
+        QVERIFY(scene->exportTo(base()));
+        QCOMPARE(scene->pageWidth(), kPageWidth);
+        QCOMPARE(scene->pageHeight(), kPageHeight);
+        QCOMPARE(BaseWindow::frameLevel(), int(BaseWindow::TranslucentFrameLevel));
+    }
+
+    void failedExportKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("summary PDF cannot be opened") << "run_Report.pdf" << "PDF File Open Error!";
+        QTest::newRow("detailed PDF cannot be opened") << "run_Pro_Report.pdf"
+                                                       << "Detailed PDF File Open Error!";
+        QTest::newRow("picture cannot be saved") << "run_free.png" << "Picture File Write Error!";
+        QTest::newRow("read-only target directory") << QString() << "Data File Open Error!";
+    }
+
+    void failedExportKeepsTheOldFile()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QString, text);
+        // The files go into a folder of their own, which the read-only case locks.
+        QVERIFY(QDir(dir->path()).mkdir("out"));
+        const QString folder = dir->filePath("out");
+        const QString name = folder + "/run";
+        const QByteArray old = "the data of an earlier export";
+        writeFile(name + ".data", old);
+        measure->setResults(Measure::FreeResults, colours(1));
+        if (blocked.isEmpty()) {
+            const auto readAndEnter = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                      | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+            QFile::setPermissions(dir->path(), readAndEnter | QFile::WriteOwner);
+            QFile::setPermissions(folder, readAndEnter);
+        } else {
+            // A directory where the file would go cannot be opened as a file, not even by root.
+            QVERIFY(QDir(folder).mkdir(blocked));
+        }
+
+        MessageRecorder boxes;
+        {
+            std::unique_ptr<UnprivilegedFiles> asOperator;
+            if (blocked.isEmpty())
+                asOperator.reset(new UnprivilegedFiles);
+            QVERIFY(!scene->exportTo(name));
+        }
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Export Error"));
+        QCOMPARE(boxes.last().text, text);
+        QCOMPARE(readFile(name + ".data"), old);
+        // No temporary file is left behind either.
+        QCOMPARE(QDir(folder).entryList({"run.data*"}), QStringList{"run.data"});
+        QCOMPARE(scene->pageWidth(), kPageWidth);
+        QCOMPARE(BaseWindow::frameLevel(), int(BaseWindow::TranslucentFrameLevel));
+    }
+
+    void damagedImportChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        MeasureDataFile::Contents c;
+        c[MeasureDataFile::GraySection] = colours(22);
+        c[MeasureDataFile::GamutSection] = colours(7);
+        const QByteArray good = MeasureDataFile::encode(c);
+        const int gamutCount = 8 + 22 + 22 * 48 + 20;
+
+        QTest::newRow("truncated in the header") << good.left(5) << "File Version Error!";
+        QTest::newRow("truncated in the gray records") << good.left(100) << "Data Error!";
+        QTest::newRow("truncated in the gamut key") << good.left(gamutCount - 6) << "Data Error!";
+        QTest::newRow("truncated before the last count") << good.left(good.size() - 4)
+                                                         << "Data Error!";
+        QTest::newRow("huge gamut count")
+            << QByteArray(good).replace(gamutCount, 4, QByteArray::fromHex("10000000"))
+            << "Data Error!";
+        QTest::newRow("wrong magic") << QByteArray(good).replace(0, 1, "\x13") << "File Version Error!";
+        QTest::newRow("wrong version") << QByteArray(good).replace(7, 1, "\x02")
+                                       << "File Version Error!";
+        QTest::newRow("odd tag length") << QByteArray(good).replace(11, 1, "\x0F") << "Data Error!";
+        QByteArray gamutTag = good;
+        gamutTag[gamutCount - 3] = 'X';
+        QTest::newRow("damaged gamut tag") << gamutTag << "Data Error!";
+    }
+
+    void damagedImportChangesNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        MeasureDataFile::Contents held;
+        for (int s = 0; s < MeasureDataFile::SectionCount; ++s)
+            held.lists[s] = colours(s + 1, 5.0);
+        fill(*measure, held);
+        platform::writeSetting("measure", "steps", 12);
+        const QByteArray before = MeasureDataFile::encode(contentsOf(*measure));
+
+        writeFile(base() + ".data", bytes);
+        MessageRecorder boxes;
+        QVERIFY(!scene->importFrom(base() + ".data"));
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Import Error"));
+        QCOMPARE(boxes.last().text, text);
+        QCOMPARE(MeasureDataFile::encode(contentsOf(*measure)), before);
+        QCOMPARE(platform::readSetting("measure", "steps").toInt(), 12);
+    }
+
+    void importOfAMissingFile()
+    {
+        MessageRecorder boxes;
+        QVERIFY(!scene->importFrom(base("missing") + ".data"));
+        QCOMPARE(boxes.last().title, QString("Import Error"));
+        QCOMPARE(boxes.last().text, QString("File Open Error!"));
+    }
+
+    void importStoresOnlyAUsableStepCount_data()
+    {
+        QTest::addColumn<int>("grayRecords");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("22 records: 20 steps") << 22 << 20;
+        QTest::newRow("3 records: 1 step") << 3 << 1;
+        QTest::newRow("2 records: setting kept") << 2 << 33;
+        QTest::newRow("white only: setting kept") << 1 << 33;
+        QTest::newRow("empty gray section: setting kept") << 0 << 33;
+    }
+
+    void importStoresOnlyAUsableStepCount()
+    {
+        QFETCH(int, grayRecords);
+        QFETCH(int, steps);
+        platform::writeSetting("measure", "steps", 33);
+        MeasureDataFile::Contents c;
+        c[MeasureDataFile::GraySection] = colours(grayRecords);
+        writeFile(base() + ".data", MeasureDataFile::encode(c));
+        MessageRecorder boxes;
+        QVERIFY(scene->importFrom(base() + ".data"));
+        QCOMPARE(measure->grayList().size(), grayRecords);
+        QCOMPARE(platform::readSetting("measure", "steps").toInt(), steps);
+    }
+
+    void slotsAskForTheFileAndRememberItsFolder()
+    {
+        platform::writeSetting("export", "savedir", "/nowhere");
+        QStringList asked;
+        QString answer;
+        dataexport::setFileChooser([&](dataexport::DialogKind kind, const QString& caption,
+                                       const QString& startDir) {
+            asked << QString("%1|%2|%3")
+                         .arg(kind == dataexport::DialogKind::Save ? "save" : "open", caption,
+                              startDir);
+            return answer;
+        });
+        MessageRecorder boxes;
+
+        // Cancelled: nothing written, nothing said.
+        scene->exportData();
+        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(asked, QStringList{"save|Save Data|/nowhere"});
+        QCOMPARE(platform::readSetting("export", "savedir").toString(), QString("/nowhere"));
+
+        QDir(dir->path()).mkdir("sub");
+        answer = dir->filePath("sub/run");
+        scene->exportData();
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Exported!"));
+        QVERIFY(QFile::exists(answer + ".data"));
+        QCOMPARE(platform::readSetting("export", "savedir").toString(), dir->filePath("sub"));
+
+        answer = answer + ".data";
+        scene->importData();
+        QCOMPARE(asked.last(), "open|Open datafile|" + dir->filePath("sub"));
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Imported!"));
+    }
+};
+
+QV_TEST_MAIN_APPLICATION(TestDataExport)
+#include "tst_dataexport.moc"
