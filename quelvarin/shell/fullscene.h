@@ -9,6 +9,7 @@
 //   x:      0        W        2W          3W            4W              5W
 
 #include <QGraphicsScene>
+#include <QSize>
 
 class BaseView;
 class ColorChkView;
@@ -17,6 +18,7 @@ class FreeView;
 class GamutView;
 class GrayView;
 class Measure;
+class QPainter;
 class SaturatView;
 
 class FullScene : public QGraphicsScene
@@ -54,7 +56,21 @@ public:
     ColorLumaView* colorLumaView() const { return m_colorLumaView; }
     FreeView* freeView() const { return m_freeView; }
 
+    // Data export and import (dataexport.cpp). exportTo writes baseName + ".data", the page
+    // pictures and the two PDF reports; importFrom replaces the engine's lists from a data file
+    // only when the whole file is valid. Both tell the user the outcome and return it.
+    bool exportTo(const QString& baseName);
+    bool importFrom(const QString& fileName);
+    // The summary report's texts and frames, and the detailed report's title page (reports.cpp).
+    void renderReport(QPainter* painter);
+    void renderTitlePage(QPainter* painter, int pageWidth);
+    // Page size of the scene while its charts are rendered into the reports.
+    static const QSize printPageSize;
+
 public slots:
+    // Ask for a file name, then exportTo / importFrom.
+    void exportData();
+    void importData();
     // Clears the page of the mode whose run starts: 0 gray, 1 gamut, 2 saturation, 3 colour scale,
     // 4 colour checker; any other value (free measurement 5, monitor calibration 7) the free page.
     void clearContent(int level);

@@ -14,6 +14,8 @@
 
 class QGraphicsItem;
 class QGraphicsScene;
+class QPainter;
+class QPrinter;
 class Measure;
 
 class BaseView : public QObject
@@ -36,6 +38,12 @@ public:
     virtual void layout();
     // Runs right after the scene has deleted every item: forgets the view's items, redraws all.
     virtual void refresh();
+
+    // Report output (reportpages.cpp): the view's page of the detailed report, printed only when
+    // its list is complete, and its charts on the summary page. Nothing in the base; the views that
+    // print override them.
+    virtual void exportPro(QPainter* painter, QPrinter* printer);
+    virtual void renderCharts(QPainter* painter);
 
     int left() const { return x; }
     int pageWidth() const { return width; }

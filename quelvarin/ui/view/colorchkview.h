@@ -4,6 +4,12 @@
 
 #include "ui/view/baseview.h"
 
+#include <QString>
+
+#include <functional>
+
+class QDataStream;
+
 class ColorChkView : public BaseView
 {
     Q_OBJECT
@@ -20,10 +26,24 @@ public:
     // Takes the page's table out of the scene before the scene is cleared.
     void releaseDataTable();
 
+    // Its two sections of the measurement data file (colour checker, then EBU 3237) and a picture
+    // of the page for each non-empty list (viewdata.cpp). `relayout` lays the whole scene out
+    // anew; with it each picture shows the page drawn with its own set. False when a picture could
+    // not be saved. loadData replaces the two lists only when both sections are whole and valid.
+    bool exportData(QString baseName, QDataStream& out,
+                    const std::function<void()>& relayout = {});
+    bool loadData(QDataStream& in);
+
+    // The set the page draws: measure/colortype (0 colour checker, 1 EBU 3237), or the set of the
+    // picture being saved.
+    int colorType() const;
+
 public slots:
     // A result was appended to the list of `mode`; only the view of that mode redraws.
     void drawColor(int mode);
 
 private:
+    // Set while a picture of one set is saved; -1 follows the setting.
+    int shownSet = -1;
     void drawResults();
 };

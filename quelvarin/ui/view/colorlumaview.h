@@ -4,6 +4,10 @@
 
 #include "ui/view/baseview.h"
 
+#include <QString>
+
+class QDataStream;
+
 class ColorLumaView : public BaseView
 {
     Q_OBJECT
@@ -19,6 +23,12 @@ public:
 
     // Takes the page's table out of the scene before the scene is cleared.
     void releaseDataTable();
+
+    // Its section of the measurement data file and its page picture (viewdata.cpp). exportData is
+    // false when the picture could not be saved; loadData replaces the engine's list only with a
+    // whole valid section.
+    bool exportData(QString baseName, QDataStream& out);
+    bool loadData(QDataStream& in);
 
 public slots:
     // A result was appended to the list of `mode`; only the view of that mode redraws.
