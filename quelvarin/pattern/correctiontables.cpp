@@ -83,6 +83,8 @@ bool readTriple(const QList<QByteArray>& lines, int index, const QString& fileNa
 QList<QByteArray> linesOf(const QByteArray& text)
 {
     QList<QByteArray> lines = text.split('\n');
+    if (text.endsWith('\n'))
+        lines.removeLast(); // the terminator of the last line opens no new line
     for (QByteArray& line : lines) {
         if (line.endsWith('\r'))
             line.chop(1);
