@@ -1,5 +1,5 @@
 #pragma once
-// Robertson's isotemperature lines in the CIE 1960 UCS (u, v) diagram, shared by every piece of
+// Robertson's isotemperature lines in the CIE 1960 UCS (u, v) diagram, shared by everything in
 // the system that rates a chromaticity by correlated colour temperature.
 //
 // Source: A. R. Robertson, "Computation of correlated color temperature and distribution
