@@ -8,6 +8,7 @@
 #include <cmath>
 #include <iostream>
 #include <limits>
+#include <utility>
 #include <vector>
 
 // ---------------------------------------------------------------------------------------------
@@ -157,6 +158,27 @@ Matrix& Matrix::operator=(const Matrix& other)
     std::swap(m_rows, copy.m_rows);
     std::swap(m_cols, copy.m_cols);
     std::swap(m_owned, copy.m_owned);
+    return *this;
+}
+
+Matrix::Matrix(Matrix&& other) noexcept
+    : m_data(other.m_data), m_cols(other.m_cols), m_rows(other.m_rows), m_owned(other.m_owned)
+{
+    other.m_data = nullptr;
+    other.m_rows = 0;
+    other.m_cols = 0;
+    other.m_owned = true;
+}
+
+Matrix& Matrix::operator=(Matrix&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    release();
+    std::swap(m_data, other.m_data);
+    std::swap(m_rows, other.m_rows);
+    std::swap(m_cols, other.m_cols);
+    std::swap(m_owned, other.m_owned);
     return *this;
 }
 
@@ -722,7 +744,7 @@ Matrix& Matrix::insertRow(const double* values, int pos)
         std::copy(m_data[r], m_data[r] + m_cols, result.m_data[r < pos ? r : r + 1]);
     if (values)
         std::copy(values, values + m_cols, result.m_data[pos]);
-    return *this = result;
+    return *this = std::move(result);
 }
 
 Matrix& Matrix::insertCol(const double* values, int pos)
@@ -737,7 +759,7 @@ Matrix& Matrix::insertCol(const double* values, int pos)
             result.m_data[r][c < pos ? c : c + 1] = m_data[r][c];
         result.m_data[r][pos] = values ? values[r] : 0.0;
     }
-    return *this = result;
+    return *this = std::move(result);
 }
 
 Matrix& Matrix::removeRow(int r)
@@ -750,7 +772,7 @@ Matrix& Matrix::removeRow(int r)
     for (int i = 0; i < m_rows; ++i)
         if (i != r)
             std::copy(m_data[i], m_data[i] + m_cols, result.m_data[i < r ? i : i - 1]);
-    return *this = result;
+    return *this = std::move(result);
 }
 
 Matrix& Matrix::removeCol(int c)
@@ -764,7 +786,7 @@ Matrix& Matrix::removeCol(int c)
         for (int j = 0; j < m_cols; ++j)
             if (j != c)
                 result.m_data[r][j < c ? j : j - 1] = m_data[r][j];
-    return *this = result;
+    return *this = std::move(result);
 }
 
 Matrix Matrix::concatenatedRows(const Matrix& b) const

@@ -29,6 +29,8 @@ public:
     Matrix(double (*fn)(double, double), int rows, int cols);
     Matrix(const Matrix& other);
     Matrix& operator=(const Matrix& other);
+    Matrix(Matrix&& other) noexcept;             // leaves `other` empty
+    Matrix& operator=(Matrix&& other) noexcept;
     ~Matrix();
 
     int rows() const { return m_rows; }

@@ -34,6 +34,7 @@
 #include <istream>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -114,7 +115,7 @@ std::istream& Matrix::read(std::istream& in)
     }
     in >> delimiter;
     if (in)
-        *this = result;
+        *this = std::move(result);
     return in;
 }
 
@@ -133,7 +134,7 @@ std::istream& Matrix::readLabelled(std::istream& in)
         for (int c = 0; c < result.m_cols && in; ++c)
             in >> result.m_data[r][c];
     if (in)
-        *this = result;
+        *this = std::move(result);
     return in;
 }
 
@@ -172,6 +173,6 @@ QDataStream& operator>>(QDataStream& in, Matrix& m)
         for (int c = 0; c < cols; ++c)
             in >> result[r][c];
     if (in.status() == QDataStream::Ok)
-        m = result;
+        m = std::move(result);
     return in;
 }

@@ -206,6 +206,12 @@ private slots:
         QCOMPARE(c(0, 0), 1.0);
         c = c;
         QCOMPARE(c, Matrix(1.0, 2, 2));
+        Matrix moved(std::move(c));
+        QCOMPARE(moved, Matrix(1.0, 2, 2));
+        QCOMPARE(c, Matrix());  // a moved-from matrix is empty and usable
+        c = std::move(moved);
+        QCOMPARE(c, Matrix(1.0, 2, 2));
+        QCOMPARE(moved, Matrix());
     }
 
     void arithmetic()
