@@ -1,0 +1,340 @@
+// The engine's instrument driver life cycle: the factory, initialising, attaching the simulator,
+// closing and detaching. Everything here runs on the GUI thread, as in the program.
+
+#include "countingsensor.h"
+#include "measure/measure.h"
+#include "measure/measurethread.h"
+#include "messagerecorder.h"
+#include "pattern/sigadapter.h"
+#include "platform/settings.h"
+#include "sensors/simulator.h"
+#include "testenv.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kNotSupported = QStringLiteral("This sensor is not supported now!");
+
+} // namespace
+
+class TestSensorLifeCycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void sensorTypeStartsAtSimulator();
+    void factory_data();
+    void factory();
+    void noDriverMadeWithNothingHeld_data();
+    void noDriverMadeWithNothingHeld();
+    void initFailure();
+    void initSuccessSignalsInOrder();
+    void replacingKeepsResults();
+    void detach_data();
+    void detach();
+    void detachWithoutDriver();
+    void attachSimulator();
+    void closeSensor_data();
+    void closeSensor();
+    void engineDeletesItsDriverOnce();
+
+private:
+    Measure* engine() const { return m_thread->measure(); }
+    // Installs counting drivers: K-10 ("K10"), CA-210 over USB ("USB") and serial ("COM").
+    void installCountingDrivers();
+    CountingSensor* held() const { return qobject_cast<CountingSensor*>(engine()->sensor()); }
+
+    MessageRecorder m_boxes;
+    std::unique_ptr<MeasureThread> m_thread;
+    // Counters outlive the drivers (the engine deletes them at cleanup).
+    SensorCounters m_k10, m_usb, m_com, m_previous, m_c;
+};
+
+void TestSensorLifeCycle::init()
+{
+    testenv::clearSettings();
+    m_boxes.clear();
+    m_k10 = m_usb = m_com = m_previous = m_c = SensorCounters();
+    m_thread = std::make_unique<MeasureThread>();
+    installCountingDrivers();
+}
+
+void TestSensorLifeCycle::cleanup()
+{
+    m_thread.reset();
+}
+
+void TestSensorLifeCycle::installCountingDrivers()
+{
+    SensorFactory& f = engine()->sensorFactory();
+    f.setCreator(SensorModel::K10, SensorLink::Default,
+                 [this](SigAdapter*) { return new CountingSensor(&m_k10, SensorModel::K10, true, "K10"); });
+    f.setCreator(SensorModel::CA210, SensorLink::Usb,
+                 [this](SigAdapter*) { return new CountingSensor(&m_usb, SensorModel::CA210, true, "USB"); });
+    f.setCreator(SensorModel::CA210, SensorLink::Serial,
+                 [this](SigAdapter*) { return new CountingSensor(&m_com, SensorModel::CA210, true, "COM"); });
+}
+
+void TestSensorLifeCycle::sensorTypeStartsAtSimulator()
+{
+    QCOMPARE(engine()->sensorType(), int(SensorModel::Simulator));
+    QVERIFY(!engine()->sensor());
+}
+
+void TestSensorLifeCycle::factory_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("usb");
+    QTest::addColumn<bool>("com");
+    QTest::addColumn<QString>("made");  // name or serial of the new driver; empty: none made
+    QTest::addColumn<QString>("box");   // text of the message shown; empty: none
+
+    QTest::newRow("10 makes the simulator") << 10 << true << false << "Simulator" << "";
+    QTest::newRow("4 makes its registered driver") << 4 << true << false << "K10" << "";
+    QTest::newRow("6 over USB") << 6 << true << false << "USB" << "";
+    QTest::newRow("6 with both chosen takes the serial driver") << 6 << true << true << "COM" << "";
+    QTest::newRow("6 over the serial port") << 6 << false << true << "COM" << "";
+    QTest::newRow("6 with neither chosen keeps the driver, silently") << 6 << false << false << "" << "";
+    QTest::newRow("0 without a driver is not supported") << 0 << true << false << "" << kNotSupported;
+    QTest::newRow("11 is not supported") << 11 << true << false << "" << kNotSupported;
+    QTest::newRow("-1 is not supported") << -1 << true << false << "" << kNotSupported;
+}
+
+void TestSensorLifeCycle::factory()
+{
+    QFETCH(int, type);
+    QFETCH(bool, usb);
+    QFETCH(bool, com);
+    QFETCH(QString, made);
+    QFETCH(QString, box);
+
+    platform::writeSetting("PortSelect", "USBSele", usb);
+    platform::writeSetting("PortSelect", "COMSele", com);
+    // A type that has no driver yet takes the unsupported path.
+    engine()->sensorFactory().setCreator(0, SensorLink::Default, {});
+
+    // The driver held before: a counting K-10, connected.
+    SensorCounters& previous = m_previous;
+    engine()->sensorFactory().setCreator(SensorModel::CS200, SensorLink::Default, [this](SigAdapter*) {
+        return new CountingSensor(&m_previous, SensorModel::CS200, true, "previous");
+    });
+    QVERIFY(engine()->openSensor(SensorModel::CS200));
+    CSensor* before = engine()->sensor();
+    m_boxes.clear();
+
+    const bool opened = engine()->openSensor(type);
+
+    QCOMPARE(engine()->usbSelected(), usb);
+    QCOMPARE(engine()->comSelected(), com);
+    if (made.isEmpty()) {
+        QVERIFY(!opened);
+        QCOMPARE(engine()->sensor(), before);      // neither changed ...
+        QCOMPARE(previous.closes, 0);              // ... nor closed
+        QCOMPARE(previous.inits, 1);               // nor initialised again
+        QCOMPARE(previous.destroyed, 0);
+        QCOMPARE(engine()->sensorType(), int(SensorModel::CS200));
+    } else {
+        QVERIFY(opened);
+        QVERIFY(engine()->sensor() != before);
+        const CSensor* now = engine()->sensor();
+        QVERIFY(now->name == made || now->serialNumber == made);
+        QVERIFY(now->connected);
+        QCOMPARE(previous.closes, 1);
+        QCOMPARE(previous.destroyed, 1);
+        QCOMPARE(engine()->sensorType(), type);
+    }
+    // Exactly one driver is made for the CA-210, whichever connection wins.
+    QCOMPARE(m_usb.constructed + m_com.constructed, type == 6 && (usb || com) ? 1 : 0);
+    if (box.isEmpty()) {
+        QCOMPARE(m_boxes.count(), 0);
+    } else {
+        QCOMPARE(m_boxes.count(), 1);
+        QCOMPARE(m_boxes.last().title, QStringLiteral("Sensor"));
+        QCOMPARE(m_boxes.last().text, box);
+    }
+}
+
+void TestSensorLifeCycle::noDriverMadeWithNothingHeld_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("6 with neither connection: false, no message") << 6 << 0;
+    QTest::newRow("11: false and the message") << 11 << 1;
+}
+
+void TestSensorLifeCycle::noDriverMadeWithNothingHeld()
+{
+    QFETCH(int, type);
+    QFETCH(int, boxes);
+    platform::writeSetting("PortSelect", "USBSele", false);
+    platform::writeSetting("PortSelect", "COMSele", false);
+
+    QVERIFY(!engine()->openSensor(type));
+    QVERIFY(!engine()->sensor());
+    QCOMPARE(m_boxes.count(), boxes);
+}
+
+void TestSensorLifeCycle::initFailure()
+{
+    SensorCounters& c = m_c;
+    engine()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this](SigAdapter*) {
+        return new CountingSensor(&m_c, SensorModel::K10, false);
+    });
+    QSignalSpy connected(engine(), &Measure::sensorConnected);
+    QSignalSpy serial(engine(), &Measure::sensorSNChanged);
+
+    QVERIFY(!engine()->openSensor(SensorModel::K10));
+
+    QCOMPARE(m_boxes.count(), 1);
+    QCOMPARE(m_boxes.last().title, QStringLiteral("Error"));
+    QCOMPARE(m_boxes.last().text, QStringLiteral("Initialize sensor failed!"));
+    QCOMPARE(connected.count(), 0);
+    QCOMPARE(serial.count(), 0);
+    QVERIFY(held());               // the unconnected driver stays held
+    QVERIFY(!held()->connected);
+    QCOMPARE(c.inits, 1);
+}
+
+void TestSensorLifeCycle::initSuccessSignalsInOrder()
+{
+    QStringList order;
+    QObject scope; // ends the connections with the test
+    connect(engine(), &Measure::sensorSNChanged, &scope, [&order](const QString& sn) { order << "sn " + sn; });
+    connect(engine(), &Measure::sensorConnected, &scope,
+            [&order](bool on) { order << QStringLiteral("connected %1").arg(on); });
+
+    QVERIFY(engine()->openSensor(SensorModel::K10));
+    QCOMPARE(order, (QStringList{"sn K10", "connected 1"}));
+    QCOMPARE(m_boxes.count(), 0);
+}
+
+void TestSensorLifeCycle::replacingKeepsResults()
+{
+    QVERIFY(engine()->attachSimulator());
+    engine()->setResults(Measure::GrayResults, {CColor(1, 2, 3)});
+    engine()->setSpectrumList({SpectrumData(380, 780, 401)});
+
+    QVERIFY(engine()->openSensor(SensorModel::K10));
+    QCOMPARE(engine()->sensor()->serialNumber, QStringLiteral("K10"));
+    QCOMPARE(engine()->grayList().size(), 1);
+    QCOMPARE(engine()->spectrumList().size(), 1);
+}
+
+void TestSensorLifeCycle::detach_data()
+{
+    QTest::addColumn<bool>("initResult");
+    QTest::addColumn<int>("closes");
+    QTest::addColumn<int>("reports");
+    QTest::newRow("connected driver: closed, reported, deleted") << true << 1 << 1;
+    QTest::newRow("unconnected driver: deleted without close or signal") << false << 0 << 0;
+}
+
+void TestSensorLifeCycle::detach()
+{
+    QFETCH(bool, initResult);
+    QFETCH(int, closes);
+    QFETCH(int, reports);
+
+    SensorCounters& c = m_c;
+    engine()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this, initResult](SigAdapter*) {
+        return new CountingSensor(&m_c, SensorModel::K10, initResult);
+    });
+    engine()->openSensor(SensorModel::K10);
+    for (int list = Measure::FreeResults; list <= Measure::ColorScaleResults; ++list)
+        engine()->setResults(Measure::ResultList(list), {CColor(1, 1, 1)});
+    engine()->setSpectrumList({SpectrumData(380, 780, 401)});
+    engine()->setProfileSerial("from a profile");
+    QSignalSpy connected(engine(), &Measure::sensorConnected);
+
+    engine()->detachSensor();
+
+    QCOMPARE(c.closes, closes);
+    QCOMPARE(connected.count(), reports);
+    if (reports)
+        QCOMPARE(connected.first().first().toBool(), false);
+    QCOMPARE(c.destroyed, 1);
+    QVERIFY(!engine()->sensor());
+    for (int list = Measure::FreeResults; list <= Measure::ColorScaleResults; ++list)
+        QVERIFY(engine()->results(Measure::ResultList(list)).isEmpty());
+    QVERIFY(engine()->spectrumList().isEmpty());
+    QVERIFY(engine()->profileSerial().isEmpty());
+    QCOMPARE(engine()->colorChkTargets().size(), 19); // the targets stay
+    QCOMPARE(engine()->ebuTargets().size(), 16);
+    QCOMPARE(engine()->satTargets().size(), 30);
+}
+
+void TestSensorLifeCycle::detachWithoutDriver()
+{
+    engine()->setResults(Measure::GamutResults, {CColor(1, 1, 1)});
+    engine()->setProfileSerial("x");
+    QSignalSpy connected(engine(), &Measure::sensorConnected);
+    engine()->detachSensor();
+    QVERIFY(engine()->gamutList().isEmpty());
+    QVERIFY(engine()->profileSerial().isEmpty());
+    QCOMPARE(connected.count(), 0);
+}
+
+void TestSensorLifeCycle::attachSimulator()
+{
+    QSignalSpy connected(engine(), &Measure::sensorConnected);
+    QVERIFY(engine()->attachSimulator());
+    CSensor* s = engine()->sensor();
+    QVERIFY(qobject_cast<Simulator*>(s));
+    QCOMPARE(s->name, sensorModelNames[SensorModel::Simulator]);
+    QVERIFY(s->connected);
+    QCOMPARE(s->parent(), static_cast<QObject*>(m_thread->sigAdapter()));
+    QCOMPARE(connected.count(), 0);
+    QCOMPARE(engine()->sensorType(), int(SensorModel::Simulator));
+}
+
+void TestSensorLifeCycle::closeSensor_data()
+{
+    QTest::addColumn<bool>("initResult");
+    QTest::addColumn<int>("closes");
+    QTest::newRow("connected: closed and reported") << true << 1;
+    QTest::newRow("not connected: nothing") << false << 0;
+}
+
+void TestSensorLifeCycle::closeSensor()
+{
+    QFETCH(bool, initResult);
+    QFETCH(int, closes);
+    SensorCounters& c = m_c;
+    engine()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this, initResult](SigAdapter*) {
+        return new CountingSensor(&m_c, SensorModel::K10, initResult);
+    });
+    engine()->openSensor(SensorModel::K10);
+    QSignalSpy connected(engine(), &Measure::sensorConnected);
+
+    engine()->closeSensor();
+    QCOMPARE(c.closes, closes);
+    QCOMPARE(connected.count(), closes);
+    QCOMPARE(c.destroyed, 0);
+    QVERIFY(engine()->sensor());
+
+    m_thread->measure()->detachSensor();
+    engine()->closeSensor(); // with no driver: nothing to do
+}
+
+void TestSensorLifeCycle::engineDeletesItsDriverOnce()
+{
+    QVERIFY(engine()->openSensor(SensorModel::K10));
+    QVERIFY(engine()->openSensor(SensorModel::K10)); // replaces the first
+    QCOMPARE(m_k10.constructed, 2);
+    QCOMPARE(m_k10.destroyed, 1);
+    QCOMPARE(m_k10.closes, 1);
+
+    m_thread.reset();
+    QCOMPARE(m_k10.destroyed, 2);
+    QCOMPARE(m_k10.closes, 2);
+}
+
+QV_TEST_MAIN_WIDGETS(TestSensorLifeCycle)
+#include "tst_sensorlifecycle.moc"
