@@ -10,7 +10,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <QList>
+#include <QPainterPath>
+#include <QPixmap>
+
+class CctWindow;
+class DelteWindow;
+class GammaWindow;
+class GrayDataWindow;
+class LumaWindow;
+class RgbLevelWindow;
+class WhiteWindow;
 class QDataStream;
+class QGraphicsPathItem;
+class QGraphicsPixmapItem;
 
 class GrayView : public BaseView
 {
@@ -20,6 +33,7 @@ public:
     static constexpr int Mode = 0;
 
     GrayView(QGraphicsScene* scene, Measure* measure);
+    ~GrayView() override;
 
     void clear() override;
     void layout() override;
@@ -44,10 +58,70 @@ public:
     // The charts of the report page, left to right: dE2000, gamma, RGB levels.
     reportpage::ChartRender reportChart(int which);
 
+    // The gamma, RGB levels and dE2000 charts on the summary report page.
+    void renderCharts(QPainter* painter) override;
+
+    // The measured-white marker on the white-point chart, from the list's first element.
+    void drawWhite();
+    // Draws list element i (i >= 1) on the five step charts (graysteps.cpp).
+    void drawStep(int i);
+    // Measured gamma of element i of a run of n steps: power law, and against BT.1886 fitted to
+    // the measured white and black.
+    double gammaAt(int i, int n);
+    double gammaAt1886(int i, int n);
+    // The same as pure functions of the white, black and step luminance and the step's level.
+    static double stepGamma(double yw, double yb, double yi, double level);
+    static double stepGamma1886(double yw, double yb, double yi, double level);
+    // Step count of the run a gray list holds, from the stored level of its first gray step
+    // above black; 0 while that is not known yet (the setting then decides).
+    static int runStepCount(const QList<CColor>& list);
+    // Step index of list element i in a run of n steps, from its stored stimulus level.
+    static int stepIndex(const CColor& colour, int i, int n);
+
+    LumaWindow* lumaWindow = nullptr;
+    CctWindow* cctWindow = nullptr;
+    WhiteWindow* whiteWindow = nullptr;
+    DelteWindow* delteWindow = nullptr;
+    GammaWindow* gammaWindow = nullptr;
+    RgbLevelWindow* rgbLevelWindow = nullptr;
+    GrayDataWindow* dataWindow = nullptr;
+    QPixmap* targetPixmap = nullptr;
+
+    // What the view drew itself: one curve per chart, the measured-white marker and the step
+    // markers (stacked: every redraw of the list adds a new set above the earlier ones).
+    QGraphicsPathItem* lumaCurve = nullptr;
+    QGraphicsPathItem* cctCurve = nullptr;
+    QGraphicsPathItem* deltaECurve = nullptr;
+    QGraphicsPathItem* gammaCurve = nullptr;
+    QGraphicsPathItem* redCurve = nullptr;
+    QGraphicsPathItem* greenCurve = nullptr;
+    QGraphicsPathItem* blueCurve = nullptr;
+    QGraphicsPixmapItem* whiteMarker = nullptr;
+    QList<QGraphicsItem*> markers;
+
 public slots:
     // A result was appended to the list of `mode`; only the view of that mode redraws.
     void drawColor(int mode);
 
 private:
     void drawResults();
+    // Tells the step charts the step count of the run on show.
+    void applyRunSteps(int steps);
+    void drawStep(const QList<CColor>& list, int i, int steps);
+    void removeCurves(bool withGamma);
+    QGraphicsPathItem* addCurve(const QPainterPath& path, const QColor& colour);
+    void addMarker(const QPixmap& picture, double x, double y, const QString& toolTip);
+
+    // The polylines of the current walk over the list, reset by its first step.
+    QPainterPath lumaPath;
+    QPainterPath cctPath;
+    QPainterPath deltaEPath;
+    QPainterPath gammaPath;
+    QPainterPath redPath;
+    QPainterPath greenPath;
+    QPainterPath bluePath;
+    QPixmap measWhite;
+    QPixmap measRed;
+    QPixmap measGreen;
+    QPixmap measBlue;
 };

@@ -1,0 +1,254 @@
+// One gray step on the charts of the gray-scale page: a marker and the extended polyline on the
+// luminance, CCT, dE2000, RGB levels and gamma charts, and the measured gamma of a step.
+//
+// A step is placed by the stimulus level stored with its colour and the step count of the run
+// the list holds, never by the `measure/steps` setting at drawing time: changing the setting
+// after a run must not move that run on its charts. A failed reading (the null colour) is listed
+// in the table but gets no point and no marker; the polylines run on to the next good step.
+
+#include "ui/view/grayview.h"
+
+#include "measure/measure.h"
+#include "shell/application.h"
+#include "ui/window/cctwindow.h"
+#include "ui/window/deltewindow.h"
+#include "ui/window/gammawindow.h"
+#include "ui/window/lumawindow.h"
+#include "ui/window/rgblevelwindow.h"
+
+#include <QGraphicsPathItem>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QPen>
+
+#include <cmath>
+
+namespace {
+
+// ITU-R BT.1886 reference EOTF exponent.
+constexpr double kBt1886Exponent = 2.4;
+// Width of every measured curve.
+constexpr double kCurveWidth = 2.0;
+
+bool isNullColour(const CColor& c)
+{
+    return c[0] == nullColor[0] && c[1] == nullColor[1] && c[2] == nullColor[2];
+}
+
+// Continues a polyline: the first point of a walk starts it.
+void extend(QPainterPath& path, double x, double y)
+{
+    if (path.elementCount() == 0)
+        path.moveTo(x, y);
+    else
+        path.lineTo(x, y);
+}
+
+} // namespace
+
+double GrayView::stepGamma(double yw, double yb, double yi, double level)
+{
+    return std::log((yi - yb) / (yw - yb)) / std::log(level);
+}
+
+double GrayView::stepGamma1886(double yw, double yb, double yi, double level)
+{
+    const double wRoot = std::pow(yw, 1.0 / kBt1886Exponent);
+    const double bRoot = std::pow(yb, 1.0 / kBt1886Exponent);
+    const double a = std::pow(wRoot - bRoot, kBt1886Exponent);
+    const double b = bRoot / (wRoot - bRoot);
+    if (level + b == 1.0)
+        return kBt1886Exponent;
+    return std::abs(std::log(yi / a) / std::log(level + b));
+}
+
+double GrayView::gammaAt(int i, int n)
+{
+    const QList<CColor> list = measure->grayList();
+    if (i < 0 || i >= list.size() || list.size() < 2 || n < 1)
+        return std::nan("");
+    return stepGamma(list.at(0)[1], list.at(1)[1], list.at(i)[1], double(i - 1) / n);
+}
+
+double GrayView::gammaAt1886(int i, int n)
+{
+    const QList<CColor> list = measure->grayList();
+    if (i < 0 || i >= list.size() || list.size() < 2 || n < 1)
+        return std::nan("");
+    return stepGamma1886(list.at(0)[1], list.at(1)[1], list.at(i)[1], double(i - 1) / n);
+}
+
+int GrayView::runStepCount(const QList<CColor>& list)
+{
+    if (list.size() < 3)
+        return 0;
+    // Element 2 is gray level 1/n of the run.
+    const double level = list.at(2).levelR;
+    if (!std::isfinite(level) || level <= 0 || level > 1)
+        return 0;
+    return qMax(1, int(std::lround(1.0 / level)));
+}
+
+int GrayView::stepIndex(const CColor& colour, int i, int n)
+{
+    const double level = colour.levelR;
+    if (std::isfinite(level) && level >= 0 && level <= 1)
+        return int(std::lround(level * n));
+    return i - 1;
+}
+
+void GrayView::drawStep(int i)
+{
+    const QList<CColor> list = measure->grayList();
+    const int known = runStepCount(list);
+    drawStep(list, i, known > 0 ? known : cctWindow->stepCount());
+}
+
+void GrayView::removeCurves(bool withGamma)
+{
+    QGraphicsPathItem** curves[] = {&lumaCurve, &deltaECurve, &cctCurve, &gammaCurve,
+                                    &redCurve,  &greenCurve,  &blueCurve};
+    for (QGraphicsPathItem** curve : curves) {
+        if (curve == &gammaCurve && !withGamma)
+            continue;
+        if (*curve) {
+            scene->removeItem(*curve);
+            delete *curve;
+            *curve = nullptr;
+        }
+    }
+}
+
+QGraphicsPathItem* GrayView::addCurve(const QPainterPath& path, const QColor& colour)
+{
+    // A polyline needs two points; a lone first point is shown by its marker only.
+    if (path.elementCount() < 2)
+        return nullptr;
+    return scene->addPath(path, QPen(QBrush(colour), kCurveWidth), Qt::NoBrush);
+}
+
+void GrayView::addMarker(const QPixmap& picture, double x, double y, const QString& toolTip)
+{
+    auto* marker = new QGraphicsPixmapItem(picture);
+    const QRectF bounds = marker->boundingRect();
+    marker->setPos(x - bounds.width() / 2, y - bounds.height() / 2);
+    if (!toolTip.isEmpty())
+        marker->setToolTip(toolTip);
+    markers.append(marker);
+    scene->addItem(marker);
+}
+
+void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
+{
+    if (i < 1 || i >= list.size())
+        return;
+    const int n = qMax(1, steps);
+    const CColor white(list.at(0));
+    const CColor black(list.at(1));
+    const CColor current(list.at(i));
+    const int step = stepIndex(current, i, n);
+    // The last element is the full level again; it has no gamma, and the gamma curve of the
+    // step before it stays.
+    const bool hasGamma = step < n;
+    removeCurves(hasGamma);
+
+    const bool bt1886 = Application::colorReference()->gammaType == GammaBt1886;
+    const bool whiteOk = !isNullColour(white);
+    const bool blackOk = !isNullColour(black);
+    const bool currentOk = !isNullColour(current);
+
+    if (i == 1) {
+        for (QPainterPath* path : {&lumaPath, &cctPath, &deltaEPath, &gammaPath, &redPath,
+                                   &greenPath, &bluePath})
+            *path = QPainterPath();
+        // BT.1886 needs the measured white and black, which exist from now on.
+        if (bt1886 && whiteOk && blackOk) {
+            lumaWindow->removeItems();
+            lumaWindow->drawReference(true);
+        }
+    }
+
+    const int percent = step * 100 / n;
+    const auto tip = [&](const char* label, const QString& value) {
+        return tr("%1: %2%\n%3: %4").arg(tr("Gray"), QString::number(percent), tr(label), value);
+    };
+    double sx, sy;
+
+    // Luminance relative to the measured white.
+    if (currentOk && whiteOk) {
+        double v = current[1] / white[1];
+        if (v > 1.0)
+            v = 1.0;
+        lumaWindow->mapToChart(step, v, &sx, &sy);
+        extend(lumaPath, sx, sy);
+        lumaCurve = addCurve(lumaPath, Qt::gray);
+        addMarker(measWhite, sx, sy, tip(QT_TR_NOOP("MEAS Luma"), QString::number(v)));
+    } else {
+        lumaCurve = addCurve(lumaPath, Qt::gray);
+    }
+
+    // Correlated colour temperature.
+    if (currentOk) {
+        const int cct = current.GetCCT();
+        cctWindow->mapToChart(step, cct, &sx, &sy);
+        extend(cctPath, sx, sy);
+        cctCurve = addCurve(cctPath, Qt::gray);
+        addMarker(measWhite, sx, sy, tip(QT_TR_NOOP("MEAS CCT"), QString::number(current.GetCCT())));
+    } else {
+        cctCurve = addCurve(cctPath, Qt::gray);
+    }
+
+    // Colour difference from the gray-scale target between the measured black and white.
+    if (currentOk && whiteOk && blackOk) {
+        const double dE = current.GetDeltaE2000(white[1], black[1]);
+        delteWindow->mapToChart(step, dE, &sx, &sy);
+        extend(deltaEPath, sx, sy);
+        deltaECurve = addCurve(deltaEPath, Qt::gray);
+        addMarker(measWhite, sx, sy,
+                  tip(QT_TR_NOOP("deltaE2000"),
+                      QString::number(current.GetDeltaE2000(white[1], black[1]))));
+    } else {
+        deltaECurve = addCurve(deltaEPath, Qt::gray);
+    }
+
+    // Balance of red, green and blue against the reference white. A gray without a defined
+    // chromaticity (a black of X + Y + Z = 0) shows no deviation.
+    const CColor rgb = currentOk ? current.chromaRGB() : CColor();
+    struct Channel
+    {
+        QPainterPath* path;
+        QGraphicsPathItem** curve;
+        QColor colour;
+        const QPixmap* picture;
+    };
+    const Channel channels[] = {{&redPath, &redCurve, Qt::red, &measRed},
+                                {&greenPath, &greenCurve, Qt::green, &measGreen},
+                                {&bluePath, &blueCurve, Qt::blue, &measBlue}};
+    for (int c = 0; c < 3; ++c) {
+        const Channel& ch = channels[c];
+        if (currentOk) {
+            const double value = std::isfinite(rgb[c]) ? rgb[c] - 1 : 0.0;
+            rgbLevelWindow->mapToChart(step, value, &sx, &sy);
+            extend(*ch.path, sx, sy);
+            *ch.curve = addCurve(*ch.path, ch.colour);
+            addMarker(*ch.picture, sx, sy, QString());
+        } else {
+            *ch.curve = addCurve(*ch.path, ch.colour);
+        }
+    }
+
+    // Gamma, for the levels strictly between black and full white.
+    if (hasGamma && step >= 1) {
+        if (currentOk && whiteOk && blackOk) {
+            const double level = double(step) / n;
+            const double gamma = bt1886 ? stepGamma1886(white[1], black[1], current[1], level)
+                                        : stepGamma(white[1], black[1], current[1], level);
+            gammaWindow->mapToChart(step, gamma, &sx, &sy);
+            extend(gammaPath, sx, sy);
+            gammaCurve = addCurve(gammaPath, Qt::gray);
+            addMarker(measWhite, sx, sy, tip(QT_TR_NOOP("MEAS Gamma"), QString::number(gamma)));
+        } else {
+            gammaCurve = addCurve(gammaPath, Qt::gray);
+        }
+    }
+}

@@ -1,0 +1,529 @@
+// The gray-scale page fed by a simulated run: a display model fills the engine's gray list step
+// by step, the page redraws after every step as it does for the engine's notifications.
+
+#include "ui/view/grayview.h"
+
+#include "colour/currentreference.h"
+#include "graydisplay.h"
+#include "measure/measure.h"
+#include "platform/settings.h"
+#include "resources/resources.h"
+#include "testenv.h"
+#include "ui/window/cctwindow.h"
+#include "ui/window/deltewindow.h"
+#include "ui/window/gammawindow.h"
+#include "ui/window/graydatawindow.h"
+#include "ui/window/lumawindow.h"
+#include "ui/window/rgblevelwindow.h"
+#include "ui/window/whitewindow.h"
+
+#include <QDir>
+#include <QGraphicsPathItem>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QPainter>
+#include <QTableWidget>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr int kPageWidth = 1200;
+constexpr int kPageHeight = 510;
+
+enum Display { Ideal, Warm };
+
+graydisplay::Model model(Display d)
+{
+    return d == Ideal ? graydisplay::idealRec709() : graydisplay::warmGamma24();
+}
+
+void useReference(double gamma)
+{
+    setCurrentColorReference(std::make_shared<ColorReference>(StandardHdtvRec709, WhiteOwn, gamma));
+}
+
+// The page of a scene with the gray view on it, laid out as the result scene does it.
+struct Page
+{
+    Page()
+        : view(&scene, &measure)
+    {
+        relayout();
+    }
+    ~Page() { flushDeferredDeletes(); }
+
+    static void flushDeferredDeletes()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void relayout()
+    {
+        view.releaseDataTable();
+        scene.clear();
+        view.setGeometry(0, kPageWidth, kPageHeight);
+        flushDeferredDeletes();
+    }
+
+    // Appends element `count - 1` of `list` as the engine does, then delivers the notification.
+    void measureUpTo(const QList<CColor>& list, int count)
+    {
+        measure.setResults(Measure::GrayResults, list.mid(0, count));
+        view.drawColor(MeasureGray);
+    }
+
+    void run(const QList<CColor>& list)
+    {
+        for (int k = 1; k <= list.size(); ++k)
+            measureUpTo(list, k);
+    }
+
+    QStringList tooltipsContaining(const QString& label) const
+    {
+        QStringList out;
+        for (QGraphicsItem* m : view.markers) {
+            if (m->toolTip().contains(label))
+                out << m->toolTip();
+        }
+        return out;
+    }
+
+    QList<QGraphicsItem*> markersContaining(const QString& label) const
+    {
+        QList<QGraphicsItem*> out;
+        for (QGraphicsItem* m : view.markers) {
+            if (m->toolTip().contains(label))
+                out << m;
+        }
+        return out;
+    }
+
+    int curves() const
+    {
+        int n = 0;
+        for (QGraphicsPathItem* c : {view.lumaCurve, view.cctCurve, view.deltaECurve, view.gammaCurve,
+                                     view.redCurve, view.greenCurve, view.blueCurve})
+            n += c ? 1 : 0;
+        return n;
+    }
+
+    QImage render()
+    {
+        QImage image(kPageWidth, kPageHeight, QImage::Format_ARGB32);
+        image.fill(QColor(37, 37, 37));
+        QPainter painter(&image);
+        scene.render(&painter, QRectF(0, 0, kPageWidth, kPageHeight),
+                     QRectF(0, 0, kPageWidth, kPageHeight));
+        return image;
+    }
+
+    Measure measure;
+    QGraphicsScene scene;
+    GrayView view;
+};
+
+QPointF centre(QGraphicsItem* item)
+{
+    return item->sceneBoundingRect().center();
+}
+
+QRect rectOf(const BaseWindow* w)
+{
+    return QRect(w->x, w->y, w->width, w->height);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Display)
+
+class TestGrayView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initPictureResources(); }
+    void init()
+    {
+        testenv::clearSettings();
+        platform::writeSetting("measure", "steps", 20);
+        useReference(2.2);
+    }
+
+    void layoutOfTheWindows()
+    {
+        Page page;
+        const GrayView& v = page.view;
+        QCOMPARE(rectOf(v.dataWindow), QRect(13, 0, 574, 246));
+        QCOMPARE(rectOf(v.lumaWindow), QRect(600, 0, 287, 246));
+        QCOMPARE(rectOf(v.cctWindow), QRect(900, 0, 287, 246));
+        QCOMPARE(rectOf(v.whiteWindow), QRect(13, 259, 280, 246));
+        QCOMPARE(rectOf(v.delteWindow), QRect(306, 259, 280, 246));
+        QCOMPARE(rectOf(v.gammaWindow), QRect(600, 259, 287, 246));
+        QCOMPARE(rectOf(v.rgbLevelWindow), QRect(900, 259, 287, 246));
+        QVERIFY(v.delteWindow->grayLayout);
+        // An empty list draws nothing of the view's own.
+        QVERIFY(v.markers.isEmpty());
+        QVERIFY(!v.whiteMarker);
+    }
+
+    void tableShowsEveryStep_data()
+    {
+        QTest::addColumn<Display>("display");
+        QTest::addColumn<QString>("whiteX");
+        QTest::addColumn<QString>("whiteY");
+        QTest::addColumn<bool>("onTarget");
+        QTest::newRow("ideal Rec709 gamma 2.2") << Ideal << "0.313" << "0.329" << true;
+        QTest::newRow("gamma 2.4, warm white") << Warm << "0.346" << "0.358" << false;
+    }
+
+    void tableShowsEveryStep()
+    {
+        QFETCH(Display, display);
+        QFETCH(QString, whiteX);
+        QFETCH(QString, whiteY);
+        QFETCH(bool, onTarget);
+        Page page;
+        const QList<CColor> list = graydisplay::grayRun(model(display), 20);
+        page.run(list);
+
+        QTableWidget* table = page.view.dataWindow->currentTable();
+        QCOMPARE(table->rowCount(), 21);
+        const double yw = list[0][1];
+        const double yb = list[1][1];
+        for (int row = 0; row <= 20; ++row) {
+            QStringList cells;
+            for (int c = 0; c < 12; ++c)
+                cells << table->item(row, c)->text();
+            QCOMPARE(cells, GrayDataWindow::rowTexts(list[row + 1], yw, yb));
+        }
+        // The full level: its chromaticity, luminance and CCT as the Part formats them.
+        QCOMPARE(table->item(20, 0)->text(), QString::number(CColor(list[21]).GetCCT()));
+        QCOMPARE(table->item(20, 2)->text(), QString("100.000"));
+        QCOMPARE(table->item(20, 4)->text(), whiteX);
+        QCOMPARE(table->item(20, 5)->text(), whiteY);
+        QCOMPARE(table->item(20, 8)->text(), QString("100.000"));
+        const double dE = table->item(10, 11)->text().toDouble();
+        if (onTarget)
+            QVERIFY2(dE < 0.01, qPrintable(QString::number(dE)));
+        else
+            QVERIFY2(dE > 1, qPrintable(QString::number(dE)));
+    }
+
+    void gammaChartShowsTheDisplaysGamma_data()
+    {
+        QTest::addColumn<Display>("display");
+        QTest::addColumn<QString>("gamma");
+        QTest::addColumn<double>("rowsAboveTarget");
+        QTest::newRow("ideal display: 2.2 on the target line") << Ideal << "2.2" << 0.0;
+        QTest::newRow("distorted display: 2.4, two rows up") << Warm << "2.4" << 2.0;
+    }
+
+    void gammaChartShowsTheDisplaysGamma()
+    {
+        QFETCH(Display, display);
+        QFETCH(QString, gamma);
+        QFETCH(double, rowsAboveTarget);
+        Page page;
+        page.run(graydisplay::grayRun(model(display), 20));
+        page.relayout(); // one clean set of markers
+
+        const QList<QGraphicsItem*> markers = page.markersContaining("MEAS Gamma");
+        QCOMPARE(markers.size(), 19); // levels 1/20 .. 19/20
+        const GammaWindow* w = page.view.gammaWindow;
+        const double plot = w->height - 47;
+        const double expectedY = w->y + 47 + plot / 2 - rowsAboveTarget * plot / 10;
+        for (QGraphicsItem* m : markers) {
+            QVERIFY2(m->toolTip().endsWith("MEAS Gamma: " + gamma), qPrintable(m->toolTip()));
+            QVERIFY(std::abs(centre(m).y() - expectedY) < 1e-6);
+        }
+        QCOMPARE(page.view.gammaCurve->path().elementCount(), 19);
+    }
+
+    void cctMarkersOnTheTargetLineForAD65Display()
+    {
+        Page page;
+        page.run(graydisplay::grayRun(graydisplay::idealRec709(), 20));
+        const CctWindow* w = page.view.cctWindow;
+        const int target = CColor(currentColorReference()->white).GetCCT();
+        const int lineY = int(w->y + 47 + double(w->maxCct - target) * (w->height - 47) / 5000);
+        const QList<QGraphicsItem*> markers = page.markersContaining("MEAS CCT");
+        QVERIFY(!markers.isEmpty());
+        // Every gray but the black (no colour temperature) sits on the target line.
+        int onLine = 0;
+        for (QGraphicsItem* m : markers)
+            onLine += std::abs(centre(m).y() - lineY) < 1.0 ? 1 : 0;
+        QVERIFY(onLine >= markers.size() - 21);
+    }
+
+    void measuredWhiteMarker_data()
+    {
+        QTest::addColumn<Display>("display");
+        QTest::newRow("D65 white") << Ideal;
+        QTest::newRow("warm white") << Warm;
+    }
+
+    void measuredWhiteMarker()
+    {
+        QFETCH(Display, display);
+        Page page;
+        const QList<CColor> list = graydisplay::grayRun(model(display), 20);
+        page.measureUpTo(list, 1); // the white alone: marker, no rows, no steps
+        QVERIFY(page.view.whiteMarker);
+        QCOMPARE(page.view.dataWindow->currentTable()->rowCount(), 0);
+        QVERIFY(page.view.markers.isEmpty());
+
+        const CColor white(list[0]);
+        const CColor xyY = white.toxyY();
+        double sx, sy;
+        page.view.whiteWindow->mapToChart(xyY[0], xyY[1], &sx, &sy);
+        QVERIFY((centre(page.view.whiteMarker) - QPointF(sx, sy)).manhattanLength() <= 1.0);
+        QCOMPARE(page.view.whiteMarker->toolTip(),
+                 QString("Measured White\nCCT: %1").arg(white.GetCCT()));
+        if (display == Warm)
+            QVERIFY(std::abs(white.GetCCT() - 5000) < 100);
+
+        page.view.drawWhite(); // drawn twice: still one marker
+        int whiteMarkers = 0;
+        for (QGraphicsItem* item : page.scene.items())
+            whiteMarkers += item->toolTip().startsWith("Measured White") ? 1 : 0;
+        QCOMPARE(whiteMarkers, 1);
+    }
+
+    void markersAndCurvesStepByStep()
+    {
+        Page page;
+        const QList<CColor> list = graydisplay::grayRun(graydisplay::idealRec709(), 20);
+        page.measureUpTo(list, 2); // white and black
+        QCOMPARE(page.view.markers.size(), 6);
+        QCOMPARE(page.curves(), 0);
+        QCOMPARE(page.tooltipsContaining("Gray: 0%").size(), 3);
+
+        page.measureUpTo(list, 3); // level 1/20: every curve but gamma, the first gamma marker
+        QCOMPARE(page.view.markers.size(), 6 + 13);
+        QCOMPARE(page.curves(), 6);
+        QVERIFY(!page.view.gammaCurve);
+        QCOMPARE(page.view.lumaCurve->path().elementCount(), 2);
+
+        page.measureUpTo(list, 4); // level 2/20: the first gamma curve
+        QCOMPARE(page.view.markers.size(), 19 + 20);
+        QCOMPARE(page.curves(), 7);
+        QCOMPARE(page.view.gammaCurve->path().elementCount(), 2);
+        QCOMPARE(page.view.redCurve->pen().color(), QColor(Qt::red));
+        QCOMPARE(page.view.redCurve->pen().widthF(), 2.0);
+        QCOMPARE(page.view.lumaCurve->pen().color(), QColor(Qt::gray));
+
+        // Only one curve item per chart is ever in the scene.
+        int paths = 0;
+        for (QGraphicsItem* item : page.scene.items()) {
+            auto* p = qgraphicsitem_cast<QGraphicsPathItem*>(item);
+            paths += (p && p->pen().widthF() == 2.0) ? 1 : 0;
+        }
+        QCOMPARE(paths, 7);
+
+        // The full level: no gamma marker, the gamma curve of the step before stays.
+        page.run(list);
+        QCOMPARE(page.view.gammaCurve->path().elementCount(), 19);
+        const QStringList last = page.tooltipsContaining("Gray: 100%");
+        QVERIFY(!last.isEmpty());
+        for (const QString& tip : last)
+            QVERIFY(!tip.contains("MEAS Gamma"));
+
+        // A new run starts: the page returns to its empty look.
+        page.view.clear();
+        QVERIFY(page.view.markers.isEmpty());
+        QCOMPARE(page.curves(), 0);
+        QVERIFY(!page.view.whiteMarker);
+        QVERIFY(!page.view.dataWindow->currentTable()->item(0, 0));
+    }
+
+    void tooltips_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("element");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("expected");
+        const CColor d65 = graydisplay::patch(graydisplay::idealRec709(), 0.35);
+        QTest::newRow("CCT of element 8 of 20 steps") << 20 << 8 << "MEAS CCT"
+            << QString("Gray: 35%\nMEAS CCT: %1").arg(CColor(d65).GetCCT());
+        QTest::newRow("luminance of element 11 of 20 steps") << 20 << 11 << "MEAS Luma"
+            << QString("Gray: 50%\nMEAS Luma: %1").arg(std::pow(0.5, 2.2));
+        QTest::newRow("level truncated: element 3 of 30 steps") << 30 << 3 << "MEAS Gamma"
+            << "Gray: 6%\nMEAS Gamma: 2.2";
+        QTest::newRow("dE of a gray on target") << 20 << 5 << "deltaE2000" << "Gray: 20%\ndeltaE2000: ";
+    }
+
+    void tooltips()
+    {
+        QFETCH(int, steps);
+        QFETCH(int, element);
+        QFETCH(QString, label);
+        QFETCH(QString, expected);
+        platform::writeSetting("measure", "steps", steps);
+        Page page;
+        const QList<CColor> list = graydisplay::grayRun(graydisplay::idealRec709(), steps);
+        page.measureUpTo(list, element + 1);
+        // The newest walk's last marker of that chart belongs to the element.
+        const QStringList tips = page.tooltipsContaining(label);
+        QVERIFY(!tips.isEmpty());
+        QVERIFY2(tips.last().startsWith(expected), qPrintable(tips.last()));
+    }
+
+    void bt1886Reference()
+    {
+        setCurrentColorReference(std::make_shared<ColorReference>(StandardHdtvRec709, WhiteOwn, -1.0));
+        QCOMPARE(currentColorReference()->gammaType, int(GammaBt1886));
+        Page page;
+        graydisplay::Model m = graydisplay::idealRec709();
+        m.gamma = 2.4;
+        m.black = 0.5;
+        const QList<CColor> list = graydisplay::grayRun(m, 20);
+        QGraphicsPathItem* powerLaw = page.view.lumaWindow->referenceItem;
+        QVERIFY(powerLaw);
+        QCOMPARE(powerLaw->path().elementAt(0).y, double(0 + 246)); // 0^2.4 at the bottom
+
+        page.measureUpTo(list, 2); // white and black: the curve follows BT.1886 from now on
+        QGraphicsPathItem* curve = page.view.lumaWindow->referenceItem;
+        QVERIFY(curve);
+        const LumaWindow* w = page.view.lumaWindow;
+        const double plot = w->height - 47;
+        QVERIFY(std::abs(curve->path().elementAt(0).y - (w->y + 47 + (1 - 0.5 / 100) * plot)) < 1e-9);
+        int referenceCurves = 0;
+        for (QGraphicsItem* item : page.scene.items()) {
+            auto* p = qgraphicsitem_cast<QGraphicsPathItem*>(item);
+            referenceCurves += (p && p->pen().color() == QColor(150, 150, 150)
+                                && w->x <= p->boundingRect().left() && p->boundingRect().right() <= w->x + w->width + 1)
+                                   ? 1 : 0;
+        }
+        QCOMPARE(referenceCurves, 1);
+
+        // A display that follows BT.1886 exactly reads 2.4 against it at every step.
+        QList<CColor> bt = list;
+        for (int k = 0; k <= 20; ++k) {
+            const double y = 100 * bt1886Relative(k / 20.0, 100, 0.5);
+            bt[k + 1] = graydisplay::patch(m, k / 20.0);
+            const double scale = y / bt[k + 1][1];
+            bt[k + 1][0] *= scale;
+            bt[k + 1][1] *= scale;
+            bt[k + 1][2] *= scale;
+        }
+        page.view.clear();
+        page.run(bt);
+        for (const QString& tip : page.tooltipsContaining("MEAS Gamma"))
+            QVERIFY2(tip.endsWith("MEAS Gamma: 2.4"), qPrintable(tip));
+    }
+
+    // A failed reading is listed but never placed; the curves run on to the next good step.
+    void failedReadingsAreNotPlaced()
+    {
+        Page page;
+        QList<CColor> list = graydisplay::grayRun(graydisplay::idealRec709(), 20);
+        CColor failed(nullColor);
+        failed.levelR = failed.levelG = failed.levelB = 0.2;
+        list[5] = failed;
+        page.run(list);
+        page.relayout();
+
+        QTableWidget* table = page.view.dataWindow->currentTable();
+        QCOMPARE(table->item(4, 1)->text(), QString("-99999.990"));
+        QCOMPARE(page.view.markers.size(), 6 * 20 + 18);
+        QVERIFY(page.tooltipsContaining("Gray: 20%").isEmpty());
+        QCOMPARE(page.view.lumaCurve->path().elementCount(), 20);
+        for (QGraphicsItem* m : page.view.markers) {
+            const QPointF c = centre(m);
+            QVERIFY(std::isfinite(c.x()) && std::isfinite(c.y()));
+            QVERIFY2(QRectF(0, 0, kPageWidth, kPageHeight).contains(c), qPrintable(m->toolTip()));
+        }
+
+        // A failed white: the table still lists the steps, no chart shows what needs the white.
+        Page second;
+        QList<CColor> noWhite = graydisplay::grayRun(graydisplay::idealRec709(), 20);
+        noWhite[0] = CColor(nullColor);
+        second.run(noWhite);
+        QVERIFY(!second.view.whiteMarker);
+        QVERIFY(second.markersContaining("MEAS Luma").isEmpty());
+        QVERIFY(second.markersContaining("MEAS Gamma").isEmpty());
+        QVERIFY(!second.markersContaining("MEAS CCT").isEmpty());
+        QCOMPARE(second.view.dataWindow->currentTable()->rowCount(), 21);
+    }
+
+    // The run is drawn with its own step count: changing the setting afterwards moves nothing.
+    void settingChangedAfterTheRunRedrawsTheSame()
+    {
+        Page page;
+        page.run(graydisplay::grayRun(graydisplay::warmGamma24(), 20));
+        page.relayout();
+        const QImage before = page.render();
+        QStringList placedBefore;
+        for (QGraphicsItem* m : page.view.markers)
+            placedBefore << QString("%1 %2 %3").arg(m->pos().x()).arg(m->pos().y()).arg(m->toolTip());
+
+        platform::writeSetting("measure", "steps", 10);
+        page.relayout();
+        const QImage after = page.render();
+        QStringList placedAfter;
+        for (QGraphicsItem* m : page.view.markers)
+            placedAfter << QString("%1 %2 %3").arg(m->pos().x()).arg(m->pos().y()).arg(m->toolTip());
+
+        const QString dir = testenv::artifactDir();
+        QVERIFY(before.save(QDir(dir).filePath("gray_page_20_steps.png")));
+        QVERIFY(after.save(QDir(dir).filePath("gray_page_after_steps_set_to_10.png")));
+        QCOMPARE(placedAfter, placedBefore);
+        QVERIFY(before == after);
+
+        // A new run is measured and drawn with the new setting.
+        page.view.clear();
+        page.measure.setResults(Measure::GrayResults, {});
+        page.run(graydisplay::grayRun(graydisplay::warmGamma24(), 10));
+        QCOMPARE(page.view.gammaWindow->runSteps, 10);
+        QCOMPARE(page.tooltipsContaining("Gray: 10%").size() > 0, true);
+    }
+
+    void otherModesChangeNothing()
+    {
+        Page page;
+        page.measure.setResults(Measure::GrayResults, graydisplay::grayRun(graydisplay::idealRec709(), 4));
+        for (int mode : {1, 2, 3, 4, 5, 7})
+            page.view.drawColor(mode);
+        QVERIFY(page.view.markers.isEmpty());
+        QVERIFY(!page.view.whiteMarker);
+    }
+
+    void gammaFormulas_data()
+    {
+        QTest::addColumn<double>("yw");
+        QTest::addColumn<double>("yb");
+        QTest::addColumn<double>("yi");
+        QTest::addColumn<double>("level");
+        QTest::addColumn<double>("power");
+        QTest::addColumn<double>("bt1886");
+        QTest::newRow("half level at a quarter luminance") << 100.0 << 0.0 << 25.0 << 0.5 << 2.0 << 2.0;
+        QTest::newRow("bt1886 at V + b = 1") << 100.0 << 0.0 << 50.0 << 1.0 << 0.0 << 2.4;
+    }
+
+    void gammaFormulas()
+    {
+        QFETCH(double, yw);
+        QFETCH(double, yb);
+        QFETCH(double, yi);
+        QFETCH(double, level);
+        QFETCH(double, power);
+        QFETCH(double, bt1886);
+        if (level < 1)
+            QVERIFY(std::abs(GrayView::stepGamma(yw, yb, yi, level) - power) < 1e-12);
+        QVERIFY(std::abs(GrayView::stepGamma1886(yw, yb, yi, level) - bt1886) < 1e-9);
+    }
+
+    void stepCountOfTheList()
+    {
+        QCOMPARE(GrayView::runStepCount({}), 0);
+        QCOMPARE(GrayView::runStepCount(graydisplay::grayRun(graydisplay::idealRec709(), 1)), 1);
+        QCOMPARE(GrayView::runStepCount(graydisplay::grayRun(graydisplay::idealRec709(), 20)), 20);
+        QCOMPARE(GrayView::runStepCount(graydisplay::grayRun(graydisplay::idealRec709(), 128)), 128);
+        QCOMPARE(GrayView::runStepCount(graydisplay::grayRun(graydisplay::idealRec709(), 20).mid(0, 2)), 0);
+    }
+};
+
+QV_TEST_MAIN_WIDGETS(TestGrayView)
+#include "tst_grayview.moc"
