@@ -19,6 +19,9 @@
 #include "platform/settings.h"
 #include "shell/application.h"
 #include "ui/view/reportpage.h"
+#include "ui/window/deltewindow.h"
+#include "ui/window/gammawindow.h"
+#include "ui/window/rgblevelwindow.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -165,7 +168,23 @@ void GrayView::exportPro(QPainter* painter, QPrinter* printer)
 
 reportpage::ChartRender GrayView::reportChart(int which)
 {
-    // Interim: the chart windows of the page join with the gray page's charts.
-    Q_UNUSED(which);
-    return {};
+    switch (which) {
+    case 0:
+        return [this](QPainter* p, int x, int y, int w, int h) {
+            if (delteWindow)
+                delteWindow->render(p, x, y, w, h);
+        };
+    case 1:
+        return [this](QPainter* p, int x, int y, int w, int h) {
+            if (gammaWindow)
+                gammaWindow->render(p, x, y, w, h);
+        };
+    case 2:
+        return [this](QPainter* p, int x, int y, int w, int h) {
+            if (rgbLevelWindow)
+                rgbLevelWindow->render(p, x, y, w, h);
+        };
+    default:
+        return {};
+    }
 }

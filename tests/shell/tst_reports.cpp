@@ -1,0 +1,348 @@
+// The two PDF reports of the data export, read back with poppler-utils: page count and size,
+// the printed texts and values, and renders (saved as test artefacts) in which the lowest frame
+// line of a page must still be on the sheet.
+
+#include "apptestmain.h"
+#include "measure/measure.h"
+#include "measure/sensorfactory.h"
+#include "messagerecorder.h"
+#include "platform/settings.h"
+#include "sensors/sensor.h"
+#include "shell/fullscene.h"
+#include "testenv.h"
+#include "zerodelaysensor.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+// Device units of the reports per inch, and the resolution of the test renders.
+const double kUnitsPerInch = 1200;
+const int kRenderDpi = 100;
+
+// A gray run of `steps` steps on a display with D65 white, gamma 2.2, white Y and black Y.
+QList<CColor> grayRun(int steps, double white = 100, double black = 0.25)
+{
+    auto d65 = [](double Y, double level) {
+        CColor c(0.95047 * Y, Y, 1.08883 * Y);
+        c.levelR = c.levelG = c.levelB = level;
+        return c;
+    };
+    QList<CColor> list{d65(white, 1.0)};
+    for (int k = 0; k <= steps; ++k) {
+        const double level = double(k) / steps;
+        list << d65(black + (white - black) * std::pow(level, 2.2), level);
+    }
+    return list;
+}
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pageCount(const QString& pdf)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression("^Pages:\\s+(\\d+)$", QRegularExpression::MultilineOption)
+            .match(run("pdfinfo", {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QString pageSize(const QString& pdf)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression("^Page size:\\s+(.*)$", QRegularExpression::MultilineOption)
+            .match(run("pdfinfo", {pdf}));
+    return m.captured(1).trimmed();
+}
+
+// The text of one page (from 1), with runs of blanks folded to one.
+QString pageText(const QString& pdf, int page)
+{
+    return run("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), "-layout",
+                             pdf, "-"})
+        .replace(QRegularExpression("[ \\t]+"), " ");
+}
+
+// Renders one page at kRenderDpi, keeps the picture as a test artefact and returns it.
+QImage renderPage(const QString& pdf, int page, const QString& artefact)
+{
+    const QString prefix = QDir(testenv::artifactDir()).filePath(artefact);
+    run("pdftoppm", {"-png", "-r", QString::number(kRenderDpi), "-f", QString::number(page), "-l",
+                     QString::number(page), "-singlefile", pdf, prefix});
+    return QImage(prefix + ".png");
+}
+
+int toPixels(int units)
+{
+    return int(std::lround(units * kRenderDpi / kUnitsPerInch));
+}
+
+// Whether a dark horizontal line runs from x0 to x1 (device units) within two pixels of y.
+bool hasHorizontalLine(const QImage& page, int x0, int x1, int y)
+{
+    const int py = toPixels(y);
+    for (int row = py - 2; row <= py + 2; ++row) {
+        if (row < 0 || row >= page.height())
+            continue;
+        int dark = 0;
+        int total = 0;
+        for (int col = toPixels(x0) + 3; col <= toPixels(x1) - 3; ++col, ++total)
+            dark += qGray(page.pixel(col, row)) < 160;
+        if (total > 0 && dark * 10 >= total * 9)
+            return true;
+    }
+    return false;
+}
+
+// A4 portrait as pdfinfo rounds it.
+const QString kA4 = "595 x 842 pts (A4)";
+
+} // namespace
+
+class TestReports : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir* dir = nullptr;
+    Measure* measure = nullptr;
+    FullScene* scene = nullptr;
+    MessageRecorder* boxes = nullptr;
+
+    QString base() const { return dir->filePath("run"); }
+    QString summary() const { return base() + "_Report.pdf"; }
+    QString detail() const { return base() + "_Pro_Report.pdf"; }
+
+    void setReference(int colorspace, int gammatype, int ciechart)
+    {
+        platform::writeSetting("reference", "colorspace", colorspace);
+        platform::writeSetting("reference", "gammatype", gammatype);
+        platform::writeSetting("reference", "ciechart", ciechart);
+        Application::instance()->loadReference();
+    }
+
+    void attachSensor(const QString& name)
+    {
+        measure->sensorFactory().setCreator(4, SensorLink::Default, [name](SigAdapter*) {
+            auto* s = new ZeroDelaySensor;
+            s->name = name;
+            return s;
+        });
+        QVERIFY(measure->openSensor(4));
+    }
+
+    void exportNow()
+    {
+        QVERIFY(scene->exportTo(base()));
+        QCOMPARE(boxes->last().text, QString("Data has been successfully Exported!"));
+        // The reports themselves are kept for review beside the renders.
+        const QString keep = QDir(testenv::artifactDir())
+                                 .filePath(QString("reports_%1").arg(QTest::currentTestFunction()));
+        for (const QString& pdf : {summary(), detail()}) {
+            const QString copy = keep + pdf.mid(base().size());
+            QFile::remove(copy);
+            QFile::copy(pdf, copy);
+        }
+    }
+
+private slots:
+    void init()
+    {
+        testenv::clearSettings();
+        Application::instance()->loadReference();
+        dir = new QTemporaryDir;
+        measure = new Measure;
+        scene = new FullScene(1000, 600, measure);
+        boxes = new MessageRecorder;
+    }
+
+    void cleanup()
+    {
+        delete boxes;
+        delete scene;
+        delete measure;
+        delete dir;
+    }
+
+    void summaryIsOneA4PageWithTheKeyValues()
+    {
+        attachSensor("K-10");
+        measure->setResults(Measure::GrayResults, grayRun(20));
+        exportNow();
+
+        QCOMPARE(pageCount(summary()), 1);
+        QCOMPARE(pageSize(summary()), kA4);
+        const QString text = pageText(summary(), 1);
+        QVERIFY2(text.contains("Color Quality Report"), qPrintable(text));
+        QVERIFY(text.contains("Date: " + QDate::currentDate().toString("yyyy/MM/dd")));
+        QVERIFY(text.contains("Sensor: K-10"));
+        QVERIFY(text.contains("White: 100 cd/m2"));
+        QVERIFY(text.contains("Black: 0.25 cd/m2"));
+        QVERIFY(text.contains("Contrast: 400"));
+        QVERIFY(text.contains("Gamma: 2.2"));
+        QVERIFY(text.contains("Signature:"));
+
+        const QImage page = renderPage(summary(), 1, "reports_summary");
+        QCOMPARE(page.size(), QSize(827, 1170));
+        // The lowest frame (gamut dE2000, one wide panel) and the signature line are on the sheet.
+        QVERIFY(hasHorizontalLine(page, 900, 900 + 7750, 9650 + 3200));
+        QVERIFY(hasHorizontalLine(page, 7600, 8750, 13500));
+    }
+
+    void summaryWithoutAGrayRun()
+    {
+        exportNow();
+        const QString text = pageText(summary(), 1);
+        QVERIFY2(text.contains("White: 0 cd/m2"), qPrintable(text));
+        QVERIFY(text.contains("Black: 0 cd/m2"));
+        // No number after the contrast, and nothing after the sensor's colon.
+        QVERIFY(QRegularExpression("Contrast:\\s*\\n").match(text).hasMatch());
+        QVERIFY(QRegularExpression("Sensor:\\s*\\n").match(text).hasMatch());
+        QCOMPARE(pageCount(detail()), 1);
+        QVERIFY(pageText(detail(), 1).contains("Color Quality Report"));
+    }
+
+    void lastRowOfTheSummary_data()
+    {
+        QTest::addColumn<int>("colorspace");
+        QTest::addColumn<int>("ciechart");
+        QTest::addColumn<bool>("tolerance");
+        QTest::newRow("Rec709 on CIE 1976: two panels") << 2 << 1 << true;
+        QTest::newRow("Rec709 on CIE 1931: one wide panel") << 2 << 0 << false;
+        QTest::newRow("DCI P3 on CIE 1976: one wide panel") << 5 << 1 << false;
+    }
+
+    void lastRowOfTheSummary()
+    {
+        QFETCH(int, colorspace);
+        QFETCH(int, ciechart);
+        QFETCH(bool, tolerance);
+        setReference(colorspace, 0, ciechart);
+        exportNow();
+        QCOMPARE(pageText(summary(), 1).contains("Tolerance"), tolerance);
+        const QImage page = renderPage(summary(), 1, QString("reports_summary_row_%1_%2")
+                                                         .arg(colorspace)
+                                                         .arg(ciechart));
+        // The tolerance frame's bottom edge exists only with two panels; the gamut dE2000
+        // frame's bottom edge runs under both.
+        QCOMPARE(hasHorizontalLine(page, 5150, 5150 + 3500, 9650 + 3200), true);
+        QCOMPARE(hasHorizontalLine(page, 4400, 5150, 9650 + 3200), !tolerance);
+    }
+
+    void grayPageOfTheDetailedReport()
+    {
+        attachSensor("CS-2000");
+        measure->setResults(Measure::GrayResults, grayRun(20, 100, 0.08));
+        exportNow();
+
+        QCOMPARE(pageCount(detail()), 2);
+        QCOMPARE(pageSize(detail()), kA4);
+        const QString title = pageText(detail(), 1);
+        QVERIFY(title.contains("Color Quality Report"));
+        QVERIFY(title.contains("Sensor: CS-2000"));
+        QVERIFY(title.contains("S/N:______________"));
+
+        const QString text = pageText(detail(), 2);
+        QVERIFY2(text.contains("GrayScale"), qPrintable(text));
+        QVERIFY(text.contains("Gamma: 2.22222"));
+        QVERIFY(text.contains("WP: D65 CCT: 650"));
+        QVERIFY(text.contains("ftL CCT X Y Z x y u v L a b dE2000"));
+        // Row 1 is the black: 0.08 cd/m2 is 0.02 ftL; row 21 the white level again.
+        QVERIFY(QRegularExpression("(?m)^ ?1 0\\.02 \\d+ 0\\.08 0\\.08 0\\.09 0\\.31 0\\.33 0\\.20 0\\.47 ")
+                    .match(text)
+                    .hasMatch());
+        QVERIFY(QRegularExpression("(?m)^ ?21 29\\.19 \\d+ 95\\.05 100\\.00 108\\.88 0\\.31 0\\.33 ")
+                    .match(text)
+                    .hasMatch());
+        QVERIFY(text.contains("Contrast: 1250"));
+        QVERIFY(text.contains("dE2000 Gamma RGB Levels"));
+
+        const QImage page = renderPage(detail(), 2, "reports_detail_gray");
+        QCOMPARE(page.size(), QSize(827, 1170));
+        // 21 rows end at 8100; the frames span 8800 .. 11300.
+        QVERIFY(hasHorizontalLine(page, 650, 3150, 8800));
+        QVERIFY(hasHorizontalLine(page, 6450, 8950, 11300));
+        renderPage(detail(), 1, "reports_detail_title");
+    }
+
+    void grayPageNeedsACompleteRun_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("steps + 1 entries: title page only") << 21 << 1;
+        QTest::newRow("steps + 2 entries: gray page") << 22 << 2;
+    }
+
+    void grayPageNeedsACompleteRun()
+    {
+        QFETCH(int, entries);
+        QFETCH(int, pages);
+        measure->setResults(Measure::GrayResults, grayRun(20).mid(0, entries));
+        exportNow();
+        QCOMPARE(pageCount(detail()), pages);
+    }
+
+    void blackOfZeroAndBt1886()
+    {
+        setReference(2, 1, 0);
+        measure->setResults(Measure::GrayResults, grayRun(20, 100, 0));
+        exportNow();
+        const QString gray = pageText(detail(), 2);
+        QVERIFY2(gray.contains("Contrast: 1e+19"), qPrintable(gray));
+        QVERIFY(gray.contains("Gamma: ITU_BT1886"));
+        const QString sum = pageText(summary(), 1);
+        QVERIFY(sum.contains("Gamma: ITU_BT1886"));
+        QVERIFY(QRegularExpression("Contrast:\\s*\\n").match(sum).hasMatch());
+    }
+
+    void longGrayTableContinuesOnTheNextSheet()
+    {
+        const int steps = 128;
+        platform::writeSetting("measure", "steps", steps);
+        measure->setResults(Measure::GrayResults, grayRun(steps));
+        exportNow();
+
+        const int pages = pageCount(detail());
+        QVERIFY2(pages >= 4, qPrintable(QString::number(pages)));
+        QString all;
+        for (int p = 2; p <= pages; ++p) {
+            const QString text = pageText(detail(), p);
+            all += text;
+            // Every sheet of the table repeats the column headers.
+            if (p < pages || text.contains(QRegularExpression("(?m)^ ?129 ")))
+                QVERIFY2(text.contains("ftL CCT X Y Z x y u v L a b dE2000"),
+                         qPrintable(QString("page %1").arg(p)));
+        }
+        for (int row = 1; row <= steps + 1; ++row)
+            QVERIFY2(QRegularExpression(QString("(?m)^ ?%1 \\d").arg(row)).match(all).hasMatch(),
+                     qPrintable(QString::number(row)));
+        QVERIFY(all.contains("Contrast: 400"));
+
+        // Nothing is cut off: the charts' frames close on the last sheet.
+        const QImage last = renderPage(detail(), pages, "reports_detail_gray_last");
+        const QString lastText = pageText(detail(), pages);
+        QVERIFY(lastText.contains("dE2000 Gamma RGB Levels"));
+        bool closed = false;
+        for (int y = 1100 + 700 + 2500; y < 14031 && !closed; y += 6)
+            closed = hasHorizontalLine(last, 650, 3150, y) && hasHorizontalLine(last, 6450, 8950, y);
+        QVERIFY(closed);
+    }
+};
+
+QV_TEST_MAIN_APPLICATION(TestReports)
+#include "tst_reports.moc"
