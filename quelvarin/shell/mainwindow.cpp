@@ -172,6 +172,7 @@ MainWindow::MainWindow(QWidget* parent)
     measure->attachSimulator();
 
     createMenus();
+    connectDataCommands();
 }
 
 MainWindow::~MainWindow()

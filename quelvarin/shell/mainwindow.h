@@ -41,6 +41,11 @@ public:
 
 public slots:
     void doStopMeasure();
+    // Data export and import through the scene, refused while a run is under way, and the About
+    // box (datacommands.cpp).
+    void exportData();
+    void importData();
+    void doAbout();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -80,6 +85,8 @@ private:
     int pageHeight() const;
 
     void confirmRun();
+    // Connects and enables the export, import and About buttons and actions (datacommands.cpp).
+    void connectDataCommands();
     void startMode(int mode);
     void waitForRun();
     void endRunBeforeClosing();
