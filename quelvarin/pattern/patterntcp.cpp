@@ -54,7 +54,9 @@ bool PatternTcp::sendInit()
 
 void PatternTcp::sendExit()
 {
-    socket->write(patternprotocol::kExitTag, patternprotocol::kTagLength);
+    // Without a connection the message is simply lost; nothing waits for it.
+    if (m_connected)
+        socket->write(patternprotocol::kExitTag, patternprotocol::kTagLength);
 }
 
 bool PatternTcp::sendColor(int r, int g, int b)
