@@ -1,7 +1,8 @@
 #pragma once
 // Every modal message box of the program is run through presentMessageBox(). The real presenter
 // runs the box's own event loop; tests install a presenter that records the box and answers it at
-// once, so no test ever waits for a human.
+// once, so no test ever waits for a human. Boxes are widgets: the program (and any test that
+// shows one) runs a QApplication, and boxes are built on its thread only.
 
 #include <QMessageBox>
 
