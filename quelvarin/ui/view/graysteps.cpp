@@ -64,7 +64,7 @@ double GrayView::stepGamma1886(double yw, double yb, double yi, double level)
 
 double GrayView::gammaAt(int i, int n)
 {
-    const QList<CColor> list = measure->grayList();
+    const QList<CColor> list = grayResults();
     if (i < 0 || i >= list.size() || list.size() < 2 || n < 1)
         return std::nan("");
     return stepGamma(list.at(0)[1], list.at(1)[1], list.at(i)[1], double(i - 1) / n);
@@ -72,7 +72,7 @@ double GrayView::gammaAt(int i, int n)
 
 double GrayView::gammaAt1886(int i, int n)
 {
-    const QList<CColor> list = measure->grayList();
+    const QList<CColor> list = grayResults();
     if (i < 0 || i >= list.size() || list.size() < 2 || n < 1)
         return std::nan("");
     return stepGamma1886(list.at(0)[1], list.at(1)[1], list.at(i)[1], double(i - 1) / n);
@@ -99,7 +99,7 @@ int GrayView::stepIndex(const CColor& colour, int i, int n)
 
 void GrayView::drawStep(int i)
 {
-    const QList<CColor> list = measure->grayList();
+    const QList<CColor> list = grayResults();
     const int known = runStepCount(list);
     drawStep(list, i, known > 0 ? known : cctWindow->stepCount());
 }

@@ -55,6 +55,11 @@ GrayView::~GrayView()
     delete targetPixmap;
 }
 
+QList<CColor> GrayView::grayResults() const
+{
+    return measure ? measure->grayList() : QList<CColor>();
+}
+
 void GrayView::applyRunSteps(int steps)
 {
     lumaWindow->runSteps = steps;
@@ -94,7 +99,7 @@ void GrayView::clear()
 void GrayView::layout()
 {
     // The charts draw their targets with the step count of the run they will show.
-    applyRunSteps(runStepCount(measure->grayList()));
+    applyRunSteps(runStepCount(grayResults()));
 
     const int rowHeight = (height - 18) / 2;
     const int tableWidth = (width - 52) / 2;
@@ -138,7 +143,7 @@ void GrayView::drawColor(int mode)
 // result. One snapshot serves the whole walk, so the table and the charts show the same list.
 void GrayView::drawResults()
 {
-    const QList<CColor> list = measure->grayList();
+    const QList<CColor> list = grayResults();
     if (list.isEmpty())
         return;
     const int known = runStepCount(list);
@@ -159,7 +164,7 @@ void GrayView::drawWhite()
         delete whiteMarker;
         whiteMarker = nullptr;
     }
-    const QList<CColor> list = measure->grayList();
+    const QList<CColor> list = grayResults();
     if (list.isEmpty())
         return;
     const CColor white(list.at(0));

@@ -105,6 +105,8 @@ public slots:
 
 private:
     void drawResults();
+    // A snapshot of the engine's gray list (empty without an engine).
+    QList<CColor> grayResults() const;
     // Tells the step charts the step count of the run on show.
     void applyRunSteps(int steps);
     void drawStep(const QList<CColor>& list, int i, int steps);
