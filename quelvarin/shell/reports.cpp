@@ -5,7 +5,6 @@
 #include "shell/fullscene.h"
 
 #include "measure/measure.h"
-#include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "shell/application.h"
 #include "shell/reports.h"
@@ -78,11 +77,6 @@ QString reports::gammaHeading(const ColorReference& ref)
     return tr("Gamma: %1").arg(ref.gamma, 2, 'f', 1);
 }
 
-bool reports::hasTolerancePanel()
-{
-    const int chart = platform::readSetting("reference", "ciechart", 0).toInt();
-    return Application::colorReference()->standard == StandardHdtvRec709 && chart == 1;
-}
 
 void FullScene::renderReport(QPainter* painter)
 {
@@ -128,7 +122,7 @@ void FullScene::renderReport(QPainter* painter)
     painter->drawText(QPoint(6700, 5750), tr("Gamut"));
     painter->drawRects(&kGamutFrame, 1);
 
-    if (reports::hasTolerancePanel()) {
+    if (reportpage::hasTolerancePanel()) {
         painter->drawText(QPoint(2100, 9600), tr("Gamut dE2000"));
         painter->drawRects(&kGamutDeltaFrame, 1);
         painter->drawText(QPoint(6600, 9600), tr("Tolerance"));

@@ -34,8 +34,5 @@ Luminances luminances(const QList<CColor>& gray);
 QString contrastText(const Luminances& l);
 // "Gamma: ITU_BT1886", or "Gamma: %1" with one decimal ("Gamma: 2.2").
 QString gammaHeading(const ColorReference& ref);
-// HDTV Rec709 on the CIE 1976 chart: the last row of the summary page has two panels (gamut
-// dE2000 and tolerance); otherwise one wide gamut dE2000 panel.
-bool hasTolerancePanel();
 
 } // namespace reports

@@ -1,5 +1,6 @@
 #include "ui/view/reportpage.h"
 
+#include "platform/settings.h"
 #include "shell/application.h"
 
 #include <QApplication>
@@ -42,6 +43,13 @@ QFont font(int pointSize, int weight)
 QString value(double v)
 {
     return QString::number(v, 'f', 2);
+}
+
+bool hasTolerancePanel()
+{
+    const int chart = platform::readSetting(QStringLiteral("reference"), QStringLiteral("ciechart"), 0)
+                          .toInt();
+    return Application::colorReference()->standard == StandardHdtvRec709 && chart == 1;
 }
 
 bool newSheet(QPrinter* printer)

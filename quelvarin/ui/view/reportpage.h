@@ -62,6 +62,11 @@ bool newSheet(QPrinter* printer);
 // False (nothing drawn) when the new sheet failed.
 bool beginPage(QPainter* painter, QPrinter* printer, const QString& title, const QPoint& at);
 
+// HDTV Rec709 on the CIE 1976 chart (reference/ciechart 1): the last row of the summary page has
+// two panels, gamut dE2000 and tolerance; otherwise one wide gamut dE2000 panel. Read afresh at
+// each call, by the page's frames and by the gamut view's charts alike.
+bool hasTolerancePanel();
+
 // Renders a chart window's plot area into a painter rectangle (x, y, w, h).
 using ChartRender = std::function<void(QPainter* painter, int x, int y, int w, int h)>;
 
