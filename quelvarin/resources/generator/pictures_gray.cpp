@@ -43,7 +43,8 @@ void drawWhiteArea(QPainter& p, const QSize& size)
             const double dx = (px + 0.5) / w - 0.5;
             const double dy = (py + 0.5) / h - 0.5;
             const double r = std::sqrt(dx * dx + dy * dy) / std::sqrt(0.5);
-            const double alpha = qBound(0.0, 1.0 - std::pow(r, 2.5), 1.0);
+            // Fully transparent a little before the very corner.
+            const double alpha = qBound(0.0, 1.0 - std::pow(r / 0.96, 2.5), 1.0);
             // Light in the middle: blend toward white where the plane is neutral.
             const double lift = 0.55 * (1 - r);
             c = QColor::fromRgbF(c.redF() + (1 - c.redF()) * lift, c.greenF() + (1 - c.greenF()) * lift,
