@@ -11,6 +11,8 @@
 #include "sensors/sensor.h"
 #include "shell/fullscene.h"
 #include "ui/view/baseview.h"
+#include "ui/view/grayview.h"
+#include "ui/window/graydatawindow.h"
 
 #include "apptestmain.h"
 #include "messagerecorder.h"
@@ -307,6 +309,16 @@ void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
     QVERIFY(p.measure()->gamutList().isEmpty());
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
     QVERIFY(!p.measure()->sigAdapter()->window->isVisible());
+
+    // The gray page shows the run: a table row per level, the measured white, the step markers.
+    auto* gray = qobject_cast<GrayView*>(p.scene()->view(0));
+    QVERIFY(gray);
+    QCOMPARE(gray->dataWindow->currentTable()->rowCount(), steps + 1);
+    QVERIFY(gray->whiteMarker);
+    QVERIFY(gray->lumaCurve && gray->cctCurve && gray->redCurve);
+    QVERIFY(std::any_of(gray->markers.cbegin(), gray->markers.cend(), [](QGraphicsItem* m) {
+        return m->toolTip().contains("MEAS Gamma");
+    }));
 
     const QString shot = QDir(testenv::artifactDir()).filePath("mainwindow_gray_run.png");
     QVERIFY(window->grab().save(shot));
