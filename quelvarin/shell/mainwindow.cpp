@@ -109,6 +109,8 @@ QPushButton* toolButton(QWidget* parent, const QString& icon, const QSize& iconS
     button->setIconSize(iconSize);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
+    // Only the picture shows: no bevel around it at rest (the style draws one while pressed).
+    button->setFlat(true);
     return button;
 }
 
@@ -584,6 +586,7 @@ void MainWindow::paintBottom()
     for (int i = 0; i < kPageCount; ++i) {
         auto* b = new QPushButton(pageGroup);
         b->setStyleSheet(kTransparent);
+        b->setFlat(true);
         b->setToolTip(tr(kPageTips[i]));
         if (i == viewIndex) {
             b->setIcon(QIcon(kPointSel));

@@ -17,6 +17,7 @@
 #include "apptestmain.h"
 #include "messagerecorder.h"
 #include "testenv.h"
+#include "virtualclock.h"
 
 #include <QAction>
 #include <QDir>
@@ -136,7 +137,7 @@ private:
 void TestMainWindow::initTestCase()
 {
     // The simulator reads its spectra from the working directory.
-    QVERIFY(QDir::setCurrent(QStringLiteral(QV_RUNTIME_DIR)));
+    QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
 }
 
 void TestMainWindow::init()
@@ -407,6 +408,7 @@ void TestMainWindow::measureAllRunsTheChainToTheColourCheckerPage()
     MainWindowProbe p(*window);
     useQuickRuns(2);
     MessageRecorder boxes;
+    VirtualClock clock(1); // the simulator's second per reading, counted instead of lived
     QList<int> started;
     QList<int> pageAtStart;
     connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) {
@@ -444,6 +446,7 @@ void TestMainWindow::stopInTheMiddleOfAChainEndsIt()
     MainWindowProbe p(*window);
     useQuickRuns(2);
     MessageRecorder boxes;
+    VirtualClock clock(1);
     QList<int> started;
     bool outputOpenBetweenModes = false;
     connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) {
@@ -492,7 +495,7 @@ void TestMainWindow::closingDuringARunEndsCleanly()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QV_CHILD_CLOSE_DURING_RUN", scenario);
     child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {});
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
     QVERIFY(child.waitForFinished(90000));
     const QString err = QString::fromLocal8Bit(child.readAllStandardError());
     QVERIFY2(child.exitStatus() == QProcess::NormalExit, qPrintable(err));
@@ -510,6 +513,7 @@ int childCloseDuringRun(const QString& scenario)
 {
     useQuickRuns(8);
     MessageRecorder boxes;
+    VirtualClock clock(1);
     MainWindow window;
     MainWindowProbe p(window);
     window.show();
@@ -544,7 +548,7 @@ int main(int argc, char** argv)
     app.setAttribute(Qt::AA_Use96Dpi, true);
     const QString child = qEnvironmentVariable("QV_CHILD_CLOSE_DURING_RUN");
     if (!child.isEmpty()) {
-        QDir::setCurrent(QStringLiteral(QV_RUNTIME_DIR));
+        QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR));
         return childCloseDuringRun(child);
     }
     TestMainWindow tc;
