@@ -165,7 +165,10 @@ private slots:
 
         Measure fresh;
         FullScene freshScene(kPageWidth, kPageHeight, &fresh);
+        const int emptyPages = freshScene.items().size();
         QVERIFY(freshScene.importFrom(base() + ".data"));
+        // The pages were laid out again and show the imported results.
+        QVERIFY(freshScene.items().size() > emptyPages);
         QCOMPARE(boxes.last().title, QString("Import Data"));
         QCOMPARE(boxes.last().text, QString("Data has been successfully Imported!"));
         QVERIFY(freshScene.exportTo(base("again")));
