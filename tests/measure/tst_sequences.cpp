@@ -9,6 +9,7 @@
 #include "testenv.h"
 #include "zerodelaysensor.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <memory>
@@ -100,6 +101,7 @@ private slots:
     void freeMeasurement_data();
     void freeMeasurement();
     void stopBeforeRunIsCleared();
+    void snapshotsWhileRunning();
 
 private:
     // Makes the zero-delay instrument the engine's driver through the factory (type K-10).
@@ -357,6 +359,41 @@ void TestSequences::stopBeforeRunIsCleared()
     QVERIFY(m_rec->runAndWait(MeasureGamut));
     QCOMPARE(m_thread->measure()->gamutList().size(), 7);
     QCOMPARE(m_rec->finished, 1);
+}
+
+void TestSequences::snapshotsWhileRunning()
+{
+    // The GUI thread copies the lists as fast as it can while the worker appends to them.
+    constexpr int kReadings = 3000;
+    attachTestSensor(true);
+    Measure* m = m_thread->measure();
+    m_sensor->onReading = [m](int n) {
+        if (n == kReadings)
+            m->stopMeasure();
+    };
+    m->setMode(MeasureFree);
+    m_rec->reset();
+    m_thread->startMeasure();
+
+    int snapshots = 0;
+    int lastSize = 0;
+    QElapsedTimer guard;
+    guard.start();
+    while ((m_thread->isRunning() || snapshots == 0) && guard.elapsed() < 60000) {
+        const QList<CColor> free = m->freeList();
+        const QList<SpectrumData> spectra = m->spectrumList();
+        QVERIFY(free.size() >= lastSize);
+        lastSize = free.size();
+        for (int i = 0; i < free.size(); i += 97)
+            QCOMPARE(free[i][0], double(i + 1));
+        if (!spectra.isEmpty())
+            QCOMPARE(spectra.last().count, 401);
+        ++snapshots;
+        QCoreApplication::processEvents(); // the run's first colour change waits for this thread
+    }
+    QVERIFY(m_rec->waitForEnd());
+    QCOMPARE(m->freeList().size(), kReadings);
+    QCOMPARE(m->spectrumList().size(), kReadings);
 }
 
 QV_TEST_MAIN_WIDGETS(TestSequences)
