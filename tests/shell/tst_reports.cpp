@@ -110,6 +110,17 @@ bool hasHorizontalLine(const QImage& page, int x0, int x1, int y)
 }
 
 // A4 portrait as pdfinfo rounds it.
+// Share of pixels that are not white inside a rectangle (device units), its frame line excluded.
+double inkInside(const QImage& page, const QRect& units)
+{
+    int ink = 0;
+    int total = 0;
+    for (int y = toPixels(units.top()) + 3; y < toPixels(units.bottom()) - 3; ++y)
+        for (int x = toPixels(units.left()) + 3; x < toPixels(units.right()) - 3; ++x, ++total)
+            ink += qGray(page.pixel(x, y)) < 240;
+    return total ? double(ink) / total : 0.0;
+}
+
 const QString kA4 = "595 x 842 pts (A4)";
 
 } // namespace
@@ -277,6 +288,12 @@ private slots:
         // 21 rows end at 8100; the frames span 8800 .. 11300.
         QVERIFY(hasHorizontalLine(page, 650, 3150, 8800));
         QVERIFY(hasHorizontalLine(page, 6450, 8950, 11300));
+        // The three charts are copied into their frames: grid, curves and markers leave ink.
+        for (int left : {650, 3550, 6450})
+            QVERIFY2(inkInside(page, QRect(left, 8800, 2500, 2500)) > 0.02,
+                     qPrintable(QString::number(left)));
+        // Nothing is drawn below the frames.
+        QCOMPARE(inkInside(page, QRect(0, 11400, 9900, 2600)), 0.0);
         renderPage(detail(), 1, "reports_detail_title");
     }
 
