@@ -299,16 +299,21 @@ private slots:
 
     void grayPageNeedsACompleteRun_data()
     {
+        QTest::addColumn<int>("steps");
         QTest::addColumn<int>("entries");
         QTest::addColumn<int>("pages");
-        QTest::newRow("steps + 1 entries: title page only") << 21 << 1;
-        QTest::newRow("steps + 2 entries: gray page") << 22 << 2;
+        QTest::newRow("steps + 1 entries: title page only") << 20 << 21 << 1;
+        QTest::newRow("steps + 2 entries: gray page") << 20 << 22 << 2;
+        QTest::newRow("steps -1, white only: title page only") << -1 << 1 << 1;
+        QTest::newRow("steps 0, white and black: gray page") << 0 << 2 << 2;
     }
 
     void grayPageNeedsACompleteRun()
     {
+        QFETCH(int, steps);
         QFETCH(int, entries);
         QFETCH(int, pages);
+        platform::writeSetting("measure", "steps", steps);
         measure->setResults(Measure::GrayResults, grayRun(20).mid(0, entries));
         exportNow();
         QCOMPARE(pageCount(detail()), pages);

@@ -68,6 +68,9 @@ const int kFrameSize = 2500;
 const int kFrameLefts[3] = {650, 3550, 6450};
 const int kSectionTitleX[3] = {1650, 4550, 7350};
 
+// The page reads the white (entry 0) and the black (entry 1).
+const int kMinimumEntries = 2;
+
 // A black at or below this luminance gives no finite contrast; the page prints 1e+19 instead.
 const double kBlackFloor = 1e-11;
 const double kUnboundedContrast = 1e19;
@@ -98,7 +101,8 @@ void GrayView::exportPro(QPainter* painter, QPrinter* printer)
     const int steps = platform::readSetting(QStringLiteral("measure"), QStringLiteral("steps"), 20)
                           .toInt();
     const QList<CColor> list = measure ? measure->grayList() : QList<CColor>();
-    if (list.size() <= steps + 1)
+    // The white and the black are read below, whatever a damaged step count lets through.
+    if (list.size() <= steps + 1 || list.size() < kMinimumEntries)
         return;
     if (!reportpage::beginPage(painter, printer, tr("GrayScale"), kTitleAt))
         return;
