@@ -742,9 +742,12 @@ void MainWindow::doMeasureAll()
         viewIndex = mode;
         showView();
         // A stop given during the page change ends the chain here, before the next run would
-        // clear the stop request and measure a whole further mode.
-        if (!measureAllRunning || closing)
+        // clear the stop request and measure a whole further mode. The previous run left the
+        // output open for this one, so it is closed here.
+        if (!measureAllRunning || closing) {
+            measure->sigAdapter()->stopPattern();
             return;
+        }
         if (mode == MeasureColorChecker) {
             showFinishedMessage = true;
             Measure::setClosePatternAfterRun(true);
@@ -773,12 +776,14 @@ void MainWindow::runEnded()
 
 void MainWindow::doStopMeasure()
 {
-    measureThread->stopMeasure();
+    // The chain's flags first: the running sequence may end as soon as it sees the stop, and it
+    // must find the output to be closed after it.
     if (measureAllRunning) {
         measureAllRunning = false;
         showFinishedMessage = true;
         Measure::setClosePatternAfterRun(true);
     }
+    measureThread->stopMeasure();
     stopButton->setIcon(QIcon(kStopNot));
     startButton->setIcon(QIcon(kStartNot));
 }

@@ -18,6 +18,7 @@
 #include "messagerecorder.h"
 #include "testenv.h"
 #include "virtualclock.h"
+#include "zerodelaysensor.h"
 
 #include <QAction>
 #include <QDir>
@@ -122,11 +123,14 @@ private slots:
     void pageRequestDuringASlideIsCarriedOutAfterIt();
     void startWithTheSimulatorMeasuresTheShownPage();
     void startDuringASlideMeasuresThePageItLandsOn();
+    void confirmationBoxesLeadToTheStart_data();
+    void confirmationBoxesLeadToTheStart();
     void commandsDuringARunAreRefused_data();
     void commandsDuringARunAreRefused();
     void failedPatternOutputRestoresTheStartButton();
     void measureAllRunsTheChainToTheColourCheckerPage();
     void stopInTheMiddleOfAChainEndsIt();
+    void stopWhileTheChainChangesPageEndsIt();
     void closingDuringARunEndsCleanly_data();
     void closingDuringARunEndsCleanly();
 
@@ -144,6 +148,7 @@ void TestMainWindow::init()
 {
     window.reset();
     testenv::clearSettings();
+    Application::instance()->loadReference();
     Measure::setClosePatternAfterRun(true);
     window = std::make_unique<MainWindow>();
     window->show();
@@ -343,6 +348,70 @@ void TestMainWindow::startDuringASlideMeasuresThePageItLandsOn()
     QVERIFY(p.measure()->grayList().isEmpty());
 }
 
+void TestMainWindow::confirmationBoxesLeadToTheStart_data()
+{
+    QTest::addColumn<bool>("simulator");
+    QTest::addColumn<int>("gammaType");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("measuredMode");
+    QTest::addColumn<QString>("summaryGamma");
+    // Shown page: gamut.
+    QTest::newRow("simulator OK measures the page shown") << true << 0 << int(QMessageBox::Ok) << 1 << "";
+    QTest::newRow("simulator Cancel measures gray") << true << 0 << int(QMessageBox::Cancel) << 0 << "";
+    QTest::newRow("instrument, parameters OK") << false << 0 << int(QMessageBox::Ok) << 1 << "2.22222";
+    QTest::newRow("instrument, parameters Cancel still starts")
+        << false << 0 << int(QMessageBox::Cancel) << 1 << "2.22222";
+    QTest::newRow("instrument, BT.1886 reference") << false << 1 << int(QMessageBox::Ok) << 1 << "2.4";
+}
+
+void TestMainWindow::confirmationBoxesLeadToTheStart()
+{
+    QFETCH(bool, simulator);
+    QFETCH(int, gammaType);
+    QFETCH(int, answer);
+    QFETCH(int, measuredMode);
+    QFETCH(QString, summaryGamma);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    platform::writeSetting("reference", "gammatype", gammaType);
+    Application::instance()->loadReference();
+    VirtualClock clock(1);
+    if (!simulator) {
+        // An instrument other than the simulator, answering at once.
+        p.measure()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default,
+                                                [](SigAdapter*) { return new ZeroDelaySensor; });
+        QVERIFY(p.measure()->openSensor(SensorModel::K10));
+    }
+    p.viewAction(1)->trigger();
+    QList<int> started;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
+    MessageRecorder boxes;
+    boxes.answerNext(QMessageBox::StandardButton(answer));
+
+    p.start();
+    QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
+    waitUntilIdle(p);
+
+    QCOMPARE(started, QList<int>{measuredMode});
+    QCOMPARE(p.viewIndex(), measuredMode);
+    QCOMPARE(boxes.count(), 2);
+    const RecordedMessage first = boxes.messages().first();
+    QCOMPARE(first.title, QString("Measure"));
+    QCOMPARE(first.standardButtons, QMessageBox::Ok | QMessageBox::Cancel);
+    if (simulator) {
+        QCOMPARE(first.text, QString(kSimulatorText));
+        return;
+    }
+    const auto ref = Application::colorReference();
+    QCOMPARE(first.text, QString("Please Confirm parameters!                   "));
+    QCOMPARE(first.informativeText,
+             "Gamut: " + ref->standardName + "<br/>Gamma: " + summaryGamma + "<br/>WhitePoint: "
+                 + ref->whiteName
+                 + "<br/><br/>Keep on using the parameters above press [OK]<br/>To select "
+                   "different parameters press [Cancel]");
+    QCOMPARE(ref->standardName, QString("HDTV Rec709"));
+}
+
 void TestMainWindow::commandsDuringARunAreRefused_data()
 {
     QTest::addColumn<bool>("measureAll");
@@ -475,6 +544,32 @@ void TestMainWindow::stopInTheMiddleOfAChainEndsIt()
     QVERIFY(Measure::closePatternAfterRun());
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
     QVERIFY(showsPicture(p.stopButton(), ":/menu/resource/button_stop_not.png"));
+    QVERIFY(!window->isMeasuring());
+}
+
+void TestMainWindow::stopWhileTheChainChangesPageEndsIt()
+{
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+    VirtualClock clock(1);
+    QList<int> started;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
+    // The gray run has ended; the stop comes while the page slides on to gamut.
+    connect(p.thread(), &QThread::finished, window.get(), [&] {
+        if (started == QList<int>{0})
+            QTimer::singleShot(100, window.get(), [&] { click(p.stopButton()); });
+    });
+
+    p.measureAll()->trigger();
+    waitUntilIdle(p);
+
+    // No further run: a run started after the stop would clear it and measure a whole mode.
+    QCOMPARE(started, QList<int>{0});
+    QVERIFY(p.measure()->gamutList().isEmpty());
+    QVERIFY(!texts(boxes).contains(kFinishedText));
+    QVERIFY(!p.measure()->sigAdapter()->window->isVisible());
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
     QVERIFY(!window->isMeasuring());
 }
 
