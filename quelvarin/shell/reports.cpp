@@ -18,9 +18,10 @@
 
 namespace {
 
-// Pictures of the two pages, among the program's resources.
-const char kLogoPicture[] = ":/icons/resource/logo.png";
-const char kTitlePicture[] = ":/title/resource/rptitile.png";
+// Pictures of the two pages, among the program's resources; their paths are translatable, so a
+// translation may bring pictures of its own.
+const char kLogoPicture[] = QT_TRANSLATE_NOOP("FullScene", ":/icons/resource/logo.png");
+const char kTitlePicture[] = QT_TRANSLATE_NOOP("FullScene", ":/title/resource/rptitile.png");
 
 // A frame of the summary page drawn twice, one unit inside itself, for a heavier line.
 const QRect kLuminanceFrames[2] = {QRect(900, 1350, 7790, 300), QRect(901, 1351, 7788, 298)};
@@ -35,11 +36,6 @@ const QRect kToleranceFrame(5150, 9650, 3500, 3200);
 const QRect kGamutDeltaWideFrame(900, 9650, 7750, 3200);
 
 } // namespace
-
-QString reports::tr(const char* text)
-{
-    return QCoreApplication::translate("FullScene", text);
-}
 
 QString reports::sensorName(const Measure* measure)
 {
@@ -66,15 +62,15 @@ reports::Luminances reports::luminances(const QList<CColor>& gray)
 QString reports::contrastText(const Luminances& l)
 {
     if (l.black == 0)
-        return tr("Contrast: ");
-    return tr("Contrast: %1").arg(l.white / l.black, 0, 'g');
+        return QCoreApplication::translate("FullScene", "Contrast: ");
+    return QCoreApplication::translate("FullScene", "Contrast: %1").arg(l.white / l.black, 0, 'g');
 }
 
 QString reports::gammaHeading(const ColorReference& ref)
 {
     if (ref.gammaType == GammaBt1886)
-        return tr("Gamma: ITU_BT1886");
-    return tr("Gamma: %1").arg(ref.gamma, 2, 'f', 1);
+        return QCoreApplication::translate("FullScene", "Gamma: ITU_BT1886");
+    return QCoreApplication::translate("FullScene", "Gamma: %1").arg(ref.gamma, 2, 'f', 1);
 }
 
 

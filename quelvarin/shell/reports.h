@@ -11,10 +11,8 @@
 class ColorReference;
 class Measure;
 
+// Texts are translated in the context "FullScene", as the scene's own pages are.
 namespace reports {
-
-// Texts of the scene's report pages, translated in the context "FullScene".
-QString tr(const char* text);
 
 // The attached instrument's name; empty when none is attached.
 QString sensorName(const Measure* measure);
