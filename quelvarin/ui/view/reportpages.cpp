@@ -43,11 +43,19 @@ struct Column
     int x;
 };
 const Column kGrayColumns[] = {
-    {QT_TR_NOOP("ftL"), 1000}, {QT_TR_NOOP("CCT"), 1600}, {QT_TR_NOOP("X"), 2200},
-    {QT_TR_NOOP("Y"), 2800},   {QT_TR_NOOP("Z"), 3400},   {QT_TR_NOOP("x"), 4000},
-    {QT_TR_NOOP("y"), 4600},   {QT_TR_NOOP("u"), 5200},   {QT_TR_NOOP("v"), 5800},
-    {QT_TR_NOOP("L"), 6400},   {QT_TR_NOOP("a"), 7000},   {QT_TR_NOOP("b"), 7600},
-    {QT_TR_NOOP("dE2000"), 8200},
+    {QT_TRANSLATE_NOOP("GrayView", "ftL"), 1000},
+    {QT_TRANSLATE_NOOP("GrayView", "CCT"), 1600},
+    {QT_TRANSLATE_NOOP("GrayView", "X"), 2200},
+    {QT_TRANSLATE_NOOP("GrayView", "Y"), 2800},
+    {QT_TRANSLATE_NOOP("GrayView", "Z"), 3400},
+    {QT_TRANSLATE_NOOP("GrayView", "x"), 4000},
+    {QT_TRANSLATE_NOOP("GrayView", "y"), 4600},
+    {QT_TRANSLATE_NOOP("GrayView", "u"), 5200},
+    {QT_TRANSLATE_NOOP("GrayView", "v"), 5800},
+    {QT_TRANSLATE_NOOP("GrayView", "L"), 6400},
+    {QT_TRANSLATE_NOOP("GrayView", "a"), 7000},
+    {QT_TRANSLATE_NOOP("GrayView", "b"), 7600},
+    {QT_TRANSLATE_NOOP("GrayView", "dE2000"), 8200},
 };
 const int kColumnCount = int(sizeof kGrayColumns / sizeof kGrayColumns[0]);
 
@@ -158,7 +166,7 @@ void GrayView::exportPro(QPainter* painter, QPrinter* printer)
 
     painter->setFont(reportpage::font(10, 50));
     painter->setPen(reportpage::frameColor());
-    const char* const sectionTitles[3] = {QT_TR_NOOP("dE2000"), QT_TR_NOOP("Gamma"),
+    const char* const sectionTitles[3] = {QT_TRANSLATE_NOOP("GrayView", "dE2000"), QT_TR_NOOP("Gamma"),
                                          QT_TR_NOOP("RGB Levels")};
     for (int k = 0; k < 3; ++k)
         painter->drawText(QPoint(kSectionTitleX[k], yEnd + kSectionTitleOffset),
