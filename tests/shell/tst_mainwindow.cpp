@@ -485,6 +485,15 @@ void TestMainWindow::measureAllRunsTheChainToTheColourCheckerPage()
         pageAtStart << p.viewIndex();
     });
 
+    // Between the gray and the gamut run the thread is idle for a moment: Start and another
+    // "Measure ALL" given then are refused all the same.
+    connect(p.thread(), &QThread::finished, window.get(), [&] {
+        if (started == QList<int>{0} && !p.thread()->isRunning()) {
+            p.start();
+            p.measureAll()->trigger();
+        }
+    });
+
     p.measureAll()->trigger(); // returns when the chain has ended
     waitUntilIdle(p);
 
@@ -496,8 +505,10 @@ void TestMainWindow::measureAllRunsTheChainToTheColourCheckerPage()
     QCOMPARE(p.measure()->colorLumaList().size(), 31);
     QVERIFY(!p.measure()->colorChkList().isEmpty());
 
-    // One question, one finished box, and the window stays on the colour-checker page.
-    QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
+    // One question, the two refusals, one finished box; the window stays on the colour-checker
+    // page.
+    const QString busy = "Measurement is in processing.";
+    QCOMPARE(texts(boxes), (QStringList{kSimulatorText, busy, busy, kFinishedText}));
     QCOMPARE(p.viewIndex(), 4);
     QCOMPARE(p.view()->sceneRect().x(), qreal(4 * window->width()));
     QCOMPARE(p.titleButton()->text(), QString("ColorCheck Measurement"));
