@@ -24,7 +24,9 @@
 #include <QDir>
 #include <QGraphicsRectItem>
 #include <QGraphicsView>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -51,6 +53,7 @@ public:
     QPushButton* stopButton() const { return w.stopButton; }
     QPushButton* pageButton(int i) const { return w.pageButtons[size_t(i)]; }
     QAction* measureAll() const { return w.measureAllAction; }
+    QMenu* contextMenu() const { return w.contextMenu; }
     QAction* viewAction(int i) const { return w.viewActions[size_t(i)]; }
     int viewIndex() const { return w.viewIndex; }
     bool measureAllRunning() const { return w.measureAllRunning; }
@@ -121,6 +124,7 @@ private slots:
     void pageSlotsSlideTheViewAndTheBottomBarFollows();
     void resizePlacesTheCurrentPageAtOnce();
     void pageRequestDuringASlideIsCarriedOutAfterIt();
+    void contextMenuListsItsEntriesAndTicksThePage();
     void startWithTheSimulatorMeasuresTheShownPage();
     void startDuringASlideMeasuresThePageItLandsOn();
     void confirmationBoxesLeadToTheStart_data();
@@ -277,6 +281,53 @@ void TestMainWindow::pageRequestDuringASlideIsCarriedOutAfterIt()
     QCOMPARE(p.titleButton()->text(), QString("Free Measurement"));
     QCOMPARE(p.pageButton(5)->iconSize(), QSize(30, 30));
     QCOMPARE(p.pageButton(1)->iconSize(), QSize(20, 20));
+}
+
+namespace {
+
+// The menu's entries as text, submenus by their title, separators as "-".
+QStringList menuEntries(QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QString("-") : a->text());
+    return out;
+}
+
+} // namespace
+
+void TestMainWindow::contextMenuListsItsEntriesAndTicksThePage()
+{
+    MainWindowProbe p(*window);
+    p.viewAction(3)->trigger();
+    const QStringList expected = {"CopyData",      "Measure ALL",   "-",
+                                  "Views",         "-",             "Connect Sensor",
+                                  "Open Profile",  "Save Profile",  "Detach Sensor",
+                                  "-",             "Import Data",   "Export Data",
+                                  "-",             "Settings",      "-",
+                                  "Calibrate Sensor", "-",          "About"};
+    for (int opening = 0; opening < 2; ++opening) {
+        QStringList seen;
+        QStringList settings;
+        QList<bool> viewTicks;
+        QTimer::singleShot(50, window.get(), [&] {
+            seen = menuEntries(p.contextMenu());
+            for (int i = 0; i < 6; ++i)
+                viewTicks << p.viewAction(i)->isChecked();
+            for (QAction* a : p.contextMenu()->actions())
+                if (a->menu() && a->text() == "Settings")
+                    settings = menuEntries(a->menu());
+            p.contextMenu()->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), window->mapToGlobal(QPoint(20, 20)));
+        QCoreApplication::sendEvent(window.get(), &event);
+        QCOMPARE(seen, expected);
+        QCOMPARE(settings, (QStringList{"Gamut", "Gamma", "White", "CIE Chart", "Detail"}));
+        QCOMPARE(viewTicks, (QList<bool>{false, false, false, true, false, false}));
+    }
+    // Measure ALL and the page entries are live.
+    QVERIFY(p.measureAll()->isEnabled());
+    QVERIFY(p.viewAction(0)->isEnabled());
 }
 
 void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
