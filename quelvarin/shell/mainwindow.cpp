@@ -37,7 +37,6 @@ const char kPointSel[] = ":/menu/resource/point-sel.png";
 const char kPointNot[] = ":/menu/resource/point-not.png";
 const char kStartSel[] = ":/menu/resource/button_start_sel.png";
 const char kStartNot[] = ":/menu/resource/button_start_not.png";
-const char kStopSel[] = ":/menu/resource/button_stop_sel.png";
 const char kStopNot[] = ":/menu/resource/button_stop_not.png";
 
 const QColor kWindowBackground(37, 37, 37);
@@ -112,6 +111,17 @@ QPushButton* toolButton(QWidget* parent, const QString& icon, const QSize& iconS
     // Only the picture shows: no bevel around it at rest (the style draws one while pressed).
     button->setFlat(true);
     return button;
+}
+
+// Tool-button faces: ":/menu/resource/<name>_not.png" at rest, "_sel.png" while pressed.
+QString restPicture(const char* name)
+{
+    return QStringLiteral(":/menu/resource/%1_not.png").arg(QLatin1String(name));
+}
+
+QString pressedPicture(const char* name)
+{
+    return QStringLiteral(":/menu/resource/%1_sel.png").arg(QLatin1String(name));
 }
 
 QFont titleFont()
@@ -194,7 +204,7 @@ int MainWindow::pageWidth() const { return width(); }
 
 int MainWindow::pageHeight() const { return height() - kPageHeightMargin; }
 
-// ---- title bar -----------------------------------------------------------------------------------
+// ---- title bar ----------------------------------------------------------------------------------
 
 void MainWindow::paintTitleBar()
 {
@@ -251,15 +261,20 @@ void MainWindow::paintMenuButtons()
         buttonRow->addWidget(label);
     };
 
-    newButton = toolButton(menuWidget, ":/menu/resource/new_not.png", kToolIconSize, tr("Connect Sensor"));
-    openButton = toolButton(menuWidget, ":/menu/resource/open_not.png", kToolIconSize, tr("Open Sensor Profile"));
-    saveButton = toolButton(menuWidget, ":/menu/resource/save_not.png", kToolIconSize, tr("Save Sensor Profile"));
-    closeButton = toolButton(menuWidget, ":/menu/resource/close_not.png", kToolIconSize, tr("Detach Sensor"));
-    importButton = toolButton(menuWidget, ":/menu/resource/import_not.png", kToolIconSize, tr("Import measure data"));
-    exportButton = toolButton(menuWidget, ":/menu/resource/export_not.png", kToolIconSize, tr("Export measure data"));
-    patternButton = toolButton(menuWidget, ":/icons/resource/ICON_TPG.png", kPatternIconSize, tr("Open Pattern Window"));
-    lutButton = toolButton(menuWidget, ":/icons/resource/ICON_LUT.png", kPatternIconSize, tr("Do monitor calibration"));
-    helpButton = toolButton(menuWidget, ":/menu/resource/help_not.png", kToolIconSize, tr("About"));
+    const auto tool = [this](const char* picture, const QString& tip) {
+        return toolButton(menuWidget, restPicture(picture), kToolIconSize, tip);
+    };
+    newButton = tool("new", tr("Connect Sensor"));
+    openButton = tool("open", tr("Open Sensor Profile"));
+    saveButton = tool("save", tr("Save Sensor Profile"));
+    closeButton = tool("close", tr("Detach Sensor"));
+    importButton = tool("import", tr("Import measure data"));
+    exportButton = tool("export", tr("Export measure data"));
+    patternButton = toolButton(menuWidget, ":/icons/resource/ICON_TPG.png", kPatternIconSize,
+                               tr("Open Pattern Window"));
+    lutButton = toolButton(menuWidget, ":/icons/resource/ICON_LUT.png", kPatternIconSize,
+                           tr("Do monitor calibration"));
+    helpButton = tool("help", tr("About"));
 
     buttonRow->addWidget(newButton);
     buttonRow->addWidget(openButton);
@@ -279,8 +294,9 @@ void MainWindow::paintMenuButtons()
     column->addSpacing(8);
 
     connect(patternButton, &QPushButton::clicked, measure, &Measure::showPattern);
-    // The sensor, profile, data, calibration and About commands join with their dialogs; until
-    // then their buttons are shown disabled rather than doing nothing when pressed.
+    // The sensor, profile, data, calibration and About commands join with their dialogs (through
+    // connectPictureButton); until then their buttons are shown disabled rather than doing
+    // nothing when pressed.
     for (QPushButton* b : {newButton, openButton, saveButton, closeButton, importButton,
                            exportButton, lutButton, helpButton})
         b->setEnabled(false);
@@ -297,7 +313,8 @@ void MainWindow::paintSettingButton()
     row->setAlignment(Qt::AlignLeft);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    settingButton = toolButton(settingWidget, ":/menu/resource/setting_not.png", kToolIconSize, tr("Settings"));
+    settingButton =
+        toolButton(settingWidget, restPicture("setting"), kToolIconSize, tr("Settings"));
     settingButton->setEnabled(false); // the Options dialog comes with the reference settings
     row->addWidget(settingButton);
     column->addLayout(row);
@@ -314,10 +331,11 @@ void MainWindow::resizeTitleBar(int width)
 void MainWindow::resizeBottomBar(int width)
 {
     if (bottomBar)
-        setBackgroundPicture(bottomBar, scaledPicture(tr(kBottomBarPicture), width, kBottomBarHeight));
+        setBackgroundPicture(bottomBar,
+                             scaledPicture(tr(kBottomBarPicture), width, kBottomBarHeight));
 }
 
-// ---- context menu objects ------------------------------------------------------------------------
+// ---- context menu objects -----------------------------------------------------------------------
 
 void MainWindow::createMenus()
 {
@@ -354,14 +372,16 @@ void MainWindow::createMenus()
     calibrateSensorAction = action(tr("Calibrate Sensor"));
 
     // Reference entries are used as they stand, untranslated.
-    const char* const standards[] = {"SMPTE-C", "EBU", "HDTVRec709", "UHDTV BT2020", "NTSC", "DCI-P3"};
+    const char* const standards[] = {"SMPTE-C",      "EBU",  "HDTVRec709",
+                                     "UHDTV BT2020", "NTSC", "DCI-P3"};
     for (size_t i = 0; i < standardActions.size(); ++i)
         standardActions[i] = action(QString::fromLatin1(standards[i]), true);
     const char* const whites[] = {"D32", "D50", "D55", "D56", "D65", "D75",
                                   "D93", "A",   "B",   "C",   "E",   "DCI-P3"};
     for (size_t i = 0; i < whiteActions.size(); ++i)
         whiteActions[i] = action(QString::fromLatin1(whites[i]), true);
-    const char* const gammas[] = {"1.0", "1.8", "2.0", "2.2", "2.35", "2.4", "2.6", "2.8", "ITU_BT1886"};
+    const char* const gammas[] = {"1.0", "1.8", "2.0", "2.2",       "2.35",
+                                  "2.4", "2.6", "2.8", "ITU_BT1886"};
     for (size_t i = 0; i < gammaActions.size(); ++i)
         gammaActions[i] = action(QString::fromLatin1(gammas[i]), true);
     chartActions[0] = action(QStringLiteral("1931"), true);
@@ -421,7 +441,8 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
     const int whitetarget = settings.value("whitetarget", -1).toInt();
     const int ciechart = settings.value("ciechart", 0).toInt();
     const int gammatype = settings.value("gammatype", 0).toInt();
-    const double gamma = gammatype == 0 ? settings.value("gamma", 2.2222222222222223).toDouble() : 0.0;
+    const double gamma =
+        gammatype == 0 ? settings.value("gamma", 2.2222222222222223).toDouble() : 0.0;
     settings.endGroup();
 
     // The menu lists EBU first: its place counted from 0 is the colour standard's index.
@@ -440,7 +461,8 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
     gammaMenu->addAction(gammaActions[8]);
     const int ownWhite = Application::colorReference()->whiteIndex;
     for (int i = 0; i < int(whiteActions.size()); ++i) {
-        whiteActions[size_t(i)]->setChecked(whitetarget == i || (whitetarget == -1 && ownWhite == i));
+        const bool ticked = whitetarget == i || (whitetarget == -1 && ownWhite == i);
+        whiteActions[size_t(i)]->setChecked(ticked);
         whiteMenu->addAction(whiteActions[size_t(i)]);
     }
     chartActions[0]->setChecked(ciechart == 0);
@@ -462,7 +484,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
     contextMenu->exec(event->globalPos());
 }
 
-// ---- result pages --------------------------------------------------------------------------------
+// ---- result pages -------------------------------------------------------------------------------
 
 void MainWindow::createScene()
 {
@@ -546,7 +568,7 @@ void MainWindow::relayout(int width, int height)
     resizeBottomBar(width);
 }
 
-// ---- bottom bar ------------------------------------------------------------------------------------
+// ---- bottom bar ---------------------------------------------------------------------------------
 
 void MainWindow::paintBottom()
 {
@@ -563,7 +585,8 @@ void MainWindow::paintBottom()
     mainLayout->addWidget(bottomBar);
 
     titleButton = new QPushButton(bottomBar);
-    titleButton->setStyleSheet("border-width: 1px; border-style: solid; border-color: rgb(0, 0, 0);");
+    titleButton->setStyleSheet(
+        "border-width: 1px; border-style: solid; border-color: rgb(0, 0, 0);");
     titleButton->setFixedSize(kTitleButtonSize);
     titleButton->setFont(titleFont());
     QPalette white;
@@ -619,27 +642,45 @@ void MainWindow::paintBottom()
     for (QPushButton* b : pageButtons)
         b->setFocusPolicy(Qt::NoFocus);
 
-    // Start acts on press; stop shows its pressed face and acts on release.
+    // Start acts on press; stop shows its pressed face and acts on release (doStopMeasure puts
+    // its rest face back).
     connect(startButton, &QPushButton::pressed, this, &MainWindow::doStart);
-    connect(stopButton, &QPushButton::pressed, this, &MainWindow::doButPress);
-    connect(stopButton, &QPushButton::released, this, &MainWindow::doButRelease);
+    connectPictureButton(stopButton, "button_stop", [this] { doStopMeasure(); });
+}
+
+void MainWindow::connectPictureButton(QPushButton* button, const char* picture,
+                                      std::function<void()> command)
+{
+    pictureButtons.append({button, picture, std::move(command)});
+    button->setEnabled(true);
+    connect(button, &QPushButton::pressed, this, &MainWindow::doButPress);
+    connect(button, &QPushButton::released, this, &MainWindow::doButRelease);
 }
 
 void MainWindow::doButPress()
 {
-    auto* button = qobject_cast<QPushButton*>(sender());
-    if (button && button == stopButton)
-        stopButton->setIcon(QIcon(kStopSel));
+    for (const PictureButton& b : pictureButtons) {
+        if (b.button == sender()) {
+            b.button->setIcon(QIcon(pressedPicture(b.picture)));
+            return;
+        }
+    }
 }
 
 void MainWindow::doButRelease()
 {
-    auto* button = qobject_cast<QPushButton*>(sender());
-    if (button && button == stopButton)
-        doStopMeasure(); // restores the stop button's face
+    for (const PictureButton& b : pictureButtons) {
+        if (b.button == sender()) {
+            // The face comes back before the command runs, so the button looks released while
+            // a dialog of the command is open.
+            b.button->setIcon(QIcon(restPicture(b.picture)));
+            b.command();
+            return;
+        }
+    }
 }
 
-// ---- starting and stopping -------------------------------------------------------------------------
+// ---- starting and stopping ----------------------------------------------------------------------
 
 void MainWindow::doStart()
 {
@@ -668,7 +709,8 @@ void MainWindow::confirmRun()
 {
     if (isSimulator(measure->sensor())) {
         IMessageBox box(tr("Measure"), tr("This is an simulator sensor.                   "),
-                        tr("Keep on using the simulator press [OK] <br/>Select a physical sensor press [Cancel]."));
+                        tr("Keep on using the simulator press [OK] <br/>Select a physical "
+                           "sensor press [Cancel]."));
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
         if (box.exec() != QMessageBox::Ok) {
@@ -803,7 +845,7 @@ void MainWindow::showMeasError(QString msg)
     box.exec();
 }
 
-// ---- end of life -------------------------------------------------------------------------------------
+// ---- end of life --------------------------------------------------------------------------------
 
 void MainWindow::endRunBeforeClosing()
 {

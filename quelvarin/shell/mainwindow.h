@@ -5,7 +5,10 @@
 
 #include <QWidget>
 
+#include <QList>
+
 #include <array>
+#include <functional>
 
 class FullScene;
 class Measure;
@@ -88,6 +91,10 @@ private:
     // Connects and enables the export, import and About buttons and actions (datacommands.cpp).
     void connectDataCommands();
     void startMode(int mode);
+    // A tool or stop button with a pressed face: ":/menu/resource/<picture>_sel.png" while held,
+    // "_not.png" again on release, then `command`. Enables the button.
+    void connectPictureButton(QPushButton* button, const char* picture,
+                              std::function<void()> command);
     void waitForRun();
     void endRunBeforeClosing();
 
@@ -155,6 +162,14 @@ private:
     int runsEnded = 0;
     // How often the waits for a run's end look again; events are handled in between.
     static constexpr int kRunPollMs = 20;
+    struct PictureButton
+    {
+        QPushButton* button;
+        const char* picture;
+        std::function<void()> command;
+    };
+    // The buttons that doButPress and doButRelease serve, in the order they are looked up.
+    QList<PictureButton> pictureButtons;
     // Start or "Measure ALL" asked for while a slide runs, carried out once it has landed.
     enum class Deferred { None, Start, MeasureAll };
     Deferred deferred = Deferred::None;

@@ -125,6 +125,7 @@ private slots:
     void resizePlacesTheCurrentPageAtOnce();
     void pageRequestDuringASlideIsCarriedOutAfterIt();
     void contextMenuListsItsEntriesAndTicksThePage();
+    void stopButtonWithoutARunShowsItsFacesAndSetsTheStopRequest();
     void startWithTheSimulatorMeasuresTheShownPage();
     void startDuringASlideMeasuresThePageItLandsOn();
     void confirmationBoxesLeadToTheStart_data();
@@ -328,6 +329,20 @@ void TestMainWindow::contextMenuListsItsEntriesAndTicksThePage()
     // Measure ALL and the page entries are live.
     QVERIFY(p.measureAll()->isEnabled());
     QVERIFY(p.viewAction(0)->isEnabled());
+}
+
+void TestMainWindow::stopButtonWithoutARunShowsItsFacesAndSetsTheStopRequest()
+{
+    MainWindowProbe p(*window);
+    QVERIFY(!p.measure()->stopRequested());
+    QTest::mousePress(p.stopButton(), Qt::LeftButton);
+    QVERIFY(showsPicture(p.stopButton(), ":/menu/resource/button_stop_sel.png"));
+    QTest::mouseRelease(p.stopButton(), Qt::LeftButton);
+    QVERIFY(showsPicture(p.stopButton(), ":/menu/resource/button_stop_not.png"));
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+    // Only the stop request is set; the next sequence clears it when it begins.
+    QVERIFY(p.measure()->stopRequested());
+    QVERIFY(!p.thread()->isRunning());
 }
 
 void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
