@@ -573,6 +573,10 @@ void MainWindow::relayout(int width, int height)
 void MainWindow::paintBottom()
 {
     if (bottomBar) {
+        // The old bar's stop button goes with it.
+        for (int i = pictureButtons.size() - 1; i >= 0; --i)
+            if (pictureButtons[i].button == stopButton)
+                pictureButtons.removeAt(i);
         mainLayout->removeWidget(bottomBar);
         delete bottomBar;
     }
