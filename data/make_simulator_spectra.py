@@ -16,7 +16,7 @@ Sources (copied into data/cie/, see data/cie/README.md):
     cie/illuminants_5nm.csv        D50, D55, D65, D75 at 5 nm (A is recomputed from its formula)
     cie/illuminants_F_5nm.csv      F2, F7, F11 at 5 nm
 
-Standard library only. Usage: python3 data/make_spec_csv.py [output]   (default: data/spec.csv)
+Standard library only. Usage: python3 data/make_simulator_spectra.py [output]   (default: data/spec.csv)
 """
 
 import csv
