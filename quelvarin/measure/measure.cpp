@@ -49,24 +49,24 @@ void Measure::logReferenceLuminances() const
 
 // ---- results -----------------------------------------------------------------------------
 
-QList<CColor>& Measure::listRef(ResultList list)
+QList<CColor> Measure::*Measure::listMember(ResultList list)
 {
     switch (list) {
-    case FreeResults: return m_freeList;
-    case GamutResults: return m_gamutList;
-    case GrayResults: return m_grayList;
-    case ColorCheckerResults: return m_colorChkList;
-    case EbuResults: return m_ebuList;
-    case SaturationResults: return m_satList;
+    case FreeResults: return &Measure::m_freeList;
+    case GamutResults: return &Measure::m_gamutList;
+    case GrayResults: return &Measure::m_grayList;
+    case ColorCheckerResults: return &Measure::m_colorChkList;
+    case EbuResults: return &Measure::m_ebuList;
+    case SaturationResults: return &Measure::m_satList;
     case ColorScaleResults: break;
     }
-    return m_colorLumaList;
+    return &Measure::m_colorLumaList;
 }
 
 QList<CColor> Measure::results(ResultList list) const
 {
     QMutexLocker lock(&m_resultsMutex);
-    return const_cast<Measure*>(this)->listRef(list);
+    return this->*listMember(list);
 }
 
 QList<SpectrumData> Measure::spectrumList() const
@@ -84,7 +84,7 @@ SpectrumData Measure::currentSpectrum() const
 void Measure::setResults(ResultList list, const QList<CColor>& colors)
 {
     QMutexLocker lock(&m_resultsMutex);
-    listRef(list) = colors;
+    (this->*listMember(list)) = colors;
 }
 
 void Measure::setSpectrumList(const QList<SpectrumData>& spectra)
@@ -96,13 +96,13 @@ void Measure::setSpectrumList(const QList<SpectrumData>& spectra)
 void Measure::clearResults(ResultList list)
 {
     QMutexLocker lock(&m_resultsMutex);
-    listRef(list).clear();
+    (this->*listMember(list)).clear();
 }
 
 void Measure::appendResult(ResultList list, const CColor& color)
 {
     QMutexLocker lock(&m_resultsMutex);
-    listRef(list).append(color);
+    (this->*listMember(list)).append(color);
 }
 
 // ---- slots -------------------------------------------------------------------------------

@@ -127,6 +127,8 @@ public:
     const QList<CColor>& satTargets() const { return m_satTargets; }
 
 signals:
+    // sensorTypeChanged, matrixChanged, sensorPortChanged and updateView belong to the engine's
+    // published interface, but no operation of the engine emits them.
     void colorMeasured(int mode);
     void sensorTypeChanged(QString name);
     void sensorSNChanged(QString serial);
@@ -157,9 +159,13 @@ private:
     // The factory step of createSensor: true when a new driver replaced (closed and deleted)
     // the held one; false when the held driver stays untouched.
     bool makeSensor(int type);
-    QList<CColor>& listRef(ResultList list);
+    // The member that holds a result list (callers hold m_resultsMutex while they use it).
+    static QList<CColor> Measure::*listMember(ResultList list);
     void clearResults(ResultList list);
     void appendResult(ResultList list, const CColor& color);
+    // The start of every sequence: empties its list, drops a stale stop request and returns the
+    // warm-up time (ms).
+    int beginSequence(ResultList list);
     // The common frame of modes 0..4: show each patch, wait, test the stop, read, store.
     bool runPatches(ResultList list, int modeArg, const QVector<Patch>& patches, int warmMs);
     // Pattern output calls, carried out on the GUI thread while the worker waits.

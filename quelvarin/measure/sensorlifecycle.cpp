@@ -8,19 +8,11 @@
 #include "sensors/simulator.h"
 #include "shell/imessagebox.h"
 
-namespace {
-
-void showBox(const QString& title, const QString& text)
-{
-    IMessageBox::ask(title, text);
-}
-
-} // namespace
-
 bool Measure::openSensor(int type)
 {
-    // Only a freshly made driver is initialised: one that was kept is still open (or still
-    // failed) as it was, and initialising an open instrument again can fail on its port.
+    // When nothing is made the held driver was left untouched (still open, or still failed), so
+    // it is not initialised again (a second open of its port can fail) and the caller learns
+    // that the instrument asked for is not there.
     if (!makeSensor(type))
         return false;
     m_sensorType = type;
@@ -29,6 +21,7 @@ bool Measure::openSensor(int type)
 
 void Measure::createSensor(int type)
 {
+    // The type follows the driver actually held, so a profile saved later names its instrument.
     if (makeSensor(type))
         m_sensorType = type;
 }
@@ -43,23 +36,19 @@ bool Measure::makeSensor(int type)
     case SensorFactory::Outcome::KeepCurrent:
         return false;
     case SensorFactory::Outcome::Unsupported:
-        showBox(tr("Sensor"), tr("This sensor is not supported now!"));
+        IMessageBox::ask(tr("Sensor"), tr("This sensor is not supported now!"));
         return false;
     case SensorFactory::Outcome::Create:
         break;
     }
 
-    CSensor* made = choice.creator(m_sigAdapter);
-    if (!made) {
-        showBox(tr("Sensor"), tr("This sensor is not supported now!"));
-        return false;
-    }
-    if (CSensor* old = m_sensor) {
-        m_sensor = nullptr;
+    // The held driver releases its instrument before the new one is built: both may want the
+    // same port or automation server.
+    CSensor* old = m_sensor;
+    if (old)
         old->close();
-        delete old;
-    }
-    m_sensor = made;
+    m_sensor = choice.creator(m_sigAdapter);
+    delete old;
     return true;
 }
 
@@ -73,7 +62,7 @@ bool Measure::initSensor()
         emit sensorConnected(sensor->connected);
         return sensor->connected;
     }
-    showBox(tr("Error"), QStringLiteral("%1!").arg(tr("Initialize sensor failed")));
+    IMessageBox::ask(tr("Error"), QStringLiteral("%1!").arg(tr("Initialize sensor failed")));
     return sensor->connected;
 }
 

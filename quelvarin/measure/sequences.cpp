@@ -6,6 +6,7 @@
 #include "sensors/sensor.h"
 #include "shell/application.h"
 
+#include <QDebug>
 #include <QtMath>
 
 #include <cmath>
@@ -19,6 +20,9 @@ constexpr int kDefaultGraySteps = 20;
 // A damaged settings file can hold fewer; one step (black and white) is the least that gives
 // a ramp and keeps every level a number.
 constexpr int kMinGraySteps = 1;
+// ... or more: one step per level of a 16-bit output is the finest ramp anything can show, and
+// beyond it the patch list and the percentages would overflow.
+constexpr int kMaxGraySteps = 65535;
 
 // Patch counts of the fixed sequences.
 constexpr int kGamutPatches = 7;
@@ -54,7 +58,7 @@ constexpr Code kEbuCodes[] = {
 };
 
 // Saturation: six hues, five codes x each, from the palest to the fully saturated colour.
-// `shape` says which channels carry x (the others are full).
+// xR, xG and xB say which channels carry x (the others are full).
 struct Hue
 {
     bool xR, xG, xB;
@@ -86,6 +90,15 @@ int progressPercent(int n, int count)
 int readWarmMs()
 {
     return platform::readSetting("measure", "warmtime", kDefaultWarmMs).toInt();
+}
+
+int readGraySteps()
+{
+    const int stored = platform::readSetting("measure", "steps", kDefaultGraySteps).toInt();
+    const int steps = qBound(kMinGraySteps, stored, kMaxGraySteps);
+    if (steps != stored)
+        qWarning() << "measure/steps" << stored << "is out of range; the gray scale takes" << steps;
+    return steps;
 }
 
 } // namespace
@@ -151,13 +164,17 @@ QVector<Measure::Patch> targetPatches(const QList<CColor>& targets, int count, b
 
 } // namespace
 
+int Measure::beginSequence(ResultList list)
+{
+    clearResults(list);
+    m_stopRequested.store(false);
+    return readWarmMs();
+}
+
 bool Measure::measureGray()
 {
-    clearResults(GrayResults);
-    m_stopRequested.store(false);
-    int steps = platform::readSetting("measure", "steps", kDefaultGraySteps).toInt();
-    const int warmMs = readWarmMs();
-    steps = qMax(steps, kMinGraySteps);
+    const int steps = readGraySteps();
+    const int warmMs = beginSequence(GrayResults);
 
     QVector<Patch> patches;
     patches.append({1.0, 1.0, 1.0});
@@ -170,9 +187,7 @@ bool Measure::measureGray()
 
 bool Measure::measureGamut()
 {
-    clearResults(GamutResults);
-    m_stopRequested.store(false);
-    const int warmMs = readWarmMs();
+    const int warmMs = beginSequence(GamutResults);
     const QVector<Patch> patches = {
         {1, 1, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {0, 1, 1}, {1, 0, 1},
     };
@@ -182,18 +197,14 @@ bool Measure::measureGamut()
 
 bool Measure::measureSaturation()
 {
-    clearResults(SaturationResults);
-    m_stopRequested.store(false);
-    const int warmMs = readWarmMs();
+    const int warmMs = beginSequence(SaturationResults);
     return runPatches(SaturationResults, MeasureSaturation,
                       targetPatches(m_satTargets, kSaturationPatches, true), warmMs);
 }
 
 bool Measure::measureColorScale()
 {
-    clearResults(ColorScaleResults);
-    m_stopRequested.store(false);
-    const int warmMs = readWarmMs();
+    const int warmMs = beginSequence(ColorScaleResults);
 
     // Channel masks of the six groups: red, green, blue, yellow, magenta, cyan.
     const Patch groups[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {1, 0, 1}, {0, 1, 1}};
@@ -211,18 +222,14 @@ bool Measure::measureColorScale()
 
 bool Measure::measureColorChecker()
 {
-    clearResults(ColorCheckerResults);
-    m_stopRequested.store(false);
-    const int warmMs = readWarmMs();
+    const int warmMs = beginSequence(ColorCheckerResults);
     return runPatches(ColorCheckerResults, MeasureColorChecker,
                       targetPatches(m_colorChkTargets, kColorCheckerPatches, false), warmMs);
 }
 
 bool Measure::measureEbu3237()
 {
-    clearResults(EbuResults);
-    m_stopRequested.store(false);
-    const int warmMs = readWarmMs();
+    const int warmMs = beginSequence(EbuResults);
     return runPatches(EbuResults, MeasureColorChecker,
                       targetPatches(m_ebuTargets, kEbuPatches, false), warmMs);
 }

@@ -9,7 +9,7 @@
 //
 //   - fields are separated by "," (empty fields are skipped); field j fills column j, fields past
 //     the twelfth are ignored;
-//   - a field that is not a decimal number counts as 0;
+//   - a field that is not a finite decimal number counts as 0;
 //   - a short line, or a file of fewer lines, leaves the remaining cells as they were;
 //   - columns 0..2 are the colour-matching functions, 3..11 the nine spectra.
 // Deviations from that shape are tolerated as described and logged with file and line.
@@ -25,6 +25,7 @@
 #include <QTime>
 #include <QtGlobal>
 
+#include <cmath>
 #include <cstring>
 
 double Simulator::specTable[Simulator::kSpecRows][Simulator::kSpecColumns] = {};
@@ -83,6 +84,8 @@ bool Simulator::loadSpecTable(const QString& fileName)
         for (int col = 0; col < used; ++col) {
             bool ok = false;
             const double v = fields[col].toDouble(&ok);
+            // "nan" and "inf" parse, but would turn every free reading into garbage.
+            ok = ok && std::isfinite(v);
             table[row][col] = ok ? v : 0.0;
             if (!ok) {
                 qWarning().noquote() << QStringLiteral("%1:%2: field %3 \"%4\" is not a number; taken as 0")

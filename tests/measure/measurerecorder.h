@@ -8,6 +8,7 @@
 #include "measure/measurethread.h"
 #include "pattern/patternwindow.h"
 #include "pattern/sigadapter.h"
+#include "zerodelaysensor.h"
 
 #include <QEvent>
 #include <QObject>
@@ -17,6 +18,21 @@
 #include <QtTest>
 
 #include <functional>
+
+// Makes a zero-delay instrument the engine's driver through the factory, in the place of the
+// K-10, and returns it; null when it did not open.
+inline ZeroDelaySensor* openZeroDelaySensor(Measure* m, bool withSpectrum = false)
+{
+    ZeroDelaySensor* made = nullptr;
+    m->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default,
+                                  [&made, withSpectrum](SigAdapter*) -> CSensor* {
+                                      made = new ZeroDelaySensor(withSpectrum);
+                                      return made;
+                                  });
+    const bool opened = m->openSensor(SensorModel::K10);
+    m->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, {});
+    return opened ? made : nullptr;
+}
 
 struct ShownPatch
 {

@@ -9,7 +9,6 @@
 #include "patterngeneratoremulator.h"
 #include "platform/settings.h"
 #include "testenv.h"
-#include "zerodelaysensor.h"
 
 #include <QPointer>
 #include <QtTest>
@@ -40,7 +39,7 @@ private slots:
     void deletingThreadStopsRunAndDeletesEngine();
 
 private:
-    // Builds the thread, its recorder and the zero-delay instrument (through the factory).
+    // Builds the thread, its recorder and the zero-delay instrument.
     void build();
     // Points the pattern-generator client at the emulator and waits for the connection.
     bool connectGenerator(PatternGeneratorEmulator& emulator);
@@ -71,12 +70,8 @@ void TestMeasureRun::build()
 {
     m_thread = std::make_unique<MeasureThread>();
     m_rec = std::make_unique<MeasureRecorder>(m_thread.get());
-    Measure* m = m_thread->measure();
-    m->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this](SigAdapter*) {
-        m_sensor = new ZeroDelaySensor();
-        return static_cast<CSensor*>(m_sensor);
-    });
-    QVERIFY(m->openSensor(SensorModel::K10));
+    m_sensor = openZeroDelaySensor(m_thread->measure());
+    QVERIFY(m_sensor);
 }
 
 bool TestMeasureRun::connectGenerator(PatternGeneratorEmulator& emulator)

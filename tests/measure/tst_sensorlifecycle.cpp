@@ -49,6 +49,8 @@ private:
     Measure* engine() const { return m_thread->measure(); }
     // Installs counting drivers: K-10 ("K10"), CA-210 over USB ("USB") and serial ("COM").
     void installCountingDrivers();
+    // Opens a counting K-10 counted in m_c whose init() gives `initResult`.
+    bool openCountingK10(bool initResult);
     CountingSensor* held() const { return qobject_cast<CountingSensor*>(engine()->sensor()); }
 
     MessageRecorder m_boxes;
@@ -80,6 +82,14 @@ void TestSensorLifeCycle::installCountingDrivers()
                  [this](SigAdapter*) { return new CountingSensor(&m_usb, SensorModel::CA210, true, "USB"); });
     f.setCreator(SensorModel::CA210, SensorLink::Serial,
                  [this](SigAdapter*) { return new CountingSensor(&m_com, SensorModel::CA210, true, "COM"); });
+}
+
+bool TestSensorLifeCycle::openCountingK10(bool initResult)
+{
+    engine()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this, initResult](SigAdapter*) {
+        return new CountingSensor(&m_c, SensorModel::K10, initResult);
+    });
+    return engine()->openSensor(SensorModel::K10);
 }
 
 void TestSensorLifeCycle::sensorTypeStartsAtSimulator()
@@ -183,14 +193,10 @@ void TestSensorLifeCycle::noDriverMadeWithNothingHeld()
 
 void TestSensorLifeCycle::initFailure()
 {
-    SensorCounters& c = m_c;
-    engine()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this](SigAdapter*) {
-        return new CountingSensor(&m_c, SensorModel::K10, false);
-    });
     QSignalSpy connected(engine(), &Measure::sensorConnected);
     QSignalSpy serial(engine(), &Measure::sensorSNChanged);
 
-    QVERIFY(!engine()->openSensor(SensorModel::K10));
+    QVERIFY(!openCountingK10(false));
 
     QCOMPARE(m_boxes.count(), 1);
     QCOMPARE(m_boxes.last().title, QStringLiteral("Error"));
@@ -199,7 +205,7 @@ void TestSensorLifeCycle::initFailure()
     QCOMPARE(serial.count(), 0);
     QVERIFY(held());               // the unconnected driver stays held
     QVERIFY(!held()->connected);
-    QCOMPARE(c.inits, 1);
+    QCOMPARE(m_c.inits, 1);
 }
 
 void TestSensorLifeCycle::initSuccessSignalsInOrder()
@@ -242,11 +248,7 @@ void TestSensorLifeCycle::detach()
     QFETCH(int, closes);
     QFETCH(int, reports);
 
-    SensorCounters& c = m_c;
-    engine()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this, initResult](SigAdapter*) {
-        return new CountingSensor(&m_c, SensorModel::K10, initResult);
-    });
-    engine()->openSensor(SensorModel::K10);
+    openCountingK10(initResult);
     for (int list = Measure::FreeResults; list <= Measure::ColorScaleResults; ++list)
         engine()->setResults(Measure::ResultList(list), {CColor(1, 1, 1)});
     engine()->setSpectrumList({SpectrumData(380, 780, 401)});
@@ -255,11 +257,11 @@ void TestSensorLifeCycle::detach()
 
     engine()->detachSensor();
 
-    QCOMPARE(c.closes, closes);
+    QCOMPARE(m_c.closes, closes);
     QCOMPARE(connected.count(), reports);
     if (reports)
         QCOMPARE(connected.first().first().toBool(), false);
-    QCOMPARE(c.destroyed, 1);
+    QCOMPARE(m_c.destroyed, 1);
     QVERIFY(!engine()->sensor());
     for (int list = Measure::FreeResults; list <= Measure::ColorScaleResults; ++list)
         QVERIFY(engine()->results(Measure::ResultList(list)).isEmpty());
@@ -306,17 +308,13 @@ void TestSensorLifeCycle::closeSensor()
 {
     QFETCH(bool, initResult);
     QFETCH(int, closes);
-    SensorCounters& c = m_c;
-    engine()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this, initResult](SigAdapter*) {
-        return new CountingSensor(&m_c, SensorModel::K10, initResult);
-    });
-    engine()->openSensor(SensorModel::K10);
+    openCountingK10(initResult);
     QSignalSpy connected(engine(), &Measure::sensorConnected);
 
     engine()->closeSensor();
-    QCOMPARE(c.closes, closes);
+    QCOMPARE(m_c.closes, closes);
     QCOMPARE(connected.count(), closes);
-    QCOMPARE(c.destroyed, 0);
+    QCOMPARE(m_c.destroyed, 0);
     QVERIFY(engine()->sensor());
 
     m_thread->measure()->detachSensor();
@@ -325,8 +323,15 @@ void TestSensorLifeCycle::closeSensor()
 
 void TestSensorLifeCycle::engineDeletesItsDriverOnce()
 {
+    QList<int> closesWhenMade; // closes of the earlier drivers at each construction
+    engine()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default, [this, &closesWhenMade](SigAdapter*) {
+        closesWhenMade << m_k10.closes;
+        return new CountingSensor(&m_k10, SensorModel::K10, true, "K10");
+    });
     QVERIFY(engine()->openSensor(SensorModel::K10));
     QVERIFY(engine()->openSensor(SensorModel::K10)); // replaces the first
+    // The first had released its instrument before the second was made.
+    QCOMPARE(closesWhenMade, (QList<int>{0, 1}));
     QCOMPARE(m_k10.constructed, 2);
     QCOMPARE(m_k10.destroyed, 1);
     QCOMPARE(m_k10.closes, 1);

@@ -7,11 +7,11 @@
 #include "messagerecorder.h"
 #include "platform/settings.h"
 #include "testenv.h"
-#include "zerodelaysensor.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 using Levels = QVector<double>; // r, g, b
@@ -96,6 +96,8 @@ private slots:
     void sequence();
     void stopAfterPatches_data();
     void stopAfterPatches();
+    void grayStepsAboveRange_data();
+    void grayStepsAboveRange();
     void failedReadingStoredAsNull();
     void checkerAndEbuKeepEachOther();
     void freeMeasurement_data();
@@ -104,7 +106,7 @@ private slots:
     void snapshotsWhileRunning();
 
 private:
-    // Makes the zero-delay instrument the engine's driver through the factory (type K-10).
+    // Makes the zero-delay instrument the engine's driver.
     void attachTestSensor(bool withSpectrum = false);
 
     std::unique_ptr<MeasureThread> m_thread;
@@ -131,13 +133,8 @@ void TestSequences::cleanup()
 
 void TestSequences::attachTestSensor(bool withSpectrum)
 {
-    Measure* m = m_thread->measure();
-    m->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default,
-                                  [this, withSpectrum](SigAdapter*) -> CSensor* {
-                                      m_sensor = new ZeroDelaySensor(withSpectrum);
-                                      return m_sensor;
-                                  });
-    QVERIFY(m->openSensor(SensorModel::K10));
+    m_sensor = openZeroDelaySensor(m_thread->measure(), withSpectrum);
+    QVERIFY(m_sensor);
 }
 
 void TestSequences::sequence_data()
@@ -264,6 +261,34 @@ void TestSequences::stopAfterPatches()
     // A stopped run also leaves the output open when the main window asked for that.
     QCOMPARE(m_rec->windowEvents, QStringList{"show"});
     QVERIFY(m_thread->sigAdapter()->window->isVisible());
+}
+
+void TestSequences::grayStepsAboveRange_data()
+{
+    QTest::addColumn<int>("steps");
+    QTest::newRow("65535 kept") << 65535;
+    QTest::newRow("65536 taken as 65535") << 65536;
+    QTest::newRow("largest int taken as 65535") << std::numeric_limits<int>::max();
+}
+
+void TestSequences::grayStepsAboveRange()
+{
+    // Only a damaged settings file holds such a count. The run is stopped at its third patch,
+    // the first gray step above black.
+    QFETCH(int, steps);
+    platform::writeSetting("measure", "steps", steps);
+    MeasureThread* thread = m_thread.get();
+    m_rec->onPatch = [thread](int number) {
+        if (number == 3)
+            thread->stopMeasure();
+    };
+    QVERIFY(m_rec->runAndWait(MeasureGray));
+
+    QCOMPARE(m_rec->patches.size(), 3);
+    QCOMPARE(m_rec->patches[2].r, 1.0 / 65535);
+    QCOMPARE(m_rec->patches[2].percent, 0); // 100 x 3 / 65537
+    QCOMPARE(m_rec->events, (QStringList{"started", "stopped"}));
+    QCOMPARE(m_thread->measure()->grayList().size(), 2);
 }
 
 void TestSequences::failedReadingStoredAsNull()

@@ -66,6 +66,7 @@ private slots:
     void freeReadingsTakeTheSpectraInTurn();
     void patternReading_data();
     void patternReading();
+    void noiseOfXFromTheRunningGenerator();
 
 private:
     QString m_shippedSpec;
@@ -138,6 +139,8 @@ void TestSimulator::specFile_data()
         << QVector<Cell>{{0, 11, 12}, {1, 0, kPreloaded}};
     QTest::newRow("rows past the end of the file keep their values")
         << QByteArray("1\n2\n") << QVector<Cell>{{0, 0, 1}, {1, 0, 2}, {2, 0, kPreloaded}, {400, 0, kPreloaded}};
+    QTest::newRow("nan and inf count as 0")
+        << QByteArray("nan,inf,-inf,4\n") << QVector<Cell>{{0, 0, 0}, {0, 1, 0}, {0, 2, 0}, {0, 3, 4}};
     QTest::newRow("CRLF line ends")
         << QByteArray("1,2\r\n3,4\r\n") << QVector<Cell>{{0, 1, 2}, {1, 0, 3}, {1, 1, 4}};
     QByteArray lines;
@@ -250,6 +253,30 @@ void TestSimulator::patternReading()
         QCOMPARE(corrected[1], 2.0 * rawColor[1]); // the correction matrix is applied after
     }
     QCOMPARE(clock.requested(), QVector<int>(5, 1000).toList());
+}
+
+void TestSimulator::noiseOfXFromTheRunningGenerator()
+{
+    // X takes the generator's next number as it stands; only Y and Z are drawn after reseeding
+    // from the time of day.
+    constexpr uint kSeed = 4242;
+    VirtualClock clock;
+    auto* sim = new Simulator(m_adapter.get());
+    m_adapter->mode = 0;
+    m_adapter->r = m_adapter->g = m_adapter->b = 1.0;
+    CColor white(nullColor);
+    white.levelR = white.levelG = white.levelB = 1.0;
+    CColor target;
+    white.GetTarget(100.0, 0.0, target);
+
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    qsrand(kSeed);
+    const int draw = qrand() % 100 - 50;
+    qsrand(kSeed);
+    QT_WARNING_POP
+    const CColor c = sim->GetColor();
+    QCOMPARE(c[0], target[0] * (1.0 + draw / 5000.0));
 }
 
 QV_TEST_MAIN_WIDGETS(TestSimulator)
