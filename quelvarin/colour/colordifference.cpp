@@ -31,6 +31,17 @@ double lightnessAgainst(const CColor& c, const double white[3])
     return lab[0];
 }
 
+double deltaE2000Against(const ColorReference& ref, const double xyz1[3], const double xyz2[3],
+                         double Yn)
+{
+    double w[3];
+    whiteAt(ref, Yn, w);
+    double lab1[3], lab2[3];
+    cielab::fromXyz(xyz1[0], xyz1[1], xyz1[2], w[0], w[1], w[2], lab1);
+    cielab::fromXyz(xyz2[0], xyz2[1], xyz2[2], w[0], w[1], w[2], lab2);
+    return cielab::deltaE2000(lab1, lab2);
+}
+
 // Target of drive levels (r, g, b) under `ref`, spanning Ymin..Ymax.
 void targetOf(const ColorReference& ref, double r, double g, double b, double Ymax, double Ymin,
               CColor& out)
@@ -52,7 +63,33 @@ void targetOf(const ColorReference& ref, double r, double g, double b, double Ym
     out.fromxyY(CColor(x, y, relativeY * (Ymax - Ymin) + Ymin));
 }
 
+// L* (u' - u'n) and L* (v' - v'n) of a colour, times `scale` (13 for CIE 1976 u*, v*).
+struct UvOffset
+{
+    double u;
+    double v;
+};
+
+UvOffset uvOffset(const CColor& c, double L, double un, double vn, double scale)
+{
+    const CColor uv = c.toupvpY();
+    return {scale * L * (uv[0] - un), scale * L * (uv[1] - vn)};
+}
+
+double deltaEuvWith(const ColorReference& ref, const CColor& c1, double Yn1, const CColor& c2,
+                    double Yn2)
+{
+    const double L1 = c1.GetLightness(Yn1);
+    const double L2 = c2.GetLightness(Yn2);
+    const UvOffset a = uvOffset(c1, L1, ref.whiteU, ref.whiteV, kUvScale);
+    const UvOffset b = uvOffset(c2, L2, ref.whiteU, ref.whiteV, kUvScale);
+    return std::sqrt((a.u - b.u) * (a.u - b.u) + (L1 - L2) * (L1 - L2) + (a.v - b.v) * (a.v - b.v));
+}
+
 } // namespace
+
+// Every operation below takes one snapshot of the current reference and computes with it
+// throughout, so a reference replaced meanwhile never mixes into one result.
 
 void CColor::referenceWhite(double Yn, CColor& out)
 {
@@ -70,21 +107,21 @@ void CColor::GetTarget(double Ymax, double Ymin, CColor& out) const
 
 double CColor::GetDeltaE2000(double Ymax, double Ymin) const
 {
+    const std::shared_ptr<const ColorReference> ref = currentColorReference();
     CColor target;
-    GetTarget(Ymax, Ymin, target);
+    targetOf(*ref, levelR, levelG, levelB, Ymax, Ymin, target);
     const CColor& self = *this;
-    return deltaE2000XYZ(target[0], target[1], target[2], self[0], self[1], self[2], Ymax);
+    const double t[3] = {target[0], target[1], target[2]};
+    const double c[3] = {self[0], self[1], self[2]};
+    return deltaE2000Against(*ref, t, c, Ymax);
 }
 
 double CColor::deltaE2000XYZ(double X1, double Y1, double Z1, double X2, double Y2, double Z2,
                              double Yn)
 {
-    double w[3];
-    whiteAt(*currentColorReference(), Yn, w);
-    double lab1[3], lab2[3];
-    cielab::fromXyz(X1, Y1, Z1, w[0], w[1], w[2], lab1);
-    cielab::fromXyz(X2, Y2, Z2, w[0], w[1], w[2], lab2);
-    return cielab::deltaE2000(lab1, lab2);
+    const double xyz1[3] = {X1, Y1, Z1};
+    const double xyz2[3] = {X2, Y2, Z2};
+    return deltaE2000Against(*currentColorReference(), xyz1, xyz2, Yn);
 }
 
 double CColor::deltaE2000Lab(const CColor& lab1, const CColor& lab2)
@@ -102,31 +139,21 @@ double CColor::GetDeltaEuvTarget(double Ymax, double Ymin) const
     const double L = lightnessAgainst(*this, w);
     CColor target;
     targetOf(*ref, levelR, levelG, levelB, Ymax, Ymin, target);
-    const CColor uv = toupvpY();
-    const CColor uvTarget = target.toupvpY();
     // Chromatic part only: both colours take the measured lightness.
-    const double du = kUvScale * L * (uv[0] - uvTarget[0]);
-    const double dv = kUvScale * L * (uv[1] - uvTarget[1]);
-    return std::sqrt(du * du + dv * dv);
+    const CColor uvTarget = target.toupvpY();
+    const UvOffset d = uvOffset(*this, L, uvTarget[0], uvTarget[1], kUvScale);
+    return std::sqrt(d.u * d.u + d.v * d.v);
 }
 
 double CColor::GetDeltaEuv(double Yn, const CColor& other, double otherYn) const
 {
-    const std::shared_ptr<const ColorReference> ref = currentColorReference();
-    const double L1 = GetLightness(Yn);
-    const double L2 = other.GetLightness(otherYn);
-    const CColor uv1 = toupvpY();
-    const CColor uv2 = other.toupvpY();
-    const double u1 = kUvScale * L1 * (uv1[0] - ref->whiteU);
-    const double v1 = kUvScale * L1 * (uv1[1] - ref->whiteV);
-    const double u2 = kUvScale * L2 * (uv2[0] - ref->whiteU);
-    const double v2 = kUvScale * L2 * (uv2[1] - ref->whiteV);
-    return std::sqrt((u1 - u2) * (u1 - u2) + (L1 - L2) * (L1 - L2) + (v1 - v2) * (v1 - v2));
+    return deltaEuvWith(*currentColorReference(), *this, Yn, other, otherYn);
 }
 
 double CColor::GetDeltaEuvWhite(double Yn) const
 {
-    return GetDeltaEuv(Yn, currentColorReference()->white, 1.0);
+    const std::shared_ptr<const ColorReference> ref = currentColorReference();
+    return deltaEuvWith(*ref, *this, Yn, ref->white, 1.0);
 }
 
 double CColor::deltaEuvAgainst(const CColor& a, const CColor& b, const CColor& w)
@@ -135,13 +162,10 @@ double CColor::deltaEuvAgainst(const CColor& a, const CColor& b, const CColor& w
     const double Yw = w[1];
     const double La = a.GetLightness(Yw);
     const double Lb = b.GetLightness(Yw);
-    const CColor uva = a.toupvpY();
-    const CColor uvb = b.toupvpY();
-    const double ua = kUvScale * La * (uva[0] - uvw[0]);
-    const double va = kUvScale * La * (uva[1] - uvw[1]);
-    const double ub = kUvScale * Lb * (uvb[0] - uvw[0]);
-    const double vb = kUvScale * Lb * (uvb[1] - uvw[1]);
-    return std::sqrt((La - Lb) * (La - Lb) + (ub - ua) * (ub - ua) + (vb - va) * (vb - va));
+    const UvOffset da = uvOffset(a, La, uvw[0], uvw[1], kUvScale);
+    const UvOffset db = uvOffset(b, Lb, uvw[0], uvw[1], kUvScale);
+    return std::sqrt((La - Lb) * (La - Lb) + (db.u - da.u) * (db.u - da.u)
+                     + (db.v - da.v) * (db.v - da.v));
 }
 
 double CColor::deltaEuvFromWhite(const CColor& a, const CColor& b)
@@ -155,25 +179,18 @@ double CColor::chromaUv(double Yn) const
     whiteAt(*currentColorReference(), Yn, w);
     const CColor uvw = CColor(w[0], w[1], w[2]).toupvpY();
     const double L = lightnessAgainst(*this, w);
-    const CColor uv = toupvpY();
-    const double du = kUvScale * L * (uv[0] - uvw[0]);
-    const double dv = kUvScale * L * (uv[1] - uvw[1]);
-    return std::sqrt(du * du + dv * dv);
+    const UvOffset d = uvOffset(*this, L, uvw[0], uvw[1], kUvScale);
+    return std::sqrt(d.u * d.u + d.v * d.v);
 }
 
 double CColor::GetDeltauv(double Yn, const CColor& ref, double refYn) const
 {
     const std::shared_ptr<const ColorReference> reference = currentColorReference();
-    const double L = GetLightness(Yn);
-    const double Lref = ref.GetLightness(refYn);
-    const CColor uv = toupvpY();
-    const CColor uvRef = ref.toupvpY();
-    const double u = L * (uv[0] - reference->whiteU);
-    const double v = L * (uv[1] - reference->whiteV);
-    const double uRef = Lref * (uvRef[0] - reference->whiteU);
-    const double vRef = Lref * (uvRef[1] - reference->whiteV);
-    const double product = (u - uRef) * (v - vRef);
-    qDebug("Ref: u = %lf, v = %lf, Col: u = %lf, v = %lf, duv = %lf\n", uRef, vRef, u, v, product);
+    // Without the factor 13 of u*, v*.
+    const UvOffset c = uvOffset(*this, GetLightness(Yn), reference->whiteU, reference->whiteV, 1.0);
+    const UvOffset r = uvOffset(ref, ref.GetLightness(refYn), reference->whiteU, reference->whiteV, 1.0);
+    const double product = (c.u - r.u) * (c.v - r.v);
+    qDebug("Ref: u = %lf, v = %lf, Col: u = %lf, v = %lf, duv = %lf\n", r.u, r.v, c.u, c.v, product);
     return product;
 }
 

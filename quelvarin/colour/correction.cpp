@@ -5,6 +5,7 @@
 #include "colour/color.h"
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -41,9 +42,11 @@ bool allFinite(const Matrix& m)
     return true;
 }
 
-// True when the Gauss-Jordan elimination of Matrix::inverse (no row exchanges) meets no zero
-// pivot on this 3x3 matrix. The forward pass is repeated on a copy in the same order; a pivot
-// that vanishes against the matrix's largest element counts as zero.
+// True when the Gauss-Jordan elimination of Matrix::inverse meets no zero pivot on this 3x3
+// matrix. The forward pass is repeated on a copy in the same order, with the same exchange of
+// an exactly zero pivot for the first lower row that is non-zero there; a pivot that vanishes
+// against the matrix's largest element counts as zero, since dividing by it gives no usable
+// correction.
 bool invertible(const Matrix& m)
 {
     double a[kDim][kDim];
@@ -56,6 +59,9 @@ bool invertible(const Matrix& m)
     if (!(scale > 0.0) || !std::isfinite(scale))
         return false;
     for (int i = 0; i < kDim; ++i) {
+        for (int k = i + 1; a[i][i] == 0.0 && k < kDim; ++k)
+            if (a[k][i] != 0.0)
+                std::swap(a[i], a[k]);
         const double pivot = a[i][i];
         if (!(std::fabs(pivot) > kPivotTolerance * scale))
             return false;

@@ -223,19 +223,15 @@ bool Matrix::isZero() const
 
 double* Matrix::operator[](int r)
 {
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
+    if (!checkRow(r))
         return scratchRow(m_cols);
-    }
     return m_data[r];
 }
 
 const double* Matrix::operator[](int r) const
 {
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
+    if (!checkRow(r))
         return scratchRow(m_cols);
-    }
     return m_data[r];
 }
 
@@ -522,14 +518,8 @@ Matrix Matrix::reducedEchelon() const
 
 Matrix Matrix::minor(int r, int c) const
 {
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
+    if (!checkRow(r) || !checkCol(c))
         return Matrix();
-    }
-    if (!colInRange(c)) {
-        matrixError(kElementIndexError);
-        return Matrix();
-    }
     Matrix result(0.0, m_rows - 1, m_cols - 1);
     for (int i = 0, ri = 0; i < m_rows; ++i) {
         if (i == r)
@@ -544,13 +534,23 @@ Matrix Matrix::minor(int r, int c) const
     return result;
 }
 
+namespace {
+
+// True when `count` items from `first` on lie inside 0..size-1.
+bool spanInRange(int first, int count, int size)
+{
+    return first >= 0 && count >= 0 && static_cast<long long>(first) + count <= size;
+}
+
+} // namespace
+
 Matrix Matrix::subMatrix(int r0, int c0, int nRows, int nCols) const
 {
-    if (r0 < 0 || nRows < 0 || static_cast<long long>(r0) + nRows > m_rows) {
+    if (!spanInRange(r0, nRows, m_rows)) {
         matrixError(kRowIndexError);
         return Matrix();
     }
-    if (c0 < 0 || nCols < 0 || static_cast<long long>(c0) + nCols > m_cols) {
+    if (!spanInRange(c0, nCols, m_cols)) {
         matrixError(kElementIndexError);
         return Matrix();
     }
@@ -563,109 +563,114 @@ Matrix Matrix::subMatrix(int r0, int c0, int nRows, int nCols) const
 
 Matrix& Matrix::subMatrixInPlace(int r0, int c0, int nRows, int nCols)
 {
-    if (r0 < 0 || nRows < 0 || static_cast<long long>(r0) + nRows > m_rows) {
-        matrixError(kRowIndexError);
-        return *this;
-    }
-    if (c0 < 0 || nCols < 0 || static_cast<long long>(c0) + nCols > m_cols) {
-        matrixError(kElementIndexError);
-        return *this;
-    }
-    return *this = subMatrix(r0, c0, nRows, nCols);
+    Matrix block = subMatrix(r0, c0, nRows, nCols);
+    // After a reported error the block is empty; this matrix is kept instead.
+    if (spanInRange(r0, nRows, m_rows) && spanInRange(c0, nCols, m_cols))
+        *this = std::move(block);
+    return *this;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Row and column operations. An index outside the matrix is reported ("out-of-bound index" for
 // rows, "out-of-bounds index" for columns) and the matrix is left unchanged.
 
+bool Matrix::checkRow(int r) const
+{
+    if (rowInRange(r))
+        return true;
+    matrixError(kRowIndexError);
+    return false;
+}
+
+bool Matrix::checkCol(int c) const
+{
+    if (colInRange(c))
+        return true;
+    matrixError(kElementIndexError);
+    return false;
+}
+
+namespace {
+
+// fn(element) for every element of one row (column) of a rows x cols storage.
+template <typename Element, typename Fn>
+void eachInRow(Element** data, int cols, int r, Fn fn)
+{
+    for (int c = 0; c < cols; ++c)
+        fn(data[r][c]);
+}
+
+template <typename Element, typename Fn>
+void eachInCol(Element** data, int rows, int c, Fn fn)
+{
+    for (int r = 0; r < rows; ++r)
+        fn(data[r][c]);
+}
+
+} // namespace
+
 Matrix& Matrix::divideRow(int r, double d)
 {
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
+    if (!checkRow(r))
         return *this;
-    }
     if (d == 0.0)
         matrixError("divide by zero in row division");
-    for (int c = 0; c < m_cols; ++c)
-        m_data[r][c] /= d;
+    eachInRow(m_data, m_cols, r, [d](double& v) { v /= d; });
     return *this;
 }
 
 Matrix& Matrix::divideCol(int c, double d)
 {
-    if (!colInRange(c)) {
-        matrixError(kElementIndexError);
+    if (!checkCol(c))
         return *this;
-    }
     if (d == 0.0)
         matrixError("divide by zero in column division");
-    for (int r = 0; r < m_rows; ++r)
-        m_data[r][c] /= d;
+    eachInCol(m_data, m_rows, c, [d](double& v) { v /= d; });
     return *this;
 }
 
 Matrix& Matrix::scaleRow(int r, double k)
 {
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
-        return *this;
-    }
-    for (int c = 0; c < m_cols; ++c)
-        m_data[r][c] *= k;
+    if (checkRow(r))
+        eachInRow(m_data, m_cols, r, [k](double& v) { v *= k; });
     return *this;
 }
 
 Matrix& Matrix::scaleCol(int c, double k)
 {
-    if (!colInRange(c)) {
-        matrixError(kElementIndexError);
-        return *this;
-    }
-    for (int r = 0; r < m_rows; ++r)
-        m_data[r][c] *= k;
+    if (checkCol(c))
+        eachInCol(m_data, m_rows, c, [k](double& v) { v *= k; });
     return *this;
 }
 
 Matrix& Matrix::addRowMultiple(int src, int dst, double k)
 {
-    if (!rowInRange(src) || !rowInRange(dst)) {
-        matrixError(kRowIndexError);
-        return *this;
-    }
-    for (int c = 0; c < m_cols; ++c)
-        m_data[dst][c] += m_data[src][c] * k;
+    if (checkRow(src) && checkRow(dst))
+        for (int c = 0; c < m_cols; ++c)
+            m_data[dst][c] += m_data[src][c] * k;
     return *this;
 }
 
 Matrix& Matrix::addColMultiple(int src, int dst, double k)
 {
-    if (!colInRange(src) || !colInRange(dst)) {
-        matrixError(kElementIndexError);
-        return *this;
-    }
-    for (int r = 0; r < m_rows; ++r)
-        m_data[r][dst] += m_data[r][src] * k;
+    if (checkCol(src) && checkCol(dst))
+        for (int r = 0; r < m_rows; ++r)
+            m_data[r][dst] += m_data[r][src] * k;
     return *this;
 }
 
 Matrix& Matrix::swapRows(int i, int j)
 {
-    if (!rowInRange(i) || !rowInRange(j)) {
-        matrixError(kRowIndexError);
-        return *this;
-    }
-    std::swap(m_data[i], m_data[j]);
+    if (checkRow(i) && checkRow(j))
+        std::swap(m_data[i], m_data[j]);
     return *this;
 }
 
 Matrix& Matrix::swapCols(int i, int j)
 {
-    if (!colInRange(i) || !colInRange(j)) {
-        matrixError(kElementIndexError);
-        return *this;
-    }
-    for (int r = 0; r < m_rows; ++r)
-        std::swap(m_data[r][i], m_data[r][j]);
+    if (checkCol(i) && checkCol(j))
+        for (int r = 0; r < m_rows; ++r)
+            std::swap(m_data[r][i], m_data[r][j]);
     return *this;
 }
 
@@ -693,22 +698,15 @@ Matrix& Matrix::fill(double v)
 
 Matrix& Matrix::fillRow(int r, double v)
 {
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
-        return *this;
-    }
-    std::fill(m_data[r], m_data[r] + m_cols, v);
+    if (checkRow(r))
+        eachInRow(m_data, m_cols, r, [v](double& e) { e = v; });
     return *this;
 }
 
 Matrix& Matrix::fillCol(int c, double v)
 {
-    if (!colInRange(c)) {
-        matrixError(kElementIndexError);
-        return *this;
-    }
-    for (int r = 0; r < m_rows; ++r)
-        m_data[r][c] = v;
+    if (checkCol(c))
+        eachInCol(m_data, m_rows, c, [v](double& e) { e = v; });
     return *this;
 }
 
@@ -764,10 +762,8 @@ Matrix& Matrix::insertCol(const double* values, int pos)
 
 Matrix& Matrix::removeRow(int r)
 {
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
+    if (!checkRow(r))
         return *this;
-    }
     Matrix result(0.0, m_rows - 1, m_cols);
     for (int i = 0; i < m_rows; ++i)
         if (i != r)
@@ -777,10 +773,8 @@ Matrix& Matrix::removeRow(int r)
 
 Matrix& Matrix::removeCol(int c)
 {
-    if (!colInRange(c)) {
-        matrixError(kElementIndexError);
+    if (!checkCol(c))
         return *this;
-    }
     Matrix result(0.0, m_rows, m_cols - 1);
     for (int r = 0; r < m_rows; ++r)
         for (int j = 0; j < m_cols; ++j)
@@ -847,25 +841,17 @@ double Matrix::sumSquared() const
 
 double Matrix::rowSum(int r) const
 {
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
-        return 0.0;
-    }
     double s = 0.0;
-    for (int c = 0; c < m_cols; ++c)
-        s += m_data[r][c];
+    if (checkRow(r))
+        eachInRow(m_data, m_cols, r, [&s](double v) { s += v; });
     return s;
 }
 
 double Matrix::colSum(int c) const
 {
-    if (!colInRange(c)) {
-        matrixError(kElementIndexError);
-        return 0.0;
-    }
     double s = 0.0;
-    for (int r = 0; r < m_rows; ++r)
-        s += m_data[r][c];
+    if (checkCol(c))
+        eachInCol(m_data, m_rows, c, [&s](double v) { s += v; });
     return s;
 }
 
@@ -881,59 +867,55 @@ double Matrix::colSumSquared(int c) const
     return s * s;
 }
 
+namespace {
+
+// Smallest and largest of a sequence, starting from its first element; NaN for none.
+struct Extremes
+{
+    double lo = kNaN;
+    double hi = kNaN;
+    bool empty = true;
+
+    void operator()(double v)
+    {
+        if (empty) {
+            lo = hi = v;
+            empty = false;
+        }
+        if (v < lo)
+            lo = v;
+        if (v > hi)
+            hi = v;
+    }
+};
+
+} // namespace
+
 void Matrix::minMax(double& lo, double& hi) const
 {
-    if (m_rows == 0 || m_cols == 0) {
-        lo = hi = kNaN;
-        return;
-    }
-    lo = hi = m_data[0][0];
+    Extremes e;
     for (int r = 0; r < m_rows; ++r)
-        for (int c = 0; c < m_cols; ++c) {
-            const double v = m_data[r][c];
-            if (v < lo)
-                lo = v;
-            if (v > hi)
-                hi = v;
-        }
+        eachInRow(m_data, m_cols, r, [&e](double v) { e(v); });
+    lo = e.lo;
+    hi = e.hi;
 }
 
 void Matrix::rowMinMax(double& lo, double& hi, int r) const
 {
-    lo = hi = kNaN;
-    if (!rowInRange(r)) {
-        matrixError(kRowIndexError);
-        return;
-    }
-    if (m_cols == 0)
-        return;
-    lo = hi = m_data[r][0];
-    for (int c = 0; c < m_cols; ++c) {
-        const double v = m_data[r][c];
-        if (v < lo)
-            lo = v;
-        if (v > hi)
-            hi = v;
-    }
+    Extremes e;
+    if (checkRow(r))
+        eachInRow(m_data, m_cols, r, [&e](double v) { e(v); });
+    lo = e.lo;
+    hi = e.hi;
 }
 
 void Matrix::colMinMax(double& lo, double& hi, int c) const
 {
-    lo = hi = kNaN;
-    if (!colInRange(c)) {
-        matrixError(kElementIndexError);
-        return;
-    }
-    if (m_rows == 0)
-        return;
-    lo = hi = m_data[0][c];
-    for (int r = 0; r < m_rows; ++r) {
-        const double v = m_data[r][c];
-        if (v < lo)
-            lo = v;
-        if (v > hi)
-            hi = v;
-    }
+    Extremes e;
+    if (checkCol(c))
+        eachInCol(m_data, m_rows, c, [&e](double v) { e(v); });
+    lo = e.lo;
+    hi = e.hi;
 }
 
 double Matrix::max() const

@@ -153,6 +153,9 @@ private:
     void release();
     bool rowInRange(int r) const { return r >= 0 && r < m_rows; }
     bool colInRange(int c) const { return c >= 0 && c < m_cols; }
+    // As above, reporting an index outside the matrix.
+    bool checkRow(int r) const;
+    bool checkCol(int c) const;
 
     double** m_data = nullptr;
     int m_cols = 0;

@@ -30,7 +30,9 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QtEndian>
 
+#include <cstring>
 #include <istream>
 #include <iostream>
 #include <string>
@@ -45,6 +47,9 @@ constexpr qint64 kMaxStreamDimension = 4096;
 // At most 8 MiB of elements, for the same reason.
 constexpr qint64 kMaxStreamElements = qint64(1) << 20;
 constexpr qint64 kBytesPerElement = 8;
+// Matrices up to this many elements (every profile matrix) are read through a buffer on the
+// stack; larger ones through one on the heap.
+constexpr qint64 kSmallMatrixElements = 16;
 
 bool countsAcceptable(qint64 rows, qint64 cols)
 {
@@ -152,7 +157,6 @@ QDataStream& operator>>(QDataStream& in, Matrix& m)
 {
     if (in.status() != QDataStream::Ok)
         return in;
-    DoublePrecision precision(in);
     qint32 rows = 0;
     qint32 cols = 0;
     in >> rows >> cols;
@@ -162,17 +166,43 @@ QDataStream& operator>>(QDataStream& in, Matrix& m)
         in.setStatus(QDataStream::ReadCorruptData);
         return in;
     }
-    const qint64 needed = qint64(rows) * cols * kBytesPerElement;
+    const qint64 count = qint64(rows) * cols;
+    const qint64 needed = count * kBytesPerElement;
     QIODevice* device = in.device();
     if (device && !device->isSequential() && needed > device->bytesAvailable()) {
         in.setStatus(QDataStream::ReadCorruptData);
         return in;
     }
-    Matrix result(0.0, rows, cols);
-    for (int r = 0; r < rows; ++r)
+
+    // All elements in one read, decoded afterwards: the per-element stream calls would cost
+    // more than the checks above. A short read sets ReadPastEnd and commits nothing.
+    char small[kSmallMatrixElements * kBytesPerElement];
+    std::vector<char> large;
+    char* bytes = small;
+    if (count > kSmallMatrixElements) {
+        large.resize(static_cast<size_t>(needed));
+        bytes = large.data();
+    }
+    if (needed > 0 && in.readRawData(bytes, int(needed)) != needed) {
+        in.setStatus(QDataStream::ReadPastEnd);
+        return in;
+    }
+
+    const bool bigEndian = in.byteOrder() == QDataStream::BigEndian;
+    auto element = [&](qint64 i) {
+        const char* at = bytes + i * kBytesPerElement;
+        const quint64 bits = bigEndian ? qFromBigEndian<quint64>(at) : qFromLittleEndian<quint64>(at);
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        return v;
+    };
+    // A target of the same shape is overwritten in place; otherwise it takes a new matrix.
+    if (m.rows() != rows || m.cols() != cols)
+        m = Matrix(0.0, rows, cols);
+    for (int r = 0; r < rows; ++r) {
+        double* row = m[r];
         for (int c = 0; c < cols; ++c)
-            in >> result[r][c];
-    if (in.status() == QDataStream::Ok)
-        m = std::move(result);
+            row[c] = element(qint64(r) * cols + c);
+    }
     return in;
 }

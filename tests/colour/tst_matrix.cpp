@@ -640,25 +640,41 @@ private slots:
         QCOMPARE(in.device()->pos(), qint64(0));
     }
 
-    // A fatal error ends the application's event loop with -1. The loop here is the
-    // application's own (QCoreApplication::exec), which also clears Qt's quit latch afterwards.
+    // A fatal error ends the application's event loop with -1: reported in the loop itself,
+    // in a dialog's loop running inside it (both end), or from another thread before the loop
+    // runs (the request waits in the main thread's queue). The guard ends a loop the request
+    // never reached with 5 instead.
+    void fatalErrorEndsApplicationLoop_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("in the application's loop") << "main loop";
+        QTest::newRow("in a nested loop") << "nested loop";
+        QTest::newRow("from a worker thread") << "worker";
+    }
     void fatalErrorEndsApplicationLoop()
     {
-        QTimer::singleShot(0, [] { ErrorMsg(QStringLiteral("fatal in loop"), true); });
-        QTimer::singleShot(5000, [] { QCoreApplication::exit(5); });
+        QFETCH(QString, where);
         LogCapture log;
+        int nestedResult = 0;
+        if (where == "worker")
+            std::thread([] { ErrorMsg(QStringLiteral("fatal"), true); }).join();
+        QTimer::singleShot(0, [&] {
+            if (where == "main loop") {
+                ErrorMsg(QStringLiteral("fatal"), true);
+            } else if (where == "nested loop") {
+                QEventLoop dialog;
+                QTimer::singleShot(0, [] { ErrorMsg(QStringLiteral("fatal"), true); });
+                nestedResult = dialog.exec();
+            }
+        });
+        QTimer guard;
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(5); });
+        guard.start(5000);
         QCOMPARE(QCoreApplication::exec(), -1);
-        QCOMPARE(log.messages(), QStringList{"\"fatal in loop\""});
-    }
-
-    void fatalErrorFromWorkerThreadIsQueuedToMainThread()
-    {
-        LogCapture log;
-        std::thread worker([] { ErrorMsg(QStringLiteral("fatal in worker"), true); });
-        worker.join();
-        QTimer::singleShot(5000, [] { QCoreApplication::exit(5); });
-        QCOMPARE(QCoreApplication::exec(), -1);
-        QCOMPARE(log.messages(), QStringList{"\"fatal in worker\""});
+        if (where == "nested loop")
+            QCOMPARE(nestedResult, -1);
+        QCOMPARE(log.messages(), QStringList{"\"fatal\""});
     }
 
     // With no loop running, a fatal report must not leave a pending quit behind that would

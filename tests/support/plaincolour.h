@@ -18,11 +18,14 @@ inline void xyzToLab(double X, double Y, double Z, double Xn, double Yn, double 
     lab[2] = 200.0 * (fy - fz);
 }
 
-// CIEDE2000, kL = kC = kH = 1, degrees with pi = 3.1415926.
-inline double deltaE2000(const double lab1[3], const double lab2[3])
+// The value of pi the library's CIEDE2000 computes with.
+constexpr double kPinnedPi = 3.1415926;
+
+// CIEDE2000, kL = kC = kH = 1, in degrees; pi as given (3.1415926 as the library takes it, or
+// the exact value to compare with implementations that use it).
+inline double deltaE2000(const double lab1[3], const double lab2[3], double pi = kPinnedPi)
 {
-    const double pi = 3.1415926;
-    const double k = 0.017453292222222222;
+    const double k = pi / 180;
     const double L1 = lab1[0], a1 = lab1[1], b1 = lab1[2];
     const double L2 = lab2[0], a2 = lab2[1], b2 = lab2[2];
 
