@@ -10,6 +10,7 @@
 #include "sensors/simulator.h"
 #include "testenv.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -224,10 +225,12 @@ void TestSensorLifeCycle::initSuccessSignalsInOrder()
 void TestSensorLifeCycle::replacingKeepsResults()
 {
     QVERIFY(engine()->attachSimulator());
+    QPointer<CSensor> simulator = engine()->sensor();
     engine()->setResults(Measure::GrayResults, {CColor(1, 2, 3)});
     engine()->setSpectrumList({SpectrumData(380, 780, 401)});
 
     QVERIFY(engine()->openSensor(SensorModel::K10));
+    QVERIFY(simulator.isNull()); // deleted, not left to its parent, the adapter
     QCOMPARE(engine()->sensor()->serialNumber, QStringLiteral("K10"));
     QCOMPARE(engine()->grayList().size(), 1);
     QCOMPARE(engine()->spectrumList().size(), 1);
