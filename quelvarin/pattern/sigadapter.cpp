@@ -28,6 +28,21 @@ constexpr int kInitReplyWaitMs = 2000;
 constexpr int kAckPolls = 101;
 constexpr int kAckPollIntervalMs = 50;
 
+// True when the table was read; otherwise logs why its stage is skipped: a missing file is
+// usual (no correction wanted), a damaged one is worth a warning naming the line.
+bool tableUsable(const correctiontables::ReadError& result, const char* missingMessage, const char* stage)
+{
+    if (result.missing) {
+        qDebug() << missingMessage;
+        return false;
+    }
+    if (!result.error.isEmpty()) {
+        qWarning().noquote() << result.error << "-" << stage << "correction skipped";
+        return false;
+    }
+    return true;
+}
+
 int readSigType()
 {
     return platform::readSetting(kMeasureGroup, kSigTypeKey, kLocalWindow).toInt();
@@ -80,12 +95,8 @@ void SigAdapter::loadCorrectionTables()
     patternLut = nullptr;
     lutSize = 0;
     std::unique_ptr<Lut3d> lut;
-    const correctiontables::ReadError e3 = correctiontables::read3d(correctiontables::k3dFileName, &lut);
-    if (e3.missing) {
-        qDebug() << "3dcfe file open Error";
-    } else if (!e3.error.isEmpty()) {
-        qWarning().noquote() << e3.error << "- 3-D correction skipped";
-    } else {
+    if (tableUsable(correctiontables::read3d(correctiontables::k3dFileName, &lut), "3dcfe file open Error",
+                    "3-D")) {
         lutSize = lut->size;
         patternLut = lut.release();
     }
@@ -94,12 +105,8 @@ void SigAdapter::loadCorrectionTables()
         curveR[i] = curveG[i] = curveB[i] = i;
     curveSize = 0;
     correctiontables::Curves curves;
-    const correctiontables::ReadError e1 = correctiontables::read1d(correctiontables::k1dFileName, &curves);
-    if (e1.missing) {
-        qDebug() << "1dcfe file open Error";
-    } else if (!e1.error.isEmpty()) {
-        qWarning().noquote() << e1.error << "- 1-D correction skipped";
-    } else {
+    if (tableUsable(correctiontables::read1d(correctiontables::k1dFileName, &curves), "1dcfe file open Error",
+                    "1-D")) {
         for (int i = 0; i < curves.size; ++i) {
             curveR[i] = curves.red[i];
             curveG[i] = curves.green[i];
@@ -201,15 +208,14 @@ void SigAdapter::chgPattenColor(double red, double green, double blue, int newMo
             emit tcpErrorOccured();
             return;
         }
+        // The last poll comes 5000 ms after the request; the wait that follows it only delays
+        // the report, so a reply arriving during it is late.
         for (int poll = 0; poll < kAckPolls; ++poll) {
             if (tcp->state() == Acknowledged)
                 return;
             platform::delay(kAckPollIntervalMs);
             qDebug() << "wait response";
         }
-        // The acknowledgement may have come in during the last wait.
-        if (tcp->state() == Acknowledged)
-            return;
         emit tcpErrorOccured();
         return;
     }
