@@ -33,6 +33,15 @@ int main(int argc, char** argv)
     std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) {
         return a.resourcePath < b.resourcePath;
     });
+    // Two drawings registered under one path would leave it to the registration order which one
+    // the program shows; refuse to build instead.
+    const auto twin = std::adjacent_find(all.begin(), all.end(), [](const auto& a, const auto& b) {
+        return a.resourcePath == b.resourcePath;
+    });
+    if (twin != all.end()) {
+        std::fprintf(stderr, "qv_picturegen: \"%s\" is registered twice\n", qPrintable(twin->resourcePath));
+        return 1;
+    }
 
     QString qrc;
     QTextStream qrcText(&qrc);
