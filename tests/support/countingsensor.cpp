@@ -43,3 +43,6 @@ CColor CountingSensor::GetColor()
     ++m_counters->readings;
     return correctColor(CColor(1.0, 2.0, 3.0));
 }
+
+// The meta-object code goes into this unit, so only tests that use this sensor need its library.
+#include "moc_countingsensor.cpp"

@@ -35,3 +35,6 @@ CColor ZeroDelaySensor::GetColor()
         onReading(n);
     return result;
 }
+
+// The meta-object code goes into this unit, so only tests that use this sensor need its library.
+#include "moc_zerodelaysensor.cpp"
