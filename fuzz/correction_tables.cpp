@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -31,9 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         correctiontables::Curves curves;
         const auto result = correctiontables::parse1d(text, "fuzz", &curves);
         if (result.error.isEmpty()) {
-            for (int i = 0; i < curves.size; ++i) {
-                if (curves.red[i] < 0 || curves.red[i] >= curves.size)
-                    std::abort(); // every entry is a step of the curve
+            for (const std::vector<int>* curve : {&curves.red, &curves.green, &curves.blue}) {
+                if (int(curve->size()) != curves.size)
+                    std::abort();
+                for (int step : *curve) {
+                    if (step < 0 || step >= curves.size)
+                        std::abort(); // every entry is a step of the curve
+                }
             }
         }
         break;
