@@ -3,6 +3,7 @@
 // run ends with the time ratio ours / LittleCMS for each (below 1 means we are faster).
 
 #include "colour/cielab.h"
+#include "ratioreporter.h"
 #include "../tests/support/plaincolour.h"
 
 #include <benchmark/benchmark.h>
@@ -11,9 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace {
@@ -117,20 +116,6 @@ bool checkAgainstTranscription()
     return worstDe <= kAgreement && worstLab <= kAgreement;
 }
 
-// Keeps each benchmark's time per item so the ratios can be printed after the run.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> nsPerItem;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                nsPerItem[r.benchmark_name()] = r.GetAdjustedRealTime() / kSamples;
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,15 +123,10 @@ int main(int argc, char** argv)
     if (!checkAgainstTranscription())
         return 1;
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    RatioReporter reporter(kSamples);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    for (const char* what : {"deltaE2000", "xyzToLab"}) {
-        const std::string ours = std::string(what) + "Ours", lcms = std::string(what) + "Lcms";
-        if (!reporter.nsPerItem.count(ours) || !reporter.nsPerItem.count(lcms))
-            continue;
-        const double a = reporter.nsPerItem[ours], b = reporter.nsPerItem[lcms];
-        std::printf("%-10s ours %.1f ns, lcms2 %.1f ns, ratio ours/lcms2 %.2f\n", what, a, b, a / b);
-    }
+    reporter.printRatio("dE2000", "deltaE2000Ours", "deltaE2000Lcms", "lcms2", "pair");
+    reporter.printRatio("XYZ to L*a*b*", "xyzToLabOurs", "xyzToLabLcms", "lcms2", "conversion");
     return 0;
 }

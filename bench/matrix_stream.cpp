@@ -3,6 +3,7 @@
 // checks nothing. Both decode the same seeded bytes; the run ends with the ratio ours / plain.
 
 #include "colour/matrix.h"
+#include "ratioreporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,10 +12,7 @@
 
 #include <array>
 #include <cstdio>
-#include <map>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -102,19 +100,6 @@ bool readersAgree()
     return true;
 }
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> nsPerMatrix;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                nsPerMatrix[r.benchmark_name()] = r.GetAdjustedRealTime() / kMatrices;
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -124,14 +109,9 @@ int main(int argc, char** argv)
         return 1;
     }
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    RatioReporter reporter(kMatrices);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    if (reporter.nsPerMatrix.count("readOurs") && reporter.nsPerMatrix.count("readPlainLoop")) {
-        const double ours = reporter.nsPerMatrix["readOurs"];
-        const double plain = reporter.nsPerMatrix["readPlainLoop"];
-        std::printf("matrix stream: ours %.1f ns, plain loop %.1f ns per 3x3 matrix, ratio ours/plain %.2f\n",
-                    ours, plain, ours / plain);
-    }
+    reporter.printRatio("matrix stream", "readOurs", "readPlainLoop", "plain loop", "3x3 matrix");
     return 0;
 }

@@ -2,22 +2,32 @@
 
 #include <QMutexLocker>
 
-#include <atomic>
-
 namespace {
-std::atomic<LogCapture*> g_active{nullptr};
-}
+
+// Guards the active capture against a message arriving from another thread while a capture
+// is being made or destroyed.
+QBasicMutex g_activeMutex;
+LogCapture* g_active = nullptr;
+
+} // namespace
 
 LogCapture::LogCapture(bool quiet) : m_quiet(quiet)
 {
-    m_outer = g_active.exchange(this);
-    m_previous = qInstallMessageHandler(&LogCapture::handler);
+    QMutexLocker lock(&g_activeMutex);
+    m_outer = g_active;
+    g_active = this;
+    const QtMessageHandler installed = qInstallMessageHandler(&LogCapture::handler);
+    // A nested capture passes messages on to the handler from before the outermost one, never
+    // to the capture handler itself.
+    m_previous = m_outer ? m_outer->m_previous : installed;
 }
 
 LogCapture::~LogCapture()
 {
-    qInstallMessageHandler(m_previous);
-    g_active.store(m_outer);
+    QMutexLocker lock(&g_activeMutex);
+    g_active = m_outer;
+    if (!m_outer)
+        qInstallMessageHandler(m_previous);
 }
 
 QStringList LogCapture::messages() const
@@ -47,13 +57,19 @@ void LogCapture::clear()
 
 void LogCapture::handler(QtMsgType type, const QMessageLogContext& context, const QString& msg)
 {
-    LogCapture* self = g_active.load();
-    if (!self)
-        return;
+    QtMessageHandler forward = nullptr;
     {
-        QMutexLocker lock(&self->m_mutex);
-        self->m_entries.append({type, msg});
+        QMutexLocker activeLock(&g_activeMutex);
+        LogCapture* self = g_active;
+        if (!self)
+            return;
+        {
+            QMutexLocker lock(&self->m_mutex);
+            self->m_entries.append({type, msg});
+        }
+        if (!self->m_quiet)
+            forward = self->m_previous;
     }
-    if (!self->m_quiet && self->m_previous)
-        self->m_previous(type, context, msg);
+    if (forward)
+        forward(type, context, msg);
 }
