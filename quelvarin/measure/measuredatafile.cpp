@@ -2,8 +2,6 @@
 
 #include <QBuffer>
 #include <QDataStream>
-#include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -215,46 +213,4 @@ MeasureDataFile::Status MeasureDataFile::decode(const QByteArray& bytes, Content
     QDataStream in(&buffer);
     setUpStream(in);
     return readAll(in, out, error);
-}
-
-MeasureDataFile::Status MeasureDataFile::load(const QString& fileName, Contents* out,
-                                              QString* error)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: cannot be opened: %2").arg(fileName, file.errorString());
-        return Status::OpenError;
-    }
-    QDataStream in(&file);
-    setUpStream(in);
-    QString what;
-    const Status status = readAll(in, out, &what);
-    if (status != Status::Ok && error)
-        *error = QStringLiteral("%1: %2").arg(fileName, what);
-    return status;
-}
-
-bool MeasureDataFile::save(const QString& fileName, const Contents& contents, QString* error)
-{
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: cannot be opened for writing: %2")
-                         .arg(fileName, file.errorString());
-        return false;
-    }
-    const QByteArray bytes = encode(contents);
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = QStringLiteral("%1: write failed: %2").arg(fileName, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("%1: cannot be committed: %2").arg(fileName, file.errorString());
-        return false;
-    }
-    return true;
 }

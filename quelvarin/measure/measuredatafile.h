@@ -76,7 +76,6 @@ public:
 
     enum class Status {
         Ok,
-        OpenError,    // the file cannot be opened
         VersionError, // wrong magic or version, or too short to hold them
         DataError,    // a section is damaged or the file ends inside one
     };
@@ -96,11 +95,6 @@ public:
     static bool readSection(QDataStream& in, Section section, QList<CColor>* out,
                             QString* error = nullptr);
     static Status decode(const QByteArray& bytes, Contents* out, QString* error = nullptr);
-
-    // The whole file. load() names the file in its error; save() writes through a temporary
-    // file that replaces the old one only when everything was written.
-    static Status load(const QString& fileName, Contents* out, QString* error = nullptr);
-    static bool save(const QString& fileName, const Contents& contents, QString* error = nullptr);
 
     // Upper bound on a section key's byte length accepted by the reader: the longest key is
     // 24 bytes, and a damaged length must not make the reader swallow the rest of the file.

@@ -5,9 +5,6 @@
 #include "testenv.h"
 
 #include <QDataStream>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -244,48 +241,6 @@ private slots:
         QCOMPARE(list.size(), 1);
         QCOMPARE(list[0][0], 7.0);
         QVERIFY2(error.contains("at byte 18") && error.contains("only 47 are left"), qPrintable(error));
-    }
-
-    void loadNamesTheFile()
-    {
-        QTemporaryDir dir;
-        const QString name = dir.filePath("broken.data");
-        QFile f(name);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(smallFixtureBytes().left(40));
-        f.close();
-        MeasureDataFile::Contents out;
-        QString error;
-        QCOMPARE(MeasureDataFile::load(name, &out, &error), MeasureDataFile::Status::DataError);
-        QVERIFY2(error.startsWith(name + ": at byte 26"), qPrintable(error));
-
-        QCOMPARE(MeasureDataFile::load(dir.filePath("missing.data"), &out, &error),
-                 MeasureDataFile::Status::OpenError);
-        QVERIFY2(error.contains("missing.data"), qPrintable(error));
-    }
-
-    void saveReplacesOnlyAfterAFullWrite()
-    {
-        QTemporaryDir dir;
-        const QString name = dir.filePath("run.data");
-        QVERIFY(MeasureDataFile::save(name, smallFixture()));
-        MeasureDataFile::Contents back;
-        QCOMPARE(MeasureDataFile::load(name, &back), MeasureDataFile::Status::Ok);
-        QVERIFY(sameContents(smallFixture(), back, false));
-
-        // A target that cannot be written (a directory stands where the file would go) fails
-        // and leaves the directory's contents alone.
-        const QString blocked = dir.filePath("blocked.data");
-        QVERIFY(QDir(dir.path()).mkdir("blocked.data"));
-        QFile keep(blocked + "/keep");
-        QVERIFY(keep.open(QIODevice::WriteOnly));
-        keep.write("old");
-        keep.close();
-        QString error;
-        QVERIFY(!MeasureDataFile::save(blocked, smallFixture(), &error));
-        QVERIFY2(error.contains("blocked.data"), qPrintable(error));
-        QVERIFY(QFileInfo(blocked).isDir());
-        QVERIFY(QFile::exists(blocked + "/keep"));
     }
 };
 
