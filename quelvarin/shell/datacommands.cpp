@@ -3,10 +3,12 @@
 
 #include "shell/mainwindow.h"
 
+#include "shell/dataexport.h"
 #include "shell/fullscene.h"
 #include "shell/imessagebox.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QPushButton>
 
 namespace {
@@ -16,21 +18,34 @@ const int kVersionMajor = 0;
 const int kVersionMinor = 2;
 const int kVersionPatch = 10;
 const char kMaker[] = "Dravello";
-const char kWebsite[] = "https://www.dravello.example";
-const char kSupportMail[] = "support@dravello.example";
+
+// The maker's web site and support address come from the build (QV_MAKER_WEBSITE and
+// QV_MAKER_EMAIL, empty unless given): none is published yet, and the box must never show an
+// address that nobody answers.
+const char kWebsite[] = QV_MAKER_WEBSITE;
+const char kSupportMail[] = QV_MAKER_EMAIL;
 
 // The busy refusal's text; the informative text starts with 19 blanks.
 const char kBusyText[] = QT_TRANSLATE_NOOP("MainWindow", "Measurement is in processing.");
 const char kTryLater[] = QT_TRANSLATE_NOOP("MainWindow", "                   Try Later.");
 
-// Four non-breaking blanks, then the address as a link showing itself.
-QString link(const QString& target, const QString& shown)
-{
-    return QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;<a style=color:#3333ff; href=\"%1\">%2</a>")
-        .arg(target, shown);
-}
-
 } // namespace
+
+QString dataexport::aboutContactText(const QString& website, const QString& mail)
+{
+    auto line = [](const char* word, const QString& target, const QString& shown) {
+        return QStringLiteral("%1:<br/>&nbsp;&nbsp;&nbsp;&nbsp;<a style=color:#3333ff; "
+                              "href=\"%2\">%3</a>")
+            .arg(QCoreApplication::translate("MainWindow", word), target, shown);
+    };
+    QStringList lines;
+    if (!website.isEmpty())
+        lines << line(QT_TRANSLATE_NOOP("MainWindow", "Website"), website, website);
+    if (!mail.isEmpty())
+        lines << line(QT_TRANSLATE_NOOP("MainWindow", "Email"), QStringLiteral("mailto:") + mail,
+                      mail);
+    return lines.join(QStringLiteral("<br/>"));
+}
 
 void MainWindow::connectDataCommands()
 {
@@ -79,12 +94,8 @@ void MainWindow::doAbout()
                                 .arg(kVersionMinor)
                                 .arg(kVersionPatch)
                                 .arg(QString::fromLatin1(kMaker));
-    const QString contact =
-        QStringLiteral("%1:<br/>%2<br/>%3:<br/>%4")
-            .arg(tr("Website"), link(QString::fromLatin1(kWebsite), QString::fromLatin1(kWebsite)),
-                 tr("Email"),
-                 link(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMail),
-                      QString::fromLatin1(kSupportMail)));
+    const QString contact = dataexport::aboutContactText(QString::fromUtf8(kWebsite),
+                                                         QString::fromUtf8(kSupportMail));
     IMessageBox box(tr("Quelvarin Vivaruded"), version, contact);
     box.exec();
 }
