@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QRect>
@@ -22,6 +23,13 @@ namespace {
 // translation may bring pictures of its own.
 const char kLogoPicture[] = QT_TRANSLATE_NOOP("FullScene", ":/icons/resource/logo.png");
 const char kTitlePicture[] = QT_TRANSLATE_NOOP("FullScene", ":/title/resource/rptitile.png");
+
+// The summary page's logo stands in this square at the top left, and the serial-number line
+// begins below its right half. A logo filling the square would run into that line's capitals,
+// so it is drawn smaller, from the same corner, ending this gap above them.
+const QRect kLogoBox(200, 0, 1000, 1000);
+const QPoint kSerialAt(900, 1050);
+const int kLogoGap = 60;
 
 // A frame of the summary page drawn twice, one unit inside itself, for a heavier line.
 const QRect kLuminanceFrames[2] = {QRect(900, 1350, 7790, 300), QRect(901, 1351, 7788, 298)};
@@ -73,18 +81,22 @@ QString reports::gammaHeading(const ColorReference& ref)
     return QCoreApplication::translate("FullScene", "Gamma: %1").arg(ref.gamma, 2, 'f', 1);
 }
 
-
 void FullScene::renderReport(QPainter* painter)
 {
+    const QFont serialFont = reportpage::font(14, 50);
     const QImage logo(tr(kLogoPicture));
-    if (!logo.isNull())
-        painter->drawImage(QRect(200, 0, 1000, 1000), logo);
+    if (!logo.isNull()) {
+        const int capitalsTop =
+            kSerialAt.y() - QFontMetrics(serialFont, painter->device()).capHeight();
+        const int side = qMin(kLogoBox.height(), capitalsTop - kLogoGap - kLogoBox.top());
+        painter->drawImage(QRect(kLogoBox.topLeft(), QSize(side, side)), logo);
+    }
 
     painter->setFont(reportpage::font(20, 75));
     painter->drawText(QPoint(3100, 450), tr("Color Quality Report"));
 
-    painter->setFont(reportpage::font(14, 50));
-    painter->drawText(QPoint(900, 1050), tr("S/N :"));
+    painter->setFont(serialFont);
+    painter->drawText(kSerialAt, tr("S/N :"));
     painter->setPen(QColor(1, 1, 1));
     painter->drawLine(1800, 1100, 3000, 1100);
     painter->drawText(QPoint(3800, 1050), tr("Date: %1").arg(reports::date()));
@@ -94,7 +106,7 @@ void FullScene::renderReport(QPainter* painter)
 
     const reports::Luminances l =
         reports::luminances(measure ? measure->grayList() : QList<CColor>());
-    QFont f = reportpage::font(14, 50);
+    QFont f = serialFont;
     f.setPointSize(10);
     painter->setFont(f);
     painter->drawText(QPoint(950, 1580), tr("White: %1 cd/m2").arg(l.white, 0, 'g'));

@@ -109,7 +109,6 @@ bool hasHorizontalLine(const QImage& page, int x0, int x1, int y)
     return false;
 }
 
-// A4 portrait as pdfinfo rounds it.
 // Share of pixels that are not white inside a rectangle (device units), its frame line excluded.
 double inkInside(const QImage& page, const QRect& units)
 {
@@ -121,6 +120,26 @@ double inkInside(const QImage& page, const QRect& units)
     return total ? double(ink) / total : 0.0;
 }
 
+// Whether, in the columns x0 .. x1 (device units), a row of white separates what is drawn from
+// y0 downwards from what is drawn further down before y1: two drawings that do not touch.
+bool whiteRowBetweenInk(const QImage& page, int x0, int x1, int y0, int y1)
+{
+    enum { Before, InFirst, InGap } state = Before;
+    for (int row = toPixels(y0); row <= toPixels(y1) && row < page.height(); ++row) {
+        bool ink = false;
+        for (int col = toPixels(x0); col <= toPixels(x1); ++col)
+            ink = ink || qGray(page.pixel(col, row)) < 240;
+        if (ink && state == InGap)
+            return true;
+        if (ink)
+            state = InFirst;
+        else if (state == InFirst)
+            state = InGap;
+    }
+    return false;
+}
+
+// A4 portrait as pdfinfo rounds it.
 const QString kA4 = "595 x 842 pts (A4)";
 
 } // namespace
@@ -213,6 +232,8 @@ private slots:
         // The lowest frame (gamut dE2000, one wide panel) and the signature line are on the sheet.
         QVERIFY(hasHorizontalLine(page, 900, 900 + 7750, 9650 + 3200));
         QVERIFY(hasHorizontalLine(page, 7600, 8750, 13500));
+        // The logo ends above the serial-number line that starts below its right half.
+        QVERIFY(whiteRowBetweenInk(page, 910, 980, 0, 1050));
     }
 
     void summaryWithoutAGrayRun()
