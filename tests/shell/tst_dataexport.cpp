@@ -82,12 +82,15 @@ void writeFile(const QString& name, const QByteArray& bytes)
 
 // File permission checks of this thread as an unprivileged user while it lives. Root ignores
 // directory permissions; its filesystem user id (and with it the override of those permissions)
-// is dropped here so that a read-only directory binds the test as it binds an operator.
+// is dropped here so that a read-only directory binds the test as it binds an operator. The
+// filesystem user id belongs to the calling thread alone (setfsuid is not spread to the other
+// threads), the export runs on this thread, and the destructor gives the id back on every way
+// out of the scope, a failed check included.
 class UnprivilegedFiles
 {
 public:
     UnprivilegedFiles()
-        : m_previous(geteuid() == 0 ? setfsuid(kNobody) : -1)
+        : m_previous(geteuid() == 0 ? int(setfsuid(kNobody)) : -1)
     {
     }
     ~UnprivilegedFiles()
@@ -95,6 +98,9 @@ public:
         if (m_previous >= 0)
             setfsuid(uid_t(m_previous));
     }
+    // Whether the checks now bind: an unprivileged user from the start, or root whose drop took
+    // effect (an invalid id leaves the filesystem user id unchanged and returns it).
+    bool binding() const { return m_previous < 0 || setfsuid(uid_t(-1)) == int(kNobody); }
 
 private:
     static constexpr uid_t kNobody = 65534;
@@ -266,8 +272,10 @@ private slots:
         MessageRecorder boxes;
         {
             std::unique_ptr<UnprivilegedFiles> asOperator;
-            if (blocked.isEmpty())
+            if (blocked.isEmpty()) {
                 asOperator.reset(new UnprivilegedFiles);
+                QVERIFY(asOperator->binding());
+            }
             QVERIFY(!scene->exportTo(name));
         }
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
