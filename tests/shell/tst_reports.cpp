@@ -22,6 +22,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -327,6 +328,8 @@ private slots:
         QTest::newRow("steps + 2 entries: gray page") << 20 << 22 << 2;
         QTest::newRow("steps -1, white only: title page only") << -1 << 1 << 1;
         QTest::newRow("steps 0, white and black: gray page") << 0 << 2 << 2;
+        QTest::newRow("steps at the int limit: title page only")
+            << std::numeric_limits<int>::max() << 22 << 1;
     }
 
     void grayPageNeedsACompleteRun()

@@ -109,8 +109,10 @@ void GrayView::exportPro(QPainter* painter, QPrinter* printer)
     const int steps = platform::readSetting(QStringLiteral("measure"), QStringLiteral("steps"), 20)
                           .toInt();
     const QList<CColor> list = measure ? measure->grayList() : QList<CColor>();
-    // The white and the black are read below, whatever a damaged step count lets through.
-    if (list.size() <= steps + 1 || list.size() < kMinimumEntries)
+    // A complete run holds more than steps + 1 entries, compared without adding to a stored
+    // count that may be as large as an int holds. The white and the black are read below,
+    // whatever a damaged step count lets through.
+    if (list.size() - 1 <= steps || list.size() < kMinimumEntries)
         return;
     if (!reportpage::beginPage(painter, printer, tr("GrayScale"), kTitleAt))
         return;
