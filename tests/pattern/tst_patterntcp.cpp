@@ -107,6 +107,11 @@ private slots:
         QCOMPARE(client->state(), int(InitSent));
         QTRY_COMPARE(client->maxValue(), 1023);
         QCOMPARE(generator->received(), QByteArray("INI"));
+        // A new INI starts the count again rather than adding to the last answer.
+        generator->maxLevel = 255;
+        QVERIFY(client->sendInit());
+        QCOMPARE(client->maxValue(), 0);
+        QTRY_COMPARE(client->maxValue(), 255);
     }
 
     void replySplitAcrossReadsIsTakenWhenComplete_data()

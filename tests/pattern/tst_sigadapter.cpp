@@ -82,6 +82,20 @@ class TestSigAdapter : public QObject
         QVERIFY(adapter.startPattern());
     }
 
+    // Points the adapter's client at a listening emulator, waits for the connection and chooses
+    // the generator output.
+    static bool useGenerator(SigAdapter& adapter, PatternGeneratorEmulator& generator)
+    {
+        if (!generator.listen())
+            return false;
+        platform::writeSetting("measure", "tcpport", int(generator.port()));
+        adapter.tcp->connectToServer();
+        if (!QTest::qWaitFor([&] { return adapter.tcp->isConnected(); }, 5000))
+            return false;
+        SigAdapter::setSigType(1);
+        return true;
+    }
+
 private slots:
     void init()
     {
@@ -275,13 +289,9 @@ private slots:
     {
         WorkingDir dir;
         PatternGeneratorEmulator generator;
-        QVERIFY(generator.listen());
         generator.maxLevel = 1023;
-        platform::writeSetting("measure", "tcpport", int(generator.port()));
         SigAdapter adapter;
-        adapter.tcp->connectToServer();
-        QTRY_VERIFY(adapter.tcp->isConnected());
-        SigAdapter::setSigType(1);
+        QVERIFY(useGenerator(adapter, generator));
 
         VirtualClock clock(100);
         QVERIFY(adapter.startPattern());
@@ -322,12 +332,8 @@ private slots:
         QFETCH(int, errors);
         WorkingDir dir;
         PatternGeneratorEmulator generator;
-        QVERIFY(generator.listen());
-        platform::writeSetting("measure", "tcpport", int(generator.port()));
         SigAdapter adapter;
-        adapter.tcp->connectToServer();
-        QTRY_VERIFY(adapter.tcp->isConnected());
-        SigAdapter::setSigType(1);
+        QVERIFY(useGenerator(adapter, generator));
         {
             VirtualClock startClock(100);
             QVERIFY(adapter.startPattern());
@@ -378,13 +384,9 @@ private slots:
     {
         WorkingDir dir;
         PatternGeneratorEmulator generator;
-        QVERIFY(generator.listen());
         generator.answerInit = false;
-        platform::writeSetting("measure", "tcpport", int(generator.port()));
         SigAdapter adapter;
-        adapter.tcp->connectToServer();
-        QTRY_VERIFY(adapter.tcp->isConnected());
-        SigAdapter::setSigType(1);
+        QVERIFY(useGenerator(adapter, generator));
         VirtualClock clock(20);
         QVERIFY(!adapter.startPattern());
         QCOMPARE(clock.requested(), QList<int>{2000});

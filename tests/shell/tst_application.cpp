@@ -119,9 +119,14 @@ private slots:
         const auto after = Application::colorReference();
         QCOMPARE(after->standard, 5);
         QVERIFY(after != before);
-        // A reader holding the old snapshot still has the whole old reference.
+        // A reader holding the old snapshot still has the whole old reference...
         QCOMPARE(before->standard, 2);
         QCOMPARE(before->gammaName, QString("Power"));
+        // ...and a replaced reference that nobody holds is gone: one reference stays alive.
+        app->loadReference();
+        const std::weak_ptr<const ColorReference> replaced = Application::colorReference();
+        app->loadReference();
+        QVERIFY(replaced.expired());
     }
 
     void delayReturnsAfterTheTimeAndRunsQueuedCalls()
