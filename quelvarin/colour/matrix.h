@@ -16,7 +16,8 @@ class QDataStream;
 
 // Logs `message` on the debug channel. With `fatal` set it also asks the application's main
 // event loop to end with return code -1; from another thread that request is queued to the main
-// thread. Returns to the caller in every case.
+// thread. A request that finds no event loop running on the main thread (before the application
+// runs its loop, or in a test without one) is dropped. Returns to the caller in every case.
 void ErrorMsg(const QString& message, bool fatal);
 
 class Matrix

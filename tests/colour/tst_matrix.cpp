@@ -572,14 +572,38 @@ private slots:
         QVERIFY(in.atEnd());
     }
 
+    void streamRoundTripKeepsShapeAndValues_data()
+    {
+        QTest::addColumn<Matrix>("m");
+        QTest::addColumn<Matrix>("target");
+        QTest::addColumn<int>("byteOrder");
+        const int big = QDataStream::BigEndian;
+        const Matrix odd = fromRows({{1.5, -2, 1e-300}, {kNaN, 1e300, -0.0}});
+        Matrix large(0.0, 5, 5);
+        for (int i = 0; i < 25; ++i)
+            large(i / 5, i % 5) = i * 0.1 - 1.0;
+        QTest::newRow("2x3 into an empty target") << odd << Matrix() << big;
+        QTest::newRow("3x3 into a 3x3 target") << Matrix::identity(3) * 0.5 << Matrix(9.0, 3, 3) << big;
+        QTest::newRow("5x5 into a 3x3 target") << large << Matrix(9.0, 3, 3) << big;
+        QTest::newRow("little-endian stream") << odd << Matrix(9.0, 2, 3)
+                                              << int(QDataStream::LittleEndian);
+        QTest::newRow("0x3") << Matrix(0.0, 0, 3) << Matrix(9.0, 3, 3) << big;
+    }
     void streamRoundTripKeepsShapeAndValues()
     {
-        const Matrix m = fromRows({{1.5, -2, 1e-300}, {kNaN, 1e300, -0.0}});
-        QDataStream in(streamed(m));
-        Matrix back;
-        in >> back;
+        QFETCH(Matrix, m);
+        QFETCH(Matrix, target);
+        QFETCH(int, byteOrder);
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setByteOrder(QDataStream::ByteOrder(byteOrder));
+        out << m;
+        QDataStream in(bytes);
+        in.setByteOrder(QDataStream::ByteOrder(byteOrder));
+        in >> target;
         QCOMPARE(in.status(), QDataStream::Ok);
-        QVERIFY(bitIdentical(back, m));
+        QVERIFY(in.atEnd());
+        QVERIFY(bitIdentical(target, m));
     }
 
     void streamWritesDoublesEvenOnSinglePrecisionStream()
