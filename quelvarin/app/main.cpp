@@ -3,8 +3,8 @@
 
 #include "shell/application.h"
 #include "shell/mainwindow.h"
+#include "shell/programtranslation.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
@@ -13,8 +13,10 @@
 
 namespace {
 
-// Developer hook for the run script's smoke check: with QV_SCREENSHOT=<file.png> set, the program
-// saves what the screen shows once the window has settled, then closes the window.
+// Developer hook for a look at the program on a machine without a screen:
+//   QV_SCREENSHOT=/tmp/quelvarin.png xvfb-run -a -s "-screen 0 1600x1000x24" scripts/run
+// saves what the screen shows of the window once it has settled, then closes the window (the
+// program ends as after any close). Without the variable nothing happens.
 constexpr int kScreenshotDelayMs = 2000;
 
 void scheduleScreenshot(MainWindow& window)
@@ -24,7 +26,10 @@ void scheduleScreenshot(MainWindow& window)
         return;
     QTimer::singleShot(kScreenshotDelayMs, &window, [&window, file] {
         QScreen* screen = QGuiApplication::primaryScreen();
-        QPixmap shot = screen ? screen->grabWindow(0) : QPixmap();
+        const QRect frame = window.frameGeometry();
+        QPixmap shot = screen ? screen->grabWindow(0, frame.x(), frame.y(), frame.width(),
+                                                   frame.height())
+                              : QPixmap();
         if (shot.isNull() || shot.toImage().allGray())
             shot = window.grab(); // platforms without a screen grab: the window's own rendering
         if (!shot.save(file))
@@ -42,12 +47,8 @@ int main(int argc, char** argv)
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
     QTranslator translator;
-    if (QLocale::system().language() == QLocale::Chinese) {
-        QString dir = QCoreApplication::applicationFilePath();
-        dir.truncate(dir.lastIndexOf(QLatin1Char('/')));
-        if (translator.load(QStringLiteral("quelvarin_zh_CN"), dir))
-            QCoreApplication::installTranslator(&translator);
-    }
+    installProgramTranslation(translator, QLocale::system(),
+                              QCoreApplication::applicationFilePath());
 
     MainWindow window;
     window.show();

@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -99,12 +100,32 @@ void setBackgroundPicture(QWidget* widget, const QPixmap& picture)
     widget->setAutoFillBackground(true);
 }
 
+// A disabled button (its command not connected yet) shows its picture this faint, so it does not
+// look as if it would do something; the pictures are light glyphs that the toolkit's own disabled
+// form would hardly change.
+constexpr qreal kDisabledOpacity = 0.3;
+
+QIcon buttonIcon(const QString& path)
+{
+    QIcon icon(path);
+    const QPixmap face(path);
+    QPixmap faint(face.size());
+    faint.fill(Qt::transparent);
+    {
+        QPainter painter(&faint);
+        painter.setOpacity(kDisabledOpacity);
+        painter.drawPixmap(0, 0, face);
+    }
+    icon.addPixmap(faint, QIcon::Disabled);
+    return icon;
+}
+
 QPushButton* toolButton(QWidget* parent, const QString& icon, const QSize& iconSize,
                         const QString& tip)
 {
     auto* button = new QPushButton(parent);
     button->setStyleSheet(kTransparent);
-    button->setIcon(QIcon(icon));
+    button->setIcon(buttonIcon(icon));
     button->setIconSize(iconSize);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
@@ -764,12 +785,16 @@ void MainWindow::doMeasureAll()
         return;
 
     chainInProgress = true;
-    struct ChainEnd
-    {
-        bool& flag;
-        ~ChainEnd() { flag = false; }
-    } chainEnd{chainInProgress};
+    runChain();
+    chainInProgress = false;
+    // No run is left: also a chain whose last output failed to open (which ends with neither a
+    // finished nor a stopped signal) leaves the start button idle.
+    if (!measureThread->isRunning())
+        startButton->setIcon(QIcon(kStartNot));
+}
 
+void MainWindow::runChain()
+{
     startButton->setIcon(QIcon(kStartSel));
     showFinishedMessage = false;
     Measure::setClosePatternAfterRun(false);

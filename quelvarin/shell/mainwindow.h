@@ -38,6 +38,8 @@ public:
     // title bar and the bottom bar.
     static constexpr int kTitleBarHeight = 90;
     static constexpr int kBottomBarHeight = 60;
+    // The 20 pixels to spare cover the layout's spacing between the three bands, so a page never
+    // reaches under the bottom bar.
     static constexpr int kPageHeightMargin = kTitleBarHeight + kBottomBarHeight + 20;
     static constexpr int kMinimumWidth = 1200;
     static constexpr int kMinimumHeight = 680;
@@ -91,6 +93,8 @@ private:
     // Connects and enables the export, import and About buttons and actions (datacommands.cpp).
     void connectDataCommands();
     void startMode(int mode);
+    // The runs of a "Measure ALL" chain, gray to colour checker, each after the previous ended.
+    void runChain();
     // A tool or stop button with a pressed face: ":/menu/resource/<picture>_sel.png" while held,
     // "_not.png" again on release, then `command`. Enables the button.
     void connectPictureButton(QPushButton* button, const char* picture,

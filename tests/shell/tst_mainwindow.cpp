@@ -15,6 +15,7 @@
 #include "ui/window/graydatawindow.h"
 
 #include "apptestmain.h"
+#include "countingsensor.h"
 #include "messagerecorder.h"
 #include "testenv.h"
 #include "virtualclock.h"
@@ -79,6 +80,15 @@ bool showsPicture(QPushButton* button, const QString& resource)
     return button->icon().pixmap(size).toImage() == QIcon(resource).pixmap(size).toImage();
 }
 
+int strongestAlpha(const QImage& image)
+{
+    int strongest = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            strongest = std::max(strongest, qAlpha(image.pixel(x, y)));
+    return strongest;
+}
+
 void useQuickRuns(int steps)
 {
     platform::writeSetting("measure", "steps", steps);
@@ -132,12 +142,13 @@ private slots:
     void confirmationBoxesLeadToTheStart();
     void commandsDuringARunAreRefused_data();
     void commandsDuringARunAreRefused();
+    void failedPatternOutputRestoresTheStartButton_data();
     void failedPatternOutputRestoresTheStartButton();
     void measureAllRunsTheChainToTheColourCheckerPage();
     void stopInTheMiddleOfAChainEndsIt();
     void stopWhileTheChainChangesPageEndsIt();
-    void closingDuringARunEndsCleanly_data();
-    void closingDuringARunEndsCleanly();
+    void closingEndsTheProgram_data();
+    void closingEndsTheProgram();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -195,6 +206,13 @@ void TestMainWindow::barsAndPagesAtTheStartingSize()
         QCOMPARE(p.pageButton(i)->focusPolicy(), Qt::NoFocus);
     QCOMPARE(p.startButton()->focusPolicy(), Qt::NoFocus);
     QCOMPARE(p.stopButton()->focusPolicy(), Qt::NoFocus);
+
+    // A tool button whose command is not connected yet is disabled, and its picture then fades.
+    for (QPushButton* b : p.toolButtons()) {
+        const QImage normal = b->icon().pixmap(b->iconSize(), QIcon::Normal).toImage();
+        const QImage faint = b->icon().pixmap(b->iconSize(), QIcon::Disabled).toImage();
+        QVERIFY2(strongestAlpha(faint) < strongestAlpha(normal) / 2, qPrintable(b->toolTip()));
+    }
 
     // The simulator is the instrument from the start.
     QVERIFY(p.measure()->sensor());
@@ -519,23 +537,40 @@ void TestMainWindow::commandsDuringARunAreRefused()
     QVERIFY(!texts(boxes).contains(kFinishedText));
 }
 
+void TestMainWindow::failedPatternOutputRestoresTheStartButton_data()
+{
+    QTest::addColumn<bool>("chain");
+    QTest::addColumn<int>("runs");
+    QTest::newRow("single run") << false << 1;
+    QTest::newRow("Measure ALL: every mode fails, the chain goes on to its end") << true << 5;
+}
+
 void TestMainWindow::failedPatternOutputRestoresTheStartButton()
 {
+    QFETCH(bool, chain);
+    QFETCH(int, runs);
     MainWindowProbe p(*window);
     useQuickRuns(2);
     // The pattern generator, with nothing listening: the output cannot be opened.
     platform::writeSetting("measure", "sigtype", 1);
     MessageRecorder boxes;
+    QList<int> started;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
 
-    p.start();
-    QTRY_VERIFY_WITH_TIMEOUT(boxes.count() >= 2, 20000);
+    if (chain)
+        p.measureAll()->trigger(); // returns when the chain has ended
+    else
+        p.start();
+    QTRY_VERIFY_WITH_TIMEOUT(started.size() == runs && boxes.count() == runs + 1, 20000);
     waitUntilIdle(p);
 
+    QCOMPARE(boxes.count(), runs + 1); // the simulator question, then one error per run
     QCOMPARE(boxes.last().title, QString("Error"));
     QCOMPARE(boxes.last().text, QString("Measurement encounter some problems.         "));
     QCOMPARE(boxes.last().informativeText, QString("Network to the Monitor failed!"));
     QVERIFY(!texts(boxes).contains(kFinishedText));
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+    QVERIFY(!window->isMeasuring());
 }
 
 void TestMainWindow::measureAllRunsTheChainToTheColourCheckerPage()
@@ -650,45 +685,68 @@ void TestMainWindow::stopWhileTheChainChangesPageEndsIt()
     QVERIFY(!window->isMeasuring());
 }
 
-void TestMainWindow::closingDuringARunEndsCleanly_data()
+void TestMainWindow::closingEndsTheProgram_data()
 {
     QTest::addColumn<QString>("scenario");
-    QTest::newRow("single gray run") << "single";
-    QTest::newRow("Measure ALL chain") << "chain";
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("right after start: the simulator is closed") << "idle" << "closed idle";
+    QTest::newRow("instrument not connected: no close") << "unconnected" << "closed idle";
+    QTest::newRow("no instrument") << "detached" << "closed idle";
+    QTest::newRow("during a single gray run") << "single" << "closed during run of mode 0";
+    QTest::newRow("during a Measure ALL chain") << "chain" << "closed during run of mode 1";
 }
 
-void TestMainWindow::closingDuringARunEndsCleanly()
+void TestMainWindow::closingEndsTheProgram()
 {
     QFETCH(QString, scenario);
+    QFETCH(QString, logged);
     window.reset();
     // The program's own life: a child process runs the window in its event loop and closes it
-    // in the middle of a run (see childCloseDuringRun below).
+    // (see childClose below). Its exit code is the event loop's, unless it found the instrument
+    // left open, closed when it was not connected, or the worker still running.
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QV_CHILD_CLOSE_DURING_RUN", scenario);
+    env.insert("QV_CHILD_CLOSE", scenario);
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), QStringList());
     QVERIFY(child.waitForFinished(90000));
     const QString err = QString::fromLocal8Bit(child.readAllStandardError());
     QVERIFY2(child.exitStatus() == QProcess::NormalExit, qPrintable(err));
-    QVERIFY2(child.exitCode() == 0, qPrintable(err));
+    QVERIFY2(child.exitCode() == 0, qPrintable(QString("exit %1\n%2").arg(child.exitCode()).arg(err)));
     QVERIFY2(!err.contains("Destroyed while thread is still running"), qPrintable(err));
-    QVERIFY2(err.contains("closed during run of mode"), qPrintable(err));
+    QVERIFY2(err.contains(logged), qPrintable(err));
 }
 
 namespace {
 
-// Child process of closingDuringARunEndsCleanly: starts a run (or a chain), closes the window once
-// the run has measured its second patch, and returns what the event loop returns. Exits 3 when the
-// instrument was left open.
-int childCloseDuringRun(const QString& scenario)
+// Child process of closingEndsTheProgram. "idle", "unconnected" and "detached" close the window
+// once the event loop runs; "single" and "chain" start a run (or a chain) and close the window once
+// the run has measured its second patch. Returns what the event loop returns, or 3 when the
+// instrument was left open, 4 when the worker still runs, 5 when a driver that was not connected
+// was closed.
+int childClose(const QString& scenario)
 {
     useQuickRuns(8);
     MessageRecorder boxes;
     VirtualClock clock(1);
+    SensorCounters counters; // outlives the window, whose engine deletes the counting driver
     MainWindow window;
     MainWindowProbe p(window);
+    if (scenario == "unconnected") {
+        p.measure()->sensorFactory().setCreator(
+            SensorModel::K10, SensorLink::Default,
+            [&counters](SigAdapter*) { return new CountingSensor(&counters, SensorModel::K10); });
+        if (!p.measure()->openSensor(SensorModel::K10))
+            return 6;
+        p.measure()->sensor()->connected = false;
+    } else if (scenario == "detached") {
+        p.measure()->detachSensor();
+        if (p.measure()->sensor())
+            return 6;
+    }
     window.show();
+
+    const bool duringRun = scenario == "single" || scenario == "chain";
     const int closeMode = scenario == "chain" ? 1 : 0;
     int readings = 0;
     QObject::connect(p.measure(), &Measure::colorMeasured, &window, [&](int mode) {
@@ -698,16 +756,22 @@ int childCloseDuringRun(const QString& scenario)
         }
     });
     QTimer::singleShot(0, &window, [&] {
-        if (scenario == "chain")
+        if (scenario == "chain") {
             p.measureAllNow();
-        else
+        } else if (scenario == "single") {
             p.start();
+        } else {
+            qInfo("closed idle");
+            window.close();
+        }
     });
     const int rc = QCoreApplication::exec();
     if (p.thread()->isRunning())
         return 4;
     if (p.measure()->sensor() && p.measure()->sensor()->connected)
         return 3;
+    if (!duringRun && counters.closes != 0)
+        return 5;
     return rc;
 }
 
@@ -718,10 +782,10 @@ int main(int argc, char** argv)
     testenv::SettingsSandbox sandbox;
     Application app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
-    const QString child = qEnvironmentVariable("QV_CHILD_CLOSE_DURING_RUN");
+    const QString child = qEnvironmentVariable("QV_CHILD_CLOSE");
     if (!child.isEmpty()) {
         QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR));
-        return childCloseDuringRun(child);
+        return childClose(child);
     }
     TestMainWindow tc;
     QTEST_SET_MAIN_SOURCE_PATH

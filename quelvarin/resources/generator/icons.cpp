@@ -40,7 +40,10 @@ QImage gamutTriangle(const QSize& size, const QPointF& r, const QPointF& g, cons
     return image;
 }
 
-void drawLogo(QPainter& p, const QSize& size)
+} // namespace
+
+// Also drawn into the title bar's logo piece (pictures_mainwindow.cpp).
+void pictures::drawLogo(QPainter& p, const QSize& size)
 {
     const double w = size.width();
     const double h = size.height();
@@ -74,6 +77,4 @@ void drawLogo(QPainter& p, const QSize& size)
     p.drawLine(white + QPointF(0, h * 0.07), white + QPointF(0, h * 0.11));
 }
 
-} // namespace
-
-QV_PICTURE("icons/resource/logo.png", 128, 128, drawLogo);
+QV_PICTURE("icons/resource/logo.png", 128, 128, pictures::drawLogo);

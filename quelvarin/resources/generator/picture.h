@@ -28,6 +28,10 @@ struct Picture
 
 std::vector<Picture>& registry();
 
+// The program's logo (a gamut triangle around its white point on a dark plate), filling `size`;
+// the message boxes and the main window's title bar show it.
+void drawLogo(QPainter& painter, const QSize& size);
+
 struct Registrar
 {
     Registrar(const char* path, int width, int height, DrawFunction draw)

@@ -55,35 +55,17 @@ void barBackground(QPainter& p, const QSize& size, bool edgeAbove)
     }
 }
 
-// The logo mark: three overlapping primaries inside a ring, the program's colour triangle.
-void drawLogoMark(QPainter& p, QPointF centre, qreal radius)
-{
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.setCompositionMode(QPainter::CompositionMode_Plus);
-    const qreal r = radius * 0.52;
-    const QColor primaries[3] = {QColor(200, 40, 40), QColor(40, 170, 60), QColor(40, 80, 210)};
-    for (int i = 0; i < 3; ++i) {
-        const qreal a = qDegreesToRadians(-90.0 + 120.0 * i);
-        const QPointF c = centre + QPointF(qCos(a), qSin(a)) * radius * 0.36;
-        QRadialGradient g(c, r);
-        g.setColorAt(0.0, primaries[i].lighter(130));
-        g.setColorAt(1.0, primaries[i]);
-        p.setBrush(g);
-        p.drawEllipse(c, r, r);
-    }
-    p.restore();
-    p.save();
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(220, 220, 224), radius * 0.06));
-    p.drawEllipse(centre, radius, radius);
-    p.restore();
-}
+// The logo corner: the program's logo, as its message boxes show it, on the bar.
+constexpr qreal kLogoShare = 0.72; // of the corner's side
 
 void drawTopBar1(QPainter& p, const QSize& size)
 {
     barBackground(p, size, false);
-    drawLogoMark(p, QPointF(size.width() / 2.0, size.height() * 0.47), size.width() * 0.29);
+    const int side = qRound(size.width() * kLogoShare);
+    p.save();
+    p.translate((size.width() - side) / 2.0, (size.height() - side) / 2.0);
+    pictures::drawLogo(p, QSize(side, side));
+    p.restore();
 }
 
 void drawTopBar2(QPainter& p, const QSize& size) { barBackground(p, size, false); }

@@ -1,0 +1,145 @@
+// The Chinese translation: installed from beside the program file only on a Chinese system, and
+// the main window then shows its menus, titles and tooltips translated while the reference entries
+// stay as they stand.
+
+#include "shell/mainwindow.h"
+#include "shell/programtranslation.h"
+
+#include "apptestmain.h"
+#include "messagerecorder.h"
+#include "testenv.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+namespace {
+
+QString builtTranslation() { return QString::fromUtf8(QV_TRANSLATION_QM); }
+
+QStringList actionTexts(const QWidget& window)
+{
+    QStringList out;
+    for (const QAction* a : window.findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly))
+        out << a->text();
+    return out;
+}
+
+} // namespace
+
+class TestMainWindowTranslation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void loadedOnlyOnAChineseSystemFromBesideTheProgram_data();
+    void loadedOnlyOnAChineseSystemFromBesideTheProgram();
+    void mainWindowShowsTheTranslatedTexts();
+
+private:
+    QTemporaryDir root;
+};
+
+void TestMainWindowTranslation::initTestCase()
+{
+    QVERIFY(root.isValid());
+    QVERIFY2(QFile::exists(builtTranslation()), qPrintable(builtTranslation()));
+    QVERIFY(QDir(root.path()).mkpath("bin"));
+    QVERIFY(QDir(root.path()).mkpath("work"));
+}
+
+void TestMainWindowTranslation::loadedOnlyOnAChineseSystemFromBesideTheProgram_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("fileIn"); // "bin" beside the program, "work" the working directory
+    QTest::addColumn<QByteArray>("content"); // empty: the built translation
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("Chinese system, file beside the program") << "zh_CN" << "bin" << QByteArray() << true;
+    QTest::newRow("Chinese (Taiwan) system") << "zh_TW" << "bin" << QByteArray() << true;
+    QTest::newRow("English system, file beside the program") << "en_US" << "bin" << QByteArray() << false;
+    QTest::newRow("German system, file beside the program") << "de_DE" << "bin" << QByteArray() << false;
+    QTest::newRow("Chinese system, file only in the working directory")
+        << "zh_CN" << "work" << QByteArray() << false;
+    QTest::newRow("Chinese system, no file") << "zh_CN" << "" << QByteArray() << false;
+    QTest::newRow("Chinese system, unreadable file")
+        << "zh_CN" << "bin" << QByteArray("not a translation") << false;
+}
+
+void TestMainWindowTranslation::loadedOnlyOnAChineseSystemFromBesideTheProgram()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, fileIn);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, installed);
+
+    const QDir dir(root.path());
+    for (const char* sub : {"bin", "work"})
+        QFile::remove(dir.filePath(QString("%1/%2.qm").arg(sub, kProgramTranslation)));
+    if (!fileIn.isEmpty()) {
+        const QString target = dir.filePath(QString("%1/%2.qm").arg(fileIn, kProgramTranslation));
+        if (content.isEmpty()) {
+            QVERIFY(QFile::copy(builtTranslation(), target));
+        } else {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+    }
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.filePath("work")));
+
+    QTranslator translator;
+    const bool result =
+        installProgramTranslation(translator, QLocale(locale), dir.filePath("bin/quelvarin"));
+    const QString views = QCoreApplication::translate("MainWindow", "Views");
+    QCoreApplication::removeTranslator(&translator);
+    QDir::setCurrent(previous);
+
+    QCOMPARE(result, installed);
+    QCOMPARE(views, installed ? QString::fromUtf8("视图") : QString("Views"));
+}
+
+void TestMainWindowTranslation::mainWindowShowsTheTranslatedTexts()
+{
+    QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+    QTemporaryDir bin;
+    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
+    QTranslator translator;
+    QVERIFY(installProgramTranslation(translator, QLocale("zh_CN"), bin.filePath("quelvarin")));
+
+    MessageRecorder boxes;
+    {
+        MainWindow window;
+        const QStringList actions = actionTexts(window);
+        // Menu titles and the program's own entries are translated...
+        QVERIFY(actions.contains(QString::fromUtf8("全部测量")));
+        QVERIFY(actions.contains(QString::fromUtf8("复制数据")));
+        QVERIFY(!actions.contains("Measure ALL"));
+        QStringList menuTitles;
+        for (const QMenu* m : window.findChildren<QMenu*>())
+            menuTitles << m->title();
+        QVERIFY(menuTitles.contains(QString::fromUtf8("视图")));
+        QVERIFY(menuTitles.contains(QString::fromUtf8("色域")));
+        // ...the colour standards, white points, gammas and charts stay as they stand.
+        for (const char* asIs : {"HDTVRec709", "SMPTE-C", "D65", "DCI-P3", "ITU_BT1886", "2.2", "1976"})
+            QVERIFY2(actions.contains(asIs), asIs);
+
+        bool grayTitle = false;
+        bool startTip = false;
+        for (const QPushButton* b : window.findChildren<QPushButton*>()) {
+            grayTitle = grayTitle || b->text() == QString::fromUtf8("灰阶测量");
+            startTip = startTip || b->toolTip() == QString::fromUtf8("开始测量");
+        }
+        QVERIFY(grayTitle);
+        QVERIFY(startTip);
+    }
+    QCoreApplication::removeTranslator(&translator);
+}
+
+QV_TEST_MAIN_APPLICATION(TestMainWindowTranslation)
+#include "tst_mainwindow_translation.moc"
