@@ -122,7 +122,7 @@ private slots:
         const QByteArray bytes = MeasureDataFile::encode(MeasureDataFile::Contents());
         QCOMPARE(bytes.size(), 208);
         QCOMPARE(bytes.toHex(' '), emptyFileBytes().toHex(' '));
-        // The gray section as the format's description gives it.
+        // The empty gray section: key length 14, "GRAYCNT" in UTF-16BE, a count of 0.
         QCOMPARE(bytes.mid(8, 22).toHex(), QByteArray("0000000e0047005200410059"
                                                       "0043004e005400000000"));
     }
