@@ -11,6 +11,7 @@
 #include "measure/measure.h"
 #include "shell/application.h"
 #include "ui/window/cctwindow.h"
+#include "ui/window/chartgrid.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gammawindow.h"
 #include "ui/window/lumawindow.h"
@@ -29,11 +30,6 @@ namespace {
 constexpr double kBt1886Exponent = 2.4;
 // Width of every measured curve.
 constexpr double kCurveWidth = 2.0;
-
-bool isNullColour(const CColor& c)
-{
-    return c[0] == nullColor[0] && c[1] == nullColor[1] && c[2] == nullColor[2];
-}
 
 // Continues a polyline: the first point of a walk starts it.
 void extend(QPainterPath& path, double x, double y)
@@ -89,19 +85,28 @@ int GrayView::runStepCount(const QList<CColor>& list)
     return qMax(1, int(std::lround(1.0 / level)));
 }
 
-int GrayView::stepIndex(const CColor& colour, int i, int n)
+int GrayView::stepsOf(const QList<CColor>& list)
 {
-    const double level = colour.levelR;
-    if (std::isfinite(level) && level >= 0 && level <= 1)
-        return int(std::lround(level * n));
+    const int known = runStepCount(list);
+    return known > 0 ? known : chartgrid::stepCount();
+}
+
+int GrayView::stepIndex(const QList<CColor>& list, int i, int n)
+{
+    // The levels place a step only when they describe the run (its first gray step above black
+    // carries 1/n); a list without them is placed by its position.
+    if (runStepCount(list) > 0) {
+        const double level = list.at(i).levelR;
+        if (std::isfinite(level) && level >= 0 && level <= 1)
+            return int(std::lround(level * n));
+    }
     return i - 1;
 }
 
 void GrayView::drawStep(int i)
 {
     const QList<CColor> list = grayResults();
-    const int known = runStepCount(list);
-    drawStep(list, i, known > 0 ? known : cctWindow->stepCount());
+    drawStep(list, i, stepsOf(list));
 }
 
 void GrayView::removeCurves(bool withGamma)
@@ -138,6 +143,14 @@ void GrayView::addMarker(const QPixmap& picture, double x, double y, const QStri
     scene->addItem(marker);
 }
 
+void GrayView::plotPoint(const StepPoint& point, double sx, double sy, const QString& toolTip)
+{
+    // The curve goes in before the marker, so the marker lies on top of it.
+    extend(*point.path, sx, sy);
+    *point.curve = addCurve(*point.path, point.colour);
+    addMarker(*point.picture, sx, sy, toolTip);
+}
+
 void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
 {
     if (i < 1 || i >= list.size())
@@ -146,16 +159,16 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
     const CColor white(list.at(0));
     const CColor black(list.at(1));
     const CColor current(list.at(i));
-    const int step = stepIndex(current, i, n);
+    const int step = stepIndex(list, i, n);
     // The last element is the full level again; it has no gamma, and the gamma curve of the
     // step before it stays.
     const bool hasGamma = step < n;
     removeCurves(hasGamma);
 
     const bool bt1886 = Application::colorReference()->gammaType == GammaBt1886;
-    const bool whiteOk = !isNullColour(white);
-    const bool blackOk = !isNullColour(black);
-    const bool currentOk = !isNullColour(current);
+    const bool whiteOk = white != nullColor;
+    const bool blackOk = black != nullColor;
+    const bool currentOk = current != nullColor;
 
     if (i == 1) {
         for (QPainterPath* path : {&lumaPath, &cctPath, &deltaEPath, &gammaPath, &redPath,
@@ -172,83 +185,72 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
     const auto tip = [&](const char* label, const QString& value) {
         return tr("%1: %2%\n%3: %4").arg(tr("Gray"), QString::number(percent), tr(label), value);
     };
+    // A value that cannot be had (a failed reading, or a missing white or black it is measured
+    // against) gets no point: the chart keeps its curve up to the last good step.
+    const auto skip = [this](const StepPoint& point) {
+        *point.curve = addCurve(*point.path, point.colour);
+    };
     double sx, sy;
 
     // Luminance relative to the measured white.
+    const StepPoint luma{&lumaPath, &lumaCurve, Qt::gray, &measWhite};
     if (currentOk && whiteOk) {
         double v = current[1] / white[1];
         if (v > 1.0)
             v = 1.0;
         lumaWindow->mapToChart(step, v, &sx, &sy);
-        extend(lumaPath, sx, sy);
-        lumaCurve = addCurve(lumaPath, Qt::gray);
-        addMarker(measWhite, sx, sy, tip(QT_TR_NOOP("MEAS Luma"), QString::number(v)));
+        plotPoint(luma, sx, sy, tip(QT_TR_NOOP("MEAS Luma"), QString::number(v)));
     } else {
-        lumaCurve = addCurve(lumaPath, Qt::gray);
+        skip(luma);
     }
 
     // Correlated colour temperature.
+    const StepPoint cct{&cctPath, &cctCurve, Qt::gray, &measWhite};
     if (currentOk) {
-        const int cct = current.GetCCT();
-        cctWindow->mapToChart(step, cct, &sx, &sy);
-        extend(cctPath, sx, sy);
-        cctCurve = addCurve(cctPath, Qt::gray);
-        addMarker(measWhite, sx, sy, tip(QT_TR_NOOP("MEAS CCT"), QString::number(current.GetCCT())));
+        cctWindow->mapToChart(step, current.GetCCT(), &sx, &sy);
+        plotPoint(cct, sx, sy, tip(QT_TR_NOOP("MEAS CCT"), QString::number(current.GetCCT())));
     } else {
-        cctCurve = addCurve(cctPath, Qt::gray);
+        skip(cct);
     }
 
     // Colour difference from the gray-scale target between the measured black and white.
+    const StepPoint deltaE{&deltaEPath, &deltaECurve, Qt::gray, &measWhite};
     if (currentOk && whiteOk && blackOk) {
-        const double dE = current.GetDeltaE2000(white[1], black[1]);
-        delteWindow->mapToChart(step, dE, &sx, &sy);
-        extend(deltaEPath, sx, sy);
-        deltaECurve = addCurve(deltaEPath, Qt::gray);
-        addMarker(measWhite, sx, sy,
+        delteWindow->mapToChart(step, current.GetDeltaE2000(white[1], black[1]), &sx, &sy);
+        plotPoint(deltaE, sx, sy,
                   tip(QT_TR_NOOP("deltaE2000"),
                       QString::number(current.GetDeltaE2000(white[1], black[1]))));
     } else {
-        deltaECurve = addCurve(deltaEPath, Qt::gray);
+        skip(deltaE);
     }
 
     // Balance of red, green and blue against the reference white. A gray without a defined
-    // chromaticity (a black of X + Y + Z = 0) shows no deviation.
+    // chromaticity (X + Y + Z = 0, as a perfect black) shows no deviation.
     const CColor rgb = currentOk ? current.chromaRGB() : CColor();
-    struct Channel
-    {
-        QPainterPath* path;
-        QGraphicsPathItem** curve;
-        QColor colour;
-        const QPixmap* picture;
-    };
-    const Channel channels[] = {{&redPath, &redCurve, Qt::red, &measRed},
-                                {&greenPath, &greenCurve, Qt::green, &measGreen},
-                                {&bluePath, &blueCurve, Qt::blue, &measBlue}};
+    const StepPoint channels[] = {{&redPath, &redCurve, Qt::red, &measRed},
+                                  {&greenPath, &greenCurve, Qt::green, &measGreen},
+                                  {&bluePath, &blueCurve, Qt::blue, &measBlue}};
     for (int c = 0; c < 3; ++c) {
-        const Channel& ch = channels[c];
         if (currentOk) {
             const double value = std::isfinite(rgb[c]) ? rgb[c] - 1 : 0.0;
             rgbLevelWindow->mapToChart(step, value, &sx, &sy);
-            extend(*ch.path, sx, sy);
-            *ch.curve = addCurve(*ch.path, ch.colour);
-            addMarker(*ch.picture, sx, sy, QString());
+            plotPoint(channels[c], sx, sy, QString());
         } else {
-            *ch.curve = addCurve(*ch.path, ch.colour);
+            skip(channels[c]);
         }
     }
 
     // Gamma, for the levels strictly between black and full white.
     if (hasGamma && step >= 1) {
+        const StepPoint gammaPoint{&gammaPath, &gammaCurve, Qt::gray, &measWhite};
         if (currentOk && whiteOk && blackOk) {
             const double level = double(step) / n;
             const double gamma = bt1886 ? stepGamma1886(white[1], black[1], current[1], level)
                                         : stepGamma(white[1], black[1], current[1], level);
             gammaWindow->mapToChart(step, gamma, &sx, &sy);
-            extend(gammaPath, sx, sy);
-            gammaCurve = addCurve(gammaPath, Qt::gray);
-            addMarker(measWhite, sx, sy, tip(QT_TR_NOOP("MEAS Gamma"), QString::number(gamma)));
+            plotPoint(gammaPoint, sx, sy, tip(QT_TR_NOOP("MEAS Gamma"), QString::number(gamma)));
         } else {
-            gammaCurve = addCurve(gammaPath, Qt::gray);
+            skip(gammaPoint);
         }
     }
 }

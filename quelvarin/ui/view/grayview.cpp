@@ -17,11 +17,6 @@
 namespace {
 // Page layout: 13-pixel gaps around and between the windows, two rows of equal height.
 constexpr int kGap = 13;
-
-bool isNullColour(const CColor& c)
-{
-    return c[0] == nullColor[0] && c[1] == nullColor[1] && c[2] == nullColor[2];
-}
 } // namespace
 
 GrayView::GrayView(QGraphicsScene* scene, Measure* measure)
@@ -146,9 +141,8 @@ void GrayView::drawResults()
     const QList<CColor> list = grayResults();
     if (list.isEmpty())
         return;
-    const int known = runStepCount(list);
-    applyRunSteps(known);
-    const int steps = known > 0 ? known : cctWindow->stepCount();
+    applyRunSteps(runStepCount(list));
+    const int steps = stepsOf(list);
     dataWindow->setData(-1, list.at(0));
     for (int i = 1; i < list.size(); ++i) {
         dataWindow->setData(i - 1, list.at(i));
@@ -169,7 +163,7 @@ void GrayView::drawWhite()
         return;
     const CColor white(list.at(0));
     // A failed white reading has no chromaticity to show.
-    if (isNullColour(white))
+    if (white == nullColor)
         return;
     const CColor xyY = white.toxyY();
     double sx, sy;

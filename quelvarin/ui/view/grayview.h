@@ -7,12 +7,12 @@
 #include "colour/color.h"
 #include "ui/view/reportpage.h"
 
-#include <QString>
-#include <QStringList>
-
+#include <QColor>
 #include <QList>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QString>
+#include <QStringList>
 
 class CctWindow;
 class DelteWindow;
@@ -73,10 +73,13 @@ public:
     static double stepGamma(double yw, double yb, double yi, double level);
     static double stepGamma1886(double yw, double yb, double yi, double level);
     // Step count of the run a gray list holds, from the stored level of its first gray step
-    // above black; 0 while that is not known yet (the setting then decides).
+    // above black; 0 while that is not known yet.
     static int runStepCount(const QList<CColor>& list);
-    // Step index of list element i in a run of n steps, from its stored stimulus level.
-    static int stepIndex(const CColor& colour, int i, int n);
+    // The same, with the `measure/steps` setting deciding while the list does not tell it.
+    static int stepsOf(const QList<CColor>& list);
+    // Step index of list element i in a run of n steps, from its stored stimulus level (by its
+    // position when the list's levels do not describe a run).
+    static int stepIndex(const QList<CColor>& list, int i, int n);
 
     LumaWindow* lumaWindow = nullptr;
     CctWindow* cctWindow = nullptr;
@@ -111,6 +114,17 @@ private:
     void applyRunSteps(int steps);
     void drawStep(const QList<CColor>& list, int i, int steps);
     void removeCurves(bool withGamma);
+    // One chart's share of a step: its polyline, its curve item, the curve's colour and the
+    // marker picture.
+    struct StepPoint
+    {
+        QPainterPath* path;
+        QGraphicsPathItem** curve;
+        QColor colour;
+        const QPixmap* picture;
+    };
+    // Extends the chart's polyline to (sx, sy), replaces its curve item and adds the marker.
+    void plotPoint(const StepPoint& point, double sx, double sy, const QString& toolTip);
     QGraphicsPathItem* addCurve(const QPainterPath& path, const QColor& colour);
     void addMarker(const QPixmap& picture, double x, double y, const QString& toolTip);
 

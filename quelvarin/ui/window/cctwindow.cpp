@@ -54,11 +54,6 @@ void CctWindow::drawTarget()
     scene->addPath(path, QPen(QBrush(targetLineColour), 1), Qt::NoBrush);
 }
 
-int CctWindow::stepCount() const
-{
-    return runSteps > 0 ? runSteps : chartgrid::stepCount();
-}
-
 void CctWindow::mapToChart(int step, double value, double* sx, double* sy)
 {
     const int steps = stepCount();

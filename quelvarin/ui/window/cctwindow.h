@@ -3,8 +3,9 @@
 // 5000 K scale centred (to the hundred) on the colour temperature of the reference white.
 
 #include "ui/window/basewindow.h"
+#include "ui/window/chartgrid.h"
 
-class CctWindow : public BaseWindow
+class CctWindow : public BaseWindow, public chartgrid::StepAxis
 {
     Q_OBJECT
 public:
@@ -14,11 +15,6 @@ public:
 
     // Scene position of a colour temperature at a step.
     void mapToChart(int step, double value, double* sx, double* sy);
-
-    // Step count of the run on show, set by the gray page from its result list so that a run is
-    // always drawn with its own count; 0 (no run) reads `measure/steps` at each use.
-    int runSteps = 0;
-    int stepCount() const;
 
     int targetCct = 0;
     int maxCct = 0;

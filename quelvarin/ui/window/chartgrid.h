@@ -21,6 +21,15 @@ int stepCount();
 // The same rule for a step count obtained elsewhere.
 int sanitizeSteps(int steps);
 
+// The step axis of a chart that plots the steps of a gray-scale run. The gray page tells the chart
+// the step count of the run it shows, so that a run is always drawn with its own count even after
+// the setting has changed; while no run is known (0) the setting decides at each use.
+struct StepAxis
+{
+    int runSteps = 0;
+    int stepCount() const { return runSteps > 0 ? runSteps : chartgrid::stepCount(); }
+};
+
 // Scene x of a step on a chart whose plot spans x .. x + w: x + step·w/steps, never rounded.
 double stepX(int x, int w, int step, int steps);
 

@@ -86,11 +86,6 @@ void DelteWindow::drawAxesEbu()
     scene->addLine(x + 16, y7 + 1, x + width - 1, y7 + 1, limitPen(Qt::yellow));
 }
 
-int DelteWindow::stepCount() const
-{
-    return runSteps > 0 ? runSteps : chartgrid::stepCount();
-}
-
 void DelteWindow::mapToChart(int step, double dE, double* sx, double* sy)
 {
     const int steps = stepCount();

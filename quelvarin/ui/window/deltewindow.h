@@ -4,10 +4,11 @@
 // colour-checker pages draw bars in the rectangles the bar-geometry operations compute.
 
 #include "ui/window/basewindow.h"
+#include "ui/window/chartgrid.h"
 
 class QPainter;
 
-class DelteWindow : public BaseWindow
+class DelteWindow : public BaseWindow, public chartgrid::StepAxis
 {
     Q_OBJECT
 public:
@@ -23,11 +24,6 @@ public:
     void drawAxesEbu();
 
     void mapToChart(int step, double dE, double* sx, double* sy);
-
-    // Step count of the run on show, set by the gray page from its result list so that a run is
-    // always drawn with its own count; 0 (no run) reads `measure/steps` at each use.
-    int runSteps = 0;
-    int stepCount() const;
 
     void barGeometryGroup(int index, int n, double dE, double* bx, double* by, double* bw,
                           double* bh);

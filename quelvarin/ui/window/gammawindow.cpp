@@ -69,11 +69,6 @@ void GammaWindow::drawTarget()
     scene->addPath(lower, bandPen, Qt::NoBrush);
 }
 
-int GammaWindow::stepCount() const
-{
-    return runSteps > 0 ? runSteps : chartgrid::stepCount();
-}
-
 void GammaWindow::mapToChart(int step, double value, double* sx, double* sy)
 {
     const int steps = stepCount();

@@ -3,10 +3,11 @@
 // high around the reference gamma, with the target line and a ±0.1 tolerance band.
 
 #include "ui/window/basewindow.h"
+#include "ui/window/chartgrid.h"
 
 class QPainter;
 
-class GammaWindow : public BaseWindow
+class GammaWindow : public BaseWindow, public chartgrid::StepAxis
 {
     Q_OBJECT
 public:
@@ -15,11 +16,6 @@ public:
     void draw() override;
 
     void mapToChart(int step, double value, double* sx, double* sy);
-
-    // Step count of the run on show, set by the gray page from its result list so that a run is
-    // always drawn with its own count; 0 (no run) reads `measure/steps` at each use.
-    int runSteps = 0;
-    int stepCount() const;
 
     // Paints the plot area into (px, py, pw, ph) of the painter, stretched.
     void render(QPainter* painter, int px, int py, int pw, int ph);

@@ -116,11 +116,6 @@ void LumaWindow::removeItems()
     delete item;
 }
 
-int LumaWindow::stepCount() const
-{
-    return runSteps > 0 ? runSteps : chartgrid::stepCount();
-}
-
 void LumaWindow::mapToChart(int step, double value, double* sx, double* sy)
 {
     const int steps = stepCount();

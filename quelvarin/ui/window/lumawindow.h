@@ -4,12 +4,13 @@
 // black once both exist).
 
 #include "ui/window/basewindow.h"
+#include "ui/window/chartgrid.h"
 
 #include <QPointer>
 
 class QGraphicsPathItem;
 
-class LumaWindow : public BaseWindow
+class LumaWindow : public BaseWindow, public chartgrid::StepAxis
 {
     Q_OBJECT
 public:
@@ -18,11 +19,6 @@ public:
     void draw() override;
 
     void mapToChart(int step, double value, double* sx, double* sy);
-
-    // Step count of the run on show, set by the gray page from its result list so that a run is
-    // always drawn with its own count; 0 (no run) reads `measure/steps` at each use.
-    int runSteps = 0;
-    int stepCount() const;
 
     // BT.1886 relative luminance of gray level i/n for the measured white and black.
     double refLuminance(int i, int n);

@@ -56,11 +56,6 @@ void RgbLevelWindow::drawTarget()
     scene->addPath(path, QPen(QBrush(targetLineColour), 1), Qt::NoBrush);
 }
 
-int RgbLevelWindow::stepCount() const
-{
-    return runSteps > 0 ? runSteps : chartgrid::stepCount();
-}
-
 void RgbLevelWindow::mapToChart(int step, double level, double* sx, double* sy)
 {
     const int steps = stepCount();

@@ -18,11 +18,13 @@
 #include "ui/window/whitewindow.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGraphicsPathItem>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <memory>
@@ -111,6 +113,9 @@ struct Page
 
     QImage render()
     {
+        // The tables lay themselves out (scroll bars included) when the event loop runs.
+        for (int pass = 0; pass < 3; ++pass)
+            QCoreApplication::processEvents();
         QImage image(kPageWidth, kPageHeight, QImage::Format_ARGB32);
         image.fill(QColor(37, 37, 37));
         QPainter painter(&image);
@@ -143,7 +148,19 @@ class TestGrayView : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { initPictureResources(); }
+    void initTestCase()
+    {
+        initPictureResources();
+        // The page is drawn as the program shows it: its tables read the delivered style sheet
+        // from the working directory.
+        const QString style = QFINDTESTDATA("../../../data/table.qss");
+        QVERIFY(!style.isEmpty());
+        QVERIFY(m_runDir.isValid());
+        QVERIFY(QFile::copy(style, m_runDir.filePath("table.qss")));
+        m_oldDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_runDir.path()));
+    }
+    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
     void init()
     {
         testenv::clearSettings();
@@ -163,6 +180,8 @@ private slots:
         QCOMPARE(rectOf(v.gammaWindow), QRect(600, 259, 287, 246));
         QCOMPARE(rectOf(v.rgbLevelWindow), QRect(900, 259, 287, 246));
         QVERIFY(v.delteWindow->grayLayout);
+        // The table wears the delivered style sheet.
+        QVERIFY(!v.dataWindow->currentTable()->styleSheet().isEmpty());
         // An empty list draws nothing of the view's own.
         QVERIFY(v.markers.isEmpty());
         QVERIFY(!v.whiteMarker);
@@ -245,16 +264,18 @@ private slots:
     {
         Page page;
         page.run(graydisplay::grayRun(graydisplay::idealRec709(), 20));
+        page.relayout(); // one clean set of markers
         const CctWindow* w = page.view.cctWindow;
         const int target = CColor(currentColorReference()->white).GetCCT();
         const int lineY = int(w->y + 47 + double(w->maxCct - target) * (w->height - 47) / 5000);
         const QList<QGraphicsItem*> markers = page.markersContaining("MEAS CCT");
-        QVERIFY(!markers.isEmpty());
-        // Every gray but the black (no colour temperature) sits on the target line.
-        int onLine = 0;
-        for (QGraphicsItem* m : markers)
-            onLine += std::abs(centre(m).y() - lineY) < 1.0 ? 1 : 0;
-        QVERIFY(onLine >= markers.size() - 21);
+        QCOMPARE(markers.size(), 21);
+        // The black of X = Y = Z = 0 has no colour temperature: it reads 12001 and sits on the
+        // top edge. Every other gray sits on the target line.
+        QVERIFY(markers[0]->toolTip().endsWith("MEAS CCT: 12001"));
+        QVERIFY(std::abs(centre(markers[0]).y() - (w->y + 47)) < 1e-6);
+        for (int k = 1; k < markers.size(); ++k)
+            QVERIFY2(std::abs(centre(markers[k]).y() - lineY) < 1.0, qPrintable(markers[k]->toolTip()));
     }
 
     void measuredWhiteMarker_data()
@@ -480,6 +501,66 @@ private slots:
         QCOMPARE(page.tooltipsContaining("Gray: 10%").size() > 0, true);
     }
 
+    // A list whose levels do not describe a run (all left at 0) is placed by position, with the
+    // setting's step count, exactly where the same run with its levels goes. (Its colour
+    // differences are another matter: their target follows the levels.)
+    void listWithoutLevelsIsPlacedByPosition()
+    {
+        const QList<CColor> withLevels = graydisplay::grayRun(graydisplay::warmGamma24(), 20);
+        QList<CColor> withoutLevels;
+        for (const CColor& c : withLevels)
+            withoutLevels << CColor(c[0], c[1], c[2]);
+        QCOMPARE(GrayView::runStepCount(withoutLevels), 0);
+
+        QStringList placed[2];
+        for (int k = 0; k < 2; ++k) {
+            Page page;
+            page.run(k == 0 ? withLevels : withoutLevels);
+            page.relayout();
+            for (QGraphicsItem* m : page.view.markers) {
+                if (!m->toolTip().contains("deltaE2000"))
+                    placed[k] << QString("%1 %2 %3").arg(m->pos().x()).arg(m->pos().y()).arg(m->toolTip());
+            }
+        }
+        QCOMPARE(placed[1].size(), 5 * 21 + 19);
+        QCOMPARE(placed[1], placed[0]);
+    }
+
+    // Markers stack up within a run, but a new run starts from an empty page: a second run
+    // leaves exactly as many items in the scene as the first (no curve, marker or reference
+    // curve is left behind).
+    void nothingPilesUpAcrossRuns_data()
+    {
+        QTest::addColumn<double>("gamma");
+        QTest::newRow("power law") << 2.2;
+        QTest::newRow("BT.1886 reference curve") << -1.0;
+    }
+
+    void nothingPilesUpAcrossRuns()
+    {
+        QFETCH(double, gamma);
+        useReference(gamma);
+        Page page;
+        const QList<CColor> list = graydisplay::grayRun(graydisplay::warmGamma24(), 20);
+        page.run(list);
+        const int items = page.scene.items().size();
+        const int markers = page.view.markers.size();
+        // Each walk over k + 1 colours draws the k steps again: 6 markers per step, and a gamma
+        // marker for the levels strictly between black and white.
+        int stacked = 0;
+        for (int count = 2; count <= list.size(); ++count)
+            stacked += 6 * (count - 1) + qBound(0, count - 2, 19);
+        QCOMPARE(markers, stacked);
+
+        for (int run = 0; run < 2; ++run) {
+            page.view.clear();
+            page.measure.setResults(Measure::GrayResults, {});
+            page.run(list);
+            QCOMPARE(page.view.markers.size(), markers);
+            QCOMPARE(page.scene.items().size(), items);
+        }
+    }
+
     void otherModesChangeNothing()
     {
         Page page;
@@ -523,6 +604,10 @@ private slots:
         QCOMPARE(GrayView::runStepCount(graydisplay::grayRun(graydisplay::idealRec709(), 128)), 128);
         QCOMPARE(GrayView::runStepCount(graydisplay::grayRun(graydisplay::idealRec709(), 20).mid(0, 2)), 0);
     }
+
+private:
+    QTemporaryDir m_runDir;
+    QString m_oldDir;
 };
 
 QV_TEST_MAIN_WIDGETS(TestGrayView)

@@ -11,6 +11,7 @@
 #include "measure/measure.h"
 #include "platform/settings.h"
 #include "resources/resources.h"
+#include "sceneitems.h"
 #include "testenv.h"
 
 #include <QGraphicsLineItem>
@@ -52,17 +53,6 @@ void mapOn(BaseWindow* w, Chart chart, int step, double value, double* sx, doubl
     case RgbLevel: static_cast<RgbLevelWindow*>(w)->mapToChart(step, value, sx, sy); break;
     case Delte: static_cast<DelteWindow*>(w)->mapToChart(step, value, sx, sy); break;
     }
-}
-
-template <typename T>
-QList<T*> itemsOf(const QGraphicsScene& scene)
-{
-    QList<T*> out;
-    for (QGraphicsItem* item : scene.items(Qt::AscendingOrder)) {
-        if (auto* t = qgraphicsitem_cast<T*>(item))
-            out.append(t);
-    }
-    return out;
 }
 
 QList<QGraphicsPathItem*> pathsWithPen(const QGraphicsScene& scene, const QColor& colour)
@@ -287,6 +277,43 @@ private slots:
         // One pixel above the zero level of the mapping.
         QCOMPARE(QPointF(path.elementAt(0)), QPointF(30, 20 + 100 + 46));
         QCOMPARE(QPointF(path.elementAt(path.elementCount() - 1)), QPointF(410, 166));
+    }
+
+    // The charts' own lines need a step count too: one below 1 counts as a single step instead
+    // of dividing by zero and leaving the lines out.
+    void ownLinesWithStepsBelowOne_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::newRow("steps 0") << 0;
+        QTest::newRow("steps -3") << -3;
+    }
+
+    void ownLinesWithStepsBelowOne()
+    {
+        QFETCH(int, steps);
+        platform::writeSetting("measure", "steps", steps);
+        QGraphicsScene scene;
+        GammaWindow gamma(&scene, nullptr);
+        gamma.place(0, 0, kW, kH);
+        auto target = pathsWithPen(scene, kTargetGrey);
+        QCOMPARE(target.size(), 1);
+        QCOMPARE(QPointF(target[0]->path().elementAt(0)), QPointF(kW, 147));
+        QCOMPARE(QPointF(target[0]->path().elementAt(1)), QPointF(0, 147));
+
+        scene.clear();
+        LumaWindow luma(&scene, nullptr);
+        luma.place(0, 0, kW, kH);
+        QCOMPARE(luma.referenceItem->path().elementCount(), 2);
+        QCOMPARE(QPointF(luma.referenceItem->path().elementAt(0)), QPointF(0, kH));
+        QCOMPARE(QPointF(luma.referenceItem->path().elementAt(1)), QPointF(kW, 47));
+
+        scene.clear();
+        RgbLevelWindow rgb(&scene, nullptr);
+        rgb.place(0, 0, kW, kH);
+        target = pathsWithPen(scene, kTargetGrey);
+        QCOMPARE(target.size(), 1);
+        QCOMPARE(target[0]->path().elementCount(), 2);
+        QCOMPARE(QPointF(target[0]->path().elementAt(1)), QPointF(kW, 146));
     }
 
     void lumaReferenceCurve_data()

@@ -5,6 +5,7 @@
 
 #include "colour/currentreference.h"
 #include "resources/resources.h"
+#include "sceneitems.h"
 #include "testenv.h"
 
 #include <QGraphicsEllipseItem>
@@ -19,17 +20,6 @@
 #include <memory>
 
 namespace {
-
-template <typename T>
-QList<T*> itemsOf(const QGraphicsScene& scene)
-{
-    QList<T*> out;
-    for (QGraphicsItem* item : scene.items(Qt::AscendingOrder)) {
-        if (auto* t = qgraphicsitem_cast<T*>(item))
-            out.append(t);
-    }
-    return out;
-}
 
 // Markers of the standard white points: the 4 × 4 pictures with a tooltip.
 QList<QGraphicsPixmapItem*> whitePointMarkers(const QGraphicsScene& scene)
