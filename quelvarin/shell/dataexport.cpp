@@ -64,6 +64,10 @@ void showBox(const QString& title, const QString& text, const QString& informati
     box.exec();
 }
 
+// Largest data file the import reads into memory: room for ten million colours, far beyond
+// any measurement.
+const qint64 kMaxDataFileBytes = qint64(10000000) * 48 + 1024;
+
 const QString kExportGroup = QStringLiteral("export");
 const QString kSaveDirKey = QStringLiteral("savedir");
 
@@ -210,6 +214,15 @@ bool FullScene::importFrom(const QString& fileName)
     if (!file.open(QIODevice::ReadOnly)) {
         qWarning().noquote() << fileName << ": cannot be opened:" << file.errorString();
         showBox(errorTitle, tr("File Open Error!"));
+        return false;
+    }
+    // Any file can be chosen. A device or pipe that never ends, or a file larger than any
+    // measurement could fill, is refused before it is read into memory.
+    if (file.isSequential() || file.size() > kMaxDataFileBytes) {
+        qWarning().noquote() << fileName << ": not a data file: a device, a pipe or more than"
+                             << kMaxDataFileBytes << "bytes";
+        showBox(errorTitle, tr("Data Error!"));
+        layoutViews();
         return false;
     }
     const QByteArray bytes = file.readAll();

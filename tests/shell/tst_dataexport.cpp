@@ -337,6 +337,16 @@ private slots:
         QCOMPARE(platform::readSetting("measure", "steps").toInt(), 12);
     }
 
+    void importOfADeviceThatNeverEnds()
+    {
+        measure->setResults(Measure::GrayResults, colours(3));
+        MessageRecorder boxes;
+        QVERIFY(!scene->importFrom("/dev/zero"));
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().text, QString("Data Error!"));
+        QCOMPARE(measure->grayList().size(), 3);
+    }
+
     void importOfAMissingFile()
     {
         MessageRecorder boxes;
