@@ -46,7 +46,6 @@ void PatternGeneratorEmulator::onNewConnection()
         m_buffer.clear();
         ++m_connections;
         connect(m_client, &QTcpSocket::readyRead, this, &PatternGeneratorEmulator::onReadyRead);
-        emit clientConnected();
     }
 }
 
@@ -81,12 +80,7 @@ void PatternGeneratorEmulator::onReadyRead()
             request.b = qFromBigEndian<quint16>(p + 7);
             request.sequence = qFromBigEndian<quint32>(p + 9);
             m_buffer.remove(0, kRequestLength);
-            if (closeAfterRequests >= 0 && m_requests.size() >= closeAfterRequests) {
-                closeClient();
-                return;
-            }
             m_requests.append(request);
-            emit requestReceived();
             if (answerRequests) {
                 char seq[4];
                 qToBigEndian(quint32(request.sequence + quint32(sequenceOffset)), seq);

@@ -36,7 +36,6 @@ public:
     bool answerRequests = true;    // reply to "REQ"
     int splitAt = 0;               // > 0: send only that many bytes of each reply, hold the rest
     bool holdReplies = false;      // keep whole replies back until releaseHeld()
-    int closeAfterRequests = -1;   // >= 0: close the connection on receiving request n+1
     qint32 sequenceOffset = 0;     // acknowledge sequence + offset (non-zero: a wrong number)
 
     // Sends what is held back (the rest of a split reply, or held replies).
@@ -53,10 +52,6 @@ public:
     QVector<Request> requests() const { return m_requests; }
     QByteArray received() const { return m_received; } // every byte from the client, in order
     QByteArray pending() const { return m_held; }
-
-signals:
-    void clientConnected();
-    void requestReceived();
 
 private:
     void onNewConnection();
