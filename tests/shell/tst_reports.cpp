@@ -247,7 +247,9 @@ private slots:
         QVERIFY(QRegularExpression("Contrast:\\s*\\n").match(text).hasMatch());
         QVERIFY(QRegularExpression("Sensor:\\s*\\n").match(text).hasMatch());
         QCOMPARE(pageCount(detail()), 1);
-        QVERIFY(pageText(detail(), 1).contains("Color Quality Report"));
+        const QString title = pageText(detail(), 1);
+        QVERIFY(title.contains("Color Quality Report"));
+        QVERIFY(QRegularExpression("Sensor:\\s*\\n").match(title).hasMatch());
     }
 
     void lastRowOfTheSummary_data()
@@ -288,6 +290,8 @@ private slots:
         const QString title = pageText(detail(), 1);
         QVERIFY(title.contains("Color Quality Report"));
         QVERIFY(title.contains("Sensor: CS-2000"));
+        QVERIFY(title.contains("Date: " + QDate::currentDate().toString("yyyy/MM/dd")));
+        QVERIFY(title.contains("Signature:__________"));
         QVERIFY(title.contains("S/N:______________"));
 
         const QString text = pageText(detail(), 2);
