@@ -21,7 +21,9 @@
 #include <QFile>
 #include <QGraphicsPathItem>
 #include <QGraphicsPixmapItem>
+#include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
+#include <QHeaderView>
 #include <QPainter>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -185,6 +187,24 @@ private slots:
         // An empty list draws nothing of the view's own.
         QVERIFY(v.markers.isEmpty());
         QVERIFY(!v.whiteMarker);
+    }
+
+    // A short table leaves the row header's area below its last row empty: it stays dark like
+    // the empty table beside it, not the light default of the widget palette.
+    void shortTableStaysDark()
+    {
+        Page page;
+        page.measureUpTo(graydisplay::grayRun(graydisplay::idealRec709(), 20), 4);
+        const QImage image = page.render();
+        QTableWidget* table = page.view.dataWindow->currentTable();
+        QHeaderView* rows = table->verticalHeader();
+        QCOMPARE(table->rowCount(), 3);
+        const int below = rows->sectionViewportPosition(2) + rows->sectionSize(2) + 4;
+        QVERIFY(below < rows->height());
+        const QPointF at = page.view.dataWindow->currentProxy()->pos()
+                           + rows->mapTo(table, QPoint(rows->width() / 2, below));
+        const QColor colour = image.pixelColor(at.toPoint());
+        QVERIFY2(colour.lightness() < 60, qPrintable(colour.name()));
     }
 
     void tableShowsEveryStep_data()

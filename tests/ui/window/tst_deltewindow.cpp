@@ -4,6 +4,7 @@
 #include "ui/window/deltewindow.h"
 
 #include "resources/resources.h"
+#include "sceneitems.h"
 #include "testenv.h"
 
 #include <QGraphicsLineItem>
@@ -15,26 +16,24 @@
 
 namespace {
 
-QList<QGraphicsLineItem*> solidLines(const QGraphicsScene& scene)
+QList<QGraphicsLineItem*> linesOfStyle(const QGraphicsScene& scene, Qt::PenStyle style)
 {
     QList<QGraphicsLineItem*> out;
-    for (QGraphicsItem* item : scene.items(Qt::AscendingOrder)) {
-        auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item);
-        if (line && line->pen().style() == Qt::SolidLine)
+    for (QGraphicsLineItem* line : itemsOf<QGraphicsLineItem>(scene)) {
+        if (line->pen().style() == style)
             out.append(line);
     }
     return out;
 }
 
+QList<QGraphicsLineItem*> solidLines(const QGraphicsScene& scene)
+{
+    return linesOfStyle(scene, Qt::SolidLine);
+}
+
 int dottedLines(const QGraphicsScene& scene)
 {
-    int n = 0;
-    for (QGraphicsItem* item : scene.items()) {
-        auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item);
-        if (line && line->pen().style() == Qt::DotLine)
-            ++n;
-    }
-    return n;
+    return linesOfStyle(scene, Qt::DotLine).size();
 }
 
 enum Geometry { Group, Bar22, Bar36 };
@@ -78,10 +77,8 @@ private slots:
         QCOMPARE(limits[2]->pen().color(), QColor(Qt::red));
 
         QStringList labels;
-        for (QGraphicsItem* item : scene.items(Qt::AscendingOrder)) {
-            if (auto* t = qgraphicsitem_cast<QGraphicsSimpleTextItem*>(item))
-                labels << t->text();
-        }
+        for (QGraphicsSimpleTextItem* t : itemsOf<QGraphicsSimpleTextItem>(scene))
+            labels << t->text();
         QStringList expected{"10", "8", "6", "4", "2", "0"};
         if (grayLayout)
             expected << "0.2" << "0.4" << "0.6" << "0.8";

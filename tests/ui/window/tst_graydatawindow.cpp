@@ -4,6 +4,7 @@
 #include "ui/window/graydatawindow.h"
 
 #include "colour/currentreference.h"
+#include "logcapture.h"
 #include "resources/resources.h"
 #include "testenv.h"
 
@@ -92,7 +93,12 @@ private slots:
         QVERIFY(!table->showGrid());
         QCOMPARE(table->palette().color(QPalette::Base), QColor(20, 20, 20));
         QCOMPARE(table->palette().color(QPalette::AlternateBase), QColor(40, 40, 40));
-        QVERIFY(table->horizontalHeader()->styleSheet().startsWith("QHeaderView::section{height: 30px;"));
+        QCOMPARE(table->horizontalHeader()->styleSheet(),
+                 QString("QHeaderView::section{height: 30px; border: 1px solid black; "
+                         "background-color: rgb(30, 30, 30);color: rgb(200, 200, 200); font: bold}"));
+        QCOMPARE(table->verticalHeader()->styleSheet(),
+                 QString("QHeaderView::section{border: 1px solid black; background-color: rgb(30, "
+                         "30, 30);color: rgb(200, 200, 200); font: bold}"));
     }
 
     void rowsFollowTheIndex()
@@ -274,8 +280,10 @@ private slots:
 
         QVERIFY(QFile::remove("table.qss"));
         window.removeFromScene();
-        window.place(0, 0, 600, 300); // no message: the file is not touched again
+        LogCapture log;
+        window.place(0, 0, 600, 300); // the file is not touched again
         QCOMPARE(window.currentTable()->styleSheet(), QString(style));
+        QVERIFY(log.messages().isEmpty());
     }
 
 private:
