@@ -73,11 +73,12 @@ const char kBusyTryLater[] = "                   Try Later.";
 const char kSimulatorText[] = "This is an simulator sensor.                   ";
 const char kFinishedText[] = "Meaurement process finished!";
 
-// The same picture as the resource at the button's icon size.
+// The same picture as the resource (which must exist) at the button's icon size.
 bool showsPicture(QPushButton* button, const QString& resource)
 {
     const QSize size = button->iconSize();
-    return button->icon().pixmap(size).toImage() == QIcon(resource).pixmap(size).toImage();
+    const QImage expected = QIcon(resource).pixmap(size).toImage();
+    return !expected.isNull() && button->icon().pixmap(size).toImage() == expected;
 }
 
 int strongestAlpha(const QImage& image)
@@ -128,6 +129,8 @@ private slots:
     void initTestCase();
     void init();
 
+    void picturesOfTheBarsAndButtons_data();
+    void picturesOfTheBarsAndButtons();
     void barsAndPagesAtTheStartingSize();
     void cannotShrinkBelowTheMinimum();
     void pageSlotsSlideTheViewAndTheBottomBarFollows_data();
@@ -171,6 +174,36 @@ void TestMainWindow::init()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
 
+void TestMainWindow::picturesOfTheBarsAndButtons_data()
+{
+    QTest::addColumn<QString>("path");
+    QStringList paths = {":/title/resource/top_bar_1.png", ":/title/resource/top_bar_2.png",
+                         ":/title/resource/top_bar_3.png", ":/menu/resource/line.png",
+                         ":/menu/resource/bottom-bar.png", ":/icons/resource/ICON_TPG.png",
+                         ":/icons/resource/ICON_LUT.png",  ":/menu/resource/point-sel.png",
+                         ":/menu/resource/point-not.png",  ":/icons/resource/logo.png"};
+    for (const char* face : {"new", "open", "save", "close", "import", "export", "help", "setting",
+                             "button_start", "button_stop"}) {
+        paths << QString(":/menu/resource/%1_not.png").arg(face)
+              << QString(":/menu/resource/%1_sel.png").arg(face);
+    }
+    for (const QString& path : paths)
+        QTest::newRow(qPrintable(path)) << path;
+}
+
+void TestMainWindow::picturesOfTheBarsAndButtons()
+{
+    QFETCH(QString, path);
+    const QImage image(path);
+    QVERIFY(!image.isNull());
+    // Something is drawn: not every pixel is transparent.
+    bool drawn = false;
+    for (int y = 0; y < image.height() && !drawn; ++y)
+        for (int x = 0; x < image.width() && !drawn; ++x)
+            drawn = qAlpha(image.pixel(x, y)) > 0;
+    QVERIFY(drawn);
+}
+
 void TestMainWindow::barsAndPagesAtTheStartingSize()
 {
     MainWindowProbe p(*window);
@@ -181,6 +214,8 @@ void TestMainWindow::barsAndPagesAtTheStartingSize()
     QCOMPARE(p.menuWidget()->size(), QSize(1020, 90));
     QCOMPARE(p.settingWidget()->size(), QSize(90, 90));
     QCOMPARE(p.bottomBar()->height(), 60);
+    QCOMPARE(p.menuWidget()->palette().brush(QPalette::Window).texture().size(), QSize(1020, 90));
+    QCOMPARE(p.bottomBar()->palette().brush(QPalette::Window).texture().size(), QSize(1200, 60));
 
     // Gray first: its dot is the large one and the bar names it.
     QCOMPARE(p.viewIndex(), 0);
@@ -280,6 +315,10 @@ void TestMainWindow::resizePlacesTheCurrentPageAtOnce()
     // Relayout puts the page at its new place at once, 5 pixels less high than a slide does.
     QCOMPARE(p.view()->sceneRect(), QRectF(2 * 1301, 0, 1301, 800 - 170 - 5));
     QCOMPARE(p.menuWidget()->size(), QSize(1301 - 180, 90));
+    // The bar pictures are stretched over the new width.
+    QCOMPARE(p.menuWidget()->palette().brush(QPalette::Window).texture().size(), QSize(1121, 90));
+    QCOMPARE(p.bottomBar()->palette().brush(QPalette::Window).texture().size(), QSize(1301, 60));
+    QCOMPARE(p.bottomBar()->height(), 60);
     QCOMPARE(p.scene()->view(5)->left(), 5 * 1301);
 
     // A slide to a page not a multiple of 30 frames away still lands exactly.
