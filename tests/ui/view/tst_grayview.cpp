@@ -184,6 +184,15 @@ private slots:
         QVERIFY(v.delteWindow->grayLayout);
         // The table wears the delivered style sheet.
         QVERIFY(!v.dataWindow->currentTable()->styleSheet().isEmpty());
+
+        // Every relayout replaces the table: one proxy in the scene, inside the window's frame.
+        page.relayout();
+        page.relayout();
+        int proxies = 0;
+        for (QGraphicsItem* item : page.scene.items())
+            proxies += qgraphicsitem_cast<QGraphicsProxyWidget*>(item) ? 1 : 0;
+        QCOMPARE(proxies, 1);
+        QCOMPARE(v.dataWindow->currentProxy()->geometry(), QRectF(15, 47, 572, 197));
         // An empty list draws nothing of the view's own.
         QVERIFY(v.markers.isEmpty());
         QVERIFY(!v.whiteMarker);
@@ -614,6 +623,21 @@ private slots:
         if (level < 1)
             QVERIFY(std::abs(GrayView::stepGamma(yw, yb, yi, level) - power) < 1e-12);
         QVERIFY(std::abs(GrayView::stepGamma1886(yw, yb, yi, level) - bt1886) < 1e-9);
+    }
+
+    // The same formulas on the engine's list: element i of a run of n steps is level (i - 1) / n.
+    void gammaOfAListElement()
+    {
+        Page page;
+        QList<CColor> list = graydisplay::grayRun(graydisplay::idealRec709(), 20);
+        list[11] = CColor(list[11][0] * 25 / list[11][1], 25, list[11][2] * 25 / list[11][1]);
+        list[0] = CColor(list[0][0], 100, list[0][2]);
+        list[1] = CColor(0, 0, 0);
+        page.measure.setResults(Measure::GrayResults, list);
+        QVERIFY(std::abs(page.view.gammaAt(11, 20) - 2.0) < 1e-12);
+        QVERIFY(std::abs(page.view.gammaAt1886(11, 20) - 2.0) < 1e-9);
+        QVERIFY(std::isnan(page.view.gammaAt(30, 20)));
+        QVERIFY(std::isnan(page.view.gammaAt1886(11, 0)));
     }
 
     void stepCountOfTheList()
