@@ -49,14 +49,13 @@ QString dataexport::aboutContactText(const QString& website, const QString& mail
 
 void MainWindow::connectDataCommands()
 {
-    connect(exportButton, &QPushButton::clicked, this, &MainWindow::exportData);
+    // The buttons show their pressed face while held and run the command on release.
+    connectPictureButton(exportButton, "export", [this] { exportData(); });
+    connectPictureButton(importButton, "import", [this] { importData(); });
+    connectPictureButton(helpButton, "help", [this] { doAbout(); });
     connect(exportAction, &QAction::triggered, this, &MainWindow::exportData);
-    connect(importButton, &QPushButton::clicked, this, &MainWindow::importData);
     connect(importAction, &QAction::triggered, this, &MainWindow::importData);
-    connect(helpButton, &QPushButton::clicked, this, &MainWindow::doAbout);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::doAbout);
-    for (QPushButton* b : {exportButton, importButton, helpButton})
-        b->setEnabled(true);
     for (QAction* a : {exportAction, importAction, aboutAction})
         a->setEnabled(true);
 }

@@ -139,6 +139,7 @@ private slots:
     void pageRequestDuringASlideIsCarriedOutAfterIt();
     void contextMenuListsItsEntriesAndTicksThePage();
     void stopButtonWithoutARunShowsItsFacesAndSetsTheStopRequest();
+    void toolButtonShowsItsPressedFaceAndActsOnRelease();
     void startWithTheSimulatorMeasuresTheShownPage();
     void startDuringASlideMeasuresThePageItLandsOn();
     void confirmationBoxesLeadToTheStart_data();
@@ -400,6 +401,21 @@ void TestMainWindow::stopButtonWithoutARunShowsItsFacesAndSetsTheStopRequest()
     // Only the stop request is set; the next sequence clears it when it begins.
     QVERIFY(p.measure()->stopRequested());
     QVERIFY(!p.thread()->isRunning());
+}
+
+void TestMainWindow::toolButtonShowsItsPressedFaceAndActsOnRelease()
+{
+    MainWindowProbe p(*window);
+    MessageRecorder boxes;
+    QPushButton* help = p.toolButtons().at(8);
+    QCOMPARE(help->toolTip(), QString("About"));
+    QTest::mousePress(help, Qt::LeftButton);
+    QVERIFY(showsPicture(help, ":/menu/resource/help_sel.png"));
+    QCOMPARE(boxes.count(), 0); // nothing runs on press
+    QTest::mouseRelease(help, Qt::LeftButton);
+    QVERIFY(showsPicture(help, ":/menu/resource/help_not.png"));
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QString("Quelvarin Vivaruded"));
 }
 
 void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
