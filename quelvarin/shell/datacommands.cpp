@@ -25,10 +25,6 @@ const char kMaker[] = "Dravello";
 const char kWebsite[] = QV_MAKER_WEBSITE;
 const char kSupportMail[] = QV_MAKER_EMAIL;
 
-// The busy refusal's text; the informative text starts with 19 blanks.
-const char kBusyText[] = QT_TRANSLATE_NOOP("MainWindow", "Measurement is in processing.");
-const char kTryLater[] = QT_TRANSLATE_NOOP("MainWindow", "                   Try Later.");
-
 } // namespace
 
 QString dataexport::aboutContactText(const QString& website, const QString& mail)
@@ -64,9 +60,7 @@ void MainWindow::exportData()
 {
     // The lists must not grow while they are written, so no export during a run (or between the
     // runs of a "Measure ALL" chain).
-    if (isMeasuring()) {
-        IMessageBox box(tr("Export"), tr(kBusyText), tr(kTryLater));
-        box.exec();
+    if (refusedWhileMeasuring(tr("Export"))) {
         setWindowState(Qt::WindowActive);
         return;
     }
@@ -77,12 +71,8 @@ void MainWindow::exportData()
 
 void MainWindow::importData()
 {
-    if (isMeasuring()) {
-        IMessageBox box(tr("Import"), tr(kBusyText), tr(kTryLater));
-        box.exec();
-    } else {
+    if (!refusedWhileMeasuring(tr("Import")))
         fullScene->importData();
-    }
     setWindowState(Qt::WindowActive);
 }
 

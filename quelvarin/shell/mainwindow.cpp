@@ -65,8 +65,8 @@ constexpr int kPageCount = 6;
 
 // The busy box's informative text starts with 19 blanks; the simulator and parameter boxes end
 // their text with 19 blanks, the error box with 9 (they widen the box).
-const char kBusyText[] = "Measurement is in processing.";
-const char kTryLater[] = "                   Try Later.";
+const char kBusyText[] = QT_TRANSLATE_NOOP("MainWindow", "Measurement is in processing.");
+const char kTryLater[] = QT_TRANSLATE_NOOP("MainWindow", "                   Try Later.");
 
 const char* const kPageTitles[kPageCount] = {
     QT_TRANSLATE_NOOP("MainWindow", "Gray Measurement"),
@@ -718,16 +718,22 @@ void MainWindow::doStart()
     // so the engine holds a driver unless one of those commands detached it.
     if (!measure->sensor())
         return;
-    if (isMeasuring()) {
-        IMessageBox box(tr("Measure"), tr(kBusyText), tr(kTryLater));
-        box.exec();
+    if (refusedWhileMeasuring(tr("Measure")))
         return;
-    }
     confirmRun();
     if (closing || isMeasuring())
         return;
     startButton->setIcon(QIcon(kStartSel));
     startMode(viewIndex);
+}
+
+bool MainWindow::refusedWhileMeasuring(const QString& title)
+{
+    if (!isMeasuring())
+        return false;
+    IMessageBox box(title, tr(kBusyText), tr(kTryLater));
+    box.exec();
+    return true;
 }
 
 void MainWindow::confirmRun()
@@ -775,11 +781,8 @@ void MainWindow::doMeasureAll()
         return;
     // The engine's mode and close-pattern flag must not change under a running sequence, so a
     // chain is refused like Start while a run (or another chain) is under way.
-    if (isMeasuring()) {
-        IMessageBox box(tr("Measure"), tr(kBusyText), tr(kTryLater));
-        box.exec();
+    if (refusedWhileMeasuring(tr("Measure")))
         return;
-    }
     confirmRun();
     if (closing || isMeasuring())
         return;

@@ -33,6 +33,9 @@ public:
     // A run is under way, counting the gaps between the runs of a "Measure ALL" chain. Commands
     // that must not meet a run refuse while this is true.
     bool isMeasuring() const;
+    // The busy refusal: while a run is under way, shows "Measurement is in processing." under the
+    // command's `title` and returns true; otherwise shows nothing and returns false.
+    bool refusedWhileMeasuring(const QString& title);
 
     // Page geometry: the pages are as wide as the window and as high as the window less the
     // title bar and the bottom bar.
