@@ -28,14 +28,9 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The result page shown, as a measurement mode 0..5; Start measures this mode.
-    int currentPage() const { return viewIndex; }
     // A run is under way, counting the gaps between the runs of a "Measure ALL" chain. Commands
     // that must not meet a run refuse while this is true.
     bool isMeasuring() const;
-    // The busy refusal: while a run is under way, shows "Measurement is in processing." under the
-    // command's `title` and returns true; otherwise shows nothing and returns false.
-    bool refusedWhileMeasuring(const QString& title);
 
     // Page geometry: the pages are as wide as the window and as high as the window less the
     // title bar and the bottom bar.
@@ -92,6 +87,9 @@ private:
     int pageWidth() const;
     int pageHeight() const;
 
+    // The busy refusal: while a run is under way, shows "Measurement is in processing." under the
+    // command's `title` and returns true; otherwise shows nothing and returns false.
+    bool refusedWhileMeasuring(const QString& title);
     void confirmRun();
     // Connects and enables the export, import and About buttons and actions (datacommands.cpp).
     void connectDataCommands();

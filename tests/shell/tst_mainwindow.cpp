@@ -368,20 +368,27 @@ void TestMainWindow::contextMenuListsItsEntriesAndTicksThePage()
     for (int opening = 0; opening < 2; ++opening) {
         QStringList seen;
         QStringList settings;
+        QStringList gamut;
         QList<bool> viewTicks;
         QTimer::singleShot(50, window.get(), [&] {
             seen = menuEntries(p.contextMenu());
             for (int i = 0; i < 6; ++i)
                 viewTicks << p.viewAction(i)->isChecked();
-            for (QAction* a : p.contextMenu()->actions())
-                if (a->menu() && a->text() == "Settings")
+            for (QAction* a : p.contextMenu()->actions()) {
+                if (a->menu() && a->text() == "Settings") {
                     settings = menuEntries(a->menu());
+                    gamut = menuEntries(a->menu()->actions().first()->menu());
+                }
+            }
             p.contextMenu()->close();
         });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), window->mapToGlobal(QPoint(20, 20)));
         QCoreApplication::sendEvent(window.get(), &event);
         QCOMPARE(seen, expected);
         QCOMPARE(settings, (QStringList{"Gamut", "Gamma", "White", "CIE Chart", "Detail"}));
+        // Created SMPTE-C first, listed EBU first: the place in the menu is the standard's index.
+        QCOMPARE(gamut, (QStringList{"EBU", "SMPTE-C", "HDTVRec709", "UHDTV BT2020", "NTSC",
+                                     "DCI-P3"}));
         QCOMPARE(viewTicks, (QList<bool>{false, false, false, true, false, false}));
     }
     // Measure ALL and the page entries are live.
