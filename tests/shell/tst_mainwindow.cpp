@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGraphicsRectItem>
 #include <QGraphicsView>
 #include <QContextMenuEvent>
@@ -135,6 +136,7 @@ private slots:
     void cannotShrinkBelowTheMinimum();
     void pageSlotsSlideTheViewAndTheBottomBarFollows_data();
     void pageSlotsSlideTheViewAndTheBottomBarFollows();
+    void showingThePageShownSlidesInPlace();
     void resizePlacesTheCurrentPageAtOnce();
     void pageRequestDuringASlideIsCarriedOutAfterIt();
     void contextMenuListsItsEntriesAndTicksThePage();
@@ -305,6 +307,18 @@ void TestMainWindow::pageSlotsSlideTheViewAndTheBottomBarFollows()
     const qreal from = page == 0 ? 5 * w : 0;
     QVERIFY(std::any_of(frames.begin(), frames.end(),
                         [&](qreal x) { return x != from && x != page * w; }));
+}
+
+void TestMainWindow::showingThePageShownSlidesInPlace()
+{
+    MainWindowProbe p(*window);
+    QElapsedTimer clock;
+    clock.start();
+    p.viewAction(0)->trigger();
+    // Thirty frames 15 ms apart, all at the same place, then the exact rectangle again.
+    QVERIFY(clock.elapsed() >= 30 * 15);
+    QCOMPARE(p.view()->sceneRect(), QRectF(0, 0, window->width(), window->height() - 170));
+    QCOMPARE(p.titleButton()->text(), QString("Gray Measurement"));
 }
 
 void TestMainWindow::resizePlacesTheCurrentPageAtOnce()
