@@ -68,12 +68,12 @@ public:
     static const QSize printPageSize;
 
 public slots:
-    // Ask for a file name, then exportTo / importFrom.
-    void exportData();
-    void importData();
     // Clears the page of the mode whose run starts: 0 gray, 1 gamut, 2 saturation, 3 colour scale,
     // 4 colour checker; any other value (free measurement 5, monitor calibration 7) the free page.
     void clearContent(int level);
+    // Ask for a file name, then exportTo / importFrom.
+    void exportData();
+    void importData();
 
 private:
     QObject* parentObject;
