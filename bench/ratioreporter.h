@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -19,8 +20,12 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                m_nsPerItem[r.benchmark_name()] = r.GetAdjustedRealTime() / m_itemsPerIteration;
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
+                // The adjusted time is in the benchmark's own unit (Unit()); kept in ns.
+                const double ns =
+                    r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
+                m_nsPerItem[r.benchmark_name()] = ns / m_itemsPerIteration;
+            }
         ConsoleReporter::ReportRuns(runs);
     }
 
@@ -35,6 +40,13 @@ public:
             return;
         std::printf("%s: ours %.1f ns, %s %.1f ns per %s, ratio ours/%s %.2f\n", what, a->second,
                     referenceName, b->second, item, referenceName, a->second / b->second);
+    }
+
+    // The time per item of a benchmark in ns; NaN when it did not run.
+    double nsPerItem(const std::string& name) const
+    {
+        const auto it = m_nsPerItem.find(name);
+        return it == m_nsPerItem.end() ? std::nan("") : it->second;
     }
 
 private:
