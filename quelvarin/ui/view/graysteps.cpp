@@ -106,7 +106,13 @@ int GrayView::stepIndex(const QList<CColor>& list, int i, int n)
 void GrayView::drawStep(int i)
 {
     const QList<CColor> list = grayResults();
-    drawStep(list, i, stepsOf(list));
+    drawStep(list, i, stepsOf(list), CurveItems());
+}
+
+bool GrayView::belowFullLevel(const QList<CColor>& list, int i, int steps)
+{
+    const int n = qMax(1, steps);
+    return stepIndex(list, i, n) < n;
 }
 
 void GrayView::removeCurves(bool withGamma)
@@ -147,11 +153,12 @@ void GrayView::plotPoint(const StepPoint& point, double sx, double sy, const QSt
 {
     // The curve goes in before the marker, so the marker lies on top of it.
     extend(*point.path, sx, sy);
-    *point.curve = addCurve(*point.path, point.colour);
+    if (point.makeCurve)
+        *point.curve = addCurve(*point.path, point.colour);
     addMarker(*point.picture, sx, sy, toolTip);
 }
 
-void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
+void GrayView::drawStep(const QList<CColor>& list, int i, int steps, CurveItems make)
 {
     if (i < 1 || i >= list.size())
         return;
@@ -162,7 +169,7 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
     const int step = stepIndex(list, i, n);
     // The last element is the full level again; it has no gamma, and the gamma curve of the
     // step before it stays.
-    const bool hasGamma = step < n;
+    const bool hasGamma = belowFullLevel(list, i, n);
     removeCurves(hasGamma);
 
     const bool bt1886 = Application::colorReference()->gammaType == GammaBt1886;
@@ -188,12 +195,13 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
     // A value that cannot be had (a failed reading, or a missing white or black it is measured
     // against) gets no point: the chart keeps its curve up to the last good step.
     const auto skip = [this](const StepPoint& point) {
-        *point.curve = addCurve(*point.path, point.colour);
+        if (point.makeCurve)
+            *point.curve = addCurve(*point.path, point.colour);
     };
     double sx, sy;
 
     // Luminance relative to the measured white.
-    const StepPoint luma{&lumaPath, &lumaCurve, Qt::gray, &measWhite};
+    const StepPoint luma{&lumaPath, &lumaCurve, make.steps, Qt::gray, &measWhite};
     if (currentOk && whiteOk) {
         double v = current[1] / white[1];
         if (v > 1.0)
@@ -205,21 +213,21 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
     }
 
     // Correlated colour temperature.
-    const StepPoint cct{&cctPath, &cctCurve, Qt::gray, &measWhite};
+    const StepPoint cct{&cctPath, &cctCurve, make.steps, Qt::gray, &measWhite};
     if (currentOk) {
-        cctWindow->mapToChart(step, current.GetCCT(), &sx, &sy);
-        plotPoint(cct, sx, sy, tip(QT_TR_NOOP("MEAS CCT"), QString::number(current.GetCCT())));
+        const int kelvin = current.GetCCT();
+        cctWindow->mapToChart(step, kelvin, &sx, &sy);
+        plotPoint(cct, sx, sy, tip(QT_TR_NOOP("MEAS CCT"), QString::number(kelvin)));
     } else {
         skip(cct);
     }
 
     // Colour difference from the gray-scale target between the measured black and white.
-    const StepPoint deltaE{&deltaEPath, &deltaECurve, Qt::gray, &measWhite};
+    const StepPoint deltaE{&deltaEPath, &deltaECurve, make.steps, Qt::gray, &measWhite};
     if (currentOk && whiteOk && blackOk) {
-        delteWindow->mapToChart(step, current.GetDeltaE2000(white[1], black[1]), &sx, &sy);
-        plotPoint(deltaE, sx, sy,
-                  tip(QT_TR_NOOP("deltaE2000"),
-                      QString::number(current.GetDeltaE2000(white[1], black[1]))));
+        const double difference = current.GetDeltaE2000(white[1], black[1]);
+        delteWindow->mapToChart(step, difference, &sx, &sy);
+        plotPoint(deltaE, sx, sy, tip(QT_TR_NOOP("deltaE2000"), QString::number(difference)));
     } else {
         skip(deltaE);
     }
@@ -227,9 +235,9 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
     // Balance of red, green and blue against the reference white. A gray without a defined
     // chromaticity (X + Y + Z = 0, as a perfect black) shows no deviation.
     const CColor rgb = currentOk ? current.chromaRGB() : CColor();
-    const StepPoint channels[] = {{&redPath, &redCurve, Qt::red, &measRed},
-                                  {&greenPath, &greenCurve, Qt::green, &measGreen},
-                                  {&bluePath, &blueCurve, Qt::blue, &measBlue}};
+    const StepPoint channels[] = {{&redPath, &redCurve, make.steps, Qt::red, &measRed},
+                                  {&greenPath, &greenCurve, make.steps, Qt::green, &measGreen},
+                                  {&bluePath, &blueCurve, make.steps, Qt::blue, &measBlue}};
     for (int c = 0; c < 3; ++c) {
         if (currentOk) {
             const double value = std::isfinite(rgb[c]) ? rgb[c] - 1 : 0.0;
@@ -242,7 +250,7 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
 
     // Gamma, for the levels strictly between black and full white.
     if (hasGamma && step >= 1) {
-        const StepPoint gammaPoint{&gammaPath, &gammaCurve, Qt::gray, &measWhite};
+        const StepPoint gammaPoint{&gammaPath, &gammaCurve, make.gamma, Qt::gray, &measWhite};
         if (currentOk && whiteOk && blackOk) {
             const double level = double(step) / n;
             const double gamma = bt1886 ? stepGamma1886(white[1], black[1], current[1], level)

@@ -143,21 +143,39 @@ void GrayView::drawResults()
         return;
     applyRunSteps(runStepCount(list));
     const int steps = stepsOf(list);
+    // Taking an item from below the top makes the scene renumber its whole stacking order at
+    // the next addition. The old white marker leaves with the previous walk's curves (at the
+    // first step), before this walk adds anything, so that happens once per walk, not twice.
+    removeWhite();
     dataWindow->setData(-1, list.at(0));
-    for (int i = 1; i < list.size(); ++i) {
+    // Each step replaces the curves it draws on; the items that stay are those of the last step
+    // replacing them: the last element for the six step curves, the last element below the
+    // full level for the gamma curve.
+    const int last = list.size() - 1;
+    int lastBelowFull = 0;
+    for (int i = 1; i <= last; ++i) {
+        if (belowFullLevel(list, i, steps))
+            lastBelowFull = i;
+    }
+    for (int i = 1; i <= last; ++i) {
         dataWindow->setData(i - 1, list.at(i));
-        drawStep(list, i, steps);
+        drawStep(list, i, steps, CurveItems{i == last, i == lastBelowFull});
     }
     drawWhite();
 }
 
-void GrayView::drawWhite()
+void GrayView::removeWhite()
 {
     if (whiteMarker) {
         scene->removeItem(whiteMarker);
         delete whiteMarker;
         whiteMarker = nullptr;
     }
+}
+
+void GrayView::drawWhite()
+{
+    removeWhite();
     const QList<CColor> list = grayResults();
     if (list.isEmpty())
         return;

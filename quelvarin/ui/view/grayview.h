@@ -108,18 +108,32 @@ public slots:
 
 private:
     void drawResults();
+    void removeWhite();
     // A snapshot of the engine's gray list (empty without an engine).
     QList<CColor> grayResults() const;
     // Tells the step charts the step count of the run on show.
     void applyRunSteps(int steps);
-    void drawStep(const QList<CColor>& list, int i, int steps);
+    // Which of its curve items a step makes. Every step replaces the curves it draws on, so a
+    // walk over the whole list makes each curve only at the last step that replaces it: an item
+    // made and deleted again within the walk would only cost the scene a renumbering of all its
+    // items (the markers pile up to tens of thousands on a long run).
+    struct CurveItems
+    {
+        bool steps = true; // luminance, CCT, dE2000, red, green and blue
+        bool gamma = true;
+    };
+    void drawStep(const QList<CColor>& list, int i, int steps, CurveItems make);
+    // Whether list element i of a run of `steps` steps lies below the full level, so that it
+    // has a gamma and replaces the gamma curve.
+    static bool belowFullLevel(const QList<CColor>& list, int i, int steps);
     void removeCurves(bool withGamma);
-    // One chart's share of a step: its polyline, its curve item, the curve's colour and the
-    // marker picture.
+    // One chart's share of a step: its polyline, its curve item (made only when makeCurve is
+    // set), the curve's colour and the marker picture.
     struct StepPoint
     {
         QPainterPath* path;
         QGraphicsPathItem** curve;
+        bool makeCurve;
         QColor colour;
         const QPixmap* picture;
     };

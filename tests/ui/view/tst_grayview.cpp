@@ -10,6 +10,7 @@
 #include "resources/resources.h"
 #include "testenv.h"
 #include "ui/window/cctwindow.h"
+#include "ui/window/chartgrid.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gammawindow.h"
 #include "ui/window/graydatawindow.h"
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 
 namespace {
@@ -139,6 +141,75 @@ QPointF centre(QGraphicsItem* item)
 QRect rectOf(const BaseWindow* w)
 {
     return QRect(w->x, w->y, w->width, w->height);
+}
+
+QString exact(double v)
+{
+    return QString::number(v, 'g', 17);
+}
+
+// What tells one scene item from another when drawn: its kind, place, stacking, tooltip and,
+// for curves and markers, the whole path with its pen and the picture's pixels.
+QString describe(const QGraphicsItem* item)
+{
+    QString d = QString("type %1 at %2,%3 z %4 tip '%5'")
+                    .arg(item->type())
+                    .arg(exact(item->pos().x()), exact(item->pos().y()), exact(item->zValue()),
+                         item->toolTip());
+    if (auto* curve = qgraphicsitem_cast<const QGraphicsPathItem*>(item)) {
+        const QPen pen = curve->pen();
+        d += QString(" pen %1 %2 %3 %4 %5 brush %6")
+                 .arg(pen.color().name(QColor::HexArgb), exact(pen.widthF()))
+                 .arg(int(pen.style()))
+                 .arg(int(pen.capStyle()))
+                 .arg(int(pen.joinStyle()))
+                 .arg(int(curve->brush().style()));
+        const QPainterPath path = curve->path();
+        for (int e = 0; e < path.elementCount(); ++e) {
+            const QPainterPath::Element el = path.elementAt(e);
+            d += QString(" %1:%2,%3").arg(int(el.type)).arg(exact(el.x), exact(el.y));
+        }
+    } else if (auto* marker = qgraphicsitem_cast<const QGraphicsPixmapItem*>(item)) {
+        const QImage image = marker->pixmap().toImage();
+        const QByteArray pixels(reinterpret_cast<const char*>(image.constBits()),
+                                int(image.sizeInBytes()));
+        d += QString(" pixmap %1x%2 %3").arg(image.width()).arg(image.height()).arg(qHash(pixels));
+    } else {
+        const QRectF r = item->boundingRect();
+        d += QString(" bounds %1,%2 %3x%4").arg(exact(r.x()), exact(r.y()), exact(r.width()),
+                                                 exact(r.height()));
+    }
+    return d;
+}
+
+// The scene's items bottom to top. No item of the page sets a z-value of its own, so this is
+// the order in which they were added.
+QStringList stacking(const QGraphicsScene& scene)
+{
+    QStringList out;
+    for (const QGraphicsItem* item : scene.items(Qt::AscendingOrder))
+        out << describe(item);
+    return out;
+}
+
+// The page's redraw of its whole list done one public step at a time, each step making every
+// curve it extends: the way the page drew before a redraw made each curve only once.
+void drawStepByStep(Page& page)
+{
+    const QList<CColor> list = page.measure.grayList();
+    if (list.isEmpty())
+        return;
+    GrayView& v = page.view;
+    const int runSteps = GrayView::runStepCount(list);
+    for (chartgrid::StepAxis* axis : std::initializer_list<chartgrid::StepAxis*>{
+             v.lumaWindow, v.cctWindow, v.delteWindow, v.gammaWindow, v.rgbLevelWindow})
+        axis->runSteps = runSteps;
+    v.dataWindow->setData(-1, list.at(0));
+    for (int i = 1; i < list.size(); ++i) {
+        v.dataWindow->setData(i - 1, list.at(i));
+        v.drawStep(i);
+    }
+    v.drawWhite();
 }
 
 } // namespace
@@ -386,6 +457,85 @@ private slots:
         QCOMPARE(page.curves(), 0);
         QVERIFY(!page.view.whiteMarker);
         QVERIFY(!page.view.dataWindow->currentTable()->item(0, 0));
+    }
+
+    // A redraw of the whole list makes each curve item once, yet leaves the scene exactly as
+    // drawing every step with its own curves does: the same items, stacked in the same order
+    // (each surviving curve just below the markers of the step that made it last), with the
+    // same paths, pens, pictures and tooltips, after every reading of a run.
+    void redrawStacksAsStepByStep_data()
+    {
+        QTest::addColumn<QList<CColor>>("list");
+        QTest::addColumn<double>("referenceGamma");
+        QTest::addColumn<int>("setting");
+        const QList<CColor> ideal = graydisplay::grayRun(graydisplay::idealRec709(), 20);
+        CColor failed(nullColor);
+        failed.levelR = failed.levelG = failed.levelB = 0.35;
+        QList<CColor> failedInTheMiddle = ideal;
+        failedInTheMiddle[8] = failed;
+        QList<CColor> failedWhite = ideal;
+        failedWhite[0] = CColor(nullColor);
+        QList<CColor> failedLast = ideal;
+        failedLast.last() = CColor(nullColor);
+        failedLast.last().levelR = failedLast.last().levelG = failedLast.last().levelB = 1.0;
+        graydisplay::Model lifted = graydisplay::idealRec709();
+        lifted.gamma = 2.4;
+        lifted.black = 0.5;
+        QList<CColor> withoutLevels;
+        for (const CColor& c : graydisplay::grayRun(graydisplay::warmGamma24(), 20))
+            withoutLevels << CColor(c[0], c[1], c[2]);
+
+        QTest::newRow("ideal display, 20 steps") << ideal << 2.2 << 20;
+        QTest::newRow("failed reading in the middle") << failedInTheMiddle << 2.2 << 20;
+        QTest::newRow("failed white") << failedWhite << 2.2 << 20;
+        QTest::newRow("failed full level at the end") << failedLast << 2.2 << 20;
+        QTest::newRow("BT.1886 reference, lifted black")
+            << graydisplay::grayRun(lifted, 20) << -1.0 << 20;
+        QTest::newRow("power-law reference 2.4, warm display")
+            << graydisplay::grayRun(graydisplay::warmGamma24(), 20) << 2.4 << 20;
+        QTest::newRow("run of 10 steps, setting 20")
+            << graydisplay::grayRun(graydisplay::warmGamma24(), 10) << 2.2 << 20;
+        QTest::newRow("list without levels, placed by position") << withoutLevels << 2.2 << 20;
+    }
+
+    void redrawStacksAsStepByStep()
+    {
+        QFETCH(QList<CColor>, list);
+        QFETCH(double, referenceGamma);
+        QFETCH(int, setting);
+        platform::writeSetting("measure", "steps", setting);
+        useReference(referenceGamma);
+        Page redrawn;
+        Page stepByStep;
+        QCOMPARE(stacking(redrawn.scene), stacking(stepByStep.scene));
+        for (int count = 1; count <= list.size(); ++count) {
+            redrawn.measureUpTo(list, count);
+            stepByStep.measure.setResults(Measure::GrayResults, list.mid(0, count));
+            drawStepByStep(stepByStep);
+            const QStringList expected = stacking(stepByStep.scene);
+            QCOMPARE(stacking(redrawn.scene), expected);
+            QCOMPARE(redrawn.view.markers.size(), stepByStep.view.markers.size());
+        }
+    }
+
+    // After a complete run the curves lie right below the markers of the last step that drew
+    // them: the six step curves below the full level's markers, the gamma curve below the last
+    // gamma marker (the full level has none); the measured white's marker is on top.
+    void curvesLieBelowTheMarkersOfTheirLastStep()
+    {
+        Page page;
+        page.run(graydisplay::grayRun(graydisplay::warmGamma24(), 20));
+        const GrayView& v = page.view;
+        const QList<QGraphicsItem*> m = v.markers.mid(v.markers.size() - 7);
+        QVERIFY(m[0]->toolTip().contains("MEAS Gamma"));
+        const QList<QGraphicsItem*> expected = {v.gammaCurve, m[0], v.lumaCurve,  m[1],
+                                                v.cctCurve,   m[2], v.deltaECurve, m[3],
+                                                v.redCurve,   m[4], v.greenCurve,  m[5],
+                                                v.blueCurve,  m[6], v.whiteMarker};
+        const QList<QGraphicsItem*> items = page.scene.items(Qt::AscendingOrder);
+        QCOMPARE(items.mid(items.size() - expected.size()), expected);
+        QCOMPARE(v.lumaCurve->path().elementCount(), 21);
+        QCOMPARE(v.gammaCurve->path().elementCount(), 19);
     }
 
     void tooltips_data()
