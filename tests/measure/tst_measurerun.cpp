@@ -60,8 +60,9 @@ void TestMeasureRun::init()
 
 void TestMeasureRun::cleanup()
 {
-    m_rec.reset();
+    // The worker may still be emitting: end it before its observer goes.
     m_thread.reset();
+    m_rec.reset();
     m_sensor = nullptr;
     Measure::setClosePatternAfterRun(true);
 }
@@ -207,8 +208,10 @@ void TestMeasureRun::deletingThreadStopsRunAndDeletesEngine()
     m_thread->startMeasure();
     QTRY_VERIFY(m_sensor->readings() >= 2);
 
+    // Deleted while the free run is going; the recorder stays until the thread is gone, so no
+    // signal of the ending run races with the recorder's destruction.
+    m_thread.reset();
     m_rec.reset();
-    m_thread.reset(); // while the free run is going
     QVERIFY(engine.isNull());
     QVERIFY(sensor.isNull());
 }

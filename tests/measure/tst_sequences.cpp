@@ -126,8 +126,9 @@ void TestSequences::init()
 
 void TestSequences::cleanup()
 {
-    m_rec.reset();
+    // The worker may still be emitting: end it before its observer goes.
     m_thread.reset();
+    m_rec.reset();
     m_sensor = nullptr;
 }
 
