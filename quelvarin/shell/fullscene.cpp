@@ -28,12 +28,8 @@ FullScene::FullScene(int width, int height, Measure* measure, QObject* parent)
     // The engine reports from its worker thread; the automatic connection queues every result onto
     // the GUI thread, and each view ignores the modes of the others.
     if (measure) {
-        connect(measure, &Measure::colorMeasured, m_grayView, &GrayView::drawColor);
-        connect(measure, &Measure::colorMeasured, m_gamutView, &GamutView::drawColor);
-        connect(measure, &Measure::colorMeasured, m_colorChkView, &ColorChkView::drawColor);
-        connect(measure, &Measure::colorMeasured, m_saturatView, &SaturatView::drawColor);
-        connect(measure, &Measure::colorMeasured, m_colorLumaView, &ColorLumaView::drawColor);
-        connect(measure, &Measure::colorMeasured, m_freeView, &FreeView::drawColor);
+        for (BaseView* view : views())
+            connect(measure, &Measure::colorMeasured, view, &BaseView::drawColor);
     }
     layoutViews();
 }
@@ -52,24 +48,21 @@ FullScene::~FullScene()
 void FullScene::layoutViews()
 {
     // The tables leave the scene first, so that clearing the scene does not destroy them.
-    m_grayView->releaseDataTable();
-    m_gamutView->releaseDataTable();
-    m_colorChkView->releaseDataTable();
-    m_saturatView->releaseDataTable();
-    m_colorLumaView->releaseDataTable();
-    m_freeView->releaseDataTable();
+    for (BaseView* view : views())
+        view->releaseDataTable();
 
     clear();
     setBackground();
 
     const int w = m_pageWidth;
     const int h = m_pageHeight;
-    m_grayView->setGeometry(GrayView::Mode * w, w, h);
-    m_gamutView->setGeometry(GamutView::Mode * w, w, h);
-    m_colorChkView->setGeometry(ColorChkView::Mode * w, w, h);
-    m_saturatView->setGeometry(SaturatView::Mode * w, w, h);
-    m_colorLumaView->setGeometry(ColorLumaView::Mode * w, w, h);
-    m_freeView->setGeometry(FreeView::Mode * w, w, h);
+    for (BaseView* view : views())
+        view->setGeometry(view->mode() * w, w, h);
+}
+
+QList<BaseView*> FullScene::views() const
+{
+    return {m_grayView, m_gamutView, m_colorChkView, m_saturatView, m_colorLumaView, m_freeView};
 }
 
 void FullScene::setPageSize(int width, int height)

@@ -9,6 +9,7 @@
 //   x:      0        W        2W          3W            4W              5W
 
 #include <QGraphicsScene>
+#include <QList>
 #include <QSize>
 
 class BaseView;
@@ -76,6 +77,9 @@ public slots:
     void importData();
 
 private:
+    // The six views in the order they are created, connected, released and placed.
+    QList<BaseView*> views() const;
+
     QObject* parentObject;
     int m_pageWidth;
     int m_pageHeight;

@@ -19,10 +19,11 @@ bool hasListedAncestor(const QGraphicsItem* item, const QSet<QGraphicsItem*>& li
 
 } // namespace
 
-BaseView::BaseView(QGraphicsScene* scene, Measure* measure)
+BaseView::BaseView(QGraphicsScene* scene, Measure* measure, int mode)
     : QObject(nullptr)
     , scene(scene)
     , measure(measure)
+    , viewMode(mode)
 {
 }
 
@@ -38,11 +39,29 @@ void BaseView::setGeometry(int x, int width, int height)
     refresh();
 }
 
-void BaseView::clear() {}
+void BaseView::clear()
+{
+    clearDrawn();
+}
 
 void BaseView::layout() {}
 
-void BaseView::refresh() {}
+void BaseView::refresh()
+{
+    // The scene has just deleted every item; only the references are dropped.
+    forgetDrawn();
+    drawResults();
+}
+
+void BaseView::releaseDataTable() {}
+
+void BaseView::drawColor(int mode)
+{
+    if (mode == viewMode)
+        drawResults();
+}
+
+void BaseView::drawResults() {}
 
 QGraphicsItem* BaseView::addDrawn(QGraphicsItem* item)
 {

@@ -7,7 +7,8 @@
 // The scene drives every view through the same contract:
 //   setGeometry(x, w, h)  after the scene has deleted all its items: layout(), then refresh();
 //   clear()               a run of the view's mode starts: remove and delete what the view drew;
-//   drawColor(mode)       a result was appended to the list of `mode` (a slot of each view).
+//   drawColor(mode)       a result was appended to the list of `mode`: the view of that mode
+//                         redraws its page from the whole list (drawResults).
 
 #include <QList>
 #include <QObject>
@@ -23,7 +24,8 @@ class BaseView : public QObject
     Q_OBJECT
 
 public:
-    BaseView(QGraphicsScene* scene, Measure* measure);
+    // `mode` is the measurement mode whose results the view shows (0 gray .. 5 free).
+    BaseView(QGraphicsScene* scene, Measure* measure, int mode);
     ~BaseView() override;
 
     BaseView(const BaseView&) = delete;
@@ -38,6 +40,9 @@ public:
     virtual void layout();
     // Runs right after the scene has deleted every item: forgets the view's items, redraws all.
     virtual void refresh();
+    // Takes the page's table out of the scene before the scene is cleared (a page without a
+    // table has nothing to do).
+    virtual void releaseDataTable();
 
     // Report output (reportpages.cpp): the view's page of the detailed report, printed only when
     // its list is complete, and its charts on the summary page. Nothing in the base; the views that
@@ -45,6 +50,7 @@ public:
     virtual void exportPro(QPainter* painter, QPrinter* printer);
     virtual void renderCharts(QPainter* painter);
 
+    int mode() const { return viewMode; }
     int left() const { return x; }
     int pageWidth() const { return width; }
     int pageHeight() const { return height; }
@@ -57,7 +63,15 @@ public:
     QGraphicsItem* addDrawn(QGraphicsItem* item);
     const QList<QGraphicsItem*>& drawnItems() const { return drawn; }
 
+public slots:
+    // A result was appended to the list of `mode`; only the view of that mode redraws.
+    void drawColor(int mode);
+
 protected:
+    // Redraws the page from the whole result list, so a delayed or merged notification still
+    // shows every result. Nothing in the base.
+    virtual void drawResults();
+
     void clearDrawn();
     void forgetDrawn();
 
@@ -68,5 +82,6 @@ protected:
     Measure* measure;
 
 private:
+    int viewMode;
     QList<QGraphicsItem*> drawn;
 };

@@ -19,13 +19,6 @@ public:
 
     ColorChkView(QGraphicsScene* scene, Measure* measure);
 
-    void clear() override;
-    void layout() override;
-    void refresh() override;
-
-    // Takes the page's table out of the scene before the scene is cleared.
-    void releaseDataTable();
-
     // Its two sections of the measurement data file (colour checker, then EBU 3237) and a picture
     // of the page for each non-empty list (viewdata.cpp). `relayout` lays the whole scene out
     // anew; with it each picture shows the page drawn with its own set. False when a picture could
@@ -38,12 +31,7 @@ public:
     // picture being saved.
     int colorType() const;
 
-public slots:
-    // A result was appended to the list of `mode`; only the view of that mode redraws.
-    void drawColor(int mode);
-
 private:
     // Set while a picture of one set is saved; -1 follows the setting.
     int shownSet = -1;
-    void drawResults();
 };

@@ -1,35 +1,7 @@
 #include "ui/view/colorlumaview.h"
 
+// The page has no chart or table windows yet: the frame's clearing, relayout and redraw apply.
 ColorLumaView::ColorLumaView(QGraphicsScene* scene, Measure* measure)
-    : BaseView(scene, measure)
+    : BaseView(scene, measure, Mode)
 {
 }
-
-void ColorLumaView::clear()
-{
-    clearDrawn();
-}
-
-// The page has no chart or table windows yet, so there is nothing to place.
-void ColorLumaView::layout() {}
-
-void ColorLumaView::refresh()
-{
-    // The scene has just deleted every item; only the references are dropped.
-    forgetDrawn();
-    drawResults();
-}
-
-// The page has no table window yet.
-void ColorLumaView::releaseDataTable() {}
-
-void ColorLumaView::drawColor(int mode)
-{
-    if (mode != Mode)
-        return;
-    drawResults();
-}
-
-// Redraws from the whole result list, so a delayed or merged notification still shows every
-// result. The page has no charts yet, so there is nothing to draw.
-void ColorLumaView::drawResults() {}

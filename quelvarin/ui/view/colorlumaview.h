@@ -17,23 +17,9 @@ public:
 
     ColorLumaView(QGraphicsScene* scene, Measure* measure);
 
-    void clear() override;
-    void layout() override;
-    void refresh() override;
-
-    // Takes the page's table out of the scene before the scene is cleared.
-    void releaseDataTable();
-
     // Its section of the measurement data file and its page picture (viewdata.cpp). exportData is
     // false when the picture could not be saved; loadData replaces the engine's list only with a
     // whole valid section.
     bool exportData(QString baseName, QDataStream& out);
     bool loadData(QDataStream& in);
-
-public slots:
-    // A result was appended to the list of `mode`; only the view of that mode redraws.
-    void drawColor(int mode);
-
-private:
-    void drawResults();
 };

@@ -20,7 +20,7 @@ constexpr int kGap = 13;
 } // namespace
 
 GrayView::GrayView(QGraphicsScene* scene, Measure* measure)
-    : BaseView(scene, measure)
+    : BaseView(scene, measure, Mode)
 {
     lumaWindow = new LumaWindow(scene, measure);
     dataWindow = new GrayDataWindow(scene, measure);
@@ -125,13 +125,6 @@ void GrayView::refresh()
 void GrayView::releaseDataTable()
 {
     dataWindow->removeFromScene();
-}
-
-void GrayView::drawColor(int mode)
-{
-    if (mode != Mode)
-        return;
-    drawResults();
 }
 
 // Redraws from the whole result list, so a delayed or merged notification still shows every

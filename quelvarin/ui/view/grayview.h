@@ -40,7 +40,7 @@ public:
     void refresh() override;
 
     // Takes the page's table out of the scene before the scene is cleared.
-    void releaseDataTable();
+    void releaseDataTable() override;
 
     // Its section of the measurement data file and its page picture (viewdata.cpp). exportData is
     // false when the picture could not be saved; loadData replaces the engine's list only with a
@@ -102,12 +102,8 @@ public:
     QGraphicsPixmapItem* whiteMarker = nullptr;
     QList<QGraphicsItem*> markers;
 
-public slots:
-    // A result was appended to the list of `mode`; only the view of that mode redraws.
-    void drawColor(int mode);
-
 private:
-    void drawResults();
+    void drawResults() override;
     void removeWhite();
     // A snapshot of the engine's gray list (empty without an engine).
     QList<CColor> grayResults() const;

@@ -25,7 +25,11 @@ namespace {
 class ProbeView : public BaseView
 {
 public:
-    using BaseView::BaseView;
+    ProbeView(QGraphicsScene* scene, Measure* measure)
+        : BaseView(scene, measure, kMode)
+    {
+    }
+    static constexpr int kMode = 2;
     void clear() override
     {
         calls << QStringLiteral("clear");
@@ -41,7 +45,9 @@ public:
         forgetDrawn();
         addDrawn(new QGraphicsRectItem(x, 0, 10, 10));
     }
+    void drawResults() override { ++redraws; }
     QStringList calls;
+    int redraws = 0;
 };
 
 std::unique_ptr<BaseView> makeView(int mode, QGraphicsScene* scene, Measure* measure)
@@ -115,6 +121,26 @@ private slots:
         QCOMPARE(scene.items().size(), 0);
     }
 
+    void drawColorRedrawsForTheViewsModeOnly_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("redraws");
+        QTest::newRow("own mode") << int(ProbeView::kMode) << 1;
+        QTest::newRow("another mode") << 0 << 0;
+        QTest::newRow("monitor calibration") << 7 << 0;
+        QTest::newRow("negative") << -1 << 0;
+    }
+    void drawColorRedrawsForTheViewsModeOnly()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, redraws);
+        QGraphicsScene scene;
+        ProbeView view(&scene, nullptr);
+        QCOMPARE(view.mode(), int(ProbeView::kMode));
+        drawColor(&view, mode);
+        QCOMPARE(view.redraws, redraws);
+    }
+
     void addDrawnIgnoresNullAndKeepsAnItemOnce()
     {
         QGraphicsScene scene;
@@ -144,6 +170,7 @@ private slots:
         std::unique_ptr<BaseView> view = makeView(mode, &scene, &measure);
         QVERIFY(!view->parent());
         QVERIFY(view->metaObject()->indexOfSlot("drawColor(int)") >= 0);
+        QCOMPARE(view->mode(), mode);
         view->setGeometry(mode * 1000, 1000, 600);
         QCOMPARE(view->left(), mode * 1000);
 
