@@ -15,7 +15,6 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QEventLoop>
 #include <QGraphicsView>
 #include <QHBoxLayout>
@@ -567,9 +566,9 @@ void MainWindow::slideTo(int from, int to)
     int x = from + step;
     for (int frame = 0; frame < kSlideFrames; ++frame) {
         graphicsView->setSceneRect(x, 0, pageWidth(), pageHeight());
-        const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + kSlideFrameMs;
-        while (QDateTime::currentMSecsSinceEpoch() < deadline)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, kSlideFrameMs);
+        // Events (repaints, the engine's results) go on between frames; the wait sleeps on the
+        // event queue instead of spinning through the frame.
+        platform::waitProcessingEvents(kSlideFrameMs);
         x += step;
     }
     // Lands exactly also when the distance is not a multiple of the frame count.
