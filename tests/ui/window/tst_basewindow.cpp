@@ -3,6 +3,7 @@
 #include "ui/window/basewindow.h"
 
 #include "resources/resources.h"
+#include "sceneitems.h"
 #include "testenv.h"
 
 #include <QBrush>
@@ -37,17 +38,6 @@ public:
 QList<QGraphicsItem*> bottomToTop(const QGraphicsScene& scene)
 {
     return scene.items(Qt::AscendingOrder);
-}
-
-template <typename T>
-QList<T*> itemsOf(const QGraphicsScene& scene)
-{
-    QList<T*> out;
-    for (QGraphicsItem* item : bottomToTop(scene)) {
-        if (auto* t = qgraphicsitem_cast<T*>(item))
-            out.append(t);
-    }
-    return out;
 }
 
 } // namespace
