@@ -1,5 +1,7 @@
 #include "measure/sensorfactory.h"
 
+#include "sensors/c5sensor.h"
+#include "sensors/ca210usbsensor.h"
 #include "sensors/sensor.h"
 #include "sensors/simulator.h"
 
@@ -18,6 +20,8 @@ QVector<BuiltinDriver> builtinDrivers()
     return {
         {SensorModel::Simulator, SensorLink::Default,
          [](SigAdapter* adapter) -> CSensor* { return new Simulator(adapter); }},
+        {SensorModel::Chroma5, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new C5Sensor; }},
+        {SensorModel::CA210, SensorLink::Usb, [](SigAdapter*) -> CSensor* { return new CA210Sensor; }},
     };
 }
 
