@@ -212,7 +212,7 @@ QVariant AutomationObject::dynamicCall(const char* signature, QList<QVariant>& a
 
 QVariant AutomationObject::call(const AutomationSignature& sig, QList<QVariant>& args)
 {
-    // Held for the call, so that clear() on another thread cannot pull the server away mid-call.
+    // Held for the call: a slot the call triggers may clear or delete this object.
     const AutomationServerPtr server = m_server;
     if (!server)
         return QVariant();

@@ -18,9 +18,10 @@
 // unbound object do nothing and return an invalid QVariant, and each driver reports its
 // instrument as missing. Tests register fake servers.
 //
-// Threads: an object may be called from any thread (the engine reads instruments on its worker
-// thread); the server behind it must be safe for that. Signals are emitted on the thread where
-// the server raises them; receivers choose their connection type.
+// Threads: a bound object may be called from any thread (the engine reads instruments on its
+// worker thread); the server behind it must be safe for that. Binding and releasing happen while
+// no other thread calls. Signals are emitted on the thread where the server raises them;
+// receivers choose their connection type.
 
 #include <QList>
 #include <QMetaType>

@@ -5,8 +5,6 @@
 
 #include <QDebug>
 
-constexpr char C5Sensor::kClassId[];
-
 namespace {
 
 // Status the server's methods return for success.

@@ -5,8 +5,6 @@
 
 #include <QDebug>
 
-constexpr char CA210Sensor::kProgId[];
-
 CA210Sensor::CA210Sensor(QObject* parent)
     : CSensor(parent)
 {

@@ -8,8 +8,6 @@
 #include <cmath>
 #include <limits>
 
-constexpr char SynerJY::kProgId[];
-
 namespace {
 
 // The detector's dispersion: wavelength (nm) of pixel column p, falling from about 1091 nm at

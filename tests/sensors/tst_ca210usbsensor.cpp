@@ -126,7 +126,10 @@ private slots:
                  QStringList{"Exception: 4 \"CA200Srvr\" \"Probe not connected\" \"\""});
 
         // The mark stays: the same driver never connects again, even to a healthy server.
+        fake.journal->clear();
         sensor.close();
+        QCOMPARE(fake.journal->lines(), connects ? QStringList{"singleCa.RemoteMode=0"} : QStringList{});
+        QVERIFY(!sensor.server);
         QVERIFY(!sensor.init());
         QVERIFY(!sensor.connected);
     }
