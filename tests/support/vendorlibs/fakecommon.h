@@ -10,20 +10,20 @@
 
 namespace fake {
 
-inline std::mutex& lock()
+static inline std::mutex& lock()
 {
     static std::mutex m;
     return m;
 }
 
-inline std::string& log()
+static inline std::string& log()
 {
     static std::string text;
     return text;
 }
 
 // Appends one call to the log (the caller holds the lock).
-inline void record(const std::string& call)
+static inline void record(const std::string& call)
 {
     if (!log().empty())
         log() += ';';
@@ -31,7 +31,7 @@ inline void record(const std::string& call)
 }
 
 // Copies the log into `out` (terminated, cut to `size`); returns the log's full length.
-inline int copyLog(char* out, int size)
+static inline int copyLog(char* out, int size)
 {
     std::lock_guard<std::mutex> guard(lock());
     const std::string& text = log();
