@@ -142,11 +142,15 @@ int CAvantes::startMeasure()
         return 0;
     qDebug("startMeasure:");
     std::array<unsigned char, as5216::kMeasRecordSize> record = as5216::measurementRecord(pixelCount);
+    qDebug("startMeasure1111111111111111111111111111111111111111111111:");
     if (entries.prepare(handle, record.data()) != 0)
         return 0;
+    qDebug("startMeasure2222222222222222222222222222222222222222222222:");
     std::fill(config.begin(), config.end(), 0);
     unsigned int size = unsigned(as5216::kConfigSize);
-    if (entries.config(handle, unsigned(as5216::kConfigSize), &size, config.data()) != 0)
+    const int configResult = entries.config(handle, unsigned(as5216::kConfigSize), &size, config.data());
+    qDebug("startMeasure3333333333333333333333333333333333333333333333:");
+    if (configResult != 0)
         return 0;
     if (entries.measure(handle, nullptr, 1) != 0)
         return 0;
@@ -159,6 +163,7 @@ int CAvantes::startMeasure()
 CColor CAvantes::GetColor()
 {
     qDebug("Position:GetColor start");
+    qDebug("%s", QByteArray(76, 'x').constData());
     if (!connected || !scanStarted)
         return CColor(nullColor);
     scanStarted = false;
@@ -167,6 +172,7 @@ CColor CAvantes::GetColor()
     QElapsedTimer clock;
     clock.start();
     int waited = 0;
+    qDebug("Position:GetColor middle1111");
     while (entries.poll(handle) != 1) {
         if (waited >= kScanDeadlineMs || clock.elapsed() >= kScanDeadlineMs) {
             qDebug("AS5216: no scan after %d ms", kScanDeadlineMs);
@@ -175,6 +181,7 @@ CColor CAvantes::GetColor()
         Application::delay(kPollIntervalMs);
         waited += kPollIntervalMs;
     }
+    qDebug("Position:GetColor middle2222");
 
     // The scan covers the pixels of the measurement record; room for the library's count too.
     std::vector<double> raw(size_t(libraryPixels > pixelCount ? libraryPixels : pixelCount), 0.0);
@@ -182,14 +189,40 @@ CColor CAvantes::GetColor()
     if (entries.scanData(handle, &timeLabel, raw.data()) != 0)
         return CColor(nullColor);
     raw.resize(size_t(pixelCount));
+    const char* stars = "****************************************************************************";
+    qDebug("%s", stars);
     logEights("m_pSpectrum", raw.data(), raw.size());
+    qDebug("%s", stars);
 
     const as5216::Calibration cal = as5216::calibrationFromConfig(config.data(), pixelCount);
+    std::vector<double> scaled(raw.size()), factors(raw.size()), linearised(raw.size());
+    for (size_t i = 0; i < raw.size(); ++i) {
+        scaled[i] = raw[i] * as5216::kPolynomialCountScale;
+        factors[i] = as5216::nonlinearityFactor(raw[i], cal.nlCoefficients);
+        linearised[i] = raw[i] / factors[i];
+    }
+    logEights("B1", scaled.data(), scaled.size());
+    const QString coefficients = [&] {
+        QStringList parts;
+        for (double c : cal.nlCoefficients)
+            parts << QString::number(c, 'f', 6);
+        return parts.join(',');
+    }();
+    qDebug().noquote() << "a_pData->m_Detector.m_aNLCorrect:" + coefficients;
+    qDebug().noquote() << "A1: " + coefficients;
+    logEights("NCPS", factors.data(), factors.size());
+    logEights("Spectrum", raw.data(), raw.size());
+    logEights("SpectrumNL", linearised.data(), linearised.size());
+    qDebug("%s", stars);
     qDebug("ADCFactor:%f", adcFactor);
     qDebug("CalInttime:%f", double(cal.calIntTime));
     qDebug("CurInttime:%f", double(as5216::kIntegrationTimeMs));
+    const std::vector<double> divisors(cal.divisors.begin(), cal.divisors.end());
+    logEights("a_pData->m_Irradiance.m_IntensityCalib.m_aCalibConvers", divisors.data(), divisors.size());
+    qDebug("%s", stars);
     const std::vector<double> irr = as5216::irradiance(raw, cal, adcFactor);
     logEights("Irradiance", irr.data(), irr.size());
+    logEights("Lambda", wavelengths.data(), wavelengths.size());
     const std::array<double, 3> xyz = as5216::integrateXyz(wavelengths, irr);
     if (xyz[1] != 0.0)
         qDebug("K1 = %f", 40.0 / (xyz[1] / as5216::kXyzScale));
