@@ -3,7 +3,10 @@
 #include "sensors/c5sensor.h"
 #include "sensors/ca210usbsensor.h"
 #include "sensors/sensor.h"
+#include "sensors/cs200sensor.h"
 #include "sensors/simulator.h"
+#include "sensors/spyder3sensor.h"
+#include "sensors/spyder4sensor.h"
 
 namespace {
 
@@ -18,6 +21,14 @@ struct BuiltinDriver
 QVector<BuiltinDriver> builtinDrivers()
 {
     return {
+        {SensorModel::Spyder3, SensorLink::Default,
+         [](SigAdapter*) -> CSensor* { return new Spyder3Sensor; }},
+        {SensorModel::Spyder4, SensorLink::Default,
+         [](SigAdapter*) -> CSensor* { return new Spyder4Sensor(0); }},
+        {SensorModel::Spyder5, SensorLink::Default,
+         [](SigAdapter*) -> CSensor* { return new Spyder4Sensor(1); }},
+        {SensorModel::CS200, SensorLink::Default,
+         [](SigAdapter*) -> CSensor* { return new CS200Sensor; }},
         {SensorModel::Simulator, SensorLink::Default,
          [](SigAdapter* adapter) -> CSensor* { return new Simulator(adapter); }},
         {SensorModel::Chroma5, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new C5Sensor; }},

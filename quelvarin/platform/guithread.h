@@ -14,4 +14,9 @@ bool isGuiThread();
 // until the GUI thread has run it. Without an application object it runs directly.
 void runOnGuiThread(const std::function<void()>& fn);
 
+// Queues `fn` to the GUI thread's event loop and returns at once, without waiting for it to run
+// (a message from the measurement thread that the run need not wait for). On the GUI thread it is
+// queued too, so it never runs inside the caller. Without an application object it runs directly.
+void postToGuiThread(std::function<void()> fn);
+
 } // namespace platform
