@@ -287,14 +287,16 @@ ERRORCODE DSPLI_MATHGetCurveInfo(const float* wavelengths, const float* values, 
         *peak = highest > 0 ? wavelengths[top] : 0.0f;
     const float h = highest * 0.5f;
     float left = 0, right = 0;
+    // A sample lying exactly at half the peak is the crossing itself (a strict comparison on both
+    // sides would step over it and report no crossing).
     for (uint32_t j = top; j >= 1; --j)
-        if (values[j] > h && values[j - 1] < h) {
+        if (values[j] > h && values[j - 1] <= h) {
             left = wavelengths[j - 1]
                    + (h - values[j - 1]) / (values[j] - values[j - 1]) * (wavelengths[j] - wavelengths[j - 1]);
             break;
         }
     for (uint32_t j = top > 1 ? top : 1; j < count; ++j)
-        if (values[j - 1] > h && values[j] < h) {
+        if (values[j - 1] > h && values[j] <= h) {
             right = wavelengths[j - 1]
                     + (values[j - 1] - h) / (values[j - 1] - values[j]) * (wavelengths[j] - wavelengths[j - 1]);
             break;
