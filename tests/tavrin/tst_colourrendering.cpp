@@ -242,6 +242,20 @@ private slots:
         QVERIFY2(std::fabs(cqs[15] - m * 100) < 1e-3, qPrintable(list(cqs, 16)));
     }
 
+    // The samples are judged under the reference white once adapted to it: a 5000 K black body rated
+    // against the 4500 K one keeps a high score (judged under its own white it would fall to about 84).
+    void adaptedSamplesAreJudgedUnderTheReferenceWhite()
+    {
+        std::vector<float> values = source(5000, false);
+        Record rec;
+        QVERIFY(lightSource(rec, values));
+        QVERIFY(prepare(rec, 4500));
+        QCOMPARE(DSPLI_ColorSetColorQualityScale(rec.r), ERRORCODE(EC_Success));
+        double cqs[16];
+        DSPLI_ColorGetColorQualityScale(rec.r, cqs);
+        QVERIFY2(cqs[15] > 95 && cqs[15] < 99.5, qPrintable(list(cqs, 16)));
+    }
+
     // At 5000 K the reference is the black body, from 5001 K daylight.
     void referenceKindChangesAbove5000K_data()
     {
