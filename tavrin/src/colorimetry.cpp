@@ -493,7 +493,8 @@ ERRORCODE DSPLI_ColorXYZ(Spectrum* carrier, int32_t observer, const Spectrum* sp
         return EC_NullArgument;
     // The carrier is the observer's 1 nm grid (300..830 nm); it cannot hold more points than that.
     if (!carrier || !spectrum || observer < 0 || observer >= tavrin::colour::kObserverCount
-        || carrier->count > uint32_t(tavrin::colour::kFineCount) || !carrier->wavelengths)
+        || carrier->count > uint32_t(tavrin::colour::kFineCount) || !carrier->wavelengths
+        || (carrier->ownsValues && !carrier->values))
         return EC_InvalidArgument;
     const auto& t = tables();
     double sums[3];
