@@ -164,6 +164,93 @@ private slots:
         QVERIFY2(std::fabs(tint) < 0.2, qPrintable(QString::number(tint)));
     }
 
+    // Hunter's Ka, Kb per illuminant and observer: X 10 % above the white, Z 10 % below, Y at the white.
+    void hunterConstants_data()
+    {
+        QTest::addColumn<int>("illuminant");
+        QTest::addColumn<int>("observer");
+        QTest::addColumn<double>("ka");
+        QTest::addColumn<double>("kb");
+        QTest::addRow("A 2") << int(IllA) << 0 << 185.2 << 38.4;
+        QTest::addRow("C 2") << int(IllC) << 0 << 175.0 << 70.0;
+        QTest::addRow("D50 2") << int(IllD50) << 0 << 173.51 << 58.48;
+        QTest::addRow("D65 2") << int(IllD65) << 0 << 172.3 << 67.2;
+        QTest::addRow("D75 2") << int(IllD75) << 0 << 172.22 << 71.3;
+        QTest::addRow("A 10") << int(IllA) << 1 << 186.3 << 38.2;
+        QTest::addRow("C 10") << int(IllC) << 1 << 174.3 << 69.4;
+        QTest::addRow("D50 10") << int(IllD50) << 1 << 173.82 << 58.13;
+        QTest::addRow("D65 10") << int(IllD65) << 1 << 172.1 << 66.7;
+        QTest::addRow("D75 10") << int(IllD75) << 1 << 171.76 << 70.76;
+    }
+    void hunterConstants()
+    {
+        QFETCH(int, illuminant);
+        QFETCH(int, observer);
+        QFETCH(double, ka);
+        QFETCH(double, kb);
+        Record rec;
+        QCOMPARE(DSPLI_ColorInformationAllocation(&rec.r, 2, observer, illuminant, nullptr, nullptr, nullptr, 0),
+                 ERRORCODE(EC_Success));
+        double white[3];
+        DSPLI_ColorGetXYZRef(rec.r, white);
+        rec->k = 0.5;
+        rec->XYZ[0] = 1.1 * 0.5 * white[0];
+        rec->XYZ[1] = 0.5 * white[1];
+        rec->XYZ[2] = 0.9 * 0.5 * white[2];
+        QCOMPARE(DSPLI_ColorSetHunterLab(rec.r), ERRORCODE(EC_Success));
+        double hunter[3];
+        DSPLI_ColorGetHunterLab(rec.r, hunter);
+        QVERIFY2(std::fabs(hunter[0] - 100) < 1e-9 && std::fabs(hunter[1] - 0.1 * ka) < 1e-9
+                     && std::fabs(hunter[2] - 0.1 * kb) < 1e-9,
+                 qPrintable(triple(hunter)));
+    }
+
+    // CIELAB of the record against lcms2, and CIELUV by the CIE 1976 formulas from X, Y, Z.
+    void labAndLuvOfColours_data()
+    {
+        QTest::addColumn<std::vector<double>>("share"); // X, Y, Z as shares of the white's
+        QTest::addRow("saturated red") << std::vector<double>{0.45, 0.25, 0.05};
+        QTest::addRow("pale blue") << std::vector<double>{0.7, 0.72, 0.95};
+        QTest::addRow("dark, on the linear branch") << std::vector<double>{0.004, 0.006, 0.002};
+    }
+    void labAndLuvOfColours()
+    {
+        QFETCH(std::vector<double>, share);
+        Record rec;
+        QCOMPARE(DSPLI_ColorInformationAllocation(&rec.r, 2, 0, IllD65, nullptr, nullptr, nullptr, 0),
+                 ERRORCODE(EC_Success));
+        double white[3];
+        DSPLI_ColorGetXYZRef(rec.r, white);
+        rec->k = 0.01;
+        double XYZ[3];
+        for (int i = 0; i < 3; ++i)
+            XYZ[i] = rec->XYZ[i] = share[i] * 0.01 * white[i];
+        const double sum = XYZ[0] + XYZ[1] + XYZ[2];
+        rec->xyz[0] = XYZ[0] / sum;
+        rec->xyz[1] = XYZ[1] / sum;
+        rec->xyz[2] = XYZ[2] / sum;
+        QCOMPARE(DSPLI_ColorSetLab(rec.r), ERRORCODE(EC_Success));
+        QCOMPARE(DSPLI_ColorSet1976UCS(rec.r), ERRORCODE(EC_Success));
+        QCOMPARE(DSPLI_ColorSetLuv(rec.r), ERRORCODE(EC_Success));
+        double lab[3], luv[3];
+        DSPLI_ColorGetLab(rec.r, lab);
+        DSPLI_ColorGetLuv(rec.r, luv);
+
+        const cmsCIEXYZ lw = {white[0] / 100, white[1] / 100, white[2] / 100};
+        const cmsCIEXYZ lc = {share[0] * lw.X, share[1] * lw.Y, share[2] * lw.Z};
+        cmsCIELab expected;
+        cmsXYZ2Lab(&lw, &expected, &lc);
+        QVERIFY2(std::fabs(lab[0] - expected.L) < 1e-6 && std::fabs(lab[1] - expected.a) < 1e-6
+                     && std::fabs(lab[2] - expected.b) < 1e-6,
+                 qPrintable(triple(lab)));
+
+        auto u = [](const double* c) { return 4 * c[0] / (c[0] + 15 * c[1] + 3 * c[2]); };
+        auto v = [](const double* c) { return 9 * c[1] / (c[0] + 15 * c[1] + 3 * c[2]); };
+        QVERIFY2(std::fabs(luv[0] - expected.L) < 1e-6, qPrintable(triple(luv)));
+        QVERIFY2(std::fabs(luv[1] - 13 * expected.L * (u(XYZ) - u(white))) < 1e-6, qPrintable(triple(luv)));
+        QVERIFY2(std::fabs(luv[2] - 13 * expected.L * (v(XYZ) - v(white))) < 1e-6, qPrintable(triple(luv)));
+    }
+
     void hunterLabNeedsItsConstants()
     {
         Record rec;
