@@ -80,7 +80,17 @@ ERRORCODE encodeRomDecimal(double v, uint8_t* p)
     const double c = std::trunc(scaled);
     if (c < -128.0 || c > 127.0)
         return EC_InvalidArgument;
-    const double m = std::trunc((scaled - c) * kRomDecimalMantissaScale);
+    double m = std::trunc((scaled - c) * kRomDecimalMantissaScale);
+    // The division by 10^e rounds; step m by one where that moved it across a boundary, so that a
+    // value decoded from the ROM encodes to the same bytes again (truncation towards zero of the
+    // exact quotient).
+    const double power = integerPower(10.0, int(e));
+    const auto decoded = [&](double mantissa) { return power * (c + mantissa / kRomDecimalMantissaScale); };
+    const double away = v > 0 ? 1.0 : -1.0;
+    if (std::fabs(m + away) < kRomDecimalMantissaScale && std::fabs(decoded(m + away)) <= std::fabs(v))
+        m += away;
+    else if (m != 0.0 && std::fabs(decoded(m)) > std::fabs(v))
+        m -= away;
     writeLe32(p, uint32_t(int32_t(m)));
     p[4] = uint8_t(int8_t(c));
     p[5] = uint8_t(int8_t(e));

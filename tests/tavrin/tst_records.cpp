@@ -183,6 +183,29 @@ private slots:
                  qPrintable(QString::number(back, 'g', 17)));
     }
 
+    // A value read from the ROM and written back must keep its bytes (a calibration record is
+    // often read, changed in one field and written whole).
+    void romDecimalRereadKeepsItsBytes_data()
+    {
+        QTest::addColumn<double>("first");
+        QTest::addColumn<double>("step");
+        QTest::newRow("reciprocals 1/n") << 1.0 << 0.0;
+        QTest::newRow("thousands") << 1000.0 << 0.37;
+        QTest::newRow("small negatives") << -1e-7 << -3.3e-9;
+    }
+    void romDecimalRereadKeepsItsBytes()
+    {
+        QFETCH(double, first);
+        QFETCH(double, step);
+        for (int n = 1; n <= 3000; ++n) {
+            const double v = step == 0.0 ? first / n : first + step * n;
+            uint8_t once[8], twice[8];
+            QCOMPARE(encodeRomDecimal(v, once), ERRORCODE(EC_Success));
+            QCOMPARE(encodeRomDecimal(decodeRomDecimal(once), twice), ERRORCODE(EC_Success));
+            QVERIFY2(std::memcmp(once, twice, 6) == 0, qPrintable(QString::number(v, 'g', 17)));
+        }
+    }
+
     void romDecimalRefused_data()
     {
         QTest::addColumn<double>("value");
