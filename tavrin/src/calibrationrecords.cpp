@@ -633,7 +633,11 @@ ERRORCODE TVI_SpectromoduleIntensityCalibrationFormatConvert(void* handle)
     const uint16_t n = readLe16(old.get() + intensityimage::SampleNumber);
     if (n > TVI_PixelSampleLimit)
         return EC_SampleNumberTooLarge;
-    const uint64_t windowEnd = uint64_t(d->windowStartPixel) + d->windowPixelCount;
+    // A window that runs past the frame is used only as far as the frame reaches.
+    uint64_t windowEnd = uint64_t(d->windowStartPixel) + d->windowPixelCount;
+    if (d->spectromoduleInformation && d->spectromoduleInformationStatus == EC_Success
+        && windowEnd > d->spectromoduleInformation->frameSize)
+        windowEnd = d->spectromoduleInformation->frameSize;
     if (windowEnd > TVI_PixelSampleLimit)
         return EC_InvalidArgument;
     IntensityCalibration& r = *converted;

@@ -3,6 +3,7 @@
 #include "devicerecord.h"
 
 #include <tavrin/romrecords.h>
+#include <tavrin/spectrometer.h>
 
 using namespace tavrin;
 
@@ -53,6 +54,58 @@ ERRORCODE TVI_SpectrometerSetAdcOffsetVolt(void* handle, uintptr_t value)
 ERRORCODE TVI_SpectrometerGetAdcOffsetVolt(void* handle, uint32_t* values)
 {
     return getValues(handle, CmdGetAdcOffset, values);
+}
+
+ERRORCODE TVI_SpectrometerSetRunningAverage(void* handle, uint32_t count)
+{
+    return setValue(handle, CmdSetRunningAverage, count);
+}
+
+ERRORCODE TVI_SpectrometerGetRunningAverage(void* handle, uint32_t* values)
+{
+    return getValues(handle, CmdGetRunningAverage, values);
+}
+
+ERRORCODE TVI_SpectrometerSetAdcGain(void* handle, uintptr_t value)
+{
+    return setValue(handle, CmdSetAdcGain, value);
+}
+
+ERRORCODE TVI_SpectrometerGetAdcGain(void* handle, uint32_t* values)
+{
+    return getValues(handle, CmdGetAdcGain, values);
+}
+
+ERRORCODE TVI_SpectrometerSetExternalPort(void* handle, uint32_t state)
+{
+    return setValue(handle, CmdSetExternalPort, state);
+}
+
+ERRORCODE TVI_SpectrometerGetExternalPort(void* handle, uint32_t* state)
+{
+    uint32_t values[TVI_CommandCount] = {};
+    const ERRORCODE rc = getValues(handle, CmdGetExternalPort, state ? values : nullptr);
+    if (rc == EC_Success)
+        *state = values[0];
+    return rc;
+}
+
+ERRORCODE TVI_SpectrometerSetTriggerIO(void* handle, uint32_t first, uint32_t second)
+{
+    return setValue(handle, CmdSetTriggerIo, first, second);
+}
+
+ERRORCODE TVI_SpectrometerGetTriggerIO(void* handle, uint32_t* first, uint32_t* second)
+{
+    if (handle && (!first || !second))
+        return EC_NullArgument;
+    uint32_t values[TVI_CommandCount] = {};
+    const ERRORCODE rc = getValues(handle, CmdGetTriggerIo, values);
+    if (rc == EC_Success) {
+        *first = values[0];
+        *second = values[1];
+    }
+    return rc;
 }
 
 } // extern "C"

@@ -216,6 +216,12 @@ void SpectrometerEmulator::addFault(const FaultRule& rule)
     m_rules.push_back(stored);
 }
 
+void SpectrometerEmulator::trigger(EmulatedDevice& d, uint32_t integrationUs)
+{
+    ++d.exposures;
+    reply(d, nullptr, d.generateFrame(integrationUs), integrationUs + d.options().readoutUs);
+}
+
 const FaultRule* SpectrometerEmulator::fault(Call call, const std::string& command)
 {
     const std::string key = callName(call) + ":" + command;

@@ -155,6 +155,8 @@ public:
     int deviceCount() const { return int(m_devices.size()); }
 
     void addFault(const FaultRule& rule);
+    // An external trigger: the device exposes and sends a frame without being asked.
+    void trigger(EmulatedDevice& device, uint32_t integrationUs);
 
     uint64_t nowUs() const { return m_nowUs; }
     const std::vector<uint32_t>& sleeps() const { return m_sleeps; }
