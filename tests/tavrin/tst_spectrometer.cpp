@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 using namespace tavrinemu;
 
@@ -339,6 +340,41 @@ private slots:
         QCOMPARE(d->windowWavelengths[86], 0.0f);
         float spectrum[101];
         QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 1000, 101, spectrum, 1), ERRORCODE(0));
+    }
+
+    // An old-format intensity image on a device whose window runs past the frame: the image is
+    // unreadable until converted, and the conversion uses the window only as far as the frame.
+    void intensityConversionAfterOpen()
+    {
+        DeviceFixture f(0);
+        FullRom rom;
+        rom.configuration = TVI_ConfigurationOldIntensityFormat;
+        rom.wavelengthEnd = 900.0;
+        writeRom(f, rom);
+        romimage::OldIntensityCalibration old;
+        old.integrationTimeMs = 100;
+        for (int i = 0; i < 150; ++i)
+            old.factors.push_back(2000.0 + i);
+        f.placeModule(f.layout().intensity, romimage::oldIntensityCalibration(old));
+        std::fill(f.module(f.layout().intensity) + 8388, f.module(f.layout().intensity) + 16776, 0xFF);
+        OpenDevice open(0);
+        QCOMPARE(open.result, ERRORCODE(EC_InvalidArgument));
+        SpectrometerDevice* d = open.device();
+        QCOMPARE(d->intensityCalibrationStatus, ERRORCODE(EC_NotSupported));
+        QCOMPARE(d->windowStartPixel + d->windowPixelCount, 102u);  // one past the 101 pixels
+
+        QCOMPARE(TVI_SpectromoduleIntensityCalibrationFormatConvert(open.handle), ERRORCODE(0));
+        QCOMPARE(d->intensityCalibrationStatus, ERRORCODE(0));
+        QCOMPARE(d->spectrometerInformation->configurationCode, 0u);
+        QCOMPARE(int(d->intensityCalibration->sampleNumber), 150);
+        QCOMPARE(d->intensityCalibration->factors[14], 0.0);  // before the window
+        QCOMPARE(d->intensityCalibration->factors[15], 2.015);
+        QCOMPARE(d->intensityCalibration->factors[100], 2.1);
+        QCOMPARE(d->intensityCalibration->factors[101], 0.0);  // beyond the frame: not converted
+        auto reread = std::make_unique<IntensityCalibration>();
+        QCOMPARE(TVI_SpectromoduleGetIntensityCalibrationInformation(open.handle, reread.get()), ERRORCODE(0));
+        QCOMPARE(reread->scale, 1000.0);
+        QVERIFY(std::fabs(reread->factors[100] - 2.1) < 1e-9);
     }
 
     void closeFailures()
