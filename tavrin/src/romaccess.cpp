@@ -22,6 +22,16 @@ constexpr uint32_t kModuleWriteRequestPauseMs = 10;
 constexpr uint32_t kSpectrometerRomReadRetries = 99;
 constexpr uint32_t kEraseWholeRom = 0xFFFFFFFFu;
 
+// True when every address of [address, address + length) fits the command's address field (kind 0
+// sends 16-bit addresses: a larger one would wrap round to another place in the ROM).
+bool addressesFit(const CommandRecord* r, uint32_t address, uint32_t length)
+{
+    const uint32_t bytes = r->encoderFieldCount > 1 ? r->encoderFields[1].length : 4;
+    if (bytes >= 4 || length == 0)
+        return uint64_t(address) + length <= (uint64_t(1) << 32);
+    return uint64_t(address) + length <= (uint64_t(1) << (8 * bytes));
+}
+
 ERRORCODE request(SpectrometerDevice* d, CommandRecord* r, uint32_t length, uint32_t address)
 {
     r->encoderFields[0].value = length;
@@ -43,6 +53,8 @@ ERRORCODE TVI_SpectrometerReadRom(void* handle, uint32_t address, uint32_t lengt
     CommandRecord* r = command(d, CmdReadSpectrometerRom);
     if (!r)
         return EC_NotSupported;
+    if (!addressesFit(r, address, length))
+        return EC_InvalidArgument;
     auto* at = static_cast<uint8_t*>(buffer);
     while (length > 0) {
         const uint32_t chunk = length < d->transport->romReadChunk ? length : d->transport->romReadChunk;
@@ -68,6 +80,8 @@ ERRORCODE TVI_SpectrometerWriteRom(void* handle, uint32_t address, uint32_t leng
         return EC_NotSupported;
     if (!buffer)
         return EC_NullArgument;
+    if (!addressesFit(r, address, length))
+        return EC_InvalidArgument;
     auto* at = static_cast<const uint8_t*>(buffer);
     while (length > 0) {
         const uint32_t chunk = length < d->transport->romWriteChunk ? length : d->transport->romWriteChunk;
@@ -109,6 +123,8 @@ ERRORCODE TVI_SpectromoduleReadRom(void* handle, uint32_t offset, uint32_t lengt
     CommandRecord* r = command(d, CmdReadModuleRom);
     if (!r)
         return EC_NotSupported;
+    if (!addressesFit(r, offset, length))
+        return EC_InvalidArgument;
     auto* at = static_cast<uint8_t*>(buffer);
     while (length > 0) {
         const uint32_t chunk = length < d->transport->romReadChunk ? length : d->transport->romReadChunk;
@@ -136,6 +152,8 @@ ERRORCODE TVI_SpectromoduleWriteRom(void* handle, uint32_t offset, uint32_t leng
     CommandRecord* r = command(d, CmdWriteModuleRom);
     if (!r)
         return EC_NotSupported;
+    if (!addressesFit(r, offset, length))
+        return EC_InvalidArgument;
     auto* at = static_cast<const uint8_t*>(buffer);
     while (length > 0) {
         const uint32_t chunk = length < d->transport->romWriteChunk ? length : d->transport->romWriteChunk;

@@ -408,6 +408,46 @@ private slots:
         }
     }
 
+    // Kind 0 carries 16-bit addresses: a range past them would wrap round to the start of the ROM.
+    void addressesBeyondTheField_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("module");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<quint32>("address");
+        QTest::addColumn<quint32>("length");
+        QTest::addColumn<quint32>("result");
+        QTest::newRow("kind 0 read up to the last address") << 0 << false << false << 0xFFF0u << 0x10u << 0u;
+        QTest::newRow("kind 0 read past the last address") << 0 << false << false << 0xFFF0u << 0x11u << 6u;
+        QTest::newRow("kind 0 write past the last address") << 0 << false << true << 0x10000u << 1u << 6u;
+        QTest::newRow("kind 0 module read past the last offset") << 0 << true << false << 0xFFFFu << 2u << 6u;
+        QTest::newRow("kind 0 module write past the last offset") << 0 << true << true << 0xFFFFu << 2u << 6u;
+        QTest::newRow("kind 1 read past 32 bits") << 1 << false << false << 0xFFFFFFF0u << 0x20u << 6u;
+    }
+    void addressesBeyondTheField()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, module);
+        QFETCH(bool, write);
+        QFETCH(quint32, address);
+        QFETCH(quint32, length);
+        QFETCH(quint32, result);
+        DeviceFixture f(kind);
+        f.setConfiguration(0);
+        QCOMPARE(f.connect(), ERRORCODE(0));
+        std::vector<uint8_t> data(length, 0x33);
+        ERRORCODE rc = 99;
+        if (module)
+            rc = write ? TVI_SpectromoduleWriteRom(f.device, address, length, data.data())
+                       : TVI_SpectromoduleReadRom(f.device, address, length, data.data());
+        else
+            rc = write ? TVI_SpectrometerWriteRom(f.device, address, length, data.data())
+                       : TVI_SpectrometerReadRom(f.device, address, length, data.data());
+        QCOMPARE(rc, ERRORCODE(result));
+        if (result)
+            QVERIFY(f.received().isEmpty());
+    }
+
     void moduleRomApart()
     {
         DeviceFixture f(1);
