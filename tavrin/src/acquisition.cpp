@@ -1,4 +1,5 @@
 // Raw spectra from the sensor and the wavelength of every pixel.
+#include "allocation.h"
 #include "commandtable.h"
 #include "devicerecord.h"
 
@@ -28,7 +29,7 @@ struct FreeDeleter {
 std::unique_ptr<uint16_t, FreeDeleter> allocateFrame(uint32_t pixels)
 {
     return std::unique_ptr<uint16_t, FreeDeleter>(
-        static_cast<uint16_t*>(std::malloc(std::max<size_t>(1, size_t(pixels)) * sizeof(uint16_t))));
+        static_cast<uint16_t*>(allocateBytes(std::max<size_t>(1, size_t(pixels)) * sizeof(uint16_t))));
 }
 
 uint16_t pixelValue(const uint16_t* frame, uint32_t i)

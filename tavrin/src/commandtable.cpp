@@ -1,5 +1,6 @@
 #include "commandtable.h"
 
+#include "allocation.h"
 #include "romcodec.h"
 
 #include <tavrin/platform.h>
@@ -230,7 +231,7 @@ namespace {
 template<typename T>
 T* duplicate(const T* source, size_t count, size_t allocatedCount)
 {
-    T* copy = static_cast<T*>(std::calloc(allocatedCount, sizeof(T)));
+    T* copy = static_cast<T*>(allocateZeroed(allocatedCount, sizeof(T)));
     if (copy && source)
         std::memcpy(copy, source, count * sizeof(T));
     return copy;
@@ -246,7 +247,7 @@ ERRORCODE copyCommandTable(CommandRecord** out, uint32_t kind)
     if (!templates)
         return EC_InvalidArgument;
     *out = nullptr;
-    auto* table = static_cast<CommandRecord*>(std::calloc(TVI_CommandCount, sizeof(CommandRecord)));
+    auto* table = static_cast<CommandRecord*>(allocateZeroed(TVI_CommandCount, sizeof(CommandRecord)));
     if (!table)
         return EC_AllocationFailed;
     std::memcpy(table, templates, TVI_CommandCount * sizeof(CommandRecord));

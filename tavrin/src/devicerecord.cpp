@@ -1,5 +1,6 @@
 #include "devicerecord.h"
 
+#include "allocation.h"
 #include "commandtable.h"
 #include "transport.h"
 
@@ -17,7 +18,7 @@ CommandRecord* command(SpectrometerDevice* d, uint32_t index)
 
 void* allocateErased(size_t size)
 {
-    void* p = std::malloc(size);
+    void* p = allocateBytes(size);
     if (p)
         std::memset(p, 0xFF, size);
     return p;
@@ -32,7 +33,7 @@ ERRORCODE createDevice(uint32_t kind, uint32_t index, SpectrometerDevice** out)
     void* handle = nullptr;
     if (ERRORCODE rc = transport->open(index, &handle))
         return rc;
-    auto* d = static_cast<SpectrometerDevice*>(std::calloc(1, sizeof(SpectrometerDevice)));
+    auto* d = static_cast<SpectrometerDevice*>(allocateZeroed(1, sizeof(SpectrometerDevice)));
     if (!d) {
         transport->close(handle);
         return EC_AllocationFailed;

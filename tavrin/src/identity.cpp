@@ -1,4 +1,5 @@
 // The library's identity, the supported devices, and opening and closing a device.
+#include "allocation.h"
 #include "commandtable.h"
 #include "devicerecord.h"
 #include "transport.h"
@@ -68,7 +69,7 @@ uint32_t usableFrameSize(const SpectrometerDevice* d)
 // last pixel below the start to the first pixel above the end.
 ERRORCODE buildWavelengthTables(SpectrometerDevice* d, uint32_t frameSize)
 {
-    d->frameWavelengths = static_cast<float*>(std::calloc(frameSize, sizeof(float)));
+    d->frameWavelengths = static_cast<float*>(allocateZeroed(frameSize, sizeof(float)));
     if (!d->frameWavelengths)
         return EC_AllocationFailed;
     if (ERRORCODE rc = TVI_SpectrometerWavelengthAcquire(d, frameSize, d->frameWavelengths))
@@ -83,7 +84,7 @@ ERRORCODE buildWavelengthTables(SpectrometerDevice* d, uint32_t frameSize)
             break;
     }
     const uint32_t count = i - start + 1;
-    d->windowWavelengths = static_cast<float*>(std::calloc(count, sizeof(float)));
+    d->windowWavelengths = static_cast<float*>(allocateZeroed(count, sizeof(float)));
     if (!d->windowWavelengths)
         return EC_AllocationFailed;
     for (uint32_t k = 0; k < count && start + k < frameSize; ++k)
@@ -220,7 +221,7 @@ ERRORCODE TVI_SpectrometerOpen(uint32_t deviceIndex, void** handle, uint32_t ven
             return failOpen(d, rc);
     }
     const uint32_t rawPixels = frameSize > 0 ? frameSize : uint32_t(TVI_FrameSizeLimit);
-    d->rawFrame = static_cast<float*>(std::calloc(rawPixels, sizeof(float)));
+    d->rawFrame = static_cast<float*>(allocateZeroed(rawPixels, sizeof(float)));
     if (!d->rawFrame)
         return failOpen(d, EC_AllocationFailed);
     d->deviceIndex = deviceIndex;

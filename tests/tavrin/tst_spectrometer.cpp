@@ -1,6 +1,7 @@
 // Library identity, the device list and amounts, open and close of both kinds with their failure
 // paths, acquisition (exposure counting, averaging, the trigger path), pixel wavelengths and the
 // device settings, all on the emulator.
+#include "allocation.h"
 #include "devicefixture.h"
 #include "testenv.h"
 
@@ -265,6 +266,53 @@ private slots:
         if (failure == "pair")
             QCOMPARE(f.scoped.emulator.callCount(Call::BridgeOpen), 0);
         // Memory allocated before the failure is released: LeakSanitizer checks at exit.
+    }
+
+    // Each allocation of the open made to fail in turn: either the open fails with 5, leaves the
+    // handle null and the transport closed, or (a record's image buffer) only that record's
+    // status says 5. LeakSanitizer checks at exit that every path released what it took.
+    void openAllocationFailures_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("kind 0") << 0;
+        QTest::newRow("kind 1") << 1;
+    }
+    void openAllocationFailures()
+    {
+        QFETCH(int, kind);
+        DeviceFixture f(kind);
+        writeRom(f);
+        int failedOpens = 0, failedStatuses = 0;
+        for (long nth = 0;; ++nth) {
+            tavrin::testing::failAllocation(nth);
+            void* handle = nullptr;
+            const ERRORCODE rc = TVI_SpectrometerOpen(0, &handle, kVendor[kind], kProduct[kind]);
+            const bool fired = tavrin::testing::allocationFailed();
+            tavrin::testing::failAllocation(-1);
+            if (!fired) {
+                QCOMPARE(rc, ERRORCODE(0));
+                QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(0));
+                break;
+            }
+            if (rc != EC_Success) {
+                QCOMPARE(rc, ERRORCODE(EC_AllocationFailed));
+                QVERIFY(!handle);
+                QCOMPARE(f.scoped.emulator.openHandles(), 0);
+                ++failedOpens;
+                continue;
+            }
+            const SpectrometerDevice* d = static_cast<SpectrometerDevice*>(handle);
+            const ERRORCODE statuses[] = {d->spectrometerInformationStatus, d->spectromoduleInformationStatus,
+                                          d->wavelengthCalibrationStatus, d->backgroundCalibrationStatus,
+                                          d->linearityCalibrationStatus, d->intensityCalibrationStatus};
+            QVERIFY2(std::count(std::begin(statuses), std::end(statuses), ERRORCODE(EC_AllocationFailed)) >= 1,
+                     qPrintable(QString("allocation %1").arg(nth)));
+            ++failedStatuses;
+            QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(0));
+        }
+        QVERIFY(failedOpens > 0);
+        QCOMPARE(failedStatuses, 6);  // the image buffer of each of the six record reads
+        QCOMPARE(f.scoped.emulator.openHandles(), 0);
     }
 
     void failedRecordReadKeepsTheOpen()
