@@ -114,12 +114,16 @@ ERRORCODE setModuleU16(void* handle, uint32_t byte, uint16_t value)
     return TVI_SpectromoduleWriteRom(handle, byte, 2, b);
 }
 
-ERRORCODE getModuleWavelength(void* handle, uint32_t byte, float* value)
+// The start getter refuses a null output before anything else; the end getter, like the other
+// field getters, looks at the handle first.
+ERRORCODE getModuleWavelength(void* handle, uint32_t byte, float* value, bool outputFirst)
 {
-    if (!value)
+    if (outputFirst && !value)
         return EC_NullArgument;
     if (!handle)
         return EC_NoDevice;
+    if (!value)
+        return EC_NullArgument;
     uint8_t b[4];
     if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, byte, 4, b))
         return rc;
@@ -385,7 +389,7 @@ MODULE_U16(MaximumIntegrationTime)
 
 ERRORCODE TVI_SpectromoduleGetWavelengthStart(void* handle, float* value)
 {
-    return getModuleWavelength(handle, moduleimage::WavelengthStart, value);
+    return getModuleWavelength(handle, moduleimage::WavelengthStart, value, true);
 }
 ERRORCODE TVI_SpectromoduleSetWavelengthStart(void* handle, float value)
 {
@@ -393,7 +397,7 @@ ERRORCODE TVI_SpectromoduleSetWavelengthStart(void* handle, float value)
 }
 ERRORCODE TVI_SpectromoduleGetWavelengthEnd(void* handle, float* value)
 {
-    return getModuleWavelength(handle, moduleimage::WavelengthEnd, value);
+    return getModuleWavelength(handle, moduleimage::WavelengthEnd, value, false);
 }
 ERRORCODE TVI_SpectromoduleSetWavelengthEnd(void* handle, float value)
 {

@@ -299,6 +299,8 @@ private slots:
         QCOMPARE(TVI_SpectromoduleGetWavelengthStart(f.device, &v), ERRORCODE(0));
         QCOMPARE(v, float(-1.0 - 1.0 / 32767));  // erased field
         QCOMPARE(TVI_SpectromoduleGetWavelengthStart(nullptr, nullptr), ERRORCODE(EC_NullArgument));
+        QCOMPARE(TVI_SpectromoduleGetWavelengthEnd(nullptr, nullptr), ERRORCODE(EC_NoDevice));
+        QCOMPARE(TVI_SpectromoduleGetWavelengthEnd(f.device, nullptr), ERRORCODE(EC_NullArgument));
         f.emulated.received.clear();
         QCOMPARE(TVI_SpectromoduleSetWavelengthEnd(f.device, std::nanf("")), ERRORCODE(EC_InvalidArgument));
         QCOMPARE(TVI_SpectromoduleSetWavelengthEnd(f.device, 40000.0f), ERRORCODE(EC_InvalidArgument));
