@@ -1,0 +1,87 @@
+#ifndef TAVRIN_PLATFORM_H
+#define TAVRIN_PLATFORM_H
+
+// The platform seam of the device library: everything the two transports need from below.
+//
+//  - the USB bridge API of kind-0 devices (count, open, close, read, write, receive-queue query),
+//    whose calls answer the bridge's own status (0 = success, anything else an error status);
+//  - the scan-file API of kind-1 devices (open a device file by number, read its USB device
+//    descriptor, one overlapped transfer with a time-out, close);
+//  - a sleep, which paces every exchange (the library creates no threads).
+//
+// One provider serves the whole process. The default provider finds no device (no bridge device,
+// no scan file) and sleeps for real; tests install an emulator in its place, whose sleep advances
+// a virtual clock.
+
+#include <tavrin/errorcode.h>
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+
+namespace tavrin {
+
+// Bridge statuses the library itself relies on (any other non-zero status is passed on).
+enum : uint32_t {
+    BridgeSuccess = 0x00,
+    BridgeDeviceNotFound = 0xFF,  // no device at the index asked for
+};
+
+// The 8-byte USB device descriptor that the scan driver hands out.
+struct UsbDeviceDescriptor {
+    uint16_t vendorId;
+    uint16_t productId;
+    uint16_t deviceRelease;
+    uint16_t languageId;
+};
+
+// How one overlapped scan-file request ended. A request that timed out has been cancelled by the
+// provider before it answers: no byte lands in the caller's buffer afterwards, so the next attempt
+// may reuse the buffer.
+enum class ScanResult {
+    Completed,  // `moved` bytes were transferred (possibly fewer than asked)
+    Failed,     // the request failed at once or completed with an error
+    TimedOut,   // nothing completed within the time-out
+};
+
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // USB bridge API (kind 0). Each call answers a bridge status.
+    virtual uint32_t bridgeCountDevices(uint32_t* count) = 0;
+    virtual uint32_t bridgeOpen(uint32_t index, void** handle) = 0;
+    virtual uint32_t bridgeClose(void* handle) = 0;
+    virtual uint32_t bridgeRead(void* handle, void* buffer, uint32_t length, uint32_t* returned) = 0;
+    virtual uint32_t bridgeWrite(void* handle, const void* buffer, uint32_t length,
+                                 uint32_t* written) = 0;
+    virtual uint32_t bridgeCheckRxQueue(void* handle, uint32_t* bytesInQueue,
+                                        uint32_t* queueStatus) = 0;
+
+    // Scan-file API (kind 1). `scanOpen` answers false when device file `number` does not exist.
+    virtual bool scanOpen(uint32_t number, void** file) = 0;
+    virtual void scanClose(void* file) = 0;
+    virtual ScanResult scanGetDescriptor(void* file, UsbDeviceDescriptor* descriptor,
+                                         uint32_t timeoutMs) = 0;
+    virtual ScanResult scanRead(void* file, void* buffer, uint32_t length, uint32_t* moved,
+                                uint32_t timeoutMs) = 0;
+    virtual ScanResult scanWrite(void* file, const void* buffer, uint32_t length,
+                                 uint32_t* moved, uint32_t timeoutMs) = 0;
+
+    virtual void sleepMs(uint32_t ms) = 0;
+};
+
+// The provider in use (never null).
+TAVRIN_API Platform* platform();
+
+// Installs `provider` for the whole process and answers the one it replaces; null restores the
+// default provider. The caller keeps ownership and must restore the previous provider before
+// destroying its own.
+TAVRIN_API Platform* setPlatform(Platform* provider);
+
+} // namespace tavrin
+
+#endif
+
+#endif

@@ -1,0 +1,665 @@
+// The four calibration images of the module ROM: whole-record transfers, the accessors that read
+// or write one field straight in the ROM, the linearity gain and normalisation, and the
+// conversion of the old intensity image.
+#include "devicerecord.h"
+#include "romcodec.h"
+#include "romimages.h"
+
+#include <tavrin/romrecords.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+using namespace tavrin;
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template<typename T>
+using Owned = std::unique_ptr<T, FreeDeleter>;
+Owned<uint8_t> allocateImage(size_t size) { return Owned<uint8_t>(static_cast<uint8_t*>(allocateErased(size))); }
+
+// Largest ADC count the linearity normalisation walks (a 16-bit converter, one past its top).
+constexpr uint32_t kLargestAdcMaximum = 65536;
+
+const RomLayout& layout(void* handle) { return *deviceOf(handle)->romLayout; }
+
+ERRORCODE allocateRecord(void** record, size_t size)
+{
+    if (!record)
+        return EC_NullArgument;
+    *record = allocateErased(size);
+    return *record ? EC_Success : EC_AllocationFailed;
+}
+
+// Reads an image whole; the caller then validates it before touching its record.
+template<typename Unpack, typename Record>
+ERRORCODE getImage(void* handle, uint32_t offset, uint32_t size, Record* record, Unpack unpack)
+{
+    if (!record)
+        return EC_NullArgument;
+    if (!handle)
+        return EC_NoDevice;
+    Owned<uint8_t> image = allocateImage(size);
+    if (!image)
+        return EC_AllocationFailed;
+    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, size, image.get()))
+        return rc;
+    return unpack(image.get(), record);
+}
+
+template<typename Pack, typename Record>
+ERRORCODE setImage(void* handle, uint32_t offset, uint32_t size, const Record* record, Pack pack)
+{
+    if (!record)
+        return EC_NullArgument;
+    if (!handle)
+        return EC_NoDevice;
+    Owned<uint8_t> image = allocateImage(size);
+    if (!image)
+        return EC_AllocationFailed;
+    if (ERRORCODE rc = pack(*record, image.get()))
+        return rc;
+    return TVI_SpectromoduleWriteRom(handle, offset, size, image.get());
+}
+
+ERRORCODE getU16(void* handle, uint32_t offset, uint16_t* value)
+{
+    if (!handle)
+        return EC_NoDevice;
+    if (!value)
+        return EC_NullArgument;
+    uint8_t b[2];
+    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 2, b))
+        return rc;
+    *value = readLe16(b);
+    return EC_Success;
+}
+
+ERRORCODE setU16(void* handle, uint32_t offset, uint16_t value)
+{
+    if (!handle)
+        return EC_NoDevice;
+    uint8_t b[2];
+    writeLe16(b, value);
+    return TVI_SpectromoduleWriteRom(handle, offset, 2, b);
+}
+
+// A sample number of `bytes` bytes, cleared first; at or above the limit: 0 and 4.
+ERRORCODE getSampleNumber(void* handle, uint32_t offset, uint32_t bytes, uint32_t limit, uint32_t* n)
+{
+    if (!n)
+        return EC_NullArgument;
+    *n = 0;
+    if (!handle)
+        return EC_NoDevice;
+    uint8_t b[2] = {0, 0};
+    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, bytes, b))
+        return rc;
+    const uint32_t value = bytes == 1 ? b[0] : readLe16(b);
+    if (value > limit)
+        return EC_SampleNumberTooLarge;
+    *n = value;
+    return EC_Success;
+}
+
+ERRORCODE setSampleNumber(void* handle, uint32_t offset, uint32_t bytes, uint32_t limit, uint32_t n)
+{
+    if (!handle)
+        return EC_NoDevice;
+    if (n > limit)
+        return EC_SampleNumberTooLarge;
+    uint8_t b[2];
+    writeLe16(b, uint16_t(n));
+    return TVI_SpectromoduleWriteRom(handle, offset, bytes, b);
+}
+
+// Fixed-point pairs {a, b} of n samples, 8 bytes apart.
+ERRORCODE getPairs(void* handle, uint32_t offset, uint32_t n, float* pairs)
+{
+    std::vector<uint8_t> bytes(8 * size_t(n));
+    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 8 * n, bytes.data()))
+        return rc;
+    for (uint32_t i = 0; i < 2 * n; ++i)
+        pairs[i] = float(decodeFixedPoint(&bytes[4 * i]));
+    return EC_Success;
+}
+
+ERRORCODE setPairs(void* handle, uint32_t offset, uint32_t n, const float* pairs)
+{
+    std::vector<uint8_t> bytes(8 * size_t(n));
+    for (uint32_t i = 0; i < 2 * n; ++i) {
+        if (ERRORCODE rc = encodeFixedPoint(pairs[i], &bytes[4 * i]))
+            return rc;
+    }
+    return TVI_SpectromoduleWriteRom(handle, offset, 8 * n, bytes.data());
+}
+
+ERRORCODE getDecimals(void* handle, uint32_t offset, uint32_t n, double* values)
+{
+    std::vector<uint8_t> bytes(8 * size_t(n));
+    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 8 * n, bytes.data()))
+        return rc;
+    for (uint32_t i = 0; i < n; ++i)
+        values[i] = decodeRomDecimal(&bytes[8 * i]);
+    return EC_Success;
+}
+
+ERRORCODE setDecimals(void* handle, uint32_t offset, uint32_t n, const double* values)
+{
+    std::vector<uint8_t> bytes(8 * size_t(n), 0xFF);
+    for (uint32_t i = 0; i < n; ++i) {
+        if (ERRORCODE rc = encodeRomDecimal(values[i], &bytes[8 * i]))
+            return rc;
+    }
+    return TVI_SpectromoduleWriteRom(handle, offset, 8 * n, bytes.data());
+}
+
+// Coefficients behind a sample-number check of their image.
+ERRORCODE getCoefficients(void* handle, uint32_t image, uint32_t sampleBytes, uint32_t limit,
+                          uint32_t coefficientsAt, uint32_t count, double* c)
+{
+    if (!c)
+        return EC_NullArgument;
+    uint32_t n = 0;
+    if (ERRORCODE rc = getSampleNumber(handle, image + 4, sampleBytes, limit, &n))
+        return rc;
+    return getDecimals(handle, image + coefficientsAt, count, c);
+}
+
+ERRORCODE setCoefficients(void* handle, uint32_t image, uint32_t sampleBytes, uint32_t limit,
+                          uint32_t coefficientsAt, uint32_t count, const double* c)
+{
+    if (!c)
+        return EC_NullArgument;
+    uint32_t n = 0;
+    if (ERRORCODE rc = getSampleNumber(handle, image + 4, sampleBytes, limit, &n))
+        return rc;
+    return setDecimals(handle, image + coefficientsAt, count, c);
+}
+
+double linearityPolynomial(const LinearityCalibration& r, double v)
+{
+    double p = 0.0;
+    for (int k = 7; k >= 0; --k)
+        p = p * v + r.coefficients[k];
+    return p;
+}
+
+// A linearity data value as the i16 whole part and the i16 fraction x 256 that the reader adds
+// up. Whole parts and fractions that fit a signed byte give the bytes of an 8-bit form; larger
+// ones (a fraction of 0.5 is 128) are kept whole instead of wrapping into the wrong sign, so what
+// is written reads back. 6 when the whole part does not fit 16 bits.
+ERRORCODE encodeLinearityGain(float value, uint8_t* fourBytes)
+{
+    if (!std::isfinite(value) || std::fabs(value) >= 32768.0f)
+        return EC_InvalidArgument;
+    const int32_t whole = int32_t(value);
+    const int32_t fraction = int32_t((value - float(whole)) * float(linearityimage::DataFractionScale));
+    writeLe16(fourBytes, uint16_t(int16_t(whole)));
+    writeLe16(fourBytes + 2, uint16_t(int16_t(fraction)));
+    return EC_Success;
+}
+
+} // namespace
+
+extern "C" {
+
+// ---- wavelength ----------------------------------------------------------------------------------
+
+ERRORCODE TVI_SpectromoduleAllocationWavelengthCalibrationBuffer(void** record)
+{
+    return allocateRecord(record, sizeof(WavelengthCalibration));
+}
+
+ERRORCODE TVI_SpectromoduleAllocationLinearityCalibrationBuffer(void** record)
+{
+    return allocateRecord(record, sizeof(LinearityCalibration));
+}
+
+ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationInformation(void* handle, WavelengthCalibration* record)
+{
+    return getImage(handle, handle ? layout(handle).wavelengthCalibration : 0, kWavelengthImageSize,
+                    record, unpackWavelengthCalibration);
+}
+
+ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationInformation(void* handle, const WavelengthCalibration* record)
+{
+    return setImage(handle, handle ? layout(handle).wavelengthCalibration : 0, kWavelengthImageSize,
+                    record, packWavelengthCalibration);
+}
+
+ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationDate(void* handle, uint16_t* date)
+{
+    return getU16(handle, handle ? layout(handle).wavelengthCalibration : 0, date);
+}
+
+ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationDate(void* handle, uint16_t date)
+{
+    return setU16(handle, handle ? layout(handle).wavelengthCalibration : 0, date);
+}
+
+ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationSampleNumber(void* handle, uint32_t* n)
+{
+    return getSampleNumber(handle, handle ? layout(handle).wavelengthCalibration + 4 : 0, 1,
+                           TVI_WavelengthSampleLimit, n);
+}
+
+ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationSampleNumber(void* handle, uint32_t n)
+{
+    return setSampleNumber(handle, handle ? layout(handle).wavelengthCalibration + 4 : 0, 1,
+                           TVI_WavelengthSampleLimit, n);
+}
+
+ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationData(void* handle, uint32_t n, float* pairs)
+{
+    if (!pairs)
+        return EC_NullArgument;
+    if (n > TVI_WavelengthSampleLimit)
+        return EC_SampleNumberTooLarge;
+    if (!handle)
+        return EC_NoDevice;
+    return getPairs(handle, layout(handle).wavelengthCalibration + wavelengthimage::Samples, n, pairs);
+}
+
+ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationData(void* handle, uint32_t n, const float* pairs)
+{
+    if (n > TVI_WavelengthSampleLimit)
+        return EC_SampleNumberTooLarge;
+    if (!pairs)
+        return EC_NullArgument;
+    if (!handle)
+        return EC_NoDevice;
+    // Every pair is encoded before the sample number changes.
+    std::vector<uint8_t> bytes(8 * size_t(n));
+    for (uint32_t i = 0; i < 2 * n; ++i) {
+        if (ERRORCODE rc = encodeFixedPoint(pairs[i], &bytes[4 * i]))
+            return rc;
+    }
+    if (ERRORCODE rc = TVI_SpectromoduleSetWavelengthCalibrationSampleNumber(handle, n))
+        return rc;
+    return TVI_SpectromoduleWriteRom(handle, layout(handle).wavelengthCalibration + wavelengthimage::Samples,
+                                     8 * n, bytes.data());
+}
+
+ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationCoefficients(void* handle, double* c)
+{
+    if (!handle)
+        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
+    return getCoefficients(handle, layout(handle).wavelengthCalibration, 1, TVI_WavelengthSampleLimit,
+                           wavelengthimage::Coefficients, 6, c);
+}
+
+ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationCoefficients(void* handle, const double* c)
+{
+    if (!handle)
+        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
+    return setCoefficients(handle, layout(handle).wavelengthCalibration, 1, TVI_WavelengthSampleLimit,
+                           wavelengthimage::Coefficients, 6, c);
+}
+
+// ---- linearity -----------------------------------------------------------------------------------
+
+ERRORCODE TVI_SpectromoduleGetLinearityCalibrationInformation(void* handle, LinearityCalibration* record)
+{
+    return getImage(handle, handle ? layout(handle).linearityCalibration : 0, kLinearityImageSize,
+                    record, unpackLinearityCalibration);
+}
+
+ERRORCODE TVI_SpectromoduleSetLinearityCalibrationInformation(void* handle, const LinearityCalibration* record)
+{
+    return setImage(handle, handle ? layout(handle).linearityCalibration : 0, kLinearityImageSize,
+                    record, packLinearityCalibration);
+}
+
+ERRORCODE TVI_SpectromoduleGetLinearityCalibrationDate(void* handle, uint16_t* date)
+{
+    return getU16(handle, handle ? layout(handle).linearityCalibration : 0, date);
+}
+
+ERRORCODE TVI_SpectromoduleSetLinearityCalibrationDate(void* handle, uint16_t date)
+{
+    return setU16(handle, handle ? layout(handle).linearityCalibration : 0, date);
+}
+
+ERRORCODE TVI_SpectromoduleGetLinearityCalibrationSampleNumber(void* handle, uint32_t* n)
+{
+    return getSampleNumber(handle, handle ? layout(handle).linearityCalibration + 4 : 0, 1,
+                           TVI_LinearitySampleLimit, n);
+}
+
+ERRORCODE TVI_SpectromoduleSetLinearityCalibrationSampleNumber(void* handle, uint32_t n)
+{
+    return setSampleNumber(handle, handle ? layout(handle).linearityCalibration + 4 : 0, 1,
+                           TVI_LinearitySampleLimit, n);
+}
+
+ERRORCODE TVI_SpectromoduleGetLinearityCalibrationData(void* handle, uint32_t n, float* pairs)
+{
+    if (!pairs)
+        return EC_NullArgument;
+    if (n > TVI_LinearitySampleLimit)
+        return EC_SampleNumberTooLarge;
+    if (!handle)
+        return EC_NoDevice;
+    std::vector<uint8_t> bytes(8 * size_t(n));
+    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, layout(handle).linearityCalibration
+                                                            + linearityimage::Samples,
+                                                8 * n, bytes.data()))
+        return rc;
+    for (uint32_t i = 0; i < n; ++i) {
+        const uint8_t* s = &bytes[8 * i];
+        pairs[2 * i] = float(readLe32(s));
+        pairs[2 * i + 1] = float(int16_t(readLe16(s + 4))
+                                 + int16_t(readLe16(s + 6)) / linearityimage::DataFractionScale);
+    }
+    return EC_Success;
+}
+
+ERRORCODE TVI_SpectromoduleSetLinearityCalibrationData(void* handle, uint32_t n, const float* pairs)
+{
+    if (!pairs)
+        return EC_NullArgument;
+    if (n > TVI_LinearitySampleLimit)
+        return EC_SampleNumberTooLarge;
+    if (!handle)
+        return EC_NoDevice;
+    std::vector<uint8_t> bytes(8 * size_t(n));
+    for (uint32_t i = 0; i < n; ++i) {
+        const float count = pairs[2 * i];
+        if (!(count >= 0.0f && count < 4294967296.0f))
+            return EC_InvalidArgument;
+        writeLe32(&bytes[8 * i], uint32_t(count));
+        if (ERRORCODE rc = encodeLinearityGain(pairs[2 * i + 1], &bytes[8 * i + 4]))
+            return rc;
+    }
+    return TVI_SpectromoduleWriteRom(handle, layout(handle).linearityCalibration + linearityimage::Samples,
+                                     8 * n, bytes.data());
+}
+
+ERRORCODE TVI_SpectromoduleGetLinearityCalibrationCoefficients(void* handle, double* c)
+{
+    if (!handle)
+        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
+    return getCoefficients(handle, layout(handle).linearityCalibration, 1, TVI_LinearitySampleLimit,
+                           linearityimage::Coefficients, 8, c);
+}
+
+ERRORCODE TVI_SpectromoduleSetLinearityCalibrationCoefficients(void* handle, const double* c)
+{
+    if (!handle)
+        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
+    return setCoefficients(handle, layout(handle).linearityCalibration, 1, TVI_LinearitySampleLimit,
+                           linearityimage::Coefficients, 8, c);
+}
+
+ERRORCODE TVI_SpectromoduleGetLinearityCalibrationGain(const LinearityCalibration* record,
+                                                      uint32_t count, float* values, float* gains)
+{
+    if (!values)
+        return EC_InvalidArgument;
+    if (!record)
+        return EC_NullArgument;
+    for (uint32_t i = 0; i < count; ++i) {
+        const double p = linearityPolynomial(*record, values[i]);
+        if (gains)
+            gains[i] = float(1.0 / p);
+        else
+            values[i] = float(values[i] / p);
+    }
+    return EC_Success;
+}
+
+ERRORCODE TVI_SpectromoduleLinearityCoefficientNormalize(void* handle, LinearityCalibration* record,
+                                                        double* maximum)
+{
+    if (!record || !maximum)
+        return EC_NullArgument;
+    SpectrometerDevice* d = deviceOf(handle);
+    if (!d || !d->spectrometerInformation)
+        return EC_NoDevice;
+    const uint32_t m = d->spectrometerInformation->adcMaximumCount;
+    // An erased ROM reads 0xFFFFFFFF: walking that many counts would take hours.
+    if (m > kLargestAdcMaximum)
+        return EC_InvalidArgument;
+    double largest = 0.0;
+    for (uint32_t i = 0; i < m; ++i) {
+        const double p = linearityPolynomial(*record, i);
+        if (i == 0 || p > largest)
+            largest = p;
+    }
+    if (largest > 0.0) {
+        for (double& c : record->coefficients)
+            c /= largest;
+    }
+    *maximum = largest;
+    return EC_Success;
+}
+
+// ---- background ----------------------------------------------------------------------------------
+
+ERRORCODE TVI_SpectromoduleAllocationBackgroundCalibrationBuffer(void** record)
+{
+    return allocateRecord(record, sizeof(BackgroundCalibration));
+}
+
+ERRORCODE TVI_SpectromoduleAllocationIntensityCalibrationBuffer(void** record)
+{
+    return allocateRecord(record, sizeof(IntensityCalibration));
+}
+
+ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationInformation(void* handle, BackgroundCalibration* record)
+{
+    return getImage(handle, handle ? layout(handle).backgroundCalibration : 0, kBackgroundImageSize,
+                    record, unpackBackgroundCalibration);
+}
+
+ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationInformation(void* handle, const BackgroundCalibration* record)
+{
+    return setImage(handle, handle ? layout(handle).backgroundCalibration : 0, kBackgroundImageSize,
+                    record, packBackgroundCalibration);
+}
+
+ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationDate(void* handle, uint16_t* date)
+{
+    return getU16(handle, handle ? layout(handle).backgroundCalibration : 0, date);
+}
+
+ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationDate(void* handle, uint16_t date)
+{
+    return setU16(handle, handle ? layout(handle).backgroundCalibration : 0, date);
+}
+
+ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationSampleNumber(void* handle, uint32_t* n)
+{
+    return getSampleNumber(handle, handle ? layout(handle).backgroundCalibration + 4 : 0, 2,
+                           TVI_PixelSampleLimit, n);
+}
+
+ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationSampleNumber(void* handle, uint32_t n)
+{
+    return setSampleNumber(handle, handle ? layout(handle).backgroundCalibration + 4 : 0, 2,
+                           TVI_PixelSampleLimit, n);
+}
+
+ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationData(void* handle, uint32_t n, float* pairs)
+{
+    if (!pairs)
+        return EC_NullArgument;
+    if (n > TVI_PixelSampleLimit)
+        return EC_SampleNumberTooLarge;
+    if (!handle)
+        return EC_NoDevice;
+    return getPairs(handle, layout(handle).backgroundCalibration + backgroundimage::Samples, n, pairs);
+}
+
+ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationData(void* handle, uint32_t n, const float* pairs)
+{
+    if (!pairs)
+        return EC_NullArgument;
+    if (n > TVI_PixelSampleLimit)
+        return EC_SampleNumberTooLarge;
+    if (!handle)
+        return EC_NoDevice;
+    return setPairs(handle, layout(handle).backgroundCalibration + backgroundimage::Samples, n, pairs);
+}
+
+// ---- intensity -----------------------------------------------------------------------------------
+
+ERRORCODE TVI_SpectromoduleGetIntensityCalibrationInformation(void* handle, IntensityCalibration* record)
+{
+    if (!handle)
+        return EC_NoDevice;
+    if (!record)
+        return EC_NullArgument;
+    // The old 8388-byte image is not the new format: it stays unreadable until converted.
+    const SpectrometerInformation* info = deviceOf(handle)->spectrometerInformation;
+    if (info && (info->configurationCode & TVI_ConfigurationOldIntensityFormat))
+        return EC_NotSupported;
+    return getImage(handle, layout(handle).intensityCalibration, kIntensityImageSize, record,
+                    unpackIntensityCalibration);
+}
+
+ERRORCODE TVI_SpectromoduleSetIntensityCalibrationInformation(void* handle, const IntensityCalibration* record)
+{
+    if (!handle)
+        return EC_NoDevice;
+    return setImage(handle, layout(handle).intensityCalibration, kIntensityImageSize, record,
+                    packIntensityCalibration);
+}
+
+ERRORCODE TVI_SpectromoduleGetIntensityCalibrationDate(void* handle, uint16_t* date)
+{
+    return getU16(handle, handle ? layout(handle).intensityCalibration : 0, date);
+}
+
+ERRORCODE TVI_SpectromoduleSetIntensityCalibrationDate(void* handle, uint16_t date)
+{
+    return setU16(handle, handle ? layout(handle).intensityCalibration : 0, date);
+}
+
+ERRORCODE TVI_SpectromoduleGetIntensityCalibrationSampleNumber(void* handle, uint32_t* n)
+{
+    return getSampleNumber(handle, handle ? layout(handle).intensityCalibration + 4 : 0, 2,
+                           TVI_PixelSampleLimit, n);
+}
+
+ERRORCODE TVI_SpectromoduleSetIntensityCalibrationSampleNumber(void* handle, uint32_t n)
+{
+    return setSampleNumber(handle, handle ? layout(handle).intensityCalibration + 4 : 0, 2,
+                           TVI_PixelSampleLimit, n);
+}
+
+ERRORCODE TVI_SpectromoduleGetIntensityCalibrationIntegrationTime(void* handle, uint32_t* microseconds)
+{
+    if (!microseconds)
+        return EC_NullArgument;
+    *microseconds = 0;
+    uint16_t ms = 0;
+    if (ERRORCODE rc = getU16(handle, handle ? layout(handle).intensityCalibration + intensityimage::IntegrationTime : 0, &ms))
+        return rc;
+    *microseconds = uint32_t(ms) * 1000u;
+    return EC_Success;
+}
+
+ERRORCODE TVI_SpectromoduleSetIntensityCalibrationIntegrationTime(void* handle, uint32_t microseconds)
+{
+    // The image keeps whole milliseconds in 16 bits: a longer time would be stored wrapped.
+    if (microseconds / 1000u > 0xFFFFu)
+        return EC_InvalidArgument;
+    return setU16(handle, handle ? layout(handle).intensityCalibration + intensityimage::IntegrationTime : 0,
+                  uint16_t(microseconds / 1000u));
+}
+
+ERRORCODE TVI_SpectromoduleGetIntensityCalibrationData(void* handle, uint32_t n, double* factors)
+{
+    if (!factors)
+        return EC_NullArgument;
+    if (n > TVI_PixelSampleLimit)
+        return EC_SampleNumberTooLarge;
+    if (!handle)
+        return EC_NoDevice;
+    return getDecimals(handle, layout(handle).intensityCalibration + intensityimage::Factors, n, factors);
+}
+
+ERRORCODE TVI_SpectromoduleSetIntensityCalibrationData(void* handle, uint32_t n, const double* factors)
+{
+    if (n > TVI_PixelSampleLimit)
+        return EC_SampleNumberTooLarge;
+    if (!factors)
+        return EC_NullArgument;
+    if (!handle)
+        return EC_NoDevice;
+    // Check every factor before the sample number changes.
+    uint8_t probe[8];
+    for (uint32_t i = 0; i < n; ++i) {
+        if (ERRORCODE rc = encodeRomDecimal(factors[i], probe))
+            return rc;
+    }
+    if (ERRORCODE rc = TVI_SpectromoduleSetIntensityCalibrationSampleNumber(handle, n))
+        return rc;
+    return setDecimals(handle, layout(handle).intensityCalibration + intensityimage::Factors, n, factors);
+}
+
+ERRORCODE TVI_SpectromoduleSetIntensityCalibrationCoefficients(void*, const double*)
+{
+    return EC_NotSupported;
+}
+
+ERRORCODE TVI_SpectromoduleIntensityCalibrationFormatConvert(void* handle)
+{
+    SpectrometerDevice* d = deviceOf(handle);
+    if (!d)
+        return EC_NoDevice;
+    SpectrometerInformation* info = d->spectrometerInformation;
+    if (!info || !(info->configurationCode & TVI_ConfigurationOldIntensityFormat))
+        return EC_Success;
+    if (!d->intensityCalibration)
+        return EC_NoDevice;
+    Owned<uint8_t> old = allocateImage(kOldIntensityImageSize);
+    Owned<IntensityCalibration> converted(
+        static_cast<IntensityCalibration*>(allocateErased(sizeof(IntensityCalibration))));
+    if (!old || !converted)
+        return EC_AllocationFailed;
+    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, d->romLayout->intensityCalibration,
+                                                kOldIntensityImageSize, old.get()))
+        return rc;
+    // Everything is checked before the ROM or the device's record changes.
+    const uint16_t n = readLe16(old.get() + intensityimage::SampleNumber);
+    if (n > TVI_PixelSampleLimit)
+        return EC_SampleNumberTooLarge;
+    // A window that runs past the frame is used only as far as the frame reaches.
+    uint64_t windowEnd = uint64_t(d->windowStartPixel) + d->windowPixelCount;
+    if (d->spectromoduleInformation && d->spectromoduleInformationStatus == EC_Success
+        && windowEnd > d->spectromoduleInformation->frameSize)
+        windowEnd = d->spectromoduleInformation->frameSize;
+    if (windowEnd > TVI_PixelSampleLimit)
+        return EC_InvalidArgument;
+    IntensityCalibration& r = *converted;
+    r.date = readLe16(old.get() + intensityimage::Date);
+    r.sampleNumber = n;
+    r.integrationTime = readLe16(old.get() + intensityimage::IntegrationTime);
+    r.scale = 1000.0;
+    for (uint32_t i = 0; i < n; ++i)
+        r.factors[i] = 0.0;
+    for (uint32_t p = d->windowStartPixel; p < windowEnd; ++p)
+        r.factors[p] = decodeFixedPoint(old.get() + intensityimage::Factors + 4 * p)
+                       / intensityimage::OldFactorScale;
+    if (ERRORCODE rc = TVI_SpectromoduleSetIntensityCalibrationInformation(handle, &r))
+        return rc;
+    std::memcpy(d->intensityCalibration, &r, sizeof r);
+    d->intensityCalibrationStatus = EC_Success;
+    SpectrometerInformation updated = *info;
+    updated.configurationCode &= ~uint32_t(TVI_ConfigurationOldIntensityFormat);
+    const ERRORCODE rc = TVI_SpectrometerSetInformation(handle, &updated);
+    if (rc == EC_Success)
+        *info = updated;
+    return rc;
+}
+
+} // extern "C"
