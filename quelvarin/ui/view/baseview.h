@@ -172,9 +172,16 @@ private:
     // Items added outside a pass.
     QList<QGraphicsItem*> loose;
     int drawnCount = 0;
-    // What the results drawn so far began and ended with, to tell a replaced list.
-    CColor firstDrawn;
-    CColor lastDrawn;
+    // What the results drawn so far began and ended with (values and levels), to tell a
+    // replaced list.
+    struct Reading
+    {
+        double values[6] = {};
+    };
+    static Reading readingOf(const CColor& c);
+    static bool sameReading(const Reading& a, const Reading& b);
+    Reading firstDrawn;
+    Reading lastDrawn;
 
     // The pass in progress: the additions in order (an item, or a slot request), the last
     // request of each slot and its maker.

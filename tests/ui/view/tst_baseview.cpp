@@ -74,12 +74,16 @@ protected:
     }
 };
 
-// Results that differ from each other; `offset` makes another list of the same length.
+// Results that differ from each other, each with the levels it was measured at as the engine
+// stores them; `offset` makes another list of the same length.
 QList<CColor> colours(int n, double offset = 0)
 {
     QList<CColor> out;
-    for (int i = 0; i < n; ++i)
-        out << CColor(i + offset, i + offset, i + offset);
+    for (int i = 0; i < n; ++i) {
+        CColor c(i + offset, i + offset, i + offset);
+        c.levelR = c.levelG = c.levelB = (i + 1) / 8.0;
+        out << c;
+    }
     return out;
 }
 
@@ -251,6 +255,8 @@ private slots:
             << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1,draw 2";
         QTest::newRow("list replaced, same length")
             << QList<int>{2, 2} << 1 << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1";
+        QTest::newRow("one result changed its levels")
+            << QList<int>{2, 2} << -2 << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1";
     }
     void drawColorDrawsWhatIsNew()
     {
@@ -261,6 +267,8 @@ private slots:
         ProbeView view(&scene, nullptr);
         for (int k = 0; k < sizes.size(); ++k) {
             view.list = colours(sizes[k], replacedFrom >= 0 && k >= replacedFrom ? 100 : 0);
+            if (replacedFrom == -2 && k == 1)
+                view.list[1].levelG = 0.9; // the same values, another stimulus
             drawColor(&view, ProbeView::kMode);
             // One marker per result and one line, whatever the notifications were.
             QCOMPARE(view.drawnResults(), sizes[k]);
