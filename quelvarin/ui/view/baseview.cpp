@@ -103,7 +103,8 @@ void BaseView::drawColor(int mode)
     if (mode != viewMode)
         return;
     const QList<CColor> list = results();
-    if (list.size() < drawnCount || !drawnPartUnchanged(list))
+    if (list.size() < drawnCount || !drawnPartUnchanged(list)
+        || (list.size() > drawnCount && drawnCount > 0 && changesDrawnResults(list, drawnCount)))
         drawAll(list);
     else if (list.size() > drawnCount)
         drawPass(list, drawnCount);
@@ -144,6 +145,11 @@ void BaseView::resetDrawing() {}
 void BaseView::beginResults(const QList<CColor>&, int) {}
 
 void BaseView::drawResult(const QList<CColor>&, int) {}
+
+bool BaseView::changesDrawnResults(const QList<CColor>&, int) const
+{
+    return false;
+}
 
 void BaseView::setDataTable(DataWindow* dataTable)
 {
