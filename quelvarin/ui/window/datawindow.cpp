@@ -9,7 +9,10 @@
 #include <QHeaderView>
 #include <QPalette>
 #include <QTableWidget>
+#include <QSignalBlocker>
 #include <QTextStream>
+
+#include <utility>
 
 namespace {
 
@@ -33,6 +36,40 @@ QString& styleCache()
     static QString cache;
     return cache;
 }
+
+// A cell of the common look: its text comes from the row's shared texts, its colour and
+// alignment are answered, not stored, so that a cell of a long table costs little more than the
+// item itself. A value set on the cell itself still wins.
+class RowCell : public QTableWidgetItem
+{
+public:
+    RowCell(std::shared_ptr<const RowTexts> texts, int column)
+        : m_texts(std::move(texts)), m_column(column)
+    {
+    }
+
+    QVariant data(int role) const override
+    {
+        const QVariant stored = QTableWidgetItem::data(role);
+        if (stored.isValid())
+            return stored;
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return m_texts->text(m_column);
+        case Qt::ForegroundRole:
+            return QBrush(cellColour);
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignCenter);
+        default:
+            return stored;
+        }
+    }
+
+private:
+    std::shared_ptr<const RowTexts> m_texts;
+    int m_column;
+};
 
 } // namespace
 
@@ -105,6 +142,84 @@ void DataWindow::setItem(int row, int column, QTableWidgetItem* item)
     table->setItem(row, column, item);
 }
 
+QString RowTexts::text(int column) const
+{
+    if (m_make) {
+        m_texts = m_make();
+        // What the texts were made from is no longer needed.
+        m_make = nullptr;
+    }
+    return m_texts.value(column);
+}
+
+void DataWindow::setRowTexts(int row, const QStringList& texts)
+{
+    if (row >= 0)
+        putRow({row, int(texts.size()), std::make_shared<const RowTexts>(texts)});
+}
+
+void DataWindow::setRowTextsLater(int row, int columns, std::function<QStringList()> make)
+{
+    if (row >= 0 && make)
+        putRow({row, columns, std::make_shared<const RowTexts>(std::move(make))});
+}
+
+void DataWindow::putRow(const Row& row)
+{
+    if (batchDepth > 0) {
+        pendingRows.append(row);
+        return;
+    }
+    // Without a table (before the first draw, or after the scene deleted it) there is no row
+    // to write.
+    if (!table)
+        return;
+    table->setRowCount(row.row + 1);
+    for (int column = 0; column < row.columns && column < table->columnCount(); ++column)
+        table->setItem(row.row, column, new RowCell(row.texts, column));
+}
+
+void DataWindow::beginBatch()
+{
+    ++batchDepth;
+}
+
+void DataWindow::endBatch()
+{
+    if (batchDepth == 0 || --batchDepth > 0)
+        return;
+    applyRows();
+}
+
+void DataWindow::applyRows()
+{
+    const QVector<Row> rows = std::exchange(pendingRows, {});
+    if (!table || rows.isEmpty())
+        return;
+    // As one write after the other would leave it: the last row written sets the count.
+    table->setRowCount(rows.last().row + 1);
+    int top = rows.first().row;
+    int bottom = top;
+    {
+        // Each cell would tell the view on its own (and the view would look at its geometry
+        // each time); the view hears of the whole range once, below.
+        const QSignalBlocker quiet(table->model());
+        for (const Row& r : rows) {
+            if (r.row >= table->rowCount())
+                continue;
+            top = qMin(top, r.row);
+            bottom = qMax(bottom, r.row);
+            for (int column = 0; column < r.columns && column < table->columnCount(); ++column)
+                table->setItem(r.row, column, new RowCell(r.texts, column));
+        }
+    }
+    QAbstractItemModel* model = table->model();
+    bottom = qMin(bottom, table->rowCount() - 1);
+    if (top <= bottom && model->columnCount() > 0)
+        emit model->dataChanged(model->index(top, 0),
+                                model->index(bottom, model->columnCount() - 1));
+}
+
 void DataWindow::clearContents()
 {
     if (table)
@@ -121,6 +236,10 @@ void DataWindow::removeFromScene()
         return;
     if (proxy->scene())
         proxy->scene()->removeItem(proxy);
+    // Its cells go now: the table that replaces it is filled before the event loop deletes
+    // this one, and a long list would be held twice in the meantime.
+    if (table)
+        table->setRowCount(0);
     // Deleted once the event loop runs, after the layout that follows; the widget goes with it.
     proxy->deleteLater();
     proxy = nullptr;

@@ -47,8 +47,9 @@ void GrayDataWindow::setData(int index, CColor colour)
     // to write; the references above are kept all the same.
     if (!table)
         return;
-    const QStringList texts = rowTexts(colour, white[1], black[1]);
-    table->setRowCount(index + 1);
-    for (int column = 0; column < texts.size(); ++column)
-        setItem(index, column, new QTableWidgetItem(texts.at(column)));
+    // Formatted when the row is first shown: a long table formats only what is looked at.
+    const double yw = white[1];
+    const double yb = black[1];
+    setRowTextsLater(index, table->columnCount(),
+                     [colour, yw, yb] { return rowTexts(colour, yw, yb); });
 }
