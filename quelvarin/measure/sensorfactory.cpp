@@ -1,5 +1,6 @@
 #include "measure/sensorfactory.h"
 
+#include "sensors/k10sensor.h"
 #include "sensors/sensor.h"
 #include "sensors/simulator.h"
 
@@ -16,6 +17,7 @@ struct BuiltinDriver
 QVector<BuiltinDriver> builtinDrivers()
 {
     return {
+        {SensorModel::K10, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new K10Sensor; }},
         {SensorModel::Simulator, SensorLink::Default,
          [](SigAdapter* adapter) -> CSensor* { return new Simulator(adapter); }},
     };
