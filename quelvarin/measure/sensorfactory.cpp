@@ -1,5 +1,6 @@
 #include "measure/sensorfactory.h"
 
+#include "sensors/cs2000sensor.h"
 #include "sensors/k10sensor.h"
 #include "sensors/sensor.h"
 #include "sensors/simulator.h"
@@ -18,6 +19,7 @@ QVector<BuiltinDriver> builtinDrivers()
 {
     return {
         {SensorModel::K10, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new K10Sensor; }},
+        {SensorModel::CS2000, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new CS2000Sensor; }},
         {SensorModel::Simulator, SensorLink::Default,
          [](SigAdapter* adapter) -> CSensor* { return new Simulator(adapter); }},
     };
