@@ -2,6 +2,7 @@
 
 #include "sensors/cs2000sensor.h"
 #include "sensors/k10sensor.h"
+#include "sensors/pr6xxsensor.h"
 #include "sensors/sensor.h"
 #include "sensors/simulator.h"
 
@@ -19,6 +20,7 @@ QVector<BuiltinDriver> builtinDrivers()
 {
     return {
         {SensorModel::K10, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new K10Sensor; }},
+        {SensorModel::PR6xx, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new PR6xxSensor; }},
         {SensorModel::CS2000, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new CS2000Sensor; }},
         {SensorModel::Simulator, SensorLink::Default,
          [](SigAdapter* adapter) -> CSensor* { return new Simulator(adapter); }},
