@@ -1,5 +1,6 @@
 #include "measure/sensorfactory.h"
 
+#include "sensors/ca210comsensor.h"
 #include "sensors/crsensor.h"
 #include "sensors/cs2000sensor.h"
 #include "sensors/k10sensor.h"
@@ -23,6 +24,7 @@ QVector<BuiltinDriver> builtinDrivers()
         {SensorModel::K10, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new K10Sensor; }},
         {SensorModel::PR6xx, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new PR6xxSensor; }},
         {SensorModel::CS2000, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new CS2000Sensor; }},
+        {SensorModel::CA210, SensorLink::Serial, [](SigAdapter*) -> CSensor* { return new CA210SensorCOM; }},
         {SensorModel::CR100, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new CRXXXCensor; }},
         {SensorModel::Simulator, SensorLink::Default,
          [](SigAdapter* adapter) -> CSensor* { return new Simulator(adapter); }},
