@@ -6,12 +6,18 @@
 #include "measurerecorder.h"
 #include "messagerecorder.h"
 #include "platform/settings.h"
+#include "sensors/ca210comsensor.h"
+#include "sensors/crsensor.h"
 #include "sensors/cs2000sensor.h"
+#include "sensors/pr6xxsensor.h"
 #include "sensors/k10sensor.h"
 #include "testenv.h"
 #include "virtualclock.h"
 
+#include "ca210emulator.h"
+#include "cremulator.h"
 #include "cs2000emulator.h"
+#include "pr6xxemulator.h"
 #include "k10emulator.h"
 #include "serialemulator.h"
 
@@ -69,8 +75,12 @@ void TestSerialDriverRuns::factoryMakesTheSerialDrivers_data()
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("caps");
-    QTest::newRow("4: K-10") << 4 << "K-10" << 1;
-    QTest::newRow("8: CS-2000") << 8 << "CS-2000" << 5;
+    QTest::addColumn<QString>("serial");
+    QTest::newRow("4: K-10") << 4 << "K-10" << 1 << "K10A123";
+    QTest::newRow("5: PR-6xx") << 5 << "PR-6xx" << 5 << "PR123456";
+    QTest::newRow("6 on the serial port: CA-210") << 6 << "CA-210/CA-310" << 1 << "123456789";
+    QTest::newRow("8: CS-2000") << 8 << "CS-2000" << 5 << "20A1234";
+    QTest::newRow("9: CR-250, named by its model") << 9 << "CR-250" << 5 << "CR12345";
 }
 
 void TestSerialDriverRuns::factoryMakesTheSerialDrivers()
@@ -78,23 +88,47 @@ void TestSerialDriverRuns::factoryMakesTheSerialDrivers()
     QFETCH(int, type);
     QFETCH(QString, name);
     QFETCH(int, caps);
+    QFETCH(QString, serial);
+    VirtualClock clock(1); // the CA-210 settles a second after closing
     SerialEmulator emu;
     emu.bindTo(3);
-    k10emulator::install(emu, "K10A123", {{1, 2, 3}});
-    cs2000emulator::install(emu, "20A1234X", {{1, 2, 3}});
+    switch (type) {
+    case SensorModel::K10:
+        k10emulator::install(emu, "K10A123", {{1, 2, 3}});
+        break;
+    case SensorModel::PR6xx:
+        pr6xxemulator::install(emu, "PR123456", "PR-670", {{1, 2, 3}});
+        break;
+    case SensorModel::CA210:
+        platform::writeSetting("PortSelect", "COMSele", true);
+        ca210emulator::install(emu, "ABCDE123456789", {{1, 2, 3}});
+        break;
+    case SensorModel::CS2000:
+        cs2000emulator::install(emu, "20A1234X", {{1, 2, 3}});
+        break;
+    default:
+        cremulator::install(emu, cremulator::Options(), {{1, 2, 3}});
+        break;
+    }
     MessageRecorder boxes;
     Measure* m = m_thread->measure();
-    QSignalSpy serial(m, &Measure::sensorSNChanged);
+    QSignalSpy serials(m, &Measure::sensorSNChanged);
 
     QVERIFY(m->openSensor(type));
     QVERIFY(m->sensor());
     QCOMPARE(m->sensor()->name, name);
     QCOMPARE(m->sensor()->caps, caps);
-    QVERIFY(type == SensorModel::K10 ? bool(qobject_cast<K10Sensor*>(m->sensor()))
-                                     : bool(qobject_cast<CS2000Sensor*>(m->sensor())));
+    const QMap<int, bool> madeTheDriver{
+        {SensorModel::K10, bool(qobject_cast<K10Sensor*>(m->sensor()))},
+        {SensorModel::PR6xx, bool(qobject_cast<PR6xxSensor*>(m->sensor()))},
+        {SensorModel::CA210, bool(qobject_cast<CA210SensorCOM*>(m->sensor()))},
+        {SensorModel::CS2000, bool(qobject_cast<CS2000Sensor*>(m->sensor()))},
+        {SensorModel::CR100, bool(qobject_cast<CRXXXCensor*>(m->sensor()))},
+    };
+    QVERIFY(madeTheDriver.value(type));
     QCOMPARE(boxes.count(), 0);
-    QCOMPARE(serial.count(), 1);
-    QCOMPARE(serial.at(0).at(0).toString(), type == SensorModel::K10 ? QString("K10A123") : QString("20A1234"));
+    QCOMPARE(serials.count(), 1);
+    QCOMPARE(serials.at(0).at(0).toString(), serial);
     m->detachSensor();
 }
 

@@ -13,6 +13,9 @@
 #include "ui/window/graydatawindow.h"
 
 #include "apptestmain.h"
+#include "ca210emulator.h"
+#include "cremulator.h"
+#include "pr6xxemulator.h"
 #include "cs2000emulator.h"
 #include "k10emulator.h"
 #include "messagerecorder.h"
@@ -23,6 +26,7 @@
 #include <QDir>
 #include <QTableWidget>
 
+#include <array>
 #include <cmath>
 #include <memory>
 
@@ -124,6 +128,9 @@ void TestSerialInstruments::grayScaleFromTheMainWindow_data()
     QTest::addColumn<QString>("serial");
     QTest::newRow("K-10") << int(SensorModel::K10) << "K10A123";
     QTest::newRow("CS-2000") << int(SensorModel::CS2000) << "20A1234";
+    QTest::newRow("PR-6xx") << int(SensorModel::PR6xx) << "PR123456";
+    QTest::newRow("CR100/CR250") << int(SensorModel::CR100) << "CR12345";
+    QTest::newRow("CA-210 on the serial port") << int(SensorModel::CA210) << "123456789";
 }
 
 void TestSerialInstruments::grayScaleFromTheMainWindow()
@@ -133,19 +140,44 @@ void TestSerialInstruments::grayScaleFromTheMainWindow()
     VirtualClock clock(1); // the CS-2000's announced measuring time passes in virtual time
     SerialEmulator emu;
     emu.bindTo(2);
-    if (type == SensorModel::K10) {
-        k10emulator::install(emu, serial.toLatin1(),
-                             {{95.05, 100, 108.9}, {0.095, 0.1, 0.109}, {23.76, 25, 27.2}, {95.05, 100, 108.9}});
-    } else {
-        cs2000emulator::install(emu, serial.toLatin1() + "X",
-                                {{95.05, 100, 108.9}, {0.095, 0.1, 0.109}, {23.76, 25, 27.2}, {95.05, 100, 108.9}});
+    const QList<std::array<double, 3>> colours{
+        {95.05, 100, 108.9}, {0.095, 0.1, 0.109}, {23.76, 25, 27.2}, {95.05, 100, 108.9}};
+    auto as = [&colours](auto tag) {
+        QList<decltype(tag)> out;
+        for (const auto& c : colours)
+            out.append({c[0], c[1], c[2]});
+        return out;
+    };
+    switch (type) {
+    case SensorModel::K10:
+        k10emulator::install(emu, serial.toLatin1(), as(k10emulator::Xyz{}));
+        break;
+    case SensorModel::CS2000:
+        cs2000emulator::install(emu, serial.toLatin1() + "X", as(cs2000emulator::Xyz{}));
+        break;
+    case SensorModel::PR6xx:
+        // The PR-6xx measures once while connecting: its first colour is not part of the run.
+        pr6xxemulator::install(emu, serial.toLatin1(), "PR-655", QList<pr6xxemulator::Xyz>{{1, 1, 1}} + as(pr6xxemulator::Xyz{}));
+        break;
+    case SensorModel::CR100:
+        cremulator::install(emu, cremulator::Options(), as(cremulator::Xyz{}));
+        break;
+    default:
+        // startMeasure of the CA-210 takes a reading to choose between one and two per colour:
+        // two for the bright patches, three for the one below 10 cd/m2.
+        platform::writeSetting("PortSelect", "COMSele", true);
+        ca210emulator::install(emu, "ABCDE" + serial.toLatin1(), [&] {
+            const QList<ca210emulator::Xyz> c = as(ca210emulator::Xyz{});
+            return QList<ca210emulator::Xyz>{c[0], c[0], c[1], c[1], c[1], c[2], c[2], c[3], c[3]};
+        }());
+        break;
     }
     MainWindowProbe p(*window);
     MessageRecorder boxes;
     QSignalSpy serials(p.measure(), &Measure::sensorSNChanged);
 
     QVERIFY(p.measure()->openSensor(type));
-    QCOMPARE(p.measure()->sensor()->name, sensorModelName(type));
+    QCOMPARE(p.measure()->sensor()->name, type == SensorModel::CR100 ? QString("CR-250") : sensorModelName(type));
     QCOMPARE(serials.count(), 1);
     QCOMPARE(serials.at(0).at(0).toString(), serial);
     QVERIFY2(runGrayAndWait(p, boxes), qPrintable(texts(boxes).join('|') + "\n" + emu.logText()));
@@ -162,7 +194,7 @@ void TestSerialInstruments::grayScaleFromTheMainWindow()
     QCOMPARE(page->dataWindow->currentTable()->rowCount(), 3);
     QVERIFY(page->whiteMarker);
     const QString shot = QDir(testenv::artifactDir())
-                             .filePath(QStringLiteral("serial_gray_run_%1.png").arg(sensorModelName(type)));
+                             .filePath(QStringLiteral("serial_gray_run_%1.png").arg(type));
     QVERIFY(window->grab().save(shot));
 
     p.measure()->detachSensor();
@@ -174,6 +206,9 @@ void TestSerialInstruments::withoutTheInstrumentTheSimulatorCarriesOn_data()
     QTest::addColumn<QString>("openText");
     QTest::newRow("K-10") << int(SensorModel::K10) << "Can't open COM2!";
     QTest::newRow("CS-2000") << int(SensorModel::CS2000) << "Can't open COM2";
+    QTest::newRow("PR-6xx") << int(SensorModel::PR6xx) << "Can't open COM2";
+    QTest::newRow("CR100/CR250") << int(SensorModel::CR100) << "Can't open COM2";
+    QTest::newRow("CA-210 on the serial port") << int(SensorModel::CA210) << "Can't open COM2";
 }
 
 void TestSerialInstruments::withoutTheInstrumentTheSimulatorCarriesOn()
@@ -182,6 +217,7 @@ void TestSerialInstruments::withoutTheInstrumentTheSimulatorCarriesOn()
     QFETCH(QString, openText);
     VirtualClock clock(1); // the simulator's second per reading
     qputenv("KW_SERIAL_COM2", "/nonexistent/serial-instrument");
+    platform::writeSetting("PortSelect", "COMSele", true);
     MainWindowProbe p(*window);
     MessageRecorder boxes;
 
