@@ -44,6 +44,10 @@ bool PR6xxSensor::exchange(PR6xxCmd& cmd, int deadlineMs, bool list)
         }
         if (list && pr6xx::listComplete(reply, lineCount))
             break;
+        // An error status ends the reply early: the instrument sends nothing after it, so waiting
+        // out the deadline (a minute for every dark patch) would only hold the run.
+        if (reply.endsWith("\r\n") && pr6xx::statusOf(reply) != 0 && pr6xx::statusOf(reply) != pr6xx::kUnreadableStatus)
+            break;
         const qint64 left = deadlineMs - clock.elapsed();
         if (left <= 0 || port->failed()) {
             qDebug() << "CMD:" << cmd.command << "timeout";
