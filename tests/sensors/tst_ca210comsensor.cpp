@@ -29,7 +29,7 @@ const QByteArray kSerialWord = "ABCDE123456789";
 CA210SensorCOM::Timing quickTiming()
 {
     CA210SensorCOM::Timing t;
-    t.readTimeoutMs = 100;
+    t.readTimeoutMs = 250;
     t.setupDeadlineMs = 400;
     t.measureDeadlineMs = 700;
     return t;

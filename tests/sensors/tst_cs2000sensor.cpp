@@ -28,7 +28,7 @@ const Xyz kColour{95.05, 100.0, 108.9};
 CS2000Sensor::Timing quickTiming()
 {
     CS2000Sensor::Timing t;
-    t.readTimeoutMs = 100;
+    t.readTimeoutMs = 250;
     t.shortDeadlineMs = 600;
     t.measureDeadlineMs = 1500;
     t.measureMarginMs = 800;

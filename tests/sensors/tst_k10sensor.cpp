@@ -29,8 +29,8 @@ const k10emulator::Xyz kColour{95.05, 100.0, 108.9};
 K10Sensor::Timing quickTiming()
 {
     K10Sensor::Timing t;
-    t.readTimeoutMs = 150;
-    t.identifyDeadlineMs = 600;
+    t.readTimeoutMs = 300;
+    t.identifyDeadlineMs = 1000;
     t.retryDeadlineMs = 2000;
     return t;
 }
@@ -226,8 +226,8 @@ void TestK10Sensor::identificationFaultsEndInAMessage_data()
         << true << Reply(info).split(300, 1500) << "K-10" << "Get Hardware information Error!";
     QTest::newRow("unplugged") << true << Reply::unplug() << "K-10" << "Get Hardware information Error!";
     QTest::newRow("split inside the deadline is joined") << true << Reply(info).split(300, 100) << "" << "";
-    QTest::newRow("read in slices of the port time-out") << true << Reply(info).split(100, 250) << "" << "";
-    QTest::newRow("late start inside the deadline") << true << Reply(info).after(250) << "" << "";
+    QTest::newRow("read in slices of the port time-out") << true << Reply(info).split(100, 450) << "" << "";
+    QTest::newRow("late start inside the deadline") << true << Reply(info).after(450) << "" << "";
 }
 
 void TestK10Sensor::identificationFaultsEndInAMessage()
@@ -320,7 +320,7 @@ void TestK10Sensor::measurementFaultsEndInAColourOrTheNullColourWithinTheBound_d
         << QList<Reply>{Reply::silence(), Reply::silence(), Reply::silence(), good} << false << 3;
     QTest::newRow("short replies throughout: three tries")
         << QList<Reply>{Reply(good.left(3)), Reply(good.left(14)), Reply(good.left(1)), good} << false << 3;
-    QTest::newRow("late reply after the time-out") << QList<Reply>{Reply(good).after(1000), Reply::silence(),
+    QTest::newRow("late reply after the time-out") << QList<Reply>{Reply(good).after(2000), Reply::silence(),
                                                                   Reply::silence()}
                                                    << false << 3;
     QTest::newRow("garbage before the reply") << QList<Reply>{Reply(good).garbage("\x13\x11")} << false << 1;
