@@ -2,6 +2,11 @@
 
 #include "sensors/c5sensor.h"
 #include "sensors/ca210usbsensor.h"
+#include "sensors/ca210comsensor.h"
+#include "sensors/crsensor.h"
+#include "sensors/cs2000sensor.h"
+#include "sensors/k10sensor.h"
+#include "sensors/pr6xxsensor.h"
 #include "sensors/sensor.h"
 #include "sensors/cs200sensor.h"
 #include "sensors/simulator.h"
@@ -29,6 +34,11 @@ QVector<BuiltinDriver> builtinDrivers()
          [](SigAdapter*) -> CSensor* { return new Spyder4Sensor(1); }},
         {SensorModel::CS200, SensorLink::Default,
          [](SigAdapter*) -> CSensor* { return new CS200Sensor; }},
+        {SensorModel::K10, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new K10Sensor; }},
+        {SensorModel::PR6xx, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new PR6xxSensor; }},
+        {SensorModel::CS2000, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new CS2000Sensor; }},
+        {SensorModel::CA210, SensorLink::Serial, [](SigAdapter*) -> CSensor* { return new CA210SensorCOM; }},
+        {SensorModel::CR100, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new CRXXXCensor; }},
         {SensorModel::Simulator, SensorLink::Default,
          [](SigAdapter* adapter) -> CSensor* { return new Simulator(adapter); }},
         {SensorModel::Chroma5, SensorLink::Default, [](SigAdapter*) -> CSensor* { return new C5Sensor; }},

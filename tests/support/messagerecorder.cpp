@@ -65,6 +65,8 @@ int MessageRecorder::present(QMessageBox& box)
     record.styleSheet = box.styleSheet();
     record.hasIconPixmap = !box.iconPixmap().isNull();
     record.thread = QThread::currentThread();
+    record.position = box.pos();
+    record.icon = box.icon();
     const QList<QAbstractButton*> buttons = box.buttons();
     for (QAbstractButton* button : buttons)
         record.buttons.append(button->text());

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QMutex>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +30,8 @@ struct RecordedMessage
     QString styleSheet;
     bool hasIconPixmap = false;
     QThread* thread = nullptr;      // thread that presented the box (always the GUI thread)
+    QPoint position;                // where the box was moved before it was shown
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString answer;                 // text of the button pressed
 };
 

@@ -1,0 +1,451 @@
+#include "platform/serialline.h"
+
+#include <QDeadlineTimer>
+#include <QDebug>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <poll.h>
+
+namespace platform {
+
+namespace {
+
+// Device families tried for COMn, in this order: USB serial adapters, USB modems (CDC ACM), then
+// the board's own ports.
+const char* const kDeviceFamilies[] = {"/dev/ttyUSB", "/dev/ttyACM", "/dev/ttyS"};
+
+// True when the device behind `fd` hung up: unplugged, or the far end of a pseudo-terminal closed.
+// The port's own error codes cannot tell: a hung-up terminal reads as end of file, which the port
+// reports as a read error carrying a stale system error, and a notifier that fires after a
+// blocking read took its bytes reports one too.
+bool hungUp(int fd)
+{
+    if (fd < 0)
+        return true;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) < 0)
+        return false;
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// A wait of waitForReadyRead that comes back early without data and without an error would make a
+// read loop spin; such a wait counts as the end of the read after this many in a row.
+constexpr int kMaxIdleWakeups = 64;
+
+} // namespace
+
+QString serialOverrideVariable(int comNumber)
+{
+    return QStringLiteral("KW_SERIAL_COM%1").arg(comNumber);
+}
+
+QString serialDevicePath(const QString& portName, const std::function<QByteArray(const char*)>& env,
+                         const std::function<bool(const QString&)>& exists)
+{
+    static const QRegularExpression comName(QStringLiteral("^COM([0-9]{1,3})$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = comName.match(portName);
+    if (!m.hasMatch())
+        return portName.startsWith(QLatin1Char('/')) ? portName : QString();
+    const int n = m.captured(1).toInt();
+    if (n < 1 || n > kMaxComNumber)
+        return QString();
+
+    const QByteArray variable = serialOverrideVariable(n).toLatin1();
+    const QByteArray overridden = env ? env(variable.constData()) : qgetenv(variable.constData());
+    if (!overridden.isEmpty())
+        return QString::fromLocal8Bit(overridden);
+
+    for (const char* family : kDeviceFamilies) {
+        const QString path = QString::fromLatin1(family) + QString::number(n - 1);
+        if (exists ? exists(path) : QFileInfo::exists(path))
+            return path;
+    }
+    return QString();
+}
+
+struct SerialLine::Port
+{
+    QObject context;               // carries the calls onto the line's thread
+    QSerialPort* serial = nullptr; // created on the line's thread
+    bool failed = false;
+    int generation = 0; // counts the opens
+    QString error;
+
+    QSerialPort& device()
+    {
+        if (!serial) {
+            serial = new QSerialPort;
+            QObject::connect(serial, &QSerialPort::errorOccurred, serial,
+                             [this](QSerialPort::SerialPortError e) {
+                                 if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
+                                     checkHangUp();
+                             });
+        }
+        return *serial;
+    }
+
+    bool usable() { return serial && serial->isOpen() && !failed; }
+
+    // Marks the line failed when the device hung up, and closes it: a hung-up terminal keeps
+    // waking the port's notifier. The close is queued, because this may run inside the port's own
+    // signal; `generation` keeps it from closing a port opened again meanwhile.
+    void checkHangUp()
+    {
+        if (failed || !serial || !serial->isOpen() || !hungUp(int(serial->handle())))
+            return;
+        failed = true;
+        error = QStringLiteral("the device hung up (unplugged)");
+        const int opened = generation;
+        QMetaObject::invokeMethod(
+            serial,
+            [this, opened] {
+                if (generation == opened && serial && serial->isOpen())
+                    serial->close();
+            },
+            Qt::QueuedConnection);
+    }
+
+    // Reads until `max` bytes, the deadline, a failure, or (when `gapMs` >= 0 and something came)
+    // a pause longer than `gapMs`.
+    QByteArray readUntil(int max, const QDeadlineTimer& deadline, int gapMs = -1)
+    {
+        QByteArray out;
+        if (max <= 0 || !usable())
+            return out;
+        int idle = 0;
+        for (;;) {
+            out += serial->read(max - out.size());
+            if (out.size() >= max || failed)
+                break;
+            qint64 remaining = deadline.remainingTime();
+            if (remaining <= 0)
+                break;
+            if (gapMs >= 0 && !out.isEmpty())
+                remaining = qMin<qint64>(remaining, gapMs);
+            if (serial->waitForReadyRead(int(remaining))) {
+                idle = 0;
+                continue;
+            }
+            if (serial->error() != QSerialPort::NoError && serial->error() != QSerialPort::TimeoutError)
+                checkHangUp();
+            serial->clearError();
+            if (failed || !serial->isOpen())
+                break;
+            if (serial->bytesAvailable() > 0)
+                continue;
+            if (gapMs >= 0 && !out.isEmpty())
+                break; // the reply paused: it is complete as it stands
+            if (++idle > kMaxIdleWakeups)
+                break;
+        }
+        return out;
+    }
+};
+
+SerialLine::SerialLine()
+    : m_thread(new QThread)
+    , m_port(std::make_unique<Port>())
+{
+    m_thread->setObjectName(QStringLiteral("serial line"));
+    m_port->context.moveToThread(m_thread);
+    m_thread->start();
+}
+
+SerialLine::~SerialLine()
+{
+    call([](Port& p) {
+        if (p.serial) {
+            p.serial->close();
+            delete p.serial;
+            p.serial = nullptr;
+        }
+    });
+    m_thread->quit();
+    m_thread->wait();
+    m_port.reset();
+    delete m_thread;
+}
+
+void SerialLine::call(const std::function<void(Port&)>& fn) const
+{
+    Port& port = *m_port;
+    if (QThread::currentThread() == m_thread) {
+        fn(port);
+        return;
+    }
+    QMetaObject::invokeMethod(&port.context, [&port, &fn] { fn(port); }, Qt::BlockingQueuedConnection);
+}
+
+void SerialLine::setPortName(const QString& name)
+{
+    QMutexLocker lock(&m_stateMutex);
+    m_portName = name;
+}
+
+QString SerialLine::portName() const
+{
+    QMutexLocker lock(&m_stateMutex);
+    return m_portName;
+}
+
+QString SerialLine::devicePath() const
+{
+    QMutexLocker lock(&m_stateMutex);
+    return m_devicePath;
+}
+
+bool SerialLine::open()
+{
+    const QString name = portName();
+    const QString path = serialDevicePath(name);
+    const SerialConfig cfg = config();
+    {
+        QMutexLocker lock(&m_stateMutex);
+        m_devicePath = path;
+    }
+    bool ok = false;
+    call([&](Port& p) {
+        QSerialPort& s = p.device();
+        if (s.isOpen())
+            s.close();
+        ++p.generation;
+        p.failed = false;
+        p.error.clear();
+        if (path.isEmpty()) {
+            p.error = QStringLiteral("no serial device stands behind %1").arg(name);
+            return;
+        }
+        s.setPortName(path);
+        if (!s.open(QIODevice::ReadWrite)) {
+            p.error = s.errorString();
+            return;
+        }
+        // Refusals are logged, not fatal: a pseudo-terminal keeps 8 data bits and no parity.
+        if (!s.setBaudRate(cfg.baudRate) || !s.setDataBits(cfg.dataBits) || !s.setParity(cfg.parity)
+            || !s.setStopBits(cfg.stopBits) || !s.setFlowControl(cfg.flowControl)) {
+            qWarning() << "serial" << name << "refused part of its configuration:" << s.errorString();
+            s.clearError();
+        }
+        ok = true;
+    });
+    if (ok)
+        qInfo().noquote() << "serial port" << name << "opened on" << path;
+    else
+        qWarning().noquote() << "serial port" << name << "(" + path + ")" << "not opened:" << errorString();
+    return ok;
+}
+
+bool SerialLine::isOpen() const
+{
+    bool open = false;
+    call([&](Port& p) { open = p.serial && p.serial->isOpen(); });
+    return open;
+}
+
+void SerialLine::close()
+{
+    call([](Port& p) {
+        if (p.serial && p.serial->isOpen())
+            p.serial->close();
+        p.failed = false;
+    });
+}
+
+namespace {
+
+template <typename Apply>
+void applySetting(const char* what, Apply apply)
+{
+    if (!apply())
+        qWarning() << "serial line refused" << what;
+}
+
+} // namespace
+
+void SerialLine::setBaudRate(qint32 baud)
+{
+    {
+        QMutexLocker lock(&m_stateMutex);
+        m_config.baudRate = baud;
+    }
+    call([&](Port& p) {
+        if (p.usable())
+            applySetting("the baud rate", [&] { return p.serial->setBaudRate(baud); });
+    });
+}
+
+void SerialLine::setDataBits(QSerialPort::DataBits bits)
+{
+    {
+        QMutexLocker lock(&m_stateMutex);
+        m_config.dataBits = bits;
+    }
+    call([&](Port& p) {
+        if (p.usable())
+            applySetting("the data bits", [&] { return p.serial->setDataBits(bits); });
+    });
+}
+
+void SerialLine::setParity(QSerialPort::Parity parity)
+{
+    {
+        QMutexLocker lock(&m_stateMutex);
+        m_config.parity = parity;
+    }
+    call([&](Port& p) {
+        if (p.usable())
+            applySetting("the parity", [&] { return p.serial->setParity(parity); });
+    });
+}
+
+void SerialLine::setStopBits(QSerialPort::StopBits bits)
+{
+    {
+        QMutexLocker lock(&m_stateMutex);
+        m_config.stopBits = bits;
+    }
+    call([&](Port& p) {
+        if (p.usable())
+            applySetting("the stop bits", [&] { return p.serial->setStopBits(bits); });
+    });
+}
+
+void SerialLine::setFlowControl(QSerialPort::FlowControl flow)
+{
+    {
+        QMutexLocker lock(&m_stateMutex);
+        m_config.flowControl = flow;
+    }
+    call([&](Port& p) {
+        if (p.usable())
+            applySetting("the flow control", [&] { return p.serial->setFlowControl(flow); });
+    });
+}
+
+void SerialLine::setTimeout(int ms)
+{
+    QMutexLocker lock(&m_stateMutex);
+    m_config.timeoutMs = qMax(0, ms);
+}
+
+SerialConfig SerialLine::config() const
+{
+    QMutexLocker lock(&m_stateMutex);
+    return m_config;
+}
+
+qint64 SerialLine::write(const QByteArray& bytes)
+{
+    qint64 written = -1;
+    call([&](Port& p) {
+        if (!p.usable())
+            return;
+        if (p.serial->write(bytes) < 0) {
+            p.checkHangUp();
+            return;
+        }
+        QDeadlineTimer deadline(kWriteTimeoutMs);
+        while (p.serial->bytesToWrite() > 0 && !p.failed) {
+            const qint64 remaining = deadline.remainingTime();
+            if (remaining <= 0 || !p.serial->waitForBytesWritten(int(remaining)))
+                break;
+        }
+        written = p.failed ? -1 : bytes.size() - p.serial->bytesToWrite();
+    });
+    return written;
+}
+
+QByteArray SerialLine::read(int max)
+{
+    return read(max, config().timeoutMs);
+}
+
+QByteArray SerialLine::read(int max, int timeoutMs)
+{
+    QByteArray out;
+    call([&](Port& p) { out = p.readUntil(max, QDeadlineTimer(qMax(0, timeoutMs))); });
+    return out;
+}
+
+QByteArray SerialLine::readReply(int length, int firstByteMs, int gapMs, int totalMs)
+{
+    QByteArray out;
+    call([&](Port& p) {
+        const QDeadlineTimer total(qMax(0, totalMs));
+        QDeadlineTimer first(qMax(0, firstByteMs));
+        if (total.remainingTime() < first.remainingTime())
+            first = total;
+        out = p.readUntil(length > 0 ? 1 : 0, first);
+        if (!out.isEmpty() && out.size() < length)
+            out += p.readUntil(length - out.size(), total, qMax(0, gapMs));
+    });
+    return out;
+}
+
+QByteArray SerialLine::readAvailable(int max)
+{
+    QByteArray out;
+    call([&](Port& p) {
+        if (!p.usable() || max <= 0)
+            return;
+        p.serial->waitForReadyRead(0); // takes in what the device holds
+        out = p.serial->read(max);
+    });
+    return out;
+}
+
+void SerialLine::flush()
+{
+    call([](Port& p) {
+        if (!p.usable())
+            return;
+        p.serial->waitForReadyRead(0);
+        p.serial->clear(QSerialPort::AllDirections);
+        p.serial->readAll();
+    });
+}
+
+bool SerialLine::setDtr(bool on)
+{
+    bool ok = false;
+    call([&](Port& p) {
+        if (p.usable()) {
+            ok = p.serial->setDataTerminalReady(on);
+            p.serial->clearError();
+        }
+    });
+    return ok;
+}
+
+bool SerialLine::setRts(bool on)
+{
+    bool ok = false;
+    call([&](Port& p) {
+        if (p.usable() && p.serial->flowControl() != QSerialPort::HardwareControl) {
+            ok = p.serial->setRequestToSend(on);
+            p.serial->clearError();
+        }
+    });
+    return ok;
+}
+
+bool SerialLine::failed() const
+{
+    bool failed = false;
+    call([&](Port& p) { failed = p.failed; });
+    return failed;
+}
+
+QString SerialLine::errorString() const
+{
+    QString error;
+    call([&](Port& p) { error = p.error; });
+    return error;
+}
+
+} // namespace platform

@@ -1,0 +1,139 @@
+#pragma once
+// The serial line of the serial instruments and of the monitor link.
+//
+// Ports are named "COMn" as the operator knows them. A name maps to a device path: the environment
+// variable KW_SERIAL_COMn when it is set (tests point it at a pseudo-terminal), else the first
+// existing of /dev/ttyUSB(n-1), /dev/ttyACM(n-1), /dev/ttyS(n-1). Messages keep the "COMn" name;
+// the path is logged when the port is opened. A name that is not of the form COMn is taken as a
+// device path.
+//
+// Reads have a total time-out: read(max, ms) returns once `max` bytes arrived or `ms` have passed
+// since the call, joining whatever fragments came meanwhile.
+//
+// A driver's port is used from the GUI thread (init, close, setters) and from the measurement
+// thread (readings). The port object lives on a private thread of its own and every call is carried
+// out there while the caller waits, so calls from any thread are safe and never interleave inside
+// one call. A command and its reply form one exchange: a driver that may be called from two
+// threads holds lock() across it.
+//
+// Modem-line calls (DTR, RTS) are best effort: pseudo-terminals and some adapters refuse them.
+
+#include <QByteArray>
+#include <QMutex>
+#include <QSerialPort>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QThread;
+
+namespace platform {
+
+// What a driver asked of the line. Kept as asked: a pseudo-terminal reports 8 data bits and no
+// parity whatever was set, yet the driver's request is what the instrument needs.
+struct SerialConfig
+{
+    qint32 baudRate = 9600;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    QSerialPort::FlowControl flowControl = QSerialPort::NoFlowControl;
+    int timeoutMs = 500; // read time-out used by read(max)
+
+    bool operator==(const SerialConfig& o) const
+    {
+        return baudRate == o.baudRate && dataBits == o.dataBits && parity == o.parity
+            && stopBits == o.stopBits && flowControl == o.flowControl && timeoutMs == o.timeoutMs;
+    }
+};
+
+// Environment variable that overrides the device path of COMn.
+QString serialOverrideVariable(int comNumber);
+
+// The device path of `portName`, or an empty string when no device stands behind it. `env` reads
+// an environment variable (empty when unset), `exists` tells whether a path exists; both default
+// to the real ones. "COM0", "COM" and numbers above kMaxComNumber name no device.
+QString serialDevicePath(const QString& portName,
+                         const std::function<QByteArray(const char*)>& env = {},
+                         const std::function<bool(const QString&)>& exists = {});
+
+// Largest n of a "COMn" name (the adapters of one desktop).
+inline constexpr int kMaxComNumber = 256;
+
+class SerialLine
+{
+public:
+    SerialLine();
+    ~SerialLine(); // closes the port
+    SerialLine(const SerialLine&) = delete;
+    SerialLine& operator=(const SerialLine&) = delete;
+
+    void setPortName(const QString& name);
+    QString portName() const;   // as set ("COM3")
+    QString devicePath() const; // resolved by the last open(); empty before
+
+    // Opens the port read-write (closing it first when open). False when no device stands behind
+    // the name or the device refuses; errorString() says why. The configuration asked so far is
+    // applied to the opened port.
+    bool open();
+    bool isOpen() const;
+    void close();
+
+    // Each setter records the request and applies it when the port is open; a device that refuses
+    // a setting is logged, and the request stays recorded.
+    void setBaudRate(qint32 baud);
+    void setDataBits(QSerialPort::DataBits bits);
+    void setParity(QSerialPort::Parity parity);
+    void setStopBits(QSerialPort::StopBits bits);
+    void setFlowControl(QSerialPort::FlowControl flow);
+    void setTimeout(int ms);
+    SerialConfig config() const;
+
+    // Writes all bytes and waits (bounded by the write time-out) until they have left. Returns the
+    // number of bytes written, -1 when the port is closed or failed.
+    qint64 write(const QByteArray& bytes);
+
+    // Total time-out reads: return once `max` bytes arrived or the time-out since the call ran out
+    // (what came by then, possibly nothing). read(max) uses the configured time-out. A failure of
+    // the device (unplugged) ends the read at once; failed() then tells.
+    QByteArray read(int max);
+    QByteArray read(int max, int timeoutMs);
+    // Waits up to `firstByteMs` for a first byte, then keeps reading while bytes keep coming with
+    // gaps of at most `gapMs`, until `length` bytes or `totalMs` since the call: a reply of known
+    // length that arrives in fragments, or slowly at a low baud rate.
+    QByteArray readReply(int length, int firstByteMs, int gapMs, int totalMs);
+    // What has arrived, without waiting (at most `max` bytes).
+    QByteArray readAvailable(int max);
+
+    // Discards what arrived unread and what waits to be sent.
+    void flush();
+
+    // Best effort: false when the device refuses (pseudo-terminals do).
+    bool setDtr(bool on);
+    bool setRts(bool on);
+
+    // True once the device failed (closed under the line, unplugged) until the next open().
+    bool failed() const;
+    QString errorString() const;
+
+    // Held across one command and its reply by drivers that are called from two threads.
+    QMutex& exchangeMutex() { return m_exchange; }
+
+    // Longest wait for written bytes to leave.
+    static constexpr int kWriteTimeoutMs = 2000;
+
+private:
+    struct Port;
+    void call(const std::function<void(Port&)>& fn) const;
+
+    QThread* m_thread = nullptr;
+    std::unique_ptr<Port> m_port; // used on m_thread only
+    mutable QMutex m_stateMutex;  // guards the fields below
+    QString m_portName;
+    QString m_devicePath;
+    SerialConfig m_config;
+    QMutex m_exchange;
+};
+
+} // namespace platform

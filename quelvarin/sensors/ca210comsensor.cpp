@@ -1,0 +1,103 @@
+#include "sensors/ca210comsensor.h"
+
+#include "platform/eventwait.h"
+#include "platform/serialline.h"
+#include "shell/imessagebox.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+CA210SensorCOM::CA210SensorCOM(QObject* parent)
+    : CSensor(parent)
+    , port(std::make_unique<platform::SerialLine>())
+{
+    name = sensorModelName(SensorModel::CA210);
+    caps |= SensorCaps::SerialPort;
+}
+
+CA210SensorCOM::~CA210SensorCOM() = default;
+
+bool CA210SensorCOM::doCmd(CA210Cmd& command, int deadlineMs)
+{
+    QMutexLocker lock(&port->exchangeMutex());
+    if (!command.cmd.isEmpty() && port->write(command.cmd) < command.cmd.size())
+        return false;
+    const int transferMs = timing.readTimeoutMs + 2 * command.replyLength;
+    const QByteArray reply =
+        port->readReply(command.replyLength, deadlineMs, timing.readTimeoutMs, deadlineMs + transferMs);
+    if (reply.size() == command.replyLength)
+        return command.hand(reply);
+    qDebug() << "CA210" << command.cmd << "reply of" << reply.size() << "bytes, expected" << command.replyLength;
+    port->flush();
+    return false;
+}
+
+bool CA210SensorCOM::init()
+{
+    port->setPortName(lastPortName());
+    if (!port->open()) {
+        IMessageBox::ask(tr("Open Sensor Error!"), QStringLiteral("%1 %2").arg(tr("Can't open"), port->portName()));
+        return false;
+    }
+    port->setBaudRate(ca210com::kBaudRate);
+    port->setDataBits(QSerialPort::Data7);
+    port->setParity(QSerialPort::EvenParity);
+    port->setStopBits(QSerialPort::TwoStop);
+    port->setFlowControl(QSerialPort::NoFlowControl);
+    port->setTimeout(timing.readTimeoutMs);
+
+    for (const char* setup : {ca210com::kRemoteOn, ca210com::kSetup1, ca210com::kSetup2, ca210com::kSetup3}) {
+        CA210Cmd command(setup, ca210com::kStatusLength);
+        if (!doCmd(command))
+            return false;
+    }
+    CA210ID id;
+    if (doCmd(id))
+        serialNumber = id.serial;
+    connected = true;
+    return true;
+}
+
+void CA210SensorCOM::close()
+{
+    CA210Cmd off(ca210com::kRemoteOff, ca210com::kStatusLength);
+    doCmd(off);
+    port->close();
+    platform::delay(ca210com::kCloseSettleMs);
+    CSensor::close();
+}
+
+CColor CA210SensorCOM::singleMeasurement()
+{
+    CA210MV measure;
+    if (!doCmd(measure, timing.measureDeadlineMs))
+        return CColor(nullColor);
+    const CColor c(measure.x, measure.y, measure.z);
+    qDebug() << "color" << c[0] << c[1] << c[2];
+    return c;
+}
+
+int CA210SensorCOM::startMeasure()
+{
+    const CColor c = singleMeasurement();
+    averageTwo = c[1] < ca210com::kLowLightY;
+    return averageTwo ? ca210com::kTwoReadingsMs : ca210com::kOneReadingMs;
+}
+
+void CA210SensorCOM::stopMeasure()
+{
+}
+
+CColor CA210SensorCOM::GetColor()
+{
+    CColor c = singleMeasurement();
+    if (averageTwo) {
+        const CColor second = singleMeasurement();
+        // An average with a failed reading is no reading.
+        if (c == nullColor || second == nullColor)
+            c = CColor(nullColor);
+        else
+            c = CColor((c[0] + second[0]) / 2.0, (c[1] + second[1]) / 2.0, (c[2] + second[2]) / 2.0);
+    }
+    return correctColor(c);
+}

@@ -1,0 +1,327 @@
+// The serial line: the COMn mapping, opening by path with the configuration asked, total time-out
+// reads that join fragments, flushing, an unplugged device, and use from two threads. The
+// instrument side is a pseudo-terminal emulator.
+#include "platform/serialline.h"
+#include "serialemulator.h"
+#include "testenv.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+
+Q_DECLARE_METATYPE(SerialEmulator::Reply)
+
+using platform::SerialConfig;
+using platform::SerialLine;
+
+namespace {
+
+// Short enough to keep the tests quick, long enough for a loaded machine to deliver a reply.
+constexpr int kTimeoutMs = 300;
+
+} // namespace
+
+class TestSerialLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void comNamesMapToDevices_data();
+    void comNamesMapToDevices();
+    void opensByPathWithTheConfigurationAsked();
+    void missingDeviceFailsToOpen();
+    void readHasATotalTimeOut_data();
+    void readHasATotalTimeOut();
+    void replyReadJoinsFragmentsAndStopsAtAPause_data();
+    void replyReadJoinsFragmentsAndStopsAtAPause();
+    void flushDiscardsWhatArrived();
+    void unpluggedDeviceIsReportedAtOnce();
+    void modemLinesAreBestEffort();
+    void usableFromTwoThreads();
+    void closedLineReadsAndWritesNothing();
+};
+
+void TestSerialLine::comNamesMapToDevices_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("override");     // KW_SERIAL_COMn value ("" unset)
+    QTest::addColumn<QStringList>("existing"); // device paths that exist
+    QTest::addColumn<QString>("path");
+
+    const QStringList all{"/dev/ttyUSB2", "/dev/ttyACM2", "/dev/ttyS2"};
+    QTest::newRow("override first") << "COM3" << "/dev/pts/7" << all << "/dev/pts/7";
+    QTest::newRow("USB adapter before modem and board port") << "COM3" << "" << all << "/dev/ttyUSB2";
+    QTest::newRow("modem before board port") << "COM3" << "" << QStringList{"/dev/ttyACM2", "/dev/ttyS2"}
+                                             << "/dev/ttyACM2";
+    QTest::newRow("board port last") << "COM3" << "" << QStringList{"/dev/ttyS2"} << "/dev/ttyS2";
+    QTest::newRow("n-1 numbering: COM1 is index 0") << "COM1" << "" << QStringList{"/dev/ttyS0"} << "/dev/ttyS0";
+    QTest::newRow("another index does not answer") << "COM1" << "" << QStringList{"/dev/ttyS1"} << "";
+    QTest::newRow("nothing there") << "COM4" << "" << QStringList{} << "";
+    QTest::newRow("lower-case name") << "com2" << "" << QStringList{"/dev/ttyUSB1"} << "/dev/ttyUSB1";
+    QTest::newRow("COM0 names nothing") << "COM0" << "" << QStringList{"/dev/ttyS0"} << "";
+    QTest::newRow("above the largest number") << "COM999" << "" << QStringList{"/dev/ttyS998"} << "";
+    QTest::newRow("no number") << "COM" << "" << all << "";
+    QTest::newRow("trailing text") << "COM3x" << "" << all << "";
+    QTest::newRow("a path stays a path") << "/dev/ttyUSB9" << "" << QStringList{} << "/dev/ttyUSB9";
+    QTest::newRow("another name is no device") << "LPT1" << "" << all << "";
+}
+
+void TestSerialLine::comNamesMapToDevices()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, override);
+    QFETCH(QStringList, existing);
+    QFETCH(QString, path);
+    QByteArray asked;
+    const auto env = [&](const char* variable) {
+        asked = variable;
+        return override.toLatin1();
+    };
+    const auto exists = [&](const QString& p) { return existing.contains(p); };
+    QCOMPARE(platform::serialDevicePath(name, env, exists), path);
+    if (name.toUpper() == "COM3" && !override.isEmpty())
+        QCOMPARE(asked, QByteArray("KW_SERIAL_COM3"));
+}
+
+void TestSerialLine::opensByPathWithTheConfigurationAsked()
+{
+    SerialEmulator emu;
+    QVERIFY(emu.isOpen());
+    emu.bindTo(7);
+    SerialLine line;
+    line.setPortName("COM7");
+    line.setBaudRate(115200);
+    line.setDataBits(QSerialPort::Data7);
+    line.setParity(QSerialPort::EvenParity);
+    QVERIFY2(line.open(), qPrintable(line.errorString()));
+    // Set after opening: applied to the open port and recorded all the same.
+    line.setStopBits(QSerialPort::TwoStop);
+    line.setFlowControl(QSerialPort::HardwareControl);
+    line.setTimeout(400);
+
+    QVERIFY(line.isOpen());
+    QCOMPARE(line.portName(), QString("COM7"));
+    QCOMPARE(line.devicePath(), emu.slavePath());
+    SerialConfig expected;
+    expected.baudRate = 115200;
+    expected.dataBits = QSerialPort::Data7;
+    expected.parity = QSerialPort::EvenParity;
+    expected.stopBits = QSerialPort::TwoStop;
+    expected.flowControl = QSerialPort::HardwareControl;
+    expected.timeoutMs = 400;
+    QVERIFY(line.config() == expected);
+
+    // And the line carries bytes both ways.
+    emu.on("PING\r", SerialEmulator::Reply("PONG\r\n"));
+    QCOMPARE(line.write("PING\r"), qint64(5));
+    QCOMPARE(line.read(6, 2000), QByteArray("PONG\r\n"));
+    QCOMPARE(emu.received(), QByteArray("PING\r"));
+    line.close();
+    QVERIFY(!line.isOpen());
+}
+
+void TestSerialLine::missingDeviceFailsToOpen()
+{
+    qputenv("KW_SERIAL_COM12", "/nonexistent/serial-device");
+    SerialLine line;
+    line.setPortName("COM12");
+    QVERIFY(!line.open());
+    QVERIFY(!line.isOpen());
+    QVERIFY(!line.errorString().isEmpty());
+    QCOMPARE(line.write("x"), qint64(-1));
+    QVERIFY(line.read(4, 10).isEmpty());
+    qunsetenv("KW_SERIAL_COM12");
+}
+
+void TestSerialLine::readHasATotalTimeOut_data()
+{
+    QTest::addColumn<SerialEmulator::Reply>("reply");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<bool>("waitsTheWholeTimeOut");
+
+    QTest::newRow("whole reply at once") << SerialEmulator::Reply("ABCDEF") << 6 << QByteArray("ABCDEF") << false;
+    QTest::newRow("fragments inside the time-out are joined")
+        << SerialEmulator::Reply("ABCDEF").split(2, 60) << 6 << QByteArray("ABCDEF") << false;
+    QTest::newRow("late first byte inside the time-out")
+        << SerialEmulator::Reply("ABCDEF").after(80) << 6 << QByteArray("ABCDEF") << false;
+    QTest::newRow("more than asked: only max bytes")
+        << SerialEmulator::Reply("ABCDEFGH") << 6 << QByteArray("ABCDEF") << false;
+    QTest::newRow("short reply: what came by the time-out")
+        << SerialEmulator::Reply("ABC") << 6 << QByteArray("ABC") << true;
+    QTest::newRow("rest after the time-out is not waited for")
+        << SerialEmulator::Reply("ABCDEF").split(3, kTimeoutMs * 4) << 6 << QByteArray("ABC") << true;
+    QTest::newRow("silence: nothing after the time-out") << SerialEmulator::Reply::silence() << 6 << QByteArray()
+                                                         << true;
+}
+
+void TestSerialLine::readHasATotalTimeOut()
+{
+    QFETCH(SerialEmulator::Reply, reply);
+    QFETCH(int, max);
+    QFETCH(QByteArray, expected);
+    QFETCH(bool, waitsTheWholeTimeOut);
+    SerialEmulator emu;
+    emu.bindTo(2);
+    emu.on("Q\r", reply);
+    SerialLine line;
+    line.setPortName("COM2");
+    line.setTimeout(kTimeoutMs);
+    QVERIFY(line.open());
+
+    QCOMPARE(line.write("Q\r"), qint64(2));
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray got = line.read(max);
+    const qint64 took = clock.elapsed();
+    QVERIFY2(got == expected, qPrintable(emu.logText()));
+    if (waitsTheWholeTimeOut) {
+        QVERIFY2(took >= kTimeoutMs - 5, qPrintable(QString::number(took)));
+    }
+    // Never much beyond the time-out, whatever the instrument does.
+    QVERIFY2(took < kTimeoutMs + 1000, qPrintable(QString::number(took)));
+}
+
+void TestSerialLine::replyReadJoinsFragmentsAndStopsAtAPause_data()
+{
+    QTest::addColumn<SerialEmulator::Reply>("reply");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("whole") << SerialEmulator::Reply("0123456789") << QByteArray("0123456789");
+    QTest::newRow("first byte late, beyond the read time-out")
+        << SerialEmulator::Reply("0123456789").after(kTimeoutMs + 100) << QByteArray("0123456789");
+    QTest::newRow("fragments with short pauses") << SerialEmulator::Reply("0123456789").split(4, 100)
+                                                 << QByteArray("0123456789");
+    QTest::newRow("a pause longer than the gap ends it")
+        << SerialEmulator::Reply("0123456789").split(4, kTimeoutMs * 4) << QByteArray("0123");
+    QTest::newRow("silence") << SerialEmulator::Reply::silence() << QByteArray();
+}
+
+void TestSerialLine::replyReadJoinsFragmentsAndStopsAtAPause()
+{
+    QFETCH(SerialEmulator::Reply, reply);
+    QFETCH(QByteArray, expected);
+    SerialEmulator emu;
+    emu.bindTo(2);
+    emu.on("Q\r", reply);
+    SerialLine line;
+    line.setPortName("COM2");
+    QVERIFY(line.open());
+    line.write("Q\r");
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray got = line.readReply(10, kTimeoutMs * 3, kTimeoutMs, kTimeoutMs * 4);
+    QVERIFY2(got == expected, qPrintable(emu.logText()));
+    QVERIFY(clock.elapsed() < kTimeoutMs * 4 + 1000);
+}
+
+void TestSerialLine::flushDiscardsWhatArrived()
+{
+    SerialEmulator emu;
+    emu.bindTo(2);
+    SerialLine line;
+    line.setPortName("COM2");
+    QVERIFY(line.open());
+    emu.send("stale bytes");
+    QTRY_VERIFY(!emu.log().isEmpty());
+    QTest::qWait(50);
+    line.flush();
+    QVERIFY(line.read(32, 100).isEmpty());
+    emu.send("fresh");
+    QCOMPARE(line.read(5, 2000), QByteArray("fresh"));
+}
+
+void TestSerialLine::unpluggedDeviceIsReportedAtOnce()
+{
+    SerialEmulator emu;
+    emu.bindTo(2);
+    emu.on("M\r", QList<SerialEmulator::Reply>{SerialEmulator::Reply("AB"), SerialEmulator::Reply::unplug()});
+    SerialLine line;
+    line.setPortName("COM2");
+    QVERIFY(line.open());
+    QVERIFY(!line.failed());
+    line.write("M\r");
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray got = line.read(10, 5000);
+    QVERIFY2(clock.elapsed() < 2500, "an unplugged device must not make the read wait out its time-out");
+    QVERIFY(got == "AB" || got.isEmpty()); // the last bytes may be lost with the hang-up
+    QVERIFY(line.failed());
+    QVERIFY(!line.errorString().isEmpty());
+    QCOMPARE(line.write("M\r"), qint64(-1));
+    QVERIFY(line.read(10, 1000).isEmpty());
+    // Opening again fails: the device is gone.
+    QVERIFY(!line.open());
+}
+
+void TestSerialLine::modemLinesAreBestEffort()
+{
+    SerialEmulator emu;
+    emu.bindTo(2);
+    emu.on("Q\r", SerialEmulator::Reply("OK"));
+    SerialLine line;
+    line.setPortName("COM2");
+    QVERIFY(line.open());
+    line.setDtr(true); // a pseudo-terminal may refuse: the result is not an error of the line
+    line.setRts(true);
+    QVERIFY(!line.failed());
+    QCOMPARE(line.write("Q\r"), qint64(2));
+    QCOMPARE(line.read(2, 2000), QByteArray("OK"));
+}
+
+void TestSerialLine::usableFromTwoThreads()
+{
+    SerialEmulator emu;
+    emu.bindTo(2);
+    // Each command is answered with itself in lower case, so an exchange can tell its own reply.
+    emu.on("A\r", SerialEmulator::Reply("a\n"));
+    emu.on("B\r", SerialEmulator::Reply("b\n"));
+    SerialLine line;
+    line.setPortName("COM2");
+    QVERIFY(line.open());
+
+    constexpr int kExchanges = 40;
+    std::atomic<int> wrong{0};
+    auto exchange = [&](const QByteArray& cmd, const QByteArray& reply) {
+        for (int i = 0; i < kExchanges; ++i) {
+            QMutexLocker lock(&line.exchangeMutex());
+            if (line.write(cmd) != cmd.size() || line.read(2, 2000) != reply)
+                ++wrong;
+        }
+    };
+    QThread* worker = QThread::create([&] { exchange("B\r", "b\n"); });
+    worker->start();
+    exchange("A\r", "a\n");
+    // Calls without the exchange lock from a third party meanwhile are safe too.
+    for (int i = 0; i < 20; ++i) {
+        line.setTimeout(kTimeoutMs + i);
+        QVERIFY(line.isOpen());
+    }
+    QVERIFY(worker->wait(30000));
+    delete worker;
+    QCOMPARE(wrong.load(), 0);
+    QCOMPARE(emu.count("A\r"), kExchanges);
+    QCOMPARE(emu.count("B\r"), kExchanges);
+}
+
+void TestSerialLine::closedLineReadsAndWritesNothing()
+{
+    SerialLine line;
+    line.setPortName("COM2");
+    QVERIFY(!line.isOpen());
+    QCOMPARE(line.write("x"), qint64(-1));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(line.read(4, 1000).isEmpty());
+    QVERIFY(line.readReply(4, 1000, 100, 1000).isEmpty());
+    QVERIFY(clock.elapsed() < 500); // no wait on a closed line
+    line.flush();
+    line.close();
+    QVERIFY(!line.failed());
+}
+
+QV_TEST_MAIN_CORE(TestSerialLine)
+#include "tst_serialline.moc"

@@ -1,0 +1,252 @@
+// The serial instruments through the program: connected through the engine's factory on the
+// port the operator chose, a two-step gray scale started from the main window lands on the gray
+// page; without the instrument, connecting tells why and the program goes on with the simulator.
+
+#include "shell/mainwindow.h"
+
+#include "measure/measure.h"
+#include "measure/measurethread.h"
+#include "platform/settings.h"
+#include "sensors/sensor.h"
+#include "shell/fullscene.h"
+#include "ui/view/grayview.h"
+#include "ui/window/graydatawindow.h"
+
+#include "apptestmain.h"
+#include "ca210emulator.h"
+#include "cremulator.h"
+#include "pr6xxemulator.h"
+#include "cs2000emulator.h"
+#include "k10emulator.h"
+#include "messagerecorder.h"
+#include "serialemulator.h"
+#include "testenv.h"
+#include "virtualclock.h"
+
+#include <QDir>
+#include <QTableWidget>
+
+#include <array>
+#include <cmath>
+#include <memory>
+
+class MainWindowProbe
+{
+public:
+    explicit MainWindowProbe(MainWindow& w) : w(w) {}
+    MainWindow& w;
+
+    Measure* measure() const { return w.measure; }
+    MeasureThread* thread() const { return w.measureThread; }
+    FullScene* scene() const { return w.fullScene; }
+    void start() const { w.doStart(); }
+};
+
+namespace {
+
+const char kFinishedText[] = "Meaurement process finished!";
+
+void useQuickRuns(int steps)
+{
+    platform::writeSetting("measure", "steps", steps);
+    platform::writeSetting("measure", "warmtime", 0);
+    platform::writeSetting("measure", "sigtype", 0);
+    platform::writeSetting("measure", "colortype", 0);
+}
+
+QStringList texts(const MessageRecorder& boxes)
+{
+    QStringList out;
+    for (const RecordedMessage& m : boxes.messages())
+        out << m.text;
+    return out;
+}
+
+bool near(double a, double b)
+{
+    return std::abs(a - b) <= 1e-3 * std::max(1.0, std::abs(b));
+}
+
+// White, then the levels 0, 0.5 and 1 of a display with gamma 2.
+const double kLuminance[] = {100, 0.1, 25, 100};
+
+} // namespace
+
+class TestSerialInstruments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void grayScaleFromTheMainWindow_data();
+    void grayScaleFromTheMainWindow();
+    void withoutTheInstrumentTheSimulatorCarriesOn_data();
+    void withoutTheInstrumentTheSimulatorCarriesOn();
+
+private:
+    bool runGrayAndWait(MainWindowProbe& p, MessageRecorder& boxes);
+    std::unique_ptr<MainWindow> window;
+};
+
+void TestSerialInstruments::initTestCase()
+{
+    // The simulator reads its spectra from the working directory.
+    QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+}
+
+void TestSerialInstruments::init()
+{
+    testenv::clearSettings();
+    Application::instance()->loadReference();
+    useQuickRuns(2);
+    CSensor::setLastPort(1); // COM2
+    window = std::make_unique<MainWindow>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TestSerialInstruments::cleanup()
+{
+    window.reset();
+}
+
+bool TestSerialInstruments::runGrayAndWait(MainWindowProbe& p, MessageRecorder& boxes)
+{
+    p.start();
+    const bool finished = QTest::qWaitFor([&] { return texts(boxes).contains(kFinishedText); }, 60000);
+    const bool ended = QTest::qWaitFor([&] { return !p.thread()->isRunning(); }, 60000);
+    QTest::qWait(50); // the run's queued signals
+    return finished && ended;
+}
+
+void TestSerialInstruments::grayScaleFromTheMainWindow_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("serial");
+    QTest::newRow("K-10") << int(SensorModel::K10) << "K10A123";
+    QTest::newRow("CS-2000") << int(SensorModel::CS2000) << "20A1234";
+    QTest::newRow("PR-6xx") << int(SensorModel::PR6xx) << "PR123456";
+    QTest::newRow("CR100/CR250") << int(SensorModel::CR100) << "CR12345";
+    QTest::newRow("CA-210 on the serial port") << int(SensorModel::CA210) << "123456789";
+}
+
+void TestSerialInstruments::grayScaleFromTheMainWindow()
+{
+    QFETCH(int, type);
+    QFETCH(QString, serial);
+    VirtualClock clock(1); // the CS-2000's announced measuring time passes in virtual time
+    SerialEmulator emu;
+    emu.bindTo(2);
+    const QList<std::array<double, 3>> colours{
+        {95.05, 100, 108.9}, {0.095, 0.1, 0.109}, {23.76, 25, 27.2}, {95.05, 100, 108.9}};
+    auto as = [&colours](auto tag) {
+        QList<decltype(tag)> out;
+        for (const auto& c : colours)
+            out.append({c[0], c[1], c[2]});
+        return out;
+    };
+    switch (type) {
+    case SensorModel::K10:
+        k10emulator::install(emu, serial.toLatin1(), as(k10emulator::Xyz{}));
+        break;
+    case SensorModel::CS2000:
+        cs2000emulator::install(emu, serial.toLatin1() + "X", as(cs2000emulator::Xyz{}));
+        break;
+    case SensorModel::PR6xx:
+        // The PR-6xx measures once while connecting: its first colour is not part of the run.
+        pr6xxemulator::install(emu, serial.toLatin1(), "PR-655", QList<pr6xxemulator::Xyz>{{1, 1, 1}} + as(pr6xxemulator::Xyz{}));
+        break;
+    case SensorModel::CR100:
+        cremulator::install(emu, cremulator::Options(), as(cremulator::Xyz{}));
+        break;
+    default:
+        // startMeasure of the CA-210 takes a reading to choose between one and two per colour:
+        // two for the bright patches, three for the one below 10 cd/m2.
+        platform::writeSetting("PortSelect", "COMSele", true);
+        ca210emulator::install(emu, "ABCDE" + serial.toLatin1(), [&] {
+            const QList<ca210emulator::Xyz> c = as(ca210emulator::Xyz{});
+            return QList<ca210emulator::Xyz>{c[0], c[0], c[1], c[1], c[1], c[2], c[2], c[3], c[3]};
+        }());
+        break;
+    }
+    MainWindowProbe p(*window);
+    MessageRecorder boxes;
+    QSignalSpy serials(p.measure(), &Measure::sensorSNChanged);
+
+    QVERIFY(p.measure()->openSensor(type));
+    QCOMPARE(p.measure()->sensor()->name, type == SensorModel::CR100 ? QString("CR-250") : sensorModelName(type));
+    QCOMPARE(serials.count(), 1);
+    QCOMPARE(serials.at(0).at(0).toString(), serial);
+    QVERIFY2(runGrayAndWait(p, boxes), qPrintable(texts(boxes).join('|') + "\n" + emu.logText()));
+
+    // An instrument: the parameters are confirmed, then the run finishes.
+    QCOMPARE(texts(boxes), (QStringList{"Please Confirm parameters!                   ", kFinishedText}));
+    const QList<CColor> gray = p.measure()->grayList();
+    QCOMPARE(gray.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(near(gray[i][1], kLuminance[i]), qPrintable(QString::number(gray[i][1])));
+
+    auto* page = qobject_cast<GrayView*>(p.scene()->view(0));
+    QVERIFY(page);
+    QCOMPARE(page->dataWindow->currentTable()->rowCount(), 3);
+    QVERIFY(page->whiteMarker);
+    const QString shot = QDir(testenv::artifactDir())
+                             .filePath(QStringLiteral("serial_gray_run_%1.png").arg(type));
+    QVERIFY(window->grab().save(shot));
+
+    p.measure()->detachSensor();
+}
+
+void TestSerialInstruments::withoutTheInstrumentTheSimulatorCarriesOn_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("openText");
+    QTest::newRow("K-10") << int(SensorModel::K10) << "Can't open COM2!";
+    QTest::newRow("CS-2000") << int(SensorModel::CS2000) << "Can't open COM2";
+    QTest::newRow("PR-6xx") << int(SensorModel::PR6xx) << "Can't open COM2";
+    QTest::newRow("CR100/CR250") << int(SensorModel::CR100) << "Can't open COM2";
+    QTest::newRow("CA-210 on the serial port") << int(SensorModel::CA210) << "Can't open COM2";
+}
+
+void TestSerialInstruments::withoutTheInstrumentTheSimulatorCarriesOn()
+{
+    QFETCH(int, type);
+    QFETCH(QString, openText);
+    VirtualClock clock(1); // the simulator's second per reading
+    qputenv("KW_SERIAL_COM2", "/nonexistent/serial-instrument");
+    platform::writeSetting("PortSelect", "COMSele", true);
+    MainWindowProbe p(*window);
+    MessageRecorder boxes;
+
+    QVERIFY(!p.measure()->openSensor(type));
+    qunsetenv("KW_SERIAL_COM2");
+    QCOMPARE(boxes.count(), 2);
+    QCOMPARE(boxes.messages().at(0).title, QString("Open Sensor Error!"));
+    QCOMPARE(boxes.messages().at(0).text, openText);
+    QCOMPARE(boxes.messages().at(1).title, QString("Error"));
+    QCOMPARE(boxes.messages().at(1).text, QString("Initialize sensor failed!"));
+    QVERIFY(!p.measure()->sensor()->connected);
+
+    // A run with the instrument that failed does not hang: each reading fails at once.
+    boxes.clear();
+    QVERIFY(runGrayAndWait(p, boxes));
+    QCOMPARE(p.measure()->grayList().size(), 4);
+    QVERIFY(p.measure()->grayList().first() == nullColor);
+
+    // Back to the simulator: the program measures on.
+    boxes.clear();
+    QVERIFY(p.measure()->attachSimulator());
+    QVERIFY(runGrayAndWait(p, boxes));
+    const QList<CColor> gray = p.measure()->grayList();
+    QCOMPARE(gray.size(), 4);
+    QVERIFY(std::abs(gray.first()[1] - 100.0) < 1.1);
+    auto* page = qobject_cast<GrayView*>(p.scene()->view(0));
+    QVERIFY(page);
+    QCOMPARE(page->dataWindow->currentTable()->rowCount(), 3);
+}
+
+QV_TEST_MAIN_APPLICATION(TestSerialInstruments)
+#include "tst_serialinstruments.moc"
