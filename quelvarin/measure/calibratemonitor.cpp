@@ -17,8 +17,6 @@
 #include <memory>
 #include <vector>
 
-// The builders' per-node trace ("lut rgb", "rgb", "lut node", ...): thousands of lines a run,
-// so shown only when the category is switched on (QT_LOGGING_RULES="quelvarin.calibrate.debug=true").
 Q_LOGGING_CATEGORY(lcCalibrate, "quelvarin.calibrate", QtInfoMsg)
 
 namespace {

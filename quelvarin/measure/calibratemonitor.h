@@ -20,11 +20,16 @@
 #include "measure/luvcube.h"
 
 #include <QList>
+#include <QLoggingCategory>
 #include <QObject>
 #include <QString>
 
 #include <atomic>
 #include <memory>
+
+// The calibration's trace: thousands of lines a run (every patch, every node), so shown only
+// when switched on, e.g. QT_LOGGING_RULES="quelvarin.calibrate.debug=true".
+Q_DECLARE_LOGGING_CATEGORY(lcCalibrate)
 
 // One gray-balance record of the one-dimensional path: four measured colours around a gray
 // level (red and blue each two codes below and above it, green at the level), and the solution.

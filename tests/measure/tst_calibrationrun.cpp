@@ -1,0 +1,232 @@
+// A monitor calibration run of the engine (mode 7): the options asked for first, the fast and
+// the cube measurement orders with their percentages, stopping each, the runs that end before
+// measuring, a completed run that writes its LUT files, and a run whose files cannot be written.
+
+#include "colour/currentreference.h"
+#include "measure/calibratemonitor.h"
+#include "measure/measure.h"
+#include "measure/measurethread.h"
+#include "measurerecorder.h"
+#include "platform/settings.h"
+#include "testenv.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Waits for the run without the test library's 10 ms pauses between event rounds: the cube's
+// 4096 patches each pass through this thread.
+bool runAndWait(MeasureRecorder* rec, Measure* m, MeasureThread* thread, int timeoutMs = 120000)
+{
+    rec->reset();
+    m->setMode(MeasureCalibrate);
+    thread->startMeasure();
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer tick;
+    tick.start(50);
+    while (!rec->threadDone && clock.elapsed() < timeoutMs)
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    return rec->threadDone;
+}
+
+} // namespace
+
+class TestCalibrationRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        testenv::clearSettings();
+        Measure::setClosePatternAfterRun(true);
+        CalibrateMonitor::rec709 = true;
+        CalibrateMonitor::dci = false;
+        CalibrateMonitor::rec2020 = false;
+        platform::writeSetting("calibrate", "savedir", m_dir.path().toUtf8());
+        m_thread = std::make_unique<MeasureThread>();
+        m_rec = std::make_unique<MeasureRecorder>(m_thread.get());
+        m_sensor = openZeroDelaySensor(m_thread->measure());
+        QVERIFY(m_sensor);
+        Measure* m = m_thread->measure();
+        m_calStarted = m_calFinished = 0;
+        connect(m, &Measure::calibrateStarted, this, [this] { ++m_calStarted; }, Qt::QueuedConnection);
+        connect(m, &Measure::calibrateFinished, this, [this] { ++m_calFinished; }, Qt::QueuedConnection);
+    }
+    void cleanup()
+    {
+        m_thread.reset();
+        m_rec.reset();
+        Measure::setClosePatternAfterRun(true);
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    // 90 patches: red, green, blue ramps of 30 steps; a stop keeps no reading of the patch
+    // under way, but that reading was taken.
+    void fastOrderAndStop_data()
+    {
+        QTest::addColumn<int>("stopAt");
+        QTest::newRow("stop at the first patch") << 1;
+        QTest::newRow("stop at the tenth patch") << 10;
+        QTest::newRow("stop at the last patch") << 90;
+    }
+    void fastOrderAndStop()
+    {
+        QFETCH(int, stopAt);
+        platform::writeSetting("calibrate", "fast", true);
+        Measure* m = m_thread->measure();
+        m_rec->onPatch = [m, stopAt](int n) {
+            if (n == stopAt)
+                m->stopMeasure();
+        };
+        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
+        QCOMPARE(m_rec->patches.size(), stopAt);
+        QCOMPARE(m_sensor->readings(), stopAt);
+        QCOMPARE(m_rec->events, (QStringList{"started", "stopped"}));
+        QCOMPARE(m_calStarted, 1);
+        QCOMPARE(m_calFinished, 0);
+        for (int n = 0; n < stopAt; ++n) {
+            const ShownPatch& p = m_rec->patches[n];
+            const int ch = n / 30, i = n % 30;
+            const double level = i / 29.0;
+            QCOMPARE(p.mode, 7);
+            QCOMPARE(p.percent, 100 * n / 90);
+            QCOMPARE(p.r, ch == 0 ? level : 0.0);
+            QCOMPARE(p.g, ch == 1 ? level : 0.0);
+            QCOMPARE(p.b, ch == 2 ? level : 0.0);
+        }
+        if (stopAt == 90) {
+            QCOMPARE(m_rec->patches[0].percent, 0);
+            QCOMPARE(m_rec->patches[9].percent, 10);  // 9 never occurs
+            QCOMPARE(m_rec->patches[89].percent, 98);
+        }
+        // Stopped: the output stays open, nothing is written.
+        QVERIFY(m_thread->sigAdapter()->window->isVisible());
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList());
+    }
+
+    // 4096 patches, blue fastest; a stop takes effect before the patch shown is measured.
+    void cubeOrderAndStop_data()
+    {
+        QTest::addColumn<int>("stopAt");
+        QTest::newRow("stop at the first patch") << 1;
+        QTest::newRow("stop at the last patch") << 4096;
+    }
+    void cubeOrderAndStop()
+    {
+        QFETCH(int, stopAt);
+        platform::writeSetting("calibrate", "fast", false);
+        Measure* m = m_thread->measure();
+        m_rec->onPatch = [m, stopAt](int n) {
+            if (n == stopAt)
+                m->stopMeasure();
+        };
+        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
+        QCOMPARE(m_rec->patches.size(), stopAt);
+        QCOMPARE(m_sensor->readings(), stopAt - 1);
+        QCOMPARE(m_rec->events, (QStringList{"started", "stopped"}));
+        QCOMPARE(m_calFinished, 0);
+        for (int n = 0; n < stopAt; ++n) {
+            const ShownPatch& p = m_rec->patches[n];
+            QCOMPARE(p.mode, 7);
+            QCOMPARE(p.percent, 100 * n / 4096);
+            QCOMPARE(p.r, (n / 256) / 15.0);
+            QCOMPARE(p.g, ((n / 16) % 16) / 15.0);
+            QCOMPARE(p.b, (n % 16) / 15.0);
+        }
+        if (stopAt == 4096) {
+            QCOMPARE(m_rec->patches[40].percent, 0);
+            QCOMPARE(m_rec->patches[41].percent, 1);
+            QCOMPARE(m_rec->patches[4055].percent, 98);
+            QCOMPARE(m_rec->patches[4056].percent, 99);
+        }
+    }
+
+    // Without a directory or a colour space the run ends before measuring, closing the output
+    // even when the output was to stay open, and without a finished signal.
+    void endsBeforeMeasuring_data()
+    {
+        QTest::addColumn<bool>("withDir");
+        QTest::addColumn<bool>("withSpace");
+        QTest::newRow("no directory") << false << true;
+        QTest::newRow("no colour space") << true << false;
+    }
+    void endsBeforeMeasuring()
+    {
+        QFETCH(bool, withDir);
+        QFETCH(bool, withSpace);
+        if (!withDir)
+            platform::writeSetting("calibrate", "savedir", QByteArray());
+        CalibrateMonitor::rec709 = withSpace;
+        Measure::setClosePatternAfterRun(false);
+        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
+        QCOMPARE(m_calStarted, 1);
+        QCOMPARE(m_calFinished, 0);
+        QVERIFY(m_rec->patches.isEmpty());
+        QCOMPARE(m_rec->events, QStringList{"started"});
+        QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
+    }
+
+    // A completed run writes the files of the chosen spaces, says calibrateFinished (and not
+    // measureFinished), closes the output, and leaves the windows' reference as it was. A stop
+    // asked for before the run is forgotten when the driver begins.
+    void completedRun_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::addColumn<bool>("with3dlut");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("cube, HDTV") << false << false << QStringList{"HDTV.cube"};
+        QTest::newRow("fast, HDTV with 3dlut") << true << true << QStringList{"HDTV.3dlut", "HDTV.cube"};
+    }
+    void completedRun()
+    {
+        QFETCH(bool, fast);
+        QFETCH(bool, with3dlut);
+        QFETCH(QStringList, files);
+        platform::writeSetting("calibrate", "fast", fast);
+        platform::writeSetting("calibrate", "lut3d", with3dlut);
+        setCurrentColorReference(std::make_shared<const ColorReference>(StandardNtsc));
+        m_thread->measure()->stopMeasure();
+        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
+        QCOMPARE(m_rec->patches.size(), fast ? 90 : 4096);
+        QCOMPARE(m_calStarted, 1);
+        QCOMPARE(m_calFinished, 1);
+        QCOMPARE(m_rec->events, QStringList{"started"});  // no finished, no stop, no error
+        QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files, QDir::Name), files);
+        QCOMPARE(currentColorReference()->standard, int(StandardNtsc));
+        setCurrentColorReference(nullptr);
+    }
+
+    void unwritableDirectory()
+    {
+        platform::writeSetting("calibrate", "fast", false);
+        platform::writeSetting("calibrate", "savedir", m_dir.filePath("missing").toUtf8());
+        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
+        QCOMPARE(m_calFinished, 0);
+        QCOMPARE(m_rec->errors.size(), 1);
+        QVERIFY2(m_rec->errors[0].contains("HDTV.cube"), qPrintable(m_rec->errors[0]));
+        QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<MeasureThread> m_thread;
+    std::unique_ptr<MeasureRecorder> m_rec;
+    ZeroDelaySensor* m_sensor = nullptr;
+    int m_calStarted = 0;
+    int m_calFinished = 0;
+};
+
+QV_TEST_MAIN_WIDGETS(TestCalibrationRun)
+#include "tst_calibrationrun.moc"
