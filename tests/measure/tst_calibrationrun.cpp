@@ -8,6 +8,7 @@
 #include "measure/measurethread.h"
 #include "measurerecorder.h"
 #include "platform/settings.h"
+#include "logcapture.h"
 #include "testenv.h"
 
 #include <QDir>
@@ -17,7 +18,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QLoggingCategory>
+
+#include <cmath>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -217,6 +222,113 @@ private slots:
         QCOMPARE(m_rec->errors.size(), 1);
         QVERIFY2(m_rec->errors[0].contains("HDTV.cube"), qPrintable(m_rec->errors[0]));
         QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
+    }
+
+    // The one-dimensional passes, called on a thread of their own as the engine's worker would.
+    void grayBalanceMeasurement()
+    {
+        Measure* m = m_thread->measure();
+        CalibrateMonitor cm;  // its output tables are identity: the codes go out unchanged
+        std::thread worker([&] { m->measureCalibrateCCT(&cm, StandardHdtvRec709); });
+        QVERIFY(QTest::qWaitFor([&] { return m_rec->patches.size() == 204; }, 30000));
+        worker.join();
+        QCOMPARE(m_sensor->readings(), 204);
+        QCOMPARE(cm.pointList.size(), 51);
+        const int firstCodes[4][3] = {{3, 5, 3}, {3, 5, 7}, {7, 5, 3}, {7, 5, 7}};
+        for (int i = 0; i < 4; ++i) {
+            const ShownPatch& p = m_rec->patches[i];
+            QCOMPARE(p.mode, 0);
+            QCOMPARE(p.percent, 0);
+            QCOMPARE(p.r, firstCodes[i][0] / 255.0);
+            QCOMPARE(p.g, firstCodes[i][1] / 255.0);
+            QCOMPARE(p.b, firstCodes[i][2] / 255.0);
+        }
+        // The last record is centred on 253: red and blue 251 and 255.
+        QCOMPARE(m_rec->patches[203].r, 1.0);
+        QCOMPARE(m_rec->patches[203].g, 253 / 255.0);
+        QCOMPARE(cm.pointList.last().level, 253.0);
+        QCOMPARE(cm.pointList.first().lowLow[1], 10.0);   // reading 1
+        QCOMPARE(cm.pointList.first().highHigh[1], 40.0); // reading 4
+    }
+
+    // The verification pass measures the 256 nodes of the standard's row; the gamma pass then
+    // follows the BT.1886 curve only for HDTV with that gamma type, the reference gamma
+    // otherwise.
+    void verificationAndGammaPasses_data()
+    {
+        QTest::addColumn<int>("standard");
+        QTest::addColumn<int>("gammaType");
+        QTest::addColumn<bool>("bt1886");
+        QTest::newRow("HDTV, BT.1886") << int(StandardHdtvRec709) << 1 << true;
+        QTest::newRow("HDTV, power") << int(StandardHdtvRec709) << 0 << false;
+        QTest::newRow("DCI P3, BT.1886 asked for") << int(StandardDciP3) << 1 << false;
+        QTest::newRow("UHDTV, BT.1886 asked for") << int(StandardUhdtvBt2020) << 1 << false;
+    }
+    void verificationAndGammaPasses()
+    {
+        QFETCH(int, standard);
+        QFETCH(int, gammaType);
+        QFETCH(bool, bt1886);
+        platform::writeSetting("reference", "gammatype", gammaType);
+        Measure* m = m_thread->measure();
+        CalibrateMonitor cm;
+        const int row = standard == StandardUhdtvBt2020 ? 2 : standard == StandardDciP3 ? 1 : 0;
+        for (int n = 0; n < 256; ++n)
+            for (int k = 0; k < 3; ++k)
+                cm.nodeTable[row][n][k] = n / 255.0;
+        std::thread worker([&] { m->measureCalibrate1D(&cm, standard); });
+        QVERIFY(QTest::qWaitFor([&] { return m_rec->patches.size() == 256; }, 30000));
+        worker.join();
+        QCOMPARE(m_rec->patches[17].r, 17 / 255.0);
+        for (int n : {0, 100, 255})
+            QCOMPARE(cm.nodeTable[row][n][3], 10.0 * (n + 1));  // Y of reading n + 1
+
+        QLoggingCategory::setFilterRules("quelvarin.calibrate.debug=true");
+        LogCapture log;
+        cm.doCalibrateGamma(standard);
+        QLoggingCategory::setFilterRules(QString());
+        // Code 128's target luminance, then the drive where the measured luminances reach it.
+        const double Lb = 10.0, Lw = 2560.0, x = 128 / 255.0;
+        double t;
+        if (bt1886) {
+            const double w = std::pow(Lw, 1 / 2.4), b = std::pow(Lb, 1 / 2.4);
+            t = std::pow(w - b, 2.4) * std::pow(x + b / (w - b), 2.4);
+        } else {
+            t = Lb + (Lw - Lb) * std::pow(x, currentColorReference()->gamma);
+        }
+        const double drive = (t - 10.0) / 2550.0;
+        QString line;
+        for (const QString& msg : log.messages())
+            if (msg.startsWith("lut ssds 128 "))
+                line = msg;
+        QVERIFY2(!line.isEmpty(), qPrintable(log.messages().join('\n').left(300)));
+        QVERIFY2(std::fabs(line.split(' ')[3].toDouble() - drive) < 1e-5 * drive, qPrintable(line));
+    }
+
+    // The self-test writes its lines against the current reference and changes nothing.
+    void colourDifferenceSelfTest()
+    {
+        Measure* m = m_thread->measure();
+        LogCapture log;
+        m->testCIE2000();
+        const QStringList first = log.messages();
+        log.clear();
+        m->testCIE2000();
+        QCOMPARE(log.messages(), first);
+        QCOMPARE(first.size(), 10 + 22 + 6 + 1 + 1 + 1 + 1 + 2 + 1);
+        auto value = [](const QString& line, int field) { return line.split(' ', Qt::SkipEmptyParts)[field].toDouble(); };
+        // Published CIEDE2000 pairs (Sharma, Wu and Dalal): 31.9030, 2.0425, 2.0373.
+        QVERIFY(first[10 + 19].startsWith("deltE2000Lab:"));
+        QVERIFY(std::fabs(value(first[10 + 19], 1) - 31.9030) < 1e-4);
+        QVERIFY(std::fabs(value(first[10 + 20], 1) - 2.0425) < 1e-4);
+        QVERIFY(std::fabs(value(first[10 + 21], 1) - 2.0373) < 1e-4);
+        QVERIFY(first[32].startsWith("Red ref x y"));
+        QVERIFY(std::fabs(value(first[32], 4) - 0.64) < 1e-4);  // HDTV red x
+        QVERIFY(first[39].startsWith("refRGBY"));
+        QVERIFY(std::fabs(value(first[39], 1) - 0.2126) < 1e-3);
+        QVERIFY(first[40].startsWith("hdtv white ab"));
+        QVERIFY(std::fabs(value(first[40], 3)) < 0.01);  // the reference white itself
+        QVERIFY(first[44].startsWith("750nm RGB"));
     }
 
 private:
