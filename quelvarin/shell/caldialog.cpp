@@ -19,12 +19,16 @@ const char kGroupStyle[] = "QGroupBox {border: 2px solid #505050; margin-top: 2e
 const QSize kDialogSize(300, 320);
 constexpr int kSectionSpacing = 20;
 constexpr int kDefaultCubeSize = 16;
+// The dialog's size is fixed: tight margins keep every row of buttons inside it.
+const QMargins kGroupMargins(8, 0, 8, 0);
+const QMargins kDialogMargins(10, 4, 10, 4);
 
 QGroupBox* group(QWidget* parent, const QString& title, std::initializer_list<QRadioButton*> buttons)
 {
     auto* box = new QGroupBox(title, parent);
     box->setStyleSheet(kGroupStyle);
     auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(kGroupMargins);
     for (QRadioButton* b : buttons)
         row->addWidget(b);
     return box;
@@ -72,6 +76,8 @@ CalDialog::CalDialog(QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &CalDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kDialogMargins);
+    layout->setSpacing(0);
     layout->addWidget(speed);
     layout->addSpacing(kSectionSpacing);
     layout->addWidget(spaces);

@@ -84,6 +84,14 @@ private slots:
         QCOMPARE(d.cubeSizeSpin->value(), 16);
         // Opening sets the flags from the store.
         QVERIFY(CalibrateMonitor::rec709 && CalibrateMonitor::dci && CalibrateMonitor::rec2020);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        d.grab().save(QDir(testenv::artifactDir()).filePath("calibration_options.png"));
+        // The dialog's size is fixed: every choice still shows whole inside its group.
+        for (QRadioButton* r : d.findChildren<QRadioButton*>()) {
+            QVERIFY2(r->height() >= r->sizeHint().height(), qPrintable(QString("%1 %2 %3").arg(r->text()).arg(r->height()).arg(r->sizeHint().height())));
+            QVERIFY2(r->parentWidget()->rect().contains(r->geometry()), qPrintable(r->text()));
+        }
     }
 
     void optionsStoredAndShownAgain_data()
