@@ -279,6 +279,34 @@ private slots:
         QCOMPARE(boxes.last().text, QString("No sensor is connected."));
     }
 
+    // Last: closing the window quits the application's event loops for the rest of the run.
+    // Closing the window right after the LUT button: the run's request for the folder and the
+    // options arrives while the window closes; it asks nothing and the run ends unmeasured,
+    // also with a folder and colour spaces chosen by an earlier calibration.
+    void closingBeforeTheOptionsAreAsked()
+    {
+        MainWindowProbe p(*m_window);
+        QTemporaryDir folder;
+        platform::writeSetting("calibrate", "savedir", folder.path().toUtf8());
+        CalibrateMonitor::rec709 = true;
+        p.measure()->sensor()->name = QStringLiteral("Display under test");
+        MessageRecorder boxes;
+        VirtualClock clock(1);
+        DialogAnswerer answers;
+        answers.then([](QWidget* w) { w->close(); });
+        int patches = 0;
+        connect(p.measure(), &Measure::pattenColorChged, this, [&patches] { ++patches; },
+                Qt::QueuedConnection);
+        QTest::mouseClick(p.lutButton(), Qt::LeftButton);
+        m_window->close();
+        QVERIFY(!p.thread()->isRunning());
+        QTest::qWait(50);
+        QCOMPARE(answers.seen, QStringList());
+        QCOMPARE(patches, 0);
+        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList());
+    }
+
 private:
     std::unique_ptr<MainWindow> m_window;
 };
