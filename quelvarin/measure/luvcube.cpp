@@ -3,6 +3,7 @@
 #include "measure/parallelfor.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -11,6 +12,7 @@ namespace {
 
 constexpr int kMaxPoints = 256;
 constexpr double kInf = std::numeric_limits<double>::infinity();
+std::atomic<size_t> memoryLimit{0};
 
 // How far t lies outside [lo, hi], as the difference the distance would square.
 inline double gap(double t, double lo, double hi)
@@ -29,6 +31,9 @@ bool LuvCube::allocate(int n)
     release();
     if (n < 1 || n > kMaxPoints)
         return false;
+    const size_t limit = memoryLimit.load();
+    if (limit != 0 && size_t(n) * n * n * 3 * sizeof(double) > limit)
+        return false;
     try {
         m_values.assign(size_t(n) * n * n * 3, 0.0);
         m_blocks = (n + kBlock - 1) / kBlock;
@@ -39,6 +44,11 @@ bool LuvCube::allocate(int n)
     }
     m_n = n;
     return true;
+}
+
+void LuvCube::setMemoryLimit(size_t bytes)
+{
+    memoryLimit.store(bytes);
 }
 
 void LuvCube::release()

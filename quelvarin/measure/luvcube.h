@@ -53,6 +53,9 @@ public:
     // n^3 entries of three doubles. False, holding nothing, when n is below 1 or above 256 or
     // the memory cannot be had.
     bool allocate(int n);
+    // The most one cube may take, in bytes (0: no limit but the system's). Lets the tests see
+    // what a calibration does when its tables cannot be had.
+    static void setMemoryLimit(size_t bytes);
     void release();
     bool isAllocated() const { return !m_values.empty(); }
     int size() const { return m_n; }

@@ -213,6 +213,33 @@ private slots:
         setCurrentColorReference(nullptr);
     }
 
+    // The large tables cannot be had: the run ends with an error and writes nothing. The
+    // resampled cube (24 MB) is taken before measuring, the fast model (384 MiB) after.
+    void tablesThatCannotBeAllocated_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::addColumn<int>("limitMiB");
+        QTest::addColumn<int>("patches");
+        QTest::newRow("cube, no room for the resampled cube") << false << 10 << 0;
+        QTest::newRow("fast, no room for the model") << true << 100 << 90;
+    }
+    void tablesThatCannotBeAllocated()
+    {
+        QFETCH(bool, fast);
+        QFETCH(int, limitMiB);
+        QFETCH(int, patches);
+        platform::writeSetting("calibrate", "fast", fast);
+        LuvCube::setMemoryLimit(size_t(limitMiB) << 20);
+        const bool ended = runAndWait(m_rec.get(), m_thread->measure(), m_thread.get());
+        LuvCube::setMemoryLimit(0);
+        QVERIFY(ended);
+        QCOMPARE(m_rec->patches.size(), patches);
+        QCOMPARE(m_rec->errors, QStringList{"There is not enough memory for the monitor calibration."});
+        QCOMPARE(m_calFinished, 0);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
+    }
+
     void unwritableDirectory()
     {
         platform::writeSetting("calibrate", "fast", false);
