@@ -26,10 +26,15 @@ const std::shared_ptr<const ColorReference>& defaultReference()
     return *ref;
 }
 
+// The calling thread's own reference, when a ScopedThreadColorReference is in force.
+thread_local std::shared_ptr<const ColorReference> threadOverride;
+
 } // namespace
 
 std::shared_ptr<const ColorReference> currentColorReference()
 {
+    if (threadOverride)
+        return threadOverride;
     Holder& h = holder();
     {
         std::lock_guard<std::mutex> lock(h.mutex);
@@ -49,4 +54,15 @@ void setCurrentColorReference(std::shared_ptr<const ColorReference> ref)
         h.current = std::move(ref);
     }
     // `old` is released here, outside the lock; readers holding it keep it alive.
+}
+
+ScopedThreadColorReference::ScopedThreadColorReference(std::shared_ptr<const ColorReference> ref)
+    : m_previous(std::move(threadOverride))
+{
+    threadOverride = std::move(ref);
+}
+
+ScopedThreadColorReference::~ScopedThreadColorReference()
+{
+    threadOverride = std::move(m_previous);
 }

@@ -177,6 +177,10 @@ bool Measure::run()
         result = colorType == 0 ? measureColorChecker() : measureEbu3237();
         break;
     case MeasureFree: result = measureFree(); break;
+    case MeasureCalibrate:
+        // Reports through calibrateStarted / calibrateFinished and closes the output itself.
+        runCalibration();
+        return false;
     default:
         // Modes without a sequence (6, above 7, negative) measure nothing.
         break;

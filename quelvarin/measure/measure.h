@@ -20,6 +20,7 @@
 
 #include <atomic>
 
+class CalibrateMonitor;
 class CSensor;
 class SigAdapter;
 
@@ -72,6 +73,15 @@ public:
     bool measureColorChecker();
     bool measureEbu3237();
     bool measureFree();
+
+    // Monitor calibration (calibrationdrivers.cpp): the run of mode 7, its two measurement
+    // drivers (true when every patch was measured, false when stopped), the one-dimensional
+    // passes and the colour-difference self-test, which nothing in the program starts.
+    bool measureCalibrateFast(CalibrateMonitor* calibrator);
+    bool measureCalibrate3D(CalibrateMonitor* calibrator);
+    bool measureCalibrate1D(CalibrateMonitor* calibrator, int standard);
+    bool measureCalibrateCCT(CalibrateMonitor* calibrator, int standard);
+    void testCIE2000();
 
     // List statistics.
     double grayLuminanceRatio() const;
@@ -171,6 +181,7 @@ private:
     // Pattern output calls, carried out on the GUI thread while the worker waits.
     bool startPatternOnGui();
     void stopPatternOnGui();
+    void runCalibration();
     void logReferenceLuminances() const;
 
     void initColorChkTargets();

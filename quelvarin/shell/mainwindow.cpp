@@ -193,7 +193,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(measure, &Measure::measureStopped, this, &MainWindow::doStopMeasure);
     connect(measure, &Measure::errorOccured, this, &MainWindow::showMeasError);
-    // calibrateStarted and calibrateFinished are connected with the monitor calibration.
+    // calibrateStarted and calibrateFinished: connectCalibrationCommands.
 
     setLayout(mainLayout);
     paintTitleBar();
@@ -205,6 +205,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     createMenus();
     connectDataCommands();
+    connectCalibrationCommands();
 }
 
 MainWindow::~MainWindow()

@@ -70,6 +70,12 @@ private slots:
     void measureFinished();
     void showMeasError(QString msg);
     void runEnded();
+    // The calibration commands (calibrationcommands.cpp): the sensor calibration dialog, a
+    // monitor calibration run, its options asked for while the run waits, and its end.
+    void calibrateSensor();
+    void doCalibrate();
+    void showCalDiag();
+    void showCalFinish();
 
 private:
     friend class MainWindowProbe; // tests reach the widgets through it
@@ -93,6 +99,9 @@ private:
     void confirmRun();
     // Connects and enables the export, import and About buttons and actions (datacommands.cpp).
     void connectDataCommands();
+    // Connects and enables the calibration button and action and the engine's calibration
+    // signals (calibrationcommands.cpp).
+    void connectCalibrationCommands();
     void startMode(int mode);
     // The runs of a "Measure ALL" chain, gray to colour checker, each after the previous ended.
     void runChain();

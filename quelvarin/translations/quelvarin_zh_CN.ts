@@ -9,6 +9,143 @@
     </message>
 </context>
 <context>
+    <name>CalDialog</name>
+    <message>
+        <source>calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDTV</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DCIP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>UHDTV</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cube</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>3dlut</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Color Space</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lut Format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cube Size:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CalibrateDialog</name>
+    <message>
+        <source>Sensor Calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor value:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reference value:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Color:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Measure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibrate matrix:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid sensor value at %1 row %2col!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid reference value at %1 row %2col!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid sensor value at 4 row %1col!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid reference value at 4 row %1col!</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CalibrateMonitor</name>
+    <message>
+        <source>The LUT file %1 could not be written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CctWindow</name>
     <message>
         <source>CCT</source>
@@ -584,6 +721,38 @@ CCT: %1</source>
         <source>Measurement encounter some problems.         </source>
         <translation>测量遇到问题。         </translation>
     </message>
+    <message>
+        <source>No sensor is connected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect a sensor first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This is an simulator sensor. </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>To Select a physical sensor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save Luts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibrate finished.                             </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export path: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Measure</name>
@@ -605,6 +774,10 @@ CCT: %1</source>
     </message>
     <message>
         <source>Initialize sensor failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is not enough memory for the monitor calibration.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

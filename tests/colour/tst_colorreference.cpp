@@ -344,6 +344,57 @@ private slots:
         QVERIFY(conversions.load() >= 100);
         setCurrentColorReference(nullptr);
     }
+
+    // A thread's own reference is seen by that thread's conversions only, nests, and is gone
+    // when its scope ends; the shared reference is never replaced by it.
+    void threadOverrideStaysOnItsThread()
+    {
+        setCurrentColorReference(std::make_shared<const ColorReference>(StandardNtsc));
+        const CColor probe(0.4, 0.3, 0.2);
+        const CColor rgbNtsc = probe.toRGB(ColorReference(StandardNtsc));
+        const CColor rgbDci = probe.toRGB(ColorReference(StandardDciP3, WhiteDciP3, 2.6));
+        const CColor rgbBt2020 = probe.toRGB(ColorReference(StandardUhdtvBt2020));
+
+        int seenInside = -1, seenNested = -1, seenAfterNested = -1, seenAfter = -1;
+        CColor rgbInside, rgbOther;
+        std::atomic<bool> overridden{false};
+        std::atomic<bool> checked{false};
+        std::thread worker([&] {
+            {
+                ScopedThreadColorReference scope(
+                    std::make_shared<const ColorReference>(StandardDciP3, WhiteDciP3, 2.6));
+                seenInside = currentColorReference()->standard;
+                rgbInside = probe.toRGB();
+                {
+                    ScopedThreadColorReference nested(
+                        std::make_shared<const ColorReference>(StandardUhdtvBt2020));
+                    seenNested = currentColorReference()->standard;
+                }
+                seenAfterNested = currentColorReference()->standard;
+                overridden = true;
+                while (!checked.load())
+                    std::this_thread::yield();
+            }
+            seenAfter = currentColorReference()->standard;
+        });
+        while (!overridden.load())
+            std::this_thread::yield();
+        // While the worker computes against its own reference, this thread still sees NTSC.
+        const int seenHere = currentColorReference()->standard;
+        rgbOther = probe.toRGB();
+        checked = true;
+        worker.join();
+
+        QCOMPARE(seenInside, int(StandardDciP3));
+        QVERIFY(rgbInside == rgbDci);
+        QCOMPARE(seenNested, int(StandardUhdtvBt2020));
+        QCOMPARE(seenAfterNested, int(StandardDciP3));
+        QCOMPARE(seenAfter, int(StandardNtsc));
+        QCOMPARE(seenHere, int(StandardNtsc));
+        QVERIFY(rgbOther == rgbNtsc);
+        QVERIFY(!(rgbNtsc == rgbBt2020));
+        setCurrentColorReference(nullptr);
+    }
 };
 
 QV_TEST_MAIN_CORE(TestColorReference)
