@@ -1,8 +1,11 @@
 #include "shell/modaldialogs.h"
 
+#include "shell/application.h"
+
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QWidget>
 
 namespace {
 
@@ -34,15 +37,18 @@ shell::DialogRunner shell::setDialogRunner(DialogRunner r)
     return previous;
 }
 
-QString shell::chooseProfileFile(QWidget* parent, ProfileDialog kind, const QString& caption)
+QString shell::chooseProfileFile(ProfileDialog kind, const QString& caption)
 {
     if (chooser())
         return chooser()(kind, caption);
+    // A styled parent of its own, so the dark style reaches the dialog and nothing else.
+    QWidget styled;
+    styled.setStyleSheet(fileDialogStyle);
     const QString filter = QStringLiteral("Profiles (*.alg)");
     if (kind == ProfileDialog::Save)
-        return QFileDialog::getSaveFileName(parent, caption, QDir::currentPath(), filter, nullptr,
+        return QFileDialog::getSaveFileName(&styled, caption, QDir::currentPath(), filter, nullptr,
                                             QFileDialog::DontUseNativeDialog);
-    return QFileDialog::getOpenFileName(parent, caption, QDir::currentPath(), filter, nullptr,
+    return QFileDialog::getOpenFileName(&styled, caption, QDir::currentPath(), filter, nullptr,
                                         QFileDialog::DontUseNativeDialog);
 }
 

@@ -8,7 +8,6 @@
 #include <functional>
 
 class QDialog;
-class QWidget;
 
 namespace shell {
 
@@ -22,8 +21,8 @@ DialogRunner setDialogRunner(DialogRunner runner);
 enum class ProfileDialog { Open, Save };
 
 // Asks for a sensor profile (filter "Profiles (*.alg)", the working directory first, never the
-// native dialog) with `parent` as the dialog's parent. An empty string when cancelled.
-QString chooseProfileFile(QWidget* parent, ProfileDialog kind, const QString& caption);
+// native dialog, drawn in the file dialogs' dark style). An empty string when cancelled.
+QString chooseProfileFile(ProfileDialog kind, const QString& caption);
 
 using ProfileChooser = std::function<QString(ProfileDialog kind, const QString& caption)>;
 ProfileChooser setProfileChooser(ProfileChooser chooser);
