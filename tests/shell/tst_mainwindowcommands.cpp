@@ -9,6 +9,7 @@
 #include "measure/sensorprofile.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
+#include "shell/dataexport.h"
 #include "shell/fullscene.h"
 #include "shell/initdialog.h"
 #include "shell/modaldialogs.h"
@@ -160,6 +161,8 @@ private slots:
     void referenceChangesDuringARunAreRefused();
     void hotKeys_data();
     void hotKeys();
+    void keysReachTheirCommands_data();
+    void keysReachTheirCommands();
     void optionsDialog_data();
     void optionsDialog();
     void pictureButtonsRunTheirCommands_data();
@@ -230,6 +233,8 @@ void TestMainWindowCommands::startFreeRun()
     QTest::keyClick(window.get(), Qt::Key_6);
     probe->start();
     QVERIFY(probe->thread()->isRunning());
+    // Under way: a stop given from now on is seen by the sequence.
+    QTRY_VERIFY_WITH_TIMEOUT(!probe->measure()->freeList().isEmpty(), 20000);
 }
 
 void TestMainWindowCommands::stopRun()
@@ -429,6 +434,46 @@ void TestMainWindowCommands::hotKeys()
     }
     QCOMPARE(shown.shown(), dialogs);
     QCOMPARE(boxes.count(), 0);
+}
+
+void TestMainWindowCommands::keysReachTheirCommands_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("reached");
+    QTest::newRow("I imports") << int(Qt::Key_I) << 0 << "Open";
+    QTest::newRow("Ctrl+I imports as I does") << int(Qt::Key_I) << int(Qt::ControlModifier) << "Open";
+    QTest::newRow("E exports") << int(Qt::Key_E) << 0 << "Save";
+    QTest::newRow("Esc sets the stop request") << int(Qt::Key_Escape) << 0 << "stop";
+    QTest::newRow("A during a run: Measure ALL refuses") << int(Qt::Key_A) << 0 << "Measure";
+}
+
+void TestMainWindowCommands::keysReachTheirCommands()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, reached);
+    QStringList seen;
+    const auto previous = dataexport::setFileChooser(
+        [&](dataexport::DialogKind kind, const QString&, const QString&) {
+            seen << (kind == dataexport::DialogKind::Open ? "Open" : "Save");
+            return QString();
+        });
+    if (reached == "Measure")
+        startFreeRun();
+    MessageRecorder boxes;
+    QTest::keyClick(window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    dataexport::setFileChooser(previous);
+    if (reached == "stop") {
+        QVERIFY(probe->measure()->stopRequested());
+    } else if (reached == "Measure") {
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Measure"));
+        QCOMPARE(boxes.last().text, QString(kBusyText));
+        stopRun();
+    } else {
+        QCOMPARE(seen, QStringList{reached});
+    }
 }
 
 void TestMainWindowCommands::optionsDialog_data()
