@@ -5,6 +5,7 @@
 
 #include "measure/measure.h"
 #include "sensors/sensor.h"
+#include "shell/fullscene.h"
 #include "shell/imessagebox.h"
 #include "shell/initdialog.h"
 #include "shell/modaldialogs.h"
@@ -84,6 +85,9 @@ void MainWindow::doCloseProfile()
     }
     const QString name = sensor->name;
     measure->detachSensor();
+    // The detach emptied every result list: the pages must not go on showing results that are
+    // no longer there (and that an export would no longer write).
+    fullScene->layoutViews();
     viewIndex = MeasureGray;
     showView();
     if (!isSimulatorName(name)) {

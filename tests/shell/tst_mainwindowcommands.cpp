@@ -16,6 +16,8 @@
 #include "shell/optiondialog.h"
 #include "shell/referencepage.h"
 #include "shell/sensorpage.h"
+#include "ui/view/grayview.h"
+#include "ui/window/graydatawindow.h"
 
 #include "apptestmain.h"
 #include "countingsensor.h"
@@ -682,6 +684,11 @@ void TestMainWindowCommands::detachSensor()
     else if (held != "simulator")
         attach(SensorModel::K10, held == "connected");
     QTest::keyClick(window.get(), Qt::Key_5);
+    // A gray result on its page.
+    probe->measure()->setResults(Measure::GrayResults, {CColor(95, 100, 108), CColor(0.5, 0.5, 0.5)});
+    probe->scene()->layoutViews();
+    auto* gray = qobject_cast<GrayView*>(probe->scene()->view(0));
+    QVERIFY(gray->dataWindow->currentTable()->rowCount() > 0);
     MessageRecorder boxes;
     probe->detach()->trigger();
     QCOMPARE(boxes.count(), box.isEmpty() ? 0 : 1);
@@ -692,6 +699,9 @@ void TestMainWindowCommands::detachSensor()
     if (detached) {
         QVERIFY(!probe->measure()->sensor());
         QCOMPARE(probe->viewIndex(), 0);
+        // The pages no longer show the results the detach emptied.
+        gray = qobject_cast<GrayView*>(probe->scene()->view(0));
+        QCOMPARE(gray->dataWindow->currentTable()->rowCount(), 0);
     } else {
         QCOMPARE(probe->viewIndex(), 4);
     }
