@@ -97,6 +97,16 @@ public:
     void detachSensor();
     void closeSensor();
 
+    // Sensor profiles (GUI thread, a driver held). saveProfile writes the held driver's type,
+    // serial number and correction; false with *error when the file cannot be written.
+    // loadProfile installs a profile's correction when it belongs to the held driver, and tells
+    // the operator what kept it from doing so (a file that is damaged anywhere changes nothing).
+    bool saveProfile(const QString& path, QString* error = nullptr);
+    bool loadProfile(const QString& path);
+
+    // Every result as one tab-separated text (clipboardtext.cpp), from snapshots of the lists.
+    QString resultsText() const;
+
     // State read and written by the main window, the dialogs and the profile.
     int mode() const { return m_mode; }
     void setMode(int mode) { m_mode = mode; }
@@ -157,6 +167,8 @@ public slots:
     void showPattern();
     void stopMeasure();
     void patternTcpError();
+    // Puts resultsText() on the system clipboard (also when it is empty).
+    void doCpDataToClip();
 
 public:
     // One test colour of a sequence: red, green and blue levels 0..1.

@@ -206,6 +206,9 @@ MainWindow::MainWindow(QWidget* parent)
     createMenus();
     connectDataCommands();
     connectCalibrationCommands();
+    connectSensorCommands();
+    connectReferenceCommands();
+    connectClipboardCommand();
 }
 
 MainWindow::~MainWindow()
@@ -315,9 +318,8 @@ void MainWindow::paintMenuButtons()
     column->addSpacing(8);
 
     connect(patternButton, &QPushButton::clicked, measure, &Measure::showPattern);
-    // The sensor, profile, data, calibration and About commands join with their dialogs (through
-    // connectPictureButton); until then their buttons are shown disabled rather than doing
-    // nothing when pressed.
+    // Each command's button is enabled when the command is connected (connectPictureButton);
+    // until then it is shown disabled rather than doing nothing when pressed.
     for (QPushButton* b : {newButton, openButton, saveButton, closeButton, importButton,
                            exportButton, lutButton, helpButton})
         b->setEnabled(false);
@@ -336,7 +338,7 @@ void MainWindow::paintSettingButton()
     row->setSpacing(0);
     settingButton =
         toolButton(settingWidget, restPicture("setting"), kToolIconSize, tr("Settings"));
-    settingButton->setEnabled(false); // the Options dialog comes with the reference settings
+    settingButton->setEnabled(false); // until the Options dialog is connected
     row->addWidget(settingButton);
     column->addLayout(row);
     setBackgroundPicture(settingWidget, scaledPicture(tr(kTopBar3), kTitleSide, kTitleSide));
@@ -417,9 +419,7 @@ void MainWindow::createMenus()
     exportAction = action(tr("Export Data"));
     aboutAction = action(tr("About"));
 
-    // Commands that come with later parts of the program (clipboard text, sensor and profile
-    // actions, reference menus and options, data export and import, About) are listed but
-    // disabled until they are connected.
+    // Every command is listed, but disabled until its group connects it (connect*Commands).
     for (QAction* a : {copyDataAction, calibrateSensorAction, detailAction, connectAction,
                        openProfileAction, saveProfileAction, detachAction, importAction,
                        exportAction, aboutAction})
@@ -714,9 +714,8 @@ void MainWindow::doStart()
         deferred = Deferred::Start;
         return;
     }
-    // Connecting an instrument comes with the sensor commands; the simulator is attached at start,
-    // so the engine holds a driver unless one of those commands detached it.
-    if (!measure->sensor())
+    // Without an instrument the operator connects one first.
+    if (!measure->sensor() && !doNewProfile())
         return;
     if (refusedWhileMeasuring(tr("Measure")))
         return;
@@ -745,11 +744,12 @@ void MainWindow::confirmRun()
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
         if (box.exec() != QMessageBox::Ok) {
-            // Cancel leads to the start dialog, which measures gray whatever it leads to. That
-            // dialog comes with the sensor commands; until then Cancel goes on as the dialog's own
-            // Cancel does: with the simulator, on the gray page.
-            viewIndex = MeasureGray;
-            showView();
+            // Cancel: the start dialog over the gray page, the simulator still attached. A chosen
+            // instrument replaces it without a detach (the other modes' results stay); whatever
+            // comes of it, the run that follows measures gray.
+            int type = 0;
+            if (askForSensor(&type))
+                measure->openSensor(type);
         }
         return;
     }
@@ -757,9 +757,10 @@ void MainWindow::confirmRun()
                     referenceSummary());
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
-    // Cancel opens the Options dialog and then starts with the reference in force; the dialog
-    // comes with the reference settings, so for now Cancel starts as a cancelled dialog does.
-    box.exec();
+    // Cancel: the Options dialog, then the start with the reference then in force, whether the
+    // dialog was accepted or not.
+    if (box.exec() != QMessageBox::Ok)
+        openOptionDlg();
 }
 
 void MainWindow::startMode(int mode)
@@ -777,7 +778,7 @@ void MainWindow::doMeasureAll()
         deferred = Deferred::MeasureAll;
         return;
     }
-    if (!measure->sensor())
+    if (!measure->sensor() && !doNewProfile())
         return;
     // The engine's mode and close-pattern flag must not change under a running sequence, so a
     // chain is refused like Start while a run (or another chain) is under way.

@@ -51,6 +51,8 @@ public slots:
     void doAbout();
 
 protected:
+    // Hot keys (hotkeys.cpp).
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -76,6 +78,18 @@ private slots:
     void doCalibrate();
     void showCalDiag();
     void showCalFinish();
+    // The reference menus and the Options dialog (referencecommands.cpp); refused while a run is
+    // under way, since the run measures against the reference in force.
+    void setGamut(QAction* act);
+    void setGamma(QAction* act);
+    void setWhite(QAction* act);
+    void setChart(QAction* act);
+    void openOptionDlg();
+    // Connecting and detaching instruments, sensor profiles (sensorcommands.cpp).
+    void doCloseProfile();
+    bool doNewProfile();
+    void doOpenProfile();
+    void doSaveProfile();
 
 private:
     friend class MainWindowProbe; // tests reach the widgets through it
@@ -102,6 +116,18 @@ private:
     // Connects and enables the calibration button and action and the engine's calibration
     // signals (calibrationcommands.cpp).
     void connectCalibrationCommands();
+    // The same for the sensor and profile commands (sensorcommands.cpp), the reference menus and
+    // the Options dialog (referencecommands.cpp) and the clipboard copy (clipboardcommands.cpp).
+    void connectSensorCommands();
+    void connectReferenceCommands();
+    void connectClipboardCommand();
+    // Runs the sensor selection dialog over the gray page; true with the chosen SensorModel index
+    // in *type when it was accepted (sensorcommands.cpp).
+    bool askForSensor(int* type);
+    // Unless a run refuses it, `write` changes the group "reference", then the application
+    // rebuilds its reference and the pages are laid out anew. False when refused.
+    bool changeReference(const std::function<void()>& write);
+    void applyReference();
     void startMode(int mode);
     // The runs of a "Measure ALL" chain, gray to colour checker, each after the previous ended.
     void runChain();

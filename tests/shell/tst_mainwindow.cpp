@@ -16,6 +16,7 @@
 
 #include "apptestmain.h"
 #include "countingsensor.h"
+#include "dialogrecorder.h"
 #include "messagerecorder.h"
 #include "testenv.h"
 #include "virtualclock.h"
@@ -516,13 +517,18 @@ void TestMainWindow::confirmationBoxesLeadToTheStart_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("measuredMode");
     QTest::addColumn<QString>("summaryGamma");
+    QTest::addColumn<QStringList>("dialogs"); // opened on the way, each cancelled
     // Shown page: gamut.
-    QTest::newRow("simulator OK measures the page shown") << true << 0 << int(QMessageBox::Ok) << 1 << "";
-    QTest::newRow("simulator Cancel measures gray") << true << 0 << int(QMessageBox::Cancel) << 0 << "";
-    QTest::newRow("instrument, parameters OK") << false << 0 << int(QMessageBox::Ok) << 1 << "2.22222";
-    QTest::newRow("instrument, parameters Cancel still starts")
-        << false << 0 << int(QMessageBox::Cancel) << 1 << "2.22222";
-    QTest::newRow("instrument, BT.1886 reference") << false << 1 << int(QMessageBox::Ok) << 1 << "2.4";
+    QTest::newRow("simulator OK measures the page shown")
+        << true << 0 << int(QMessageBox::Ok) << 1 << "" << QStringList();
+    QTest::newRow("simulator Cancel: start dialog, then gray")
+        << true << 0 << int(QMessageBox::Cancel) << 0 << "" << QStringList{"InitDialog"};
+    QTest::newRow("instrument, parameters OK")
+        << false << 0 << int(QMessageBox::Ok) << 1 << "2.22222" << QStringList();
+    QTest::newRow("instrument, parameters Cancel: Options dialog, then the start")
+        << false << 0 << int(QMessageBox::Cancel) << 1 << "2.22222" << QStringList{"OptionDialog"};
+    QTest::newRow("instrument, BT.1886 reference")
+        << false << 1 << int(QMessageBox::Ok) << 1 << "2.4" << QStringList();
 }
 
 void TestMainWindow::confirmationBoxesLeadToTheStart()
@@ -532,7 +538,9 @@ void TestMainWindow::confirmationBoxesLeadToTheStart()
     QFETCH(int, answer);
     QFETCH(int, measuredMode);
     QFETCH(QString, summaryGamma);
+    QFETCH(QStringList, dialogs);
     MainWindowProbe p(*window);
+    DialogRecorder shownDialogs;
     useQuickRuns(2);
     platform::writeSetting("reference", "gammatype", gammaType);
     Application::instance()->loadReference();
@@ -555,6 +563,7 @@ void TestMainWindow::confirmationBoxesLeadToTheStart()
 
     QCOMPARE(started, QList<int>{measuredMode});
     QCOMPARE(p.viewIndex(), measuredMode);
+    QCOMPARE(shownDialogs.shown(), dialogs);
     QCOMPARE(boxes.count(), 2);
     const RecordedMessage first = boxes.messages().first();
     QCOMPARE(first.title, QString("Measure"));
