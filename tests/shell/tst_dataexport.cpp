@@ -289,6 +289,57 @@ private slots:
         QCOMPARE(BaseWindow::frameLevel(), int(BaseWindow::TranslucentFrameLevel));
     }
 
+    // An export replaces the whole set of files or none of them: with any one target blocked,
+    // the data file, the pictures and both reports of the earlier export all stay as they were.
+    void failedExportLeavesTheWholeOldSet_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("detailed PDF blocked") << "run_Pro_Report.pdf" << "Detailed PDF File Open Error!";
+        QTest::newRow("summary PDF blocked") << "run_Report.pdf" << "PDF File Open Error!";
+        QTest::newRow("gray picture blocked (found while the set is moved in)")
+            << "run_gray.png" << "Picture File Write Error!";
+        QTest::newRow("nothing blocked: every file replaced") << QString() << QString();
+    }
+    void failedExportLeavesTheWholeOldSet()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QString, text);
+        QVERIFY(QDir(dir->path()).mkdir("out"));
+        const QDir folder(dir->filePath("out"));
+        const QStringList set = {"run.data", "run_Pro_Report.pdf", "run_Report.pdf", "run_free.png",
+                                 "run_gray.png"};
+        for (const QString& name : set) {
+            if (name == blocked)
+                QVERIFY(folder.mkdir(name)); // a folder where the file would go
+            else
+                writeFile(folder.filePath(name), "old " + name.toUtf8());
+        }
+        measure->setResults(Measure::GrayResults, colours(22));
+        measure->setResults(Measure::FreeResults, colours(1));
+
+        MessageRecorder boxes;
+        const bool exported = scene->exportTo(folder.filePath("run"));
+        QCOMPARE(exported, blocked.isEmpty());
+        QCOMPARE(boxes.count(), 1);
+        if (!blocked.isEmpty()) {
+            QCOMPARE(boxes.last().title, QString("Export Error"));
+            QCOMPARE(boxes.last().text, text);
+        }
+        for (const QString& name : set) {
+            if (name == blocked)
+                continue;
+            const QByteArray bytes = readFile(folder.filePath(name));
+            if (blocked.isEmpty())
+                QVERIFY2(bytes != "old " + name.toUtf8(), qPrintable(name));
+            else
+                QCOMPARE(bytes, "old " + name.toUtf8());
+        }
+        // Nothing staged is left behind, hidden or not.
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 set);
+    }
+
     void damagedImportChangesNothing_data()
     {
         QTest::addColumn<QByteArray>("bytes");
