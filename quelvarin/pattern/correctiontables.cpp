@@ -5,8 +5,11 @@
 #include <QBuffer>
 #include <QFile>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <system_error>
+#include <vector>
 
 namespace correctiontables {
 namespace {
@@ -22,42 +25,55 @@ QString failure(const QString& fileName, qint64 lineNumber, const QString& what)
     return QStringLiteral("%1:%2: %3").arg(fileName).arg(lineNumber).arg(what);
 }
 
-// The lines of a table, read one at a time from a device: only the current line is held. Lines
-// end at '\n' (a '\r' before it is dropped); the terminator of the last line opens no new line,
-// and an empty device holds one empty line.
+// One line of a table: a view into the reader's buffer, valid until the next line is read.
+struct Line
+{
+    const char* data = nullptr;
+    int size = 0;
+    QByteArray text() const { return QByteArray(data, size); }
+};
+
+// The lines of a table, read one at a time from a device into one buffer: only the current line
+// is held. Lines end at '\n' (a '\r' before it is dropped); the terminator of the last line opens
+// no new line, and an empty device holds one empty line.
 class LineReader
 {
 public:
-    LineReader(QIODevice& device, const QString& fileName) : m_device(device), m_fileName(fileName) {}
+    LineReader(QIODevice& device, const QString& fileName)
+        : m_device(device), m_fileName(fileName), m_buffer(size_t(kMaxLineBytes) + 2)
+    {
+    }
 
     // The next line into `line`; false at the end, or with `error` set when the line is too long
     // or cannot be read.
-    bool next(QByteArray* line, QString* error)
+    bool next(Line* line, QString* error)
     {
         if (m_device.atEnd()) {
             if (m_number > 0)
                 return false;
-            line->clear(); // an empty file is one empty line
+            *line = Line{m_buffer.data(), 0}; // an empty file is one empty line
             ++m_number;
             return true;
         }
         // Up to one byte more than a line may hold (readLine keeps a byte for its terminator).
-        *line = m_device.readLine(kMaxLineBytes + 2);
+        const qint64 read = m_device.readLine(m_buffer.data(), qint64(m_buffer.size()));
         ++m_number;
-        if (line->isEmpty() && !m_device.atEnd()) {
+        if (read < 0) {
             *error = failure(m_fileName, m_number, QStringLiteral("cannot be read (%1)")
                                                        .arg(m_device.errorString()));
             return false;
         }
-        if (line->endsWith('\n')) {
-            line->chop(1);
-        } else if (line->size() > kMaxLineBytes) {
+        int size = int(read);
+        if (size > 0 && m_buffer[size_t(size) - 1] == '\n') {
+            --size;
+        } else if (size > kMaxLineBytes) {
             *error = failure(m_fileName, m_number, QStringLiteral("line longer than %1 bytes")
                                                        .arg(kMaxLineBytes));
             return false;
         }
-        if (line->endsWith('\r'))
-            line->chop(1);
+        if (size > 0 && m_buffer[size_t(size) - 1] == '\r')
+            --size;
+        *line = Line{m_buffer.data(), size};
         return true;
     }
 
@@ -66,6 +82,7 @@ public:
 private:
     QIODevice& m_device;
     QString m_fileName;
+    std::vector<char> m_buffer;
     qint64 m_number = 0; // lines handed out so far
 };
 
@@ -92,20 +109,28 @@ qint64 countLines(QIODevice& device)
     return last == '\n' ? lines : lines + 1;
 }
 
-// Fields of a line split at single blanks, empty ones dropped, after trimming the line; at most
-// `wanted` of them, without copying.
-int fieldsOf(const QByteArray& line, QByteArray* fields, int wanted)
+bool isBlank(char c)
 {
-    const QByteArray trimmed = line.trimmed();
-    const char* p = trimmed.constData();
-    const char* end = p + trimmed.size();
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Fields of a line split at single blanks, empty ones dropped, after trimming the line's white
+// space; the first `wanted` of them as views into the line. Returns how many fields there are.
+int fieldsOf(const Line& line, Line* fields, int wanted)
+{
+    const char* p = line.data;
+    const char* end = p + line.size;
+    while (p < end && isBlank(*p))
+        ++p;
+    while (end > p && isBlank(end[-1]))
+        --end;
     int count = 0;
     while (p < end) {
         const char* blank = static_cast<const char*>(std::memchr(p, ' ', size_t(end - p)));
         const char* stop = blank ? blank : end;
         if (stop > p) {
             if (count < wanted)
-                fields[count] = QByteArray(p, int(stop - p));
+                fields[count] = Line{p, int(stop - p)};
             ++count;
         }
         p = stop + 1;
@@ -113,27 +138,41 @@ int fieldsOf(const QByteArray& line, QByteArray* fields, int wanted)
     return count;
 }
 
+// A decimal number filling the whole field (an optional sign, digits, a fraction, an exponent),
+// independent of the locale.
+bool toNumber(const Line& field, double* value)
+{
+    const char* p = field.data;
+    const char* end = p + field.size;
+    if (p < end && *p == '+')
+        ++p;
+    if (p == end || *p == '+')
+        return false;
+    const std::from_chars_result r = std::from_chars(p, end, *value);
+    return r.ec == std::errc() && r.ptr == end;
+}
+
 // The header's second field as the size, checked against [minSize, maxSize].
 bool readSize(LineReader& lines, const QString& fileName, int minSize, int maxSize, int* size,
               QString* error)
 {
-    QByteArray line;
+    Line line;
     if (!lines.next(&line, error)) {
         if (error->isEmpty())
             *error = failure(fileName, 1, QStringLiteral("empty file, expected a header with the size"));
         return false;
     }
-    QByteArray header[2];
+    Line header[2];
     if (fieldsOf(line, header, 2) < 2) {
         *error = failure(fileName, 1, QStringLiteral("header \"%1\" has no size field")
-                                          .arg(QString::fromLatin1(line.trimmed())));
+                                          .arg(QString::fromLatin1(line.text().trimmed())));
         return false;
     }
     bool ok = false;
-    const int n = header[1].toInt(&ok);
+    const int n = header[1].text().toInt(&ok);
     if (!ok || n < minSize || n > maxSize) {
         *error = failure(fileName, 1, QStringLiteral("size \"%1\" is not an integer in %2..%3")
-                                          .arg(QString::fromLatin1(header[1]))
+                                          .arg(QString::fromLatin1(header[1].text()))
                                           .arg(minSize)
                                           .arg(maxSize));
         return false;
@@ -145,14 +184,14 @@ bool readSize(LineReader& lines, const QString& fileName, int minSize, int maxSi
 // The first three fields of the next line as finite numbers.
 bool readTriple(LineReader& lines, const QString& fileName, double out[3], QString* error)
 {
-    QByteArray line;
+    Line line;
     if (!lines.next(&line, error)) {
         if (error->isEmpty())
             *error = failure(fileName, lines.number() + 1,
                              QStringLiteral("missing line (file ends early)"));
         return false;
     }
-    QByteArray fields[3];
+    Line fields[3];
     const int count = fieldsOf(line, fields, 3);
     if (count < 3) {
         *error = failure(fileName, lines.number(), QStringLiteral("expected three numbers, found %1")
@@ -160,11 +199,10 @@ bool readTriple(LineReader& lines, const QString& fileName, double out[3], QStri
         return false;
     }
     for (int c = 0; c < 3; ++c) {
-        bool ok = false;
-        const double v = fields[c].toDouble(&ok);
-        if (!ok || !std::isfinite(v)) {
+        double v = 0;
+        if (!toNumber(fields[c], &v) || !std::isfinite(v)) {
             *error = failure(fileName, lines.number(), QStringLiteral("\"%1\" is not a number")
-                                                           .arg(QString::fromLatin1(fields[c])));
+                                                           .arg(QString::fromLatin1(fields[c].text())));
             return false;
         }
         out[c] = v;
