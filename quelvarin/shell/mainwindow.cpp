@@ -42,7 +42,9 @@ const char kStopNot[] = ":/menu/resource/button_stop_not.png";
 
 const QColor kWindowBackground(37, 37, 37);
 const char kMenuStyle[] = "QMenu{background:#505050;border:1px solid gray;}";
-const char kTransparent[] = "background-color:transparent";
+// Scoped to the button itself: an unscoped rule would also reach the button's tooltip, which
+// then loses its background and shows as a black box without text.
+const char kTransparent[] = "QPushButton{background-color:transparent}";
 
 // Title bar: a 90-pixel logo, the tool row, and a 90-pixel settings corner.
 constexpr int kTitleSide = 90;

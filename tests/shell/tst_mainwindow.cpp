@@ -34,6 +34,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
@@ -184,6 +185,8 @@ private slots:
     void commandsDuringTheGeneratorStartWait();
     void startButtonShowsTheStateAfterItsBox_data();
     void startButtonShowsTheStateAfterItsBox();
+    void tooltipsOfTheBarButtonsKeepTheirLook_data();
+    void tooltipsOfTheBarButtonsKeepTheirLook();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -884,6 +887,58 @@ void TestMainWindow::startButtonShowsTheStateAfterItsBox()
     click(p.stopButton());
     waitUntilIdle(p);
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+}
+
+void TestMainWindow::tooltipsOfTheBarButtonsKeepTheirLook_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("tool button New") << "new";
+    QTest::newRow("start button") << "start";
+    QTest::newRow("page dot") << "dot";
+}
+
+void TestMainWindow::tooltipsOfTheBarButtonsKeepTheirLook()
+{
+    // A bar button's see-through background is its own: its tooltip is drawn like any other
+    // tooltip (not a black box without text), and the button itself looks as it always did.
+    QFETCH(QString, button);
+    MainWindowProbe p(*window);
+    QPushButton* b = button == "new" ? p.toolButtons().first()
+                     : button == "start" ? p.startButton()
+                                         : p.pageButton(2);
+    const auto shownTip = [](QWidget* owner, const QString& text) {
+        QToolTip::hideText();
+        QToolTip::showText(owner->mapToGlobal(QPoint(4, 4)), text, owner);
+        QWidget* tip = nullptr;
+        QTest::qWaitFor([&tip] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->inherits("QTipLabel") && w->isVisible())
+                    tip = w;
+            }
+            return tip != nullptr;
+        });
+        const QImage image = tip ? tip->grab().toImage() : QImage();
+        QToolTip::hideText();
+        return image;
+    };
+    QWidget plain;
+    plain.resize(50, 20);
+    plain.show();
+    const QImage reference = shownTip(&plain, b->toolTip());
+    const QImage tip = shownTip(b, b->toolTip());
+    QVERIFY(!reference.isNull());
+    QVERIFY(!tip.isNull());
+    tip.save(QDir(testenv::artifactDir()).filePath("mainwindow_tooltip_" + button + ".png"));
+    QCOMPARE(tip.size(), reference.size());
+    QCOMPARE(tip, reference);
+
+    // The button drawn now equals the button drawn with a see-through background on everything.
+    const QImage now = b->grab().toImage();
+    const QString own = b->styleSheet();
+    b->setStyleSheet("background-color:transparent");
+    const QImage before = b->grab().toImage();
+    b->setStyleSheet(own);
+    QCOMPARE(now, before);
 }
 
 void TestMainWindow::closingEndsTheProgram_data()
