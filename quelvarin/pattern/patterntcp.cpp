@@ -1,4 +1,5 @@
 #include "pattern/patterntcp.h"
+#include "platform/logging.h"
 
 #include "pattern/patternprotocol.h"
 #include "platform/settings.h"
@@ -68,7 +69,7 @@ void PatternTcp::sendExit()
 
 bool PatternTcp::sendColor(int r, int g, int b)
 {
-    qDebug() << "send color" << r << g << b;
+    qCDebug(platform::programLog) << "send color" << r << g << b;
     if (!m_connected)
         return false;
     dropEarlierReplies();
@@ -93,7 +94,7 @@ void PatternTcp::connectToServer()
 
 void PatternTcp::connected()
 {
-    qDebug() << "pattern Tcp connected";
+    qCDebug(platform::programLog) << "pattern Tcp connected";
     m_connected = true;
     if (reconnectTimer->isActive())
         reconnectTimer->stop();
@@ -104,7 +105,7 @@ void PatternTcp::connected()
 
 void PatternTcp::disconnected()
 {
-    qDebug() << "pattern Tcp disconnected";
+    qCDebug(platform::programLog) << "pattern Tcp disconnected";
     m_connected = false;
     m_state = Idle;
     reconnectTimer->start(kReconnectIntervalMs);
@@ -112,7 +113,7 @@ void PatternTcp::disconnected()
 
 void PatternTcp::readData()
 {
-    qDebug() << "readData";
+    qCDebug(platform::programLog) << "readData";
     const QByteArray bytes = socket->readAll();
     if (m_state == InitSent) {
         m_received.append(bytes);
@@ -120,12 +121,12 @@ void PatternTcp::readData()
         // what 16-bit levels can carry.
         for (quint16 level : m_received.takeInitReplies()) {
             m_maxValue = patternprotocol::addAnnouncedLevel(m_maxValue, level);
-            qDebug() << "Tcp pattern maxValue" << m_maxValue;
+            qCDebug(platform::programLog) << "Tcp pattern maxValue" << m_maxValue;
         }
     } else if (m_state == ColorSent) {
         m_received.append(bytes);
         for (quint32 acknowledged : m_received.takeResponses()) {
-            qDebug() << "read RSP seq" << acknowledged << sequenceNumber;
+            qCDebug(platform::programLog) << "read RSP seq" << acknowledged << sequenceNumber;
             // An acknowledgement of an earlier request (late or repeated) is skipped; the one
             // for this request may follow it in the same read.
             if (acknowledged == sequenceNumber) {

@@ -8,6 +8,7 @@
 // nothing: the whole file is validated first, and only a valid file replaces the result lists.
 
 #include "shell/dataexport.h"
+#include "platform/logging.h"
 
 #include "measure/measuredatafile.h"
 #include "platform/settings.h"
@@ -90,7 +91,7 @@ dataexport::FileChooser dataexport::setFileChooser(FileChooser chooser)
 void FullScene::exportData()
 {
     const QString dir = platform::readSetting(kExportGroup, kSaveDirKey, QString()).toString();
-    qDebug() << "export dir" << dir;
+    qCDebug(platform::programLog) << "export dir" << dir;
     const QString base = dataexport::chooseFile(dataexport::DialogKind::Save, tr("Save Data"), dir);
     if (base.isEmpty())
         return;
