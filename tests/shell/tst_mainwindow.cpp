@@ -8,6 +8,7 @@
 #include "pattern/patterntcp.h"
 #include "pattern/patternwindow.h"
 #include "pattern/sigadapter.h"
+#include "platform/guithread.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "shell/fullscene.h"
@@ -129,6 +130,28 @@ bool useGenerator(PatternGeneratorEmulator& generator, Measure* measure)
     return QTest::qWaitFor([tcp, &generator] { return tcp->isConnected() && generator.hasClient(); },
                            10000);
 }
+
+// The generator's start wait under a virtual clock lasts only the clock's real slice; on a busy
+// machine the INI reply may need longer. While this lives, that wait goes on in real time (at
+// most 2 s more) until the reply is in. Create it after the clock, so it goes first.
+class InitReplyWait
+{
+public:
+    explicit InitReplyWait(PatternTcp* tcp)
+    {
+        m_previous = platform::setWaitHook([this, tcp](int ms) {
+            if (m_previous)
+                m_previous(ms);
+            if (ms == kInitWaitMs && platform::isGuiThread() && tcp->state() == InitSent)
+                QTest::qWaitFor([tcp] { return tcp->maxValue() != 0; }, 2000);
+        });
+    }
+    ~InitReplyWait() { platform::setWaitHook(m_previous); }
+
+private:
+    static constexpr int kInitWaitMs = 2000;
+    platform::WaitHook m_previous;
+};
 
 // Runs `action` on the GUI thread once the virtual clock passes `atMs`, from the event loop of
 // whatever wait reaches that time.
@@ -813,6 +836,7 @@ void TestMainWindow::commandsDuringTheGeneratorStartWait()
     QVERIFY(useGenerator(generator, p.measure()));
     // Each wait lives 50 ms of real time, long enough for the generator's replies to arrive.
     VirtualClock clock(50);
+    InitReplyWait initReply(p.measure()->sigAdapter()->tcp);
     QList<int> started;
     connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
     boxes.clear();
@@ -1016,10 +1040,12 @@ int childClose(const QString& scenario)
     // The generator scenarios: the window's Start opens the output (INI wait 0..2000 ms of the
     // virtual clock), the run opens it again (2000..4000) and shows white from 4000 on.
     PatternGeneratorEmulator generator;
+    std::unique_ptr<InitReplyWait> initReply;
     if (withGenerator) {
         if (!useGenerator(generator, p.measure()))
             return 7;
         generator.answerRequests = !scenario.startsWith("unacknowledged");
+        initReply = std::make_unique<InitReplyWait>(p.measure()->sigAdapter()->tcp);
         const auto closeAt = [&](qint64 at) {
             atVirtualTime(clock, &window, at, [&window, at] {
                 qInfo("closed at %lld", at);
