@@ -10,7 +10,10 @@
 #include "shell/dataexport.h"
 #include "shell/fullscene.h"
 #include "testenv.h"
+#include "ui/view/grayview.h"
 #include "ui/window/basewindow.h"
+#include "ui/window/lumawindow.h"
+#include "ui/window/rgblevelwindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -429,6 +432,33 @@ private slots:
         QVERIFY(scene->importFrom(base() + ".data"));
         QCOMPARE(measure->grayList().size(), grayRecords);
         QCOMPARE(platform::readSetting("measure", "steps").toInt(), steps);
+    }
+
+    // A valid file whose gray levels are tiny (the third record's 1e-9 would mean 10^9 steps)
+    // is imported and drawn like any other: the step count comes from the list, not the level.
+    void importOfTinyGrayLevels_data()
+    {
+        QTest::addColumn<double>("level");
+        QTest::newRow("1e-9 in the third record") << 1e-9;
+        QTest::newRow("4.5e-8 in the third record") << 4.5e-8;
+    }
+    void importOfTinyGrayLevels()
+    {
+        QFETCH(double, level);
+        MeasureDataFile::Contents c;
+        QList<CColor> gray = colours(22);
+        for (int i = 0; i < gray.size(); ++i)
+            gray[i].levelR = gray[i].levelG = gray[i].levelB = i == 0 ? 1.0 : double(i - 1) / 20;
+        gray[2].levelR = gray[2].levelG = gray[2].levelB = level;
+        c[MeasureDataFile::GraySection] = gray;
+        writeFile(base() + ".data", MeasureDataFile::encode(c));
+        MessageRecorder boxes;
+        QVERIFY(scene->importFrom(base() + ".data"));
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Imported!"));
+        QCOMPARE(measure->grayList().at(2).levelR, level);
+        QCOMPARE(GrayView::runStepCount(measure->grayList()), 0);
+        QCOMPARE(scene->grayView()->lumaWindow->stepCount(), 20);
+        QCOMPARE(scene->grayView()->rgbLevelWindow->stepCount(), 20);
     }
 
     void slotsAskForTheFileAndRememberItsFolder()
