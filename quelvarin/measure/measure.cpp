@@ -1,4 +1,5 @@
 #include "measure/measure.h"
+#include "platform/logging.h"
 
 #include "colour/currentreference.h"
 #include "pattern/sigadapter.h"
@@ -44,7 +45,7 @@ void Measure::logReferenceLuminances() const
 {
     const std::shared_ptr<const ColorReference> ref = currentColorReference();
     const Matrix m = ref->rgbToXyz;
-    qDebug() << "color reference Y rgb" << m(1, 0) << m(1, 1) << m(1, 2);
+    qCDebug(platform::programLog) << "color reference Y rgb" << m(1, 0) << m(1, 1) << m(1, 2);
 }
 
 // ---- results -----------------------------------------------------------------------------

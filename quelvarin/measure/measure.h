@@ -122,6 +122,9 @@ public:
     bool matrixCalibrated() const { return m_matrixCalibrated; }
     void setMatrixCalibrated(bool calibrated) { m_matrixCalibrated = calibrated; }
     bool stopRequested() const { return m_stopRequested.load(); }
+    // Drops an earlier stop request; called when a run is started (never while one runs), so a
+    // stop given after that always ends the run.
+    void clearStopRequest() { m_stopRequested.store(false); }
     SensorFactory& sensorFactory() { return m_factory; }
 
     // Snapshots of the results, safe on any thread while a run appends.
@@ -185,8 +188,7 @@ private:
     static QList<CColor> Measure::*listMember(ResultList list);
     void clearResults(ResultList list);
     void appendResult(ResultList list, const CColor& color);
-    // The start of every sequence: empties its list, drops a stale stop request and returns the
-    // warm-up time (ms).
+    // The start of every sequence: empties its list and returns the warm-up time (ms).
     int beginSequence(ResultList list);
     // The common frame of modes 0..4: show each patch, wait, test the stop, read, store.
     bool runPatches(ResultList list, int modeArg, const QVector<Patch>& patches, int warmMs);

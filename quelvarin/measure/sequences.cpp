@@ -166,8 +166,9 @@ QVector<Measure::Patch> targetPatches(const QList<CColor>& targets, int count, b
 
 int Measure::beginSequence(ResultList list)
 {
+    // The stop request is not touched: it was cleared when the run was started, and a stop given
+    // since (even before the sequence began) must end this run.
     clearResults(list);
-    m_stopRequested.store(false);
     return readWarmMs();
 }
 
@@ -242,7 +243,6 @@ bool Measure::measureFree()
         m_spectrumList.clear();
         m_currentSpectrum = emptySpectrum;
     }
-    m_stopRequested.store(false);
     const int warmMs = readWarmMs();
 
     emit pattenColorChged(1.0, 1.0, 1.0, MeasureFree, 0);

@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QEventLoop>
 #include <QGraphicsView>
 #include <QHBoxLayout>
@@ -41,7 +42,9 @@ const char kStopNot[] = ":/menu/resource/button_stop_not.png";
 
 const QColor kWindowBackground(37, 37, 37);
 const char kMenuStyle[] = "QMenu{background:#505050;border:1px solid gray;}";
-const char kTransparent[] = "background-color:transparent";
+// Scoped to the button itself: an unscoped rule would also reach the button's tooltip, which
+// then loses its background and shows as a black box without text.
+const char kTransparent[] = "QPushButton{background-color:transparent}";
 
 // Title bar: a 90-pixel logo, the tool row, and a 90-pixel settings corner.
 constexpr int kTitleSide = 90;
@@ -221,7 +224,7 @@ MainWindow::~MainWindow()
 
 bool MainWindow::isMeasuring() const
 {
-    return measureThread->isRunning() || chainInProgress;
+    return measureThread->isRunning() || chainInProgress || startingRun;
 }
 
 int MainWindow::pageWidth() const { return width(); }
@@ -717,13 +720,24 @@ void MainWindow::doStart()
     // Without an instrument the operator connects one first.
     if (!measure->sensor() && !doNewProfile())
         return;
-    if (refusedWhileMeasuring(tr("Measure")))
+    if (refusedWhileMeasuring(tr("Measure"))) {
+        showStartButtonState();
         return;
+    }
     confirmRun();
-    if (closing || isMeasuring())
+    showStartButtonState();
+    if (closeRequested || isMeasuring())
         return;
     startButton->setIcon(QIcon(kStartSel));
     startMode(viewIndex);
+}
+
+void MainWindow::showStartButtonState()
+{
+    // Start acts on press; when the press opened a box, the release went to the box and the
+    // button would stay drawn pressed for the whole run.
+    startButton->setDown(false);
+    startButton->setIcon(QIcon(isMeasuring() ? kStartSel : kStartNot));
 }
 
 bool MainWindow::refusedWhileMeasuring(const QString& title)
@@ -763,13 +777,30 @@ void MainWindow::confirmRun()
         openOptionDlg();
 }
 
-void MainWindow::startMode(int mode)
+bool MainWindow::startMode(int mode)
 {
     measure->setMode(mode);
+    // From here the run is under way: a second Start is refused, and a stop or a close given
+    // during the output's start wait (which handles events) belongs to this run.
+    startingRun = true;
+    stopBeforeStart = false;
     // The run opens the output again and reports a failure itself.
     measure->sigAdapter()->startPattern();
+    startingRun = false;
+    if (stopBeforeStart || closeRequested) {
+        // Stopped before it began: the run does not begin, and the output opened for it is
+        // closed as at a run's end.
+        if (Measure::closePatternAfterRun())
+            measure->sigAdapter()->stopPattern();
+        startButton->setIcon(QIcon(kStartNot));
+        closeWhenIdle();
+        return false;
+    }
+    // The stop request is cleared as the worker starts; a stop from now on ends this run.
+    if (!measureThread->startMeasure())
+        return false;
     ++runsStarted;
-    measureThread->startMeasure();
+    return true;
 }
 
 void MainWindow::doMeasureAll()
@@ -785,7 +816,7 @@ void MainWindow::doMeasureAll()
     if (refusedWhileMeasuring(tr("Measure")))
         return;
     confirmRun();
-    if (closing || isMeasuring())
+    if (closeRequested || isMeasuring())
         return;
 
     chainInProgress = true;
@@ -795,6 +826,7 @@ void MainWindow::doMeasureAll()
     // finished nor a stopped signal) leaves the start button idle.
     if (!measureThread->isRunning())
         startButton->setIcon(QIcon(kStartNot));
+    closeWhenIdle();
 }
 
 void MainWindow::runChain()
@@ -806,20 +838,20 @@ void MainWindow::runChain()
     measureAllRunning = true;
     showView();
     // A stop given while the page slid ends the chain before its first run.
-    if (!measureAllRunning || closing)
+    if (!measureAllRunning || closeRequested)
         return;
     startMode(MeasureGray);
     waitForRun();
 
     for (int mode : {MeasureGamut, MeasureSaturation, MeasureColorScale, MeasureColorChecker}) {
-        if (!measureAllRunning || closing)
+        if (!measureAllRunning || closeRequested)
             return;
         viewIndex = mode;
         showView();
         // A stop given during the page change ends the chain here, before the next run would
         // clear the stop request and measure a whole further mode. The previous run left the
         // output open for this one, so it is closed here.
-        if (!measureAllRunning || closing) {
+        if (!measureAllRunning || closeRequested) {
             measure->sigAdapter()->stopPattern();
             return;
         }
@@ -835,7 +867,8 @@ void MainWindow::runChain()
 void MainWindow::waitForRun()
 {
     // runEnded counts every run's end after the run's own queued signals (measureFinished,
-    // measureStopped) have been handled, so the chain sees their effect before it goes on.
+    // measureStopped) have been handled, so the chain sees their effect before it goes on. Only
+    // runs that really started are counted, so every run waited for ends.
     while (runsEnded < runsStarted)
         platform::waitProcessingEvents(kRunPollMs);
 }
@@ -847,6 +880,7 @@ void MainWindow::runEnded()
     // measureStopped; the start button must not go on showing a run.
     if (!chainInProgress && !measureThread->isRunning())
         startButton->setIcon(QIcon(kStartNot));
+    closeWhenIdle();
 }
 
 void MainWindow::doStopMeasure()
@@ -858,6 +892,9 @@ void MainWindow::doStopMeasure()
         showFinishedMessage = true;
         Measure::setClosePatternAfterRun(true);
     }
+    // A run whose output is still opening has not started its worker yet: it must not begin.
+    if (startingRun)
+        stopBeforeStart = true;
     measureThread->stopMeasure();
     stopButton->setIcon(QIcon(kStopNot));
     startButton->setIcon(QIcon(kStartNot));
@@ -865,7 +902,7 @@ void MainWindow::doStopMeasure()
 
 void MainWindow::measureFinished()
 {
-    if (!showFinishedMessage)
+    if (!showFinishedMessage || closeRequested)
         return;
     startButton->setIcon(QIcon(kStartNot));
     IMessageBox box(tr("Meaurement"), tr("Meaurement process finished!"), QString());
@@ -874,6 +911,11 @@ void MainWindow::measureFinished()
 
 void MainWindow::showMeasError(QString msg)
 {
+    if (closeRequested) {
+        // The window closes as soon as the run has ended; a box would only hold that up.
+        qWarning().noquote() << "Measurement encounter some problems:" << msg;
+        return;
+    }
     IMessageBox box(tr("Error"), tr("Measurement encounter some problems.         "), msg);
     box.exec();
 }
@@ -882,7 +924,8 @@ void MainWindow::showMeasError(QString msg)
 
 void MainWindow::endRunBeforeClosing()
 {
-    closing = true;
+    // Only for a window destroyed without being closed; closing never waits (closeEvent).
+    closeRequested = true;
     if (!measureThread || !measureThread->isRunning())
         return;
     // The sequence notices the stop request at its next patch. Until then it may be blocked in a
@@ -894,10 +937,31 @@ void MainWindow::endRunBeforeClosing()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    endRunBeforeClosing();
+    if (isMeasuring()) {
+        // Never wait here: this handler may run inside a wait of the GUI thread that the worker
+        // itself is blocked on (a colour being acknowledged, the generator's start wait), so
+        // waiting for the worker would wait for ever. The close is refused for now, the run is
+        // stopped, and the window closes once it has ended (closeWhenIdle). A further close
+        // request meanwhile adds nothing.
+        event->ignore();
+        if (!closeRequested) {
+            closeRequested = true;
+            doStopMeasure();
+        }
+        return;
+    }
+    closeRequested = true;
     CSensor* sensor = measure->sensor();
     if (sensor && sensor->connected)
         sensor->close();
     QCoreApplication::quit();
     event->accept();
+}
+
+void MainWindow::closeWhenIdle()
+{
+    if (!closeRequested || isMeasuring())
+        return;
+    // Queued, so the close comes after the handler that noticed the end has returned.
+    QTimer::singleShot(0, this, &QWidget::close);
 }

@@ -128,7 +128,14 @@ private:
     // rebuilds its reference and the pages are laid out anew. False when refused.
     bool changeReference(const std::function<void()>& write);
     void applyReference();
-    void startMode(int mode);
+    // Opens the output and starts one run of `mode`; false when no run began (a stop or a close
+    // came during the output's start wait).
+    bool startMode(int mode);
+    // The start button released from its pressed look, with the picture of the state the
+    // program is in (a box opened on press takes the button's release).
+    void showStartButtonState();
+    // Once a close was asked for and nothing runs any more, closes the window for good.
+    void closeWhenIdle();
     // The runs of a "Measure ALL" chain, gray to colour checker, each after the previous ended.
     void runChain();
     // A tool or stop button with a pressed face: ":/menu/resource/<picture>_sel.png" while held,
@@ -194,8 +201,14 @@ private:
     bool showFinishedMessage = true;
     // doMeasureAll is between its first start and its return, gaps between runs included.
     bool chainInProgress = false;
-    // The window is closing: no further run of a chain may start.
-    bool closing = false;
+    // A close was asked for: no further run may start, and the window closes once the run under
+    // way has ended. No message box is shown any more.
+    bool closeRequested = false;
+    // Start was accepted and the output is opening (the generator's start wait): the run counts
+    // as under way, though the worker has not started yet.
+    bool startingRun = false;
+    // A stop (or a close) came while startingRun: that run does not begin.
+    bool stopBeforeStart = false;
     // Runs started and runs ended (the worker thread's finished signal); a chain waits until
     // they agree.
     int runsStarted = 0;

@@ -10,7 +10,10 @@
 #include "shell/dataexport.h"
 #include "shell/fullscene.h"
 #include "testenv.h"
+#include "ui/view/grayview.h"
 #include "ui/window/basewindow.h"
+#include "ui/window/lumawindow.h"
+#include "ui/window/rgblevelwindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -289,6 +292,57 @@ private slots:
         QCOMPARE(BaseWindow::frameLevel(), int(BaseWindow::TranslucentFrameLevel));
     }
 
+    // An export replaces the whole set of files or none of them: with any one target blocked,
+    // the data file, the pictures and both reports of the earlier export all stay as they were.
+    void failedExportLeavesTheWholeOldSet_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("detailed PDF blocked") << "run_Pro_Report.pdf" << "Detailed PDF File Open Error!";
+        QTest::newRow("summary PDF blocked") << "run_Report.pdf" << "PDF File Open Error!";
+        QTest::newRow("gray picture blocked (found while the set is moved in)")
+            << "run_gray.png" << "Picture File Write Error!";
+        QTest::newRow("nothing blocked: every file replaced") << QString() << QString();
+    }
+    void failedExportLeavesTheWholeOldSet()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QString, text);
+        QVERIFY(QDir(dir->path()).mkdir("out"));
+        const QDir folder(dir->filePath("out"));
+        const QStringList set = {"run.data", "run_Pro_Report.pdf", "run_Report.pdf", "run_free.png",
+                                 "run_gray.png"};
+        for (const QString& name : set) {
+            if (name == blocked)
+                QVERIFY(folder.mkdir(name)); // a folder where the file would go
+            else
+                writeFile(folder.filePath(name), "old " + name.toUtf8());
+        }
+        measure->setResults(Measure::GrayResults, colours(22));
+        measure->setResults(Measure::FreeResults, colours(1));
+
+        MessageRecorder boxes;
+        const bool exported = scene->exportTo(folder.filePath("run"));
+        QCOMPARE(exported, blocked.isEmpty());
+        QCOMPARE(boxes.count(), 1);
+        if (!blocked.isEmpty()) {
+            QCOMPARE(boxes.last().title, QString("Export Error"));
+            QCOMPARE(boxes.last().text, text);
+        }
+        for (const QString& name : set) {
+            if (name == blocked)
+                continue;
+            const QByteArray bytes = readFile(folder.filePath(name));
+            if (blocked.isEmpty())
+                QVERIFY2(bytes != "old " + name.toUtf8(), qPrintable(name));
+            else
+                QCOMPARE(bytes, "old " + name.toUtf8());
+        }
+        // Nothing staged is left behind, hidden or not.
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 set);
+    }
+
     void damagedImportChangesNothing_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -378,6 +432,33 @@ private slots:
         QVERIFY(scene->importFrom(base() + ".data"));
         QCOMPARE(measure->grayList().size(), grayRecords);
         QCOMPARE(platform::readSetting("measure", "steps").toInt(), steps);
+    }
+
+    // A valid file whose gray levels are tiny (the third record's 1e-9 would mean 10^9 steps)
+    // is imported and drawn like any other: the step count comes from the list, not the level.
+    void importOfTinyGrayLevels_data()
+    {
+        QTest::addColumn<double>("level");
+        QTest::newRow("1e-9 in the third record") << 1e-9;
+        QTest::newRow("4.5e-8 in the third record") << 4.5e-8;
+    }
+    void importOfTinyGrayLevels()
+    {
+        QFETCH(double, level);
+        MeasureDataFile::Contents c;
+        QList<CColor> gray = colours(22);
+        for (int i = 0; i < gray.size(); ++i)
+            gray[i].levelR = gray[i].levelG = gray[i].levelB = i == 0 ? 1.0 : double(i - 1) / 20;
+        gray[2].levelR = gray[2].levelG = gray[2].levelB = level;
+        c[MeasureDataFile::GraySection] = gray;
+        writeFile(base() + ".data", MeasureDataFile::encode(c));
+        MessageRecorder boxes;
+        QVERIFY(scene->importFrom(base() + ".data"));
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Imported!"));
+        QCOMPARE(measure->grayList().at(2).levelR, level);
+        QCOMPARE(GrayView::runStepCount(measure->grayList()), 0);
+        QCOMPARE(scene->grayView()->lumaWindow->stepCount(), 20);
+        QCOMPARE(scene->grayView()->rgbLevelWindow->stepCount(), 20);
     }
 
     void slotsAskForTheFileAndRememberItsFolder()

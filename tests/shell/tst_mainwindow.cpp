@@ -5,8 +5,10 @@
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
+#include "pattern/patterntcp.h"
 #include "pattern/patternwindow.h"
 #include "pattern/sigadapter.h"
+#include "platform/guithread.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "shell/fullscene.h"
@@ -18,6 +20,7 @@
 #include "countingsensor.h"
 #include "dialogrecorder.h"
 #include "messagerecorder.h"
+#include "patterngeneratoremulator.h"
 #include "testenv.h"
 #include "virtualclock.h"
 #include "zerodelaysensor.h"
@@ -33,6 +36,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
@@ -114,6 +118,51 @@ void waitUntilIdle(MainWindowProbe& probe)
     QTest::qWait(50); // the run's queued signals
 }
 
+// The pattern generator as the output, connected to `generator` (which must outlive the run).
+bool useGenerator(PatternGeneratorEmulator& generator, Measure* measure)
+{
+    if (!generator.listen())
+        return false;
+    platform::writeSetting("measure", "ipadd", "127.0.0.1");
+    platform::writeSetting("measure", "tcpport", int(generator.port()));
+    platform::writeSetting("measure", "sigtype", 1);
+    PatternTcp* tcp = measure->sigAdapter()->tcp;
+    tcp->connectToServer();
+    return QTest::qWaitFor([tcp, &generator] { return tcp->isConnected() && generator.hasClient(); },
+                           10000);
+}
+
+// The generator's start wait under a virtual clock lasts only the clock's real slice; on a busy
+// machine the INI reply may need longer. While this lives, that wait goes on in real time (at
+// most 2 s more) until the reply is in. Create it after the clock, so it goes first.
+class InitReplyWait
+{
+public:
+    explicit InitReplyWait(PatternTcp* tcp)
+    {
+        m_previous = platform::setWaitHook([this, tcp](int ms) {
+            if (m_previous)
+                m_previous(ms);
+            if (ms == kInitWaitMs && platform::isGuiThread() && tcp->state() == InitSent)
+                QTest::qWaitFor([tcp] { return tcp->maxValue() != 0; }, 2000);
+        });
+    }
+    ~InitReplyWait() { platform::setWaitHook(m_previous); }
+
+private:
+    static constexpr int kInitWaitMs = 2000;
+    platform::WaitHook m_previous;
+};
+
+// Runs `action` on the GUI thread once the virtual clock passes `atMs`, from the event loop of
+// whatever wait reaches that time.
+void atVirtualTime(VirtualClock& clock, QObject* context, qint64 atMs, std::function<void()> action)
+{
+    clock.schedule(atMs, [context, action] {
+        QMetaObject::invokeMethod(context, action, Qt::QueuedConnection);
+    });
+}
+
 // Presses and releases a bar button like the mouse does.
 void click(QPushButton* button)
 {
@@ -156,6 +205,12 @@ private slots:
     void stopWhileTheChainChangesPageEndsIt();
     void closingEndsTheProgram_data();
     void closingEndsTheProgram();
+    void commandsDuringTheGeneratorStartWait_data();
+    void commandsDuringTheGeneratorStartWait();
+    void startButtonShowsTheStateAfterItsBox_data();
+    void startButtonShowsTheStateAfterItsBox();
+    void tooltipsOfTheBarButtonsKeepTheirLook_data();
+    void tooltipsOfTheBarButtonsKeepTheirLook();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -771,6 +826,155 @@ void TestMainWindow::stopWhileTheChainChangesPageEndsIt()
     QVERIFY(!window->isMeasuring());
 }
 
+void TestMainWindow::commandsDuringTheGeneratorStartWait_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("stop: the run does not begin") << "stop";
+    QTest::newRow("second Start: refused as busy") << "start";
+    QTest::newRow("Measure ALL: refused as busy") << "measure all";
+}
+
+void TestMainWindow::commandsDuringTheGeneratorStartWait()
+{
+    // Start opens the generator output first (its INI wait handles events) and only then starts
+    // the worker; the run counts as under way from the moment Start is accepted.
+    QFETCH(QString, command);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+    PatternGeneratorEmulator generator;
+    QVERIFY(useGenerator(generator, p.measure()));
+    // Each wait lives 50 ms of real time, long enough for the generator's replies to arrive.
+    VirtualClock clock(50);
+    InitReplyWait initReply(p.measure()->sigAdapter()->tcp);
+    QList<int> started;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
+    boxes.clear();
+
+    atVirtualTime(clock, window.get(), clock.elapsed() + 1000, [&] {
+        if (command == "stop")
+            click(p.stopButton());
+        else if (command == "start")
+            p.start();
+        else
+            p.measureAll()->trigger();
+    });
+    p.start();
+    waitUntilIdle(p);
+    QTRY_VERIFY(!window->isMeasuring());
+
+    const QString busy = "Measurement is in processing.";
+    if (command == "stop") {
+        QVERIFY(started.isEmpty());
+        QVERIFY(generator.requests().isEmpty()); // not a single colour went out
+        QTRY_COMPARE(generator.exitCount(), 1);  // the output opened for it is closed
+        QCOMPARE(texts(boxes), QStringList{kSimulatorText});
+    } else {
+        QCOMPARE(started, QList<int>{0});
+        QCOMPARE(generator.requests().size(), 4); // white, then 3 gray levels
+        QCOMPARE(texts(boxes), (QStringList{kSimulatorText, busy, kFinishedText}));
+    }
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+
+    // Nothing is left counted as running: the next start runs and ends as usual.
+    boxes.clear();
+    p.start();
+    waitUntilIdle(p);
+    QTRY_VERIFY(!window->isMeasuring());
+    QCOMPARE(started.size(), command == "stop" ? 1 : 2);
+    QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
+}
+
+void TestMainWindow::startButtonShowsTheStateAfterItsBox_data()
+{
+    QTest::addColumn<bool>("duringRun");
+    QTest::newRow("simulator question, then the run") << false;
+    QTest::newRow("busy refusal during a run") << true;
+}
+
+void TestMainWindow::startButtonShowsTheStateAfterItsBox()
+{
+    // Start acts on press and opens a box; the box takes the release, which therefore never
+    // reaches the button: only the press is given here.
+    QFETCH(bool, duringRun);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+    p.viewAction(5)->trigger(); // free measurement runs until stopped
+    if (duringRun) {
+        p.start();
+        QVERIFY(p.thread()->isRunning());
+    }
+    boxes.clear();
+
+    QTest::mousePress(p.startButton(), Qt::LeftButton);
+
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().text, duringRun ? QString("Measurement is in processing.")
+                                          : QString(kSimulatorText));
+    QVERIFY(!p.startButton()->isDown());
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_sel.png"));
+    window->grab().save(QDir(testenv::artifactDir())
+                            .filePath(QString("mainwindow_start_after_box_%1.png")
+                                          .arg(duringRun ? "busy" : "question")));
+
+    click(p.stopButton());
+    waitUntilIdle(p);
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+}
+
+void TestMainWindow::tooltipsOfTheBarButtonsKeepTheirLook_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("tool button New") << "new";
+    QTest::newRow("start button") << "start";
+    QTest::newRow("page dot") << "dot";
+}
+
+void TestMainWindow::tooltipsOfTheBarButtonsKeepTheirLook()
+{
+    // A bar button's see-through background is its own: its tooltip is drawn like any other
+    // tooltip (not a black box without text), and the button itself looks as it always did.
+    QFETCH(QString, button);
+    MainWindowProbe p(*window);
+    QPushButton* b = button == "new" ? p.toolButtons().first()
+                     : button == "start" ? p.startButton()
+                                         : p.pageButton(2);
+    const auto shownTip = [](QWidget* owner, const QString& text) {
+        QToolTip::hideText();
+        QToolTip::showText(owner->mapToGlobal(QPoint(4, 4)), text, owner);
+        QWidget* tip = nullptr;
+        QTest::qWaitFor([&tip] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->inherits("QTipLabel") && w->isVisible())
+                    tip = w;
+            }
+            return tip != nullptr;
+        });
+        const QImage image = tip ? tip->grab().toImage() : QImage();
+        QToolTip::hideText();
+        return image;
+    };
+    QWidget plain;
+    plain.resize(50, 20);
+    plain.show();
+    const QImage reference = shownTip(&plain, b->toolTip());
+    const QImage tip = shownTip(b, b->toolTip());
+    QVERIFY(!reference.isNull());
+    QVERIFY(!tip.isNull());
+    tip.save(QDir(testenv::artifactDir()).filePath("mainwindow_tooltip_" + button + ".png"));
+    QCOMPARE(tip.size(), reference.size());
+    QCOMPARE(tip, reference);
+
+    // The button drawn now equals the button drawn with a see-through background on everything.
+    const QImage now = b->grab().toImage();
+    const QString own = b->styleSheet();
+    b->setStyleSheet("background-color:transparent");
+    const QImage before = b->grab().toImage();
+    b->setStyleSheet(own);
+    QCOMPARE(now, before);
+}
+
 void TestMainWindow::closingEndsTheProgram_data()
 {
     QTest::addColumn<QString>("scenario");
@@ -780,6 +984,15 @@ void TestMainWindow::closingEndsTheProgram_data()
     QTest::newRow("no instrument") << "detached" << "closed idle";
     QTest::newRow("during a single gray run") << "single" << "closed during run of mode 0";
     QTest::newRow("during a Measure ALL chain") << "chain" << "closed during run of mode 1";
+    QTest::newRow("right after Start in free mode") << "free" << "closed after free start";
+    QTest::newRow("generator: during Start's own INI wait") << "start wait" << "closed at 1000";
+    QTest::newRow("generator: during the run's INI wait") << "run wait" << "closed at 3000";
+    QTest::newRow("generator: during an unacknowledged colour")
+        << "unacknowledged" << "closed at 4500";
+    QTest::newRow("generator: unacknowledged colour, closed twice")
+        << "unacknowledged twice" << "closed at 4600";
+    QTest::newRow("generator: during a chain's start wait") << "chain start wait"
+                                                            << "closed at 1000";
 }
 
 void TestMainWindow::closingEndsTheProgram()
@@ -807,14 +1020,18 @@ namespace {
 
 // Child process of closingEndsTheProgram. "idle", "unconnected" and "detached" close the window
 // once the event loop runs; "single" and "chain" start a run (or a chain) and close the window once
-// the run has measured its second patch. Returns what the event loop returns, or 3 when the
+// the run has measured its second patch; "free" closes right after Start; the generator scenarios
+// close at a virtual time (see below). Returns what the event loop returns, or 3 when the
 // instrument was left open, 4 when the worker still runs, 5 when a driver that was not connected
-// was closed.
+// was closed, 7 when the generator could not be reached, 8 when a stopped run went on showing
+// colours.
 int childClose(const QString& scenario)
 {
     useQuickRuns(8);
     MessageRecorder boxes;
-    VirtualClock clock(1);
+    const bool withGenerator = scenario.contains("wait") || scenario.startsWith("unacknowledged");
+    // With the generator each wait lives 50 ms of real time, so its replies arrive in it.
+    VirtualClock clock(withGenerator ? 50 : 1);
     SensorCounters counters; // outlives the window, whose engine deletes the counting driver
     MainWindow window;
     MainWindowProbe p(window);
@@ -830,22 +1047,53 @@ int childClose(const QString& scenario)
         if (p.measure()->sensor())
             return 6;
     }
+    // The generator scenarios: the window's Start opens the output (INI wait 0..2000 ms of the
+    // virtual clock), the run opens it again (2000..4000) and shows white from 4000 on.
+    PatternGeneratorEmulator generator;
+    std::unique_ptr<InitReplyWait> initReply;
+    if (withGenerator) {
+        if (!useGenerator(generator, p.measure()))
+            return 7;
+        generator.answerRequests = !scenario.startsWith("unacknowledged");
+        initReply = std::make_unique<InitReplyWait>(p.measure()->sigAdapter()->tcp);
+        const auto closeAt = [&](qint64 at) {
+            atVirtualTime(clock, &window, at, [&window, at] {
+                qInfo("closed at %lld", at);
+                window.close();
+            });
+        };
+        if (scenario == "start wait" || scenario == "chain start wait") {
+            closeAt(1000);
+        } else if (scenario == "run wait") {
+            closeAt(3000);
+        } else {
+            closeAt(4500);
+            if (scenario == "unacknowledged twice")
+                closeAt(4600);
+        }
+    }
     window.show();
 
-    const bool duringRun = scenario == "single" || scenario == "chain";
+    const bool duringRun = scenario == "single" || scenario == "chain" || scenario == "free"
+                           || withGenerator;
     const int closeMode = scenario == "chain" ? 1 : 0;
     int readings = 0;
     QObject::connect(p.measure(), &Measure::colorMeasured, &window, [&](int mode) {
-        if (mode == closeMode && ++readings == 2) {
+        if ((scenario == "single" || scenario == "chain") && mode == closeMode && ++readings == 2) {
             qInfo("closed during run of mode %d", mode);
             window.close();
         }
     });
     QTimer::singleShot(0, &window, [&] {
-        if (scenario == "chain") {
+        if (scenario == "chain" || scenario == "chain start wait") {
             p.measureAllNow();
-        } else if (scenario == "single") {
+        } else if (scenario == "single" || withGenerator) {
             p.start();
+        } else if (scenario == "free") {
+            p.viewAction(5)->trigger();
+            p.start();
+            qInfo("closed after free start");
+            window.close();
         } else {
             qInfo("closed idle");
             window.close();
@@ -854,6 +1102,9 @@ int childClose(const QString& scenario)
     const int rc = QCoreApplication::exec();
     if (p.thread()->isRunning())
         return 4;
+    // A run stopped by the close ends at its first patch: no second colour goes out.
+    if (generator.requests().size() > 1)
+        return 8;
     if (p.measure()->sensor() && p.measure()->sensor()->connected)
         return 3;
     if (!duringRun && counters.closes != 0)

@@ -1,4 +1,5 @@
 #include "ui/window/datawindow.h"
+#include "platform/logging.h"
 
 #include <QBrush>
 #include <QDebug>
@@ -94,7 +95,7 @@ void DataWindow::loadStyle(QTableWidget* table)
     }
     QFile file(styleFileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << __FILE__ << __LINE__ << Q_FUNC_INFO << "can not open css file";
+        qCDebug(platform::programLog) << __FILE__ << __LINE__ << Q_FUNC_INFO << "can not open css file";
         return;
     }
     QTextStream stream(&file);
