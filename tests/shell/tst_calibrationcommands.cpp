@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
@@ -339,8 +340,10 @@ private slots:
         connect(p.measure(), &Measure::pattenColorChged, this, [&patches] { ++patches; },
                 Qt::QueuedConnection);
         QTest::mouseClick(p.lutButton(), Qt::LeftButton);
+        // The close is refused while the run ends, and then carried out.
         m_window->close();
-        QVERIFY(!p.thread()->isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!p.thread()->isRunning(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 10000);
         QTest::qWait(50);
         QCOMPARE(answers.seen, QStringList());
         QCOMPARE(patches, 0);
