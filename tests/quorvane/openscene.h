@@ -1,0 +1,28 @@
+#pragma once
+// An emulated spectrometer with a scene's ROM, opened through the application library.
+
+#include "emulatedscene.h"
+
+#include <quorvane/quorvane.h>
+#include <tavrin/device.h>
+
+struct OpenScene {
+    tavrinemu::ScopedEmulator scoped;
+    tavrinemu::EmulatedDevice& device;
+    void* handle = nullptr;
+    ERRORCODE opened = 99;
+
+    explicit OpenScene(const tavrinemu::Scene& scene = {}, tavrinemu::DeviceOptions options = {}, int kind = 0)
+        : device(scoped.emulator.addDevice(kind, options))
+    {
+        tavrinemu::writeScene(device, scene);
+        const uint32_t vendor = kind == 0 ? 0x10C4 : 0x0638, product = kind == 0 ? 0xEA61 : 0x0AAC;
+        opened = QVI_SpectrometerOpen(0, &handle, vendor, product);
+    }
+    ~OpenScene()
+    {
+        if (handle)
+            QVI_SpectrometerClose(handle);
+    }
+    SpectrometerDevice* record() const { return static_cast<SpectrometerDevice*>(handle); }
+};
