@@ -6,6 +6,9 @@
 #include <quorvane/quorvane.h>
 #include <tavrin/device.h>
 
+#include <set>
+#include <string>
+
 struct OpenScene {
     tavrinemu::ScopedEmulator scoped;
     tavrinemu::EmulatedDevice& device;
@@ -23,6 +26,16 @@ struct OpenScene {
     {
         if (handle)
             QVI_SpectrometerClose(handle);
+    }
+    // True when the device received a ROM write or erase since `received` was last cleared.
+    bool romTouched() const
+    {
+        static const std::set<std::string> changing = {"W", "w", "e", "E", "wr", "wm", "em", "ec", "es"};
+        for (const auto& c : device.received) {
+            if (changing.count(c.name))
+                return true;
+        }
+        return false;
     }
     SpectrometerDevice* record() const { return static_cast<SpectrometerDevice*>(handle); }
 };

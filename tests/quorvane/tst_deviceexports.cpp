@@ -276,7 +276,9 @@ private slots:
         std::vector<double> factors(83);
         for (size_t i = 0; i < factors.size(); ++i)
             factors[i] = 0.5 + 0.01 * double(i);
+        o.device.received.clear();
         QCOMPARE(QVI_SpectromoduleSetIntensityCalibration(o.handle, factors.data(), 0x1E67, 2500000), ERRORCODE(0));
+        QVERIFY(o.romTouched());
         // The ROM image holds the factors at the window's absolute pixels, the frame size as its
         // sample number and the time in milliseconds.
         const uint8_t* image = o.device.moduleImage(romimage::layoutForKind(0).intensity);
@@ -322,7 +324,7 @@ private slots:
                                                           which == 2 ? 65536000u : 1000u),
                  expected);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(image), 16776), before);
-        QVERIFY(o.device.received.empty());  // nothing erased, nothing written
+        QVERIFY(!o.romTouched());  // nothing erased, nothing written
         o.record()->windowStartPixel = 15;
         o.record()->spectromoduleInformationStatus = 0;
     }
