@@ -136,6 +136,33 @@ private slots:
         }
     }
 
+    void erasedBoundsUseTheDefaultRegions()
+    {
+        // A frame from -100 to 1290 nm in 10 nm steps reaches both default regions, 0..50 nm (pixels
+        // 10..14) and 1150..1250 nm (pixels 125..134); the dark pixels 0..4 see nothing.
+        Scene scene;
+        scene.frameSize = 140;
+        scene.wavelengthLine = {-100.0, 10.0};
+        scene.strayLight = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+        DeviceOptions options;
+        options.light = [](double nm) { return nm < 0 ? 0.0 : 3.0 + (nm >= 500 && nm <= 600 ? 20.0 : 0.0); };
+        OpenScene o(scene, options);
+        QCOMPARE(o.opened, ERRORCODE(0));
+        uint16_t count = 0;
+        QCOMPARE(QVI_SpectromoduleGetFrameSize(o.handle, &count), ERRORCODE(0));
+        QCOMPARE(int(count), 43);  // 370 .. 790 nm
+        std::vector<float> s(count);
+        QCOMPARE(QVI_SpectrometerDataAcquire(o.handle, 100000, s.data(), 1), ERRORCODE(0));
+        auto copy = s;
+        QCOMPARE(QVI_StraylightRemove(o.handle, 100000, copy.data()), ERRORCODE(0));
+        QCOMPARE(QVI_BackgroundRemove(o.handle, 100000, s.data()), ERRORCODE(0));
+        for (uint32_t i = 0; i < count; ++i) {
+            const double nm = 370.0 + 10.0 * i;
+            const double want = nm >= 500 && nm <= 600 ? 2000.0 : 0.0;
+            QVERIFY2(std::abs(s[i] - want) < 1.5, qPrintable(QString("%1 nm: %2 want %3").arg(nm).arg(s[i]).arg(want)));
+        }
+    }
+
     void strayLevelAtOrBelowZeroStillTakesOne()
     {
         // No stray light and a flat dark level: the regions' level comes out 0 exactly.

@@ -20,6 +20,7 @@ struct Scene {
     uint16_t manufacturingDate = 0x1E67;  // 2025/3/7
     uint16_t activatingDate = 0x1EA1;     // 2025/5/1
     uint16_t frameSize = 101;
+    std::array<double, 2> wavelengthLine{300.0, 5.0};  // nm of pixel 0, nm per pixel
     double wavelengthStart = 380.0, wavelengthEnd = 780.0;
     std::array<uint32_t, 4> strayLight{325, 350, 790, 1000};
     double darkSlope = 0.0005;            // counts per microsecond of integration
@@ -56,7 +57,7 @@ inline void writeScene(EmulatedDevice& device, const Scene& scene)
         place(0, romimage::spectromoduleInformation(module));
     }
     romimage::WavelengthCalibration wl;
-    wl.coefficients = {300.0, 5.0, 0, 0, 0, 0};
+    wl.coefficients = {scene.wavelengthLine[0], scene.wavelengthLine[1], 0, 0, 0, 0};
     place(l.wavelength, romimage::wavelengthCalibration(wl));
     romimage::BackgroundCalibration bg;
     bg.pixels.assign(scene.frameSize, {scene.darkSlope, scene.darkIntercept});
