@@ -107,7 +107,7 @@ void engineGrayScaleWithViews(benchmark::State& state)
     for (auto _ : state) {
         if (!runGrayScale(thread))
             state.SkipWithError("the gray scale did not measure every patch");
-        else if (scene->grayView()->markers.isEmpty())
+        else if (scene->grayView()->markers().isEmpty())
             state.SkipWithError("the gray page drew nothing");
     }
     state.SetItemsProcessed(state.iterations() * kPatches);

@@ -480,9 +480,10 @@ void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
     auto* gray = qobject_cast<GrayView*>(p.scene()->view(0));
     QVERIFY(gray);
     QCOMPARE(gray->dataWindow->currentTable()->rowCount(), steps + 1);
-    QVERIFY(gray->whiteMarker);
-    QVERIFY(gray->lumaCurve && gray->cctCurve && gray->redCurve);
-    QVERIFY(std::any_of(gray->markers.cbegin(), gray->markers.cend(), [](QGraphicsItem* m) {
+    QVERIFY(gray->whiteMarker());
+    QVERIFY(gray->lumaCurve() && gray->cctCurve() && gray->redCurve());
+    const QList<QGraphicsItem*> markers = gray->markers();
+    QVERIFY(std::any_of(markers.cbegin(), markers.cend(), [](QGraphicsItem* m) {
         return m->toolTip().contains("MEAS Gamma");
     }));
 

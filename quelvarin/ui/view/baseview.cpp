@@ -1,9 +1,13 @@
 #include "ui/view/baseview.h"
 
+#include "measure/measure.h"
+#include "ui/window/datawindow.h"
+
 #include <QGraphicsItem>
 #include <QGraphicsScene>
 #include <QSet>
 
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -15,6 +19,22 @@ bool hasListedAncestor(const QGraphicsItem* item, const QSet<QGraphicsItem*>& li
             return true;
     }
     return false;
+}
+
+bool sameNumber(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+// Whether two results are the same reading: its values and the levels it was measured at.
+bool sameResult(const CColor& a, const CColor& b)
+{
+    for (int k = 0; k < 3; ++k) {
+        if (!sameNumber(a[k], b[k]))
+            return false;
+    }
+    return sameNumber(a.levelR, b.levelR) && sameNumber(a.levelG, b.levelG)
+           && sameNumber(a.levelB, b.levelB);
 }
 
 } // namespace
@@ -42,6 +62,9 @@ void BaseView::setGeometry(int x, int width, int height)
 void BaseView::clear()
 {
     clearDrawn();
+    if (table)
+        table->clearContents();
+    resetDrawing();
 }
 
 void BaseView::layout() {}
@@ -50,39 +73,210 @@ void BaseView::refresh()
 {
     // The scene has just deleted every item; only the references are dropped.
     forgetDrawn();
-    drawResults();
+    resetDrawing();
+    drawPass(results(), 0);
 }
 
-void BaseView::releaseDataTable() {}
+void BaseView::releaseDataTable()
+{
+    if (table)
+        table->removeFromScene();
+}
+
+void BaseView::redraw()
+{
+    drawAll(results());
+}
+
+void BaseView::drawAll(const QList<CColor>& list)
+{
+    clearDrawn();
+    resetDrawing();
+    drawPass(list, 0);
+}
 
 void BaseView::drawColor(int mode)
 {
-    if (mode == viewMode)
-        drawResults();
+    if (mode != viewMode)
+        return;
+    const QList<CColor> list = results();
+    if (list.size() < drawnCount || !drawnPartUnchanged(list))
+        drawAll(list);
+    else if (list.size() > drawnCount)
+        drawPass(list, drawnCount);
 }
 
-void BaseView::drawResults() {}
+bool BaseView::drawnPartUnchanged(const QList<CColor>& list) const
+{
+    if (drawnCount == 0)
+        return true;
+    return list.size() >= drawnCount && sameResult(list.at(0), firstDrawn)
+           && sameResult(list.at(drawnCount - 1), lastDrawn);
+}
+
+QList<CColor> BaseView::results() const
+{
+    if (!measure)
+        return {};
+    switch (viewMode) {
+    case MeasureGray:
+        return measure->results(Measure::GrayResults);
+    case MeasureGamut:
+        return measure->results(Measure::GamutResults);
+    case MeasureSaturation:
+        return measure->results(Measure::SaturationResults);
+    case MeasureColorScale:
+        return measure->results(Measure::ColorScaleResults);
+    case MeasureColorChecker:
+        return measure->results(Measure::ColorCheckerResults);
+    case MeasureFree:
+        return measure->results(Measure::FreeResults);
+    default:
+        return {};
+    }
+}
+
+void BaseView::resetDrawing() {}
+
+void BaseView::beginResults(const QList<CColor>&, int) {}
+
+void BaseView::drawResult(const QList<CColor>&, int) {}
+
+void BaseView::setDataTable(DataWindow* dataTable)
+{
+    table = dataTable;
+}
+
+void BaseView::drawPass(const QList<CColor>& list, int first)
+{
+    if (first < drawnCount) {
+        // Drawing over results already on the page would stack them: start again.
+        clearDrawn();
+        resetDrawing();
+        first = 0;
+    }
+    if (first >= list.size())
+        return;
+    if (table)
+        table->beginBatch();
+    inPass = true;
+    beginResults(list, first);
+    for (int i = first; i < list.size(); ++i) {
+        firstItem.append(items.size());
+        drawnCount = i + 1;
+        drawResult(list, i);
+    }
+    inPass = false;
+    commitPass();
+    firstDrawn = list.at(0);
+    lastDrawn = list.at(drawnCount - 1);
+    if (table)
+        table->endBatch();
+}
 
 QGraphicsItem* BaseView::addDrawn(QGraphicsItem* item)
 {
     if (!item)
         return nullptr;
+    if (inPass) {
+        // A fresh item of the result being drawn; it enters the scene when the pass ends.
+        items.append(item);
+        pending.append({item, -1});
+        return item;
+    }
     if (scene && item->scene() != scene)
         scene->addItem(item);
-    if (!drawn.contains(item))
-        drawn.append(item);
+    if (!loose.contains(item))
+        loose.append(item);
     return item;
 }
 
-void BaseView::clearDrawn()
+void BaseView::replaceItem(int slot, std::function<QGraphicsItem*()> make)
 {
-    // Take the list first, so that nothing deleted here is still listed afterwards.
-    const QList<QGraphicsItem*> items = std::exchange(drawn, {});
-    const QSet<QGraphicsItem*> listed(items.cbegin(), items.cend());
+    if (slot < 0)
+        return;
+    if (slotItems.size() <= slot)
+        slotItems.resize(slot + 1);
+    if (inPass) {
+        while (lastRequest.size() <= slot) {
+            lastRequest.append(-1);
+            makers.append(std::function<QGraphicsItem*()>());
+        }
+        lastRequest[slot] = pending.size();
+        makers[slot] = std::move(make);
+        pending.append({nullptr, slot});
+        return;
+    }
+    if (QGraphicsItem* old = std::exchange(slotItems[slot], nullptr))
+        removeAndDelete({old});
+    QGraphicsItem* item = make ? make() : nullptr;
+    if (item && scene && item->scene() != scene)
+        scene->addItem(item);
+    slotItems[slot] = item;
+}
+
+void BaseView::commitPass()
+{
+    // The replaced items leave before anything new comes in.
+    QList<QGraphicsItem*> replaced;
+    for (int slot = 0; slot < lastRequest.size(); ++slot) {
+        if (lastRequest[slot] >= 0 && slotItems[slot])
+            replaced.append(std::exchange(slotItems[slot], nullptr));
+    }
+    removeAndDelete(replaced);
+    for (int k = 0; k < pending.size(); ++k) {
+        const Pending& p = pending.at(k);
+        QGraphicsItem* item = p.item;
+        if (!item) {
+            // Only the last request of a slot makes its item, where that request stands.
+            if (lastRequest[p.slot] != k || !makers[p.slot])
+                continue;
+            item = makers[p.slot]();
+            slotItems[p.slot] = item;
+            if (!item)
+                continue;
+        }
+        if (scene && item->scene() != scene)
+            scene->addItem(item);
+    }
+    pending.clear();
+    lastRequest.clear();
+    makers.clear();
+}
+
+QList<QGraphicsItem*> BaseView::drawnItems() const
+{
+    QList<QGraphicsItem*> all = items;
+    for (QGraphicsItem* item : slotItems) {
+        if (item)
+            all.append(item);
+    }
+    all.append(loose);
+    return all;
+}
+
+QList<QGraphicsItem*> BaseView::resultItems(int i) const
+{
+    if (i < 0 || i >= firstItem.size())
+        return {};
+    const int end = i + 1 < firstItem.size() ? firstItem.at(i + 1) : items.size();
+    return items.mid(firstItem.at(i), end - firstItem.at(i));
+}
+
+QGraphicsItem* BaseView::slotItem(int slot) const
+{
+    return slot >= 0 && slot < slotItems.size() ? slotItems.at(slot) : nullptr;
+}
+
+void BaseView::removeAndDelete(const QList<QGraphicsItem*>& list)
+{
+    if (list.isEmpty())
+        return;
+    const QSet<QGraphicsItem*> listed(list.cbegin(), list.cend());
     // Decide before deleting anything: a listed child goes with its listed parent, and once the
     // parent is deleted the child must not be looked at again.
     QList<QGraphicsItem*> roots;
-    for (QGraphicsItem* item : items) {
+    for (QGraphicsItem* item : list) {
         if (!hasListedAncestor(item, listed))
             roots.append(item);
     }
@@ -93,7 +287,21 @@ void BaseView::clearDrawn()
     }
 }
 
+void BaseView::clearDrawn()
+{
+    // Take the lists first, so that nothing deleted here is still listed afterwards.
+    QList<QGraphicsItem*> all = drawnItems();
+    forgetDrawn();
+    removeAndDelete(all);
+}
+
 void BaseView::forgetDrawn()
 {
-    drawn.clear();
+    items.clear();
+    firstItem.clear();
+    slotItems.clear();
+    loose.clear();
+    drawnCount = 0;
+    firstDrawn = CColor();
+    lastDrawn = CColor();
 }

@@ -1,18 +1,61 @@
 #pragma once
 // The common frame of the six result views. A view is a QObject, not a widget: it owns the chart
 // and table windows of one page of the result scene, places them when the page geometry changes,
-// redraws them from the engine's result list of its mode, and clears what it drew when a run of its
+// draws the engine's result list of its mode on them, and clears what it drew when a run of its
 // mode starts.
 //
 // The scene drives every view through the same contract:
-//   setGeometry(x, w, h)  after the scene has deleted all its items: layout(), then refresh();
+//   setGeometry(x, w, h)  after the scene has deleted all its items: layout(), then refresh(),
+//                         which draws the whole list anew;
 //   clear()               a run of the view's mode starts: remove and delete what the view drew;
-//   drawColor(mode)       a result was appended to the list of `mode`: the view of that mode
-//                         redraws its page from the whole list (drawResults).
+//   drawColor(mode)       results were appended to the list of `mode`: the view of that mode
+//                         draws the results it has not drawn yet.
+//
+// Drawing in proportion to what changed
+// -------------------------------------
+// The frame owns the bookkeeping; a page only says what it draws for ONE result:
+//
+//   void drawResult(const QList<CColor>& list, int i) override
+//   {
+//       // the marker(s) of result i: new items, filed under result i
+//       addDrawn(marker(list.at(i)));
+//       // an item that depends on several results (a curve through all points so far): the
+//       // page extends its own path, then names the item it replaces and how to make it
+//       path.lineTo(point);
+//       replaceItem(Curve, [this] { return makeCurve(path); });
+//       // the table row of result i (a table set with setDataTable is filled in one batch)
+//       dataWindow->setData(i, list.at(i));
+//   }
+//
+// - drawColor draws only the results appended since the last drawing (several at once when
+//   notifications were merged); the list the frame hands over is one snapshot, so the table and
+//   the charts always show the same results.
+// - A full redraw (refresh after a relayout, which also follows an import and a change of the
+//   reference; redraw(); a list that shrank or whose drawn part changed) removes everything the
+//   page drew, calls resetDrawing(), then drawResult for every result from 0.
+// - replaceItem never stacks: the item made last for a slot replaces the slot's previous item.
+//   Within one drawing pass only the LAST request of a slot makes an item, at the place in the
+//   stacking order where that request was made, so a redraw of n results makes each curve once
+//   and the page looks exactly as if every result had been drawn one at a time.
+// - Items added during a pass enter the scene when the pass ends, in the order they were added
+//   (later items lie above earlier ones; no z-values are used).
+// - The scene's items stay linear in the results: each result keeps only what drawResult added
+//   for it, each slot holds one item.
+//
+// A page overrides: layout() (place its windows), drawResult(), and where it needs them
+// resetDrawing() (forget running state such as paths), beginResults() (read what a pass needs
+// from the whole list, e.g. the step count of a run), results() (when its list is not the
+// mode's default one). Outside a pass, addDrawn and replaceItem act at once.
+
+#include "colour/color.h"
 
 #include <QList>
 #include <QObject>
+#include <QVector>
 
+#include <functional>
+
+class DataWindow;
 class QGraphicsItem;
 class QGraphicsScene;
 class QPainter;
@@ -34,7 +77,9 @@ public:
     // Stores the page's left edge and size, then lays the page out and redraws all results.
     void setGeometry(int x, int width, int height);
 
-    // Removes from the scene and deletes the items the view drew itself; windows keep their frames.
+    // Removes from the scene and deletes every item the view drew (windows keep their frames),
+    // empties the cells of its table and forgets its running state: the next result drawn is
+    // result 0 again.
     virtual void clear();
     // Places the view's windows inside its page.
     virtual void layout();
@@ -43,6 +88,8 @@ public:
     // Takes the page's table out of the scene before the scene is cleared (a page without a
     // table has nothing to do).
     virtual void releaseDataTable();
+    // Removes what the view drew and draws the whole list again.
+    void redraw();
 
     // Report output (reportpages.cpp): the view's page of the detailed report, printed only when
     // its list is complete, and its charts on the summary page. Nothing in the base; the views that
@@ -57,20 +104,46 @@ public:
     QGraphicsScene* graphicsScene() const { return scene; }
     Measure* engine() const { return measure; }
 
-    // Items the view drew on its page (markers, bars, texts). addDrawn puts an item into the scene
-    // and keeps it, so that clearDrawn can remove and delete it and forgetDrawn can drop it after
-    // the scene itself has deleted it.
+    // Results of the list drawn on the page so far.
+    int drawnResults() const { return drawnCount; }
+
+    // Puts an item the view drew into the scene and keeps it, so that a clear or a full redraw
+    // removes and deletes it. During a pass the item belongs to the result being drawn and enters
+    // the scene at the end of the pass; outside a pass it enters at once (kept once however often
+    // it is given).
     QGraphicsItem* addDrawn(QGraphicsItem* item);
-    const QList<QGraphicsItem*>& drawnItems() const { return drawn; }
+    // Every item the view drew and keeps: the results' items in drawing order, then the slots'
+    // items, then those added outside a pass.
+    QList<QGraphicsItem*> drawnItems() const;
+    // The items drawn for result i (empty outside 0 .. drawnResults() - 1).
+    QList<QGraphicsItem*> resultItems(int i) const;
+    // The item a slot holds now, or null.
+    QGraphicsItem* slotItem(int slot) const;
 
 public slots:
-    // A result was appended to the list of `mode`; only the view of that mode redraws.
+    // Results were appended to the list of `mode`; only the view of that mode draws them.
     void drawColor(int mode);
 
 protected:
-    // Redraws the page from the whole result list, so a delayed or merged notification still
-    // shows every result. Nothing in the base.
-    virtual void drawResults();
+    // A snapshot of the list the page draws; by default the engine's list of the view's mode.
+    virtual QList<CColor> results() const;
+    // A full redraw starts from result 0: forget running state (paths, references).
+    virtual void resetDrawing();
+    // A pass is about to draw results first .. list.size() - 1 of `list`.
+    virtual void beginResults(const QList<CColor>& list, int first);
+    // Draws what result i of `list` adds or changes on the page. Nothing in the base.
+    virtual void drawResult(const QList<CColor>& list, int i);
+
+    // Slot `slot` (a small number >= 0 the page chooses) is to hold the item `make` returns
+    // (null: the slot stays empty). The slot's previous item is removed and deleted.
+    void replaceItem(int slot, std::function<QGraphicsItem*()> make);
+    // The table the frame empties on clear, releases before a relayout and fills in one batch
+    // per pass.
+    void setDataTable(DataWindow* table);
+
+    // Draws results first .. list.size() - 1 in one pass (the page's own use; drawColor and the
+    // full redraw run through it). `first` below the results drawn so far draws over them.
+    void drawPass(const QList<CColor>& list, int first);
 
     void clearDrawn();
     void forgetDrawn();
@@ -82,6 +155,36 @@ protected:
     Measure* measure;
 
 private:
+    void drawAll(const QList<CColor>& list);
+    // Whether the results drawn so far are still the first results of `list`.
+    bool drawnPartUnchanged(const QList<CColor>& list) const;
+    void commitPass();
+    void removeAndDelete(const QList<QGraphicsItem*>& items);
+
     int viewMode;
-    QList<QGraphicsItem*> drawn;
+    DataWindow* table = nullptr;
+
+    // Items of the results, in drawing order; result i owns items firstItem[i] .. firstItem[i + 1].
+    QList<QGraphicsItem*> items;
+    QVector<int> firstItem;
+    // One item per slot (index = slot), null when empty.
+    QVector<QGraphicsItem*> slotItems;
+    // Items added outside a pass.
+    QList<QGraphicsItem*> loose;
+    int drawnCount = 0;
+    // What the results drawn so far began and ended with, to tell a replaced list.
+    CColor firstDrawn;
+    CColor lastDrawn;
+
+    // The pass in progress: the additions in order (an item, or a slot request), the last
+    // request of each slot and its maker.
+    struct Pending
+    {
+        QGraphicsItem* item;
+        int slot;
+    };
+    bool inPass = false;
+    QVector<Pending> pending;
+    QVector<int> lastRequest;
+    QVector<std::function<QGraphicsItem*()>> makers;
 };

@@ -103,39 +103,27 @@ int GrayView::stepIndex(const QList<CColor>& list, int i, int n)
     return i - 1;
 }
 
-void GrayView::drawStep(int i)
-{
-    const QList<CColor> list = grayResults();
-    drawStep(list, i, stepsOf(list), CurveItems());
-}
-
 bool GrayView::belowFullLevel(const QList<CColor>& list, int i, int steps)
 {
     const int n = qMax(1, steps);
     return stepIndex(list, i, n) < n;
 }
 
-void GrayView::removeCurves(bool withGamma)
+void GrayView::replaceCurve(const StepPoint& point)
 {
-    QGraphicsPathItem** curves[] = {&lumaCurve, &deltaECurve, &cctCurve, &gammaCurve,
-                                    &redCurve,  &greenCurve,  &blueCurve};
-    for (QGraphicsPathItem** curve : curves) {
-        if (curve == &gammaCurve && !withGamma)
-            continue;
-        if (*curve) {
-            scene->removeItem(*curve);
-            delete *curve;
-            *curve = nullptr;
-        }
-    }
-}
-
-QGraphicsPathItem* GrayView::addCurve(const QPainterPath& path, const QColor& colour)
-{
-    // A polyline needs two points; a lone first point is shown by its marker only.
-    if (path.elementCount() < 2)
-        return nullptr;
-    return scene->addPath(path, QPen(QBrush(colour), kCurveWidth), Qt::NoBrush);
+    // The path is read when the drawing ends: a redraw of the whole list makes each curve once,
+    // through every point, where the last step that touched it stands.
+    const QPainterPath* path = point.path;
+    const QColor colour = point.colour;
+    replaceItem(point.slot, [path, colour]() -> QGraphicsItem* {
+        // A polyline needs two points; a lone first point is shown by its marker only.
+        if (path->elementCount() < 2)
+            return nullptr;
+        auto* curve = new QGraphicsPathItem(*path);
+        curve->setPen(QPen(QBrush(colour), kCurveWidth));
+        curve->setBrush(Qt::NoBrush);
+        return curve;
+    });
 }
 
 void GrayView::addMarker(const QPixmap& picture, double x, double y, const QString& toolTip)
@@ -145,20 +133,18 @@ void GrayView::addMarker(const QPixmap& picture, double x, double y, const QStri
     marker->setPos(x - bounds.width() / 2, y - bounds.height() / 2);
     if (!toolTip.isEmpty())
         marker->setToolTip(toolTip);
-    markers.append(marker);
-    scene->addItem(marker);
+    addDrawn(marker);
 }
 
 void GrayView::plotPoint(const StepPoint& point, double sx, double sy, const QString& toolTip)
 {
     // The curve goes in before the marker, so the marker lies on top of it.
     extend(*point.path, sx, sy);
-    if (point.makeCurve)
-        *point.curve = addCurve(*point.path, point.colour);
+    replaceCurve(point);
     addMarker(*point.picture, sx, sy, toolTip);
 }
 
-void GrayView::drawStep(const QList<CColor>& list, int i, int steps, CurveItems make)
+void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
 {
     if (i < 1 || i >= list.size())
         return;
@@ -170,7 +156,6 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps, CurveItems 
     // The last element is the full level again; it has no gamma, and the gamma curve of the
     // step before it stays.
     const bool hasGamma = belowFullLevel(list, i, n);
-    removeCurves(hasGamma);
 
     const bool bt1886 = Application::colorReference()->gammaType == GammaBt1886;
     const bool whiteOk = white != nullColor;
@@ -178,6 +163,7 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps, CurveItems 
     const bool currentOk = current != nullColor;
 
     if (i == 1) {
+        // The first step starts every polyline afresh.
         for (QPainterPath* path : {&lumaPath, &cctPath, &deltaEPath, &gammaPath, &redPath,
                                    &greenPath, &bluePath})
             *path = QPainterPath();
@@ -194,14 +180,10 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps, CurveItems 
     };
     // A value that cannot be had (a failed reading, or a missing white or black it is measured
     // against) gets no point: the chart keeps its curve up to the last good step.
-    const auto skip = [this](const StepPoint& point) {
-        if (point.makeCurve)
-            *point.curve = addCurve(*point.path, point.colour);
-    };
     double sx, sy;
 
     // Luminance relative to the measured white.
-    const StepPoint luma{&lumaPath, &lumaCurve, make.steps, Qt::gray, &measWhite};
+    const StepPoint luma{&lumaPath, LumaSlot, Qt::gray, &measWhite};
     if (currentOk && whiteOk) {
         double v = current[1] / white[1];
         if (v > 1.0)
@@ -209,56 +191,56 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps, CurveItems 
         lumaWindow->mapToChart(step, v, &sx, &sy);
         plotPoint(luma, sx, sy, tip(QT_TR_NOOP("MEAS Luma"), QString::number(v)));
     } else {
-        skip(luma);
+        replaceCurve(luma);
     }
 
     // Correlated colour temperature.
-    const StepPoint cct{&cctPath, &cctCurve, make.steps, Qt::gray, &measWhite};
+    const StepPoint cct{&cctPath, CctSlot, Qt::gray, &measWhite};
     if (currentOk) {
         const int kelvin = current.GetCCT();
         cctWindow->mapToChart(step, kelvin, &sx, &sy);
         plotPoint(cct, sx, sy, tip(QT_TR_NOOP("MEAS CCT"), QString::number(kelvin)));
     } else {
-        skip(cct);
+        replaceCurve(cct);
     }
 
     // Colour difference from the gray-scale target between the measured black and white.
-    const StepPoint deltaE{&deltaEPath, &deltaECurve, make.steps, Qt::gray, &measWhite};
+    const StepPoint deltaE{&deltaEPath, DeltaESlot, Qt::gray, &measWhite};
     if (currentOk && whiteOk && blackOk) {
         const double difference = current.GetDeltaE2000(white[1], black[1]);
         delteWindow->mapToChart(step, difference, &sx, &sy);
         plotPoint(deltaE, sx, sy, tip(QT_TR_NOOP("deltaE2000"), QString::number(difference)));
     } else {
-        skip(deltaE);
+        replaceCurve(deltaE);
     }
 
     // Balance of red, green and blue against the reference white. A gray without a defined
     // chromaticity (X + Y + Z = 0, as a perfect black) shows no deviation.
     const CColor rgb = currentOk ? current.chromaRGB() : CColor();
-    const StepPoint channels[] = {{&redPath, &redCurve, make.steps, Qt::red, &measRed},
-                                  {&greenPath, &greenCurve, make.steps, Qt::green, &measGreen},
-                                  {&bluePath, &blueCurve, make.steps, Qt::blue, &measBlue}};
+    const StepPoint channels[] = {{&redPath, RedSlot, Qt::red, &measRed},
+                                  {&greenPath, GreenSlot, Qt::green, &measGreen},
+                                  {&bluePath, BlueSlot, Qt::blue, &measBlue}};
     for (int c = 0; c < 3; ++c) {
         if (currentOk) {
             const double value = std::isfinite(rgb[c]) ? rgb[c] - 1 : 0.0;
             rgbLevelWindow->mapToChart(step, value, &sx, &sy);
             plotPoint(channels[c], sx, sy, QString());
         } else {
-            skip(channels[c]);
+            replaceCurve(channels[c]);
         }
     }
 
     // Gamma, for the levels strictly between black and full white.
-    if (hasGamma && step >= 1) {
-        const StepPoint gammaPoint{&gammaPath, &gammaCurve, make.gamma, Qt::gray, &measWhite};
-        if (currentOk && whiteOk && blackOk) {
+    if (hasGamma) {
+        const StepPoint gammaPoint{&gammaPath, GammaSlot, Qt::gray, &measWhite};
+        if (step >= 1 && currentOk && whiteOk && blackOk) {
             const double level = double(step) / n;
             const double gamma = bt1886 ? stepGamma1886(white[1], black[1], current[1], level)
                                         : stepGamma(white[1], black[1], current[1], level);
             gammaWindow->mapToChart(step, gamma, &sx, &sy);
             plotPoint(gammaPoint, sx, sy, tip(QT_TR_NOOP("MEAS Gamma"), QString::number(gamma)));
         } else {
-            skip(gammaPoint);
+            replaceCurve(gammaPoint);
         }
     }
 }

@@ -30,6 +30,7 @@ GrayView::GrayView(QGraphicsScene* scene, Measure* measure)
     delteWindow->grayLayout = true;
     gammaWindow = new GammaWindow(scene, measure);
     rgbLevelWindow = new RgbLevelWindow(scene, measure);
+    setDataTable(dataWindow);
     targetPixmap = new QPixmap(":/targets/resource/tg.png");
     measWhite = QPixmap(":/measure/resource/meas_white.png");
     measRed = QPixmap(":/measure/resource/meas_red.png");
@@ -64,29 +65,11 @@ void GrayView::applyRunSteps(int steps)
     rgbLevelWindow->runSteps = steps;
 }
 
-void GrayView::clear()
+void GrayView::resetDrawing()
 {
-    dataWindow->clearContents();
-    QGraphicsPathItem** curves[] = {&lumaCurve, &cctCurve,   &deltaECurve, &gammaCurve,
-                                    &redCurve,  &greenCurve, &blueCurve};
-    for (QGraphicsPathItem** curve : curves) {
-        if (*curve) {
-            scene->removeItem(*curve);
-            delete *curve;
-            *curve = nullptr;
-        }
-    }
-    if (whiteMarker) {
-        scene->removeItem(whiteMarker);
-        delete whiteMarker;
-        whiteMarker = nullptr;
-    }
-    for (QGraphicsItem* marker : qAsConst(markers)) {
-        scene->removeItem(marker);
-        delete marker;
-    }
-    markers.clear();
-    clearDrawn();
+    for (QPainterPath* path :
+         {&lumaPath, &cctPath, &deltaEPath, &gammaPath, &redPath, &greenPath, &bluePath})
+        *path = QPainterPath();
     // A new run is drawn with the step count it is measured with.
     applyRunSteps(0);
 }
@@ -111,77 +94,96 @@ void GrayView::layout()
     rgbLevelWindow->place(right, lower, stepWidth, rowHeight);
 }
 
-void GrayView::refresh()
+void GrayView::beginResults(const QList<CColor>& list, int)
 {
-    // The scene has just deleted every item; only the references are dropped.
-    lumaCurve = cctCurve = deltaECurve = gammaCurve = nullptr;
-    redCurve = greenCurve = blueCurve = nullptr;
-    whiteMarker = nullptr;
-    markers.clear();
-    forgetDrawn();
-    drawResults();
-}
-
-void GrayView::releaseDataTable()
-{
-    dataWindow->removeFromScene();
-}
-
-// Redraws from the whole result list, so a delayed or merged notification still shows every
-// result. One snapshot serves the whole walk, so the table and the charts show the same list.
-void GrayView::drawResults()
-{
-    const QList<CColor> list = grayResults();
-    if (list.isEmpty())
-        return;
+    // The list tells the run's step count from its third element on; the steps drawn before
+    // (the black at step 0) do not depend on it.
     applyRunSteps(runStepCount(list));
-    const int steps = stepsOf(list);
-    // Taking an item from below the top makes the scene renumber its whole stacking order at
-    // the next addition. The old white marker leaves with the previous walk's curves (at the
-    // first step), before this walk adds anything, so that happens once per walk, not twice.
-    removeWhite();
-    dataWindow->setData(-1, list.at(0));
-    // Each step replaces the curves it draws on; the items that stay are those of the last step
-    // replacing them: the last element for the six step curves, the last element below the
-    // full level for the gamma curve.
-    const int last = list.size() - 1;
-    int lastBelowFull = 0;
-    for (int i = 1; i <= last; ++i) {
-        if (belowFullLevel(list, i, steps))
-            lastBelowFull = i;
-    }
-    for (int i = 1; i <= last; ++i) {
-        dataWindow->setData(i - 1, list.at(i));
-        drawStep(list, i, steps, CurveItems{i == last, i == lastBelowFull});
-    }
-    drawWhite();
+    drawSteps = stepsOf(list);
 }
 
-void GrayView::removeWhite()
+void GrayView::drawResult(const QList<CColor>& list, int i)
 {
-    if (whiteMarker) {
-        scene->removeItem(whiteMarker);
-        delete whiteMarker;
-        whiteMarker = nullptr;
+    if (i == 0) {
+        dataWindow->setData(-1, list.at(0));
+        const CColor white = list.at(0);
+        replaceItem(WhiteSlot, [this, white] { return makeWhiteMarker(white); });
+        return;
     }
+    dataWindow->setData(i - 1, list.at(i));
+    drawStep(list, i, drawSteps);
+}
+
+QGraphicsPixmapItem* GrayView::makeWhiteMarker(const CColor& white) const
+{
+    // A failed white reading has no chromaticity to show.
+    if (white == nullColor)
+        return nullptr;
+    const CColor xyY = white.toxyY();
+    double sx, sy;
+    whiteWindow->mapToChart(xyY[0], xyY[1], &sx, &sy);
+    auto* marker = new QGraphicsPixmapItem(*targetPixmap);
+    marker->setPos(sx - targetPixmap->width() / 2, sy - targetPixmap->height() / 2);
+    marker->setToolTip(tr("Measured White\nCCT: %1").arg(white.GetCCT()));
+    return marker;
 }
 
 void GrayView::drawWhite()
 {
-    removeWhite();
     const QList<CColor> list = grayResults();
     if (list.isEmpty())
         return;
-    const CColor white(list.at(0));
-    // A failed white reading has no chromaticity to show.
-    if (white == nullColor)
-        return;
-    const CColor xyY = white.toxyY();
-    double sx, sy;
-    whiteWindow->mapToChart(xyY[0], xyY[1], &sx, &sy);
-    whiteMarker = scene->addPixmap(*targetPixmap);
-    whiteMarker->setPos(sx - targetPixmap->width() / 2, sy - targetPixmap->height() / 2);
-    whiteMarker->setToolTip(tr("Measured White\nCCT: %1").arg(white.GetCCT()));
+    const CColor white = list.at(0);
+    replaceItem(WhiteSlot, [this, white] { return makeWhiteMarker(white); });
+}
+
+QGraphicsPathItem* GrayView::lumaCurve() const
+{
+    return static_cast<QGraphicsPathItem*>(slotItem(LumaSlot));
+}
+
+QGraphicsPathItem* GrayView::cctCurve() const
+{
+    return static_cast<QGraphicsPathItem*>(slotItem(CctSlot));
+}
+
+QGraphicsPathItem* GrayView::deltaECurve() const
+{
+    return static_cast<QGraphicsPathItem*>(slotItem(DeltaESlot));
+}
+
+QGraphicsPathItem* GrayView::gammaCurve() const
+{
+    return static_cast<QGraphicsPathItem*>(slotItem(GammaSlot));
+}
+
+QGraphicsPathItem* GrayView::redCurve() const
+{
+    return static_cast<QGraphicsPathItem*>(slotItem(RedSlot));
+}
+
+QGraphicsPathItem* GrayView::greenCurve() const
+{
+    return static_cast<QGraphicsPathItem*>(slotItem(GreenSlot));
+}
+
+QGraphicsPathItem* GrayView::blueCurve() const
+{
+    return static_cast<QGraphicsPathItem*>(slotItem(BlueSlot));
+}
+
+QGraphicsPixmapItem* GrayView::whiteMarker() const
+{
+    return static_cast<QGraphicsPixmapItem*>(slotItem(WhiteSlot));
+}
+
+QList<QGraphicsItem*> GrayView::markers() const
+{
+    // The white has no step markers; every later element has its own.
+    QList<QGraphicsItem*> out;
+    for (int i = 1; i < drawnResults(); ++i)
+        out.append(resultItems(i));
+    return out;
 }
 
 void GrayView::renderCharts(QPainter* painter)

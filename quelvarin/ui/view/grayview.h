@@ -35,12 +35,7 @@ public:
     GrayView(QGraphicsScene* scene, Measure* measure);
     ~GrayView() override;
 
-    void clear() override;
     void layout() override;
-    void refresh() override;
-
-    // Takes the page's table out of the scene before the scene is cleared.
-    void releaseDataTable() override;
 
     // Its section of the measurement data file and its page picture (viewdata.cpp). exportData is
     // false when the picture could not be saved; loadData replaces the engine's list only with a
@@ -61,10 +56,9 @@ public:
     // The gamma, RGB levels and dE2000 charts on the summary report page.
     void renderCharts(QPainter* painter) override;
 
-    // The measured-white marker on the white-point chart, from the list's first element.
+    // The measured-white marker on the white-point chart, from the list's first element; it
+    // replaces the one on show.
     void drawWhite();
-    // Draws list element i (i >= 1) on the five step charts (graysteps.cpp).
-    void drawStep(int i);
     // Measured gamma of element i of a run of n steps: power law, and against BT.1886 fitted to
     // the measured white and black.
     double gammaAt(int i, int n);
@@ -81,6 +75,18 @@ public:
     // position when the list's levels do not describe a run).
     static int stepIndex(const QList<CColor>& list, int i, int n);
 
+    // What the page drew: one curve per chart and the measured-white marker (each replaced,
+    // never stacked), and the step markers, six or seven per gray step in list order.
+    QGraphicsPathItem* lumaCurve() const;
+    QGraphicsPathItem* cctCurve() const;
+    QGraphicsPathItem* deltaECurve() const;
+    QGraphicsPathItem* gammaCurve() const;
+    QGraphicsPathItem* redCurve() const;
+    QGraphicsPathItem* greenCurve() const;
+    QGraphicsPathItem* blueCurve() const;
+    QGraphicsPixmapItem* whiteMarker() const;
+    QList<QGraphicsItem*> markers() const;
+
     LumaWindow* lumaWindow = nullptr;
     CctWindow* cctWindow = nullptr;
     WhiteWindow* whiteWindow = nullptr;
@@ -90,55 +96,46 @@ public:
     GrayDataWindow* dataWindow = nullptr;
     QPixmap* targetPixmap = nullptr;
 
-    // What the view drew itself: one curve per chart, the measured-white marker and the step
-    // markers (stacked: every redraw of the list adds a new set above the earlier ones).
-    QGraphicsPathItem* lumaCurve = nullptr;
-    QGraphicsPathItem* cctCurve = nullptr;
-    QGraphicsPathItem* deltaECurve = nullptr;
-    QGraphicsPathItem* gammaCurve = nullptr;
-    QGraphicsPathItem* redCurve = nullptr;
-    QGraphicsPathItem* greenCurve = nullptr;
-    QGraphicsPathItem* blueCurve = nullptr;
-    QGraphicsPixmapItem* whiteMarker = nullptr;
-    QList<QGraphicsItem*> markers;
+protected:
+    void resetDrawing() override;
+    void beginResults(const QList<CColor>& list, int first) override;
+    // Element 0: the table's white and the measured-white marker. Element i >= 1: table row
+    // i - 1 and the step on the five step charts (graysteps.cpp).
+    void drawResult(const QList<CColor>& list, int i) override;
 
 private:
-    void drawResults() override;
-    void removeWhite();
+    // The items the page replaces, one of each at a time.
+    enum Slot { LumaSlot, CctSlot, DeltaESlot, GammaSlot, RedSlot, GreenSlot, BlueSlot, WhiteSlot };
+
+    QGraphicsPixmapItem* makeWhiteMarker(const CColor& white) const;
     // A snapshot of the engine's gray list (empty without an engine).
     QList<CColor> grayResults() const;
     // Tells the step charts the step count of the run on show.
     void applyRunSteps(int steps);
-    // Which of its curve items a step makes. Every step replaces the curves it draws on, so a
-    // walk over the whole list makes each curve only at the last step that replaces it: an item
-    // made and deleted again within the walk would only cost the scene a renumbering of all its
-    // items (the markers pile up to tens of thousands on a long run).
-    struct CurveItems
-    {
-        bool steps = true; // luminance, CCT, dE2000, red, green and blue
-        bool gamma = true;
-    };
-    void drawStep(const QList<CColor>& list, int i, int steps, CurveItems make);
+    // Draws list element i (i >= 1) of a run of `steps` steps on the five step charts.
+    void drawStep(const QList<CColor>& list, int i, int steps);
     // Whether list element i of a run of `steps` steps lies below the full level, so that it
     // has a gamma and replaces the gamma curve.
     static bool belowFullLevel(const QList<CColor>& list, int i, int steps);
-    void removeCurves(bool withGamma);
-    // One chart's share of a step: its polyline, its curve item (made only when makeCurve is
-    // set), the curve's colour and the marker picture.
+    // One chart's share of a step: its polyline, its curve slot, the curve's colour and the
+    // marker picture.
     struct StepPoint
     {
         QPainterPath* path;
-        QGraphicsPathItem** curve;
-        bool makeCurve;
+        int slot;
         QColor colour;
         const QPixmap* picture;
     };
-    // Extends the chart's polyline to (sx, sy), replaces its curve item and adds the marker.
+    // Extends the chart's polyline to (sx, sy), replaces its curve and adds the marker.
     void plotPoint(const StepPoint& point, double sx, double sy, const QString& toolTip);
-    QGraphicsPathItem* addCurve(const QPainterPath& path, const QColor& colour);
+    // Replaces the chart's curve by one through its polyline as it stands when the drawing
+    // ends (none while it has fewer than two points).
+    void replaceCurve(const StepPoint& point);
     void addMarker(const QPixmap& picture, double x, double y, const QString& toolTip);
 
-    // The polylines of the current walk over the list, reset by its first step.
+    // The step count the current drawing places the steps with.
+    int drawSteps = 1;
+    // The polylines through the steps drawn so far, reset by a full redraw and a clear.
     QPainterPath lumaPath;
     QPainterPath cctPath;
     QPainterPath deltaEPath;

@@ -9,7 +9,10 @@
 #include <QHeaderView>
 #include <QPalette>
 #include <QTableWidget>
+#include <QSignalBlocker>
 #include <QTextStream>
+
+#include <utility>
 
 namespace {
 
@@ -103,6 +106,64 @@ void DataWindow::setItem(int row, int column, QTableWidgetItem* item)
     item->setForeground(QBrush(cellColour));
     item->setTextAlignment(Qt::AlignCenter);
     table->setItem(row, column, item);
+}
+
+void DataWindow::setRowTexts(int row, const QStringList& texts)
+{
+    if (row < 0)
+        return;
+    if (batchDepth > 0) {
+        pendingRows.append({row, texts});
+        return;
+    }
+    // Without a table (before the first draw, or after the scene deleted it) there is no row
+    // to write.
+    if (!table)
+        return;
+    table->setRowCount(row + 1);
+    for (int column = 0; column < texts.size(); ++column)
+        setItem(row, column, new QTableWidgetItem(texts.at(column)));
+}
+
+void DataWindow::beginBatch()
+{
+    ++batchDepth;
+}
+
+void DataWindow::endBatch()
+{
+    if (batchDepth == 0 || --batchDepth > 0)
+        return;
+    applyRows();
+}
+
+void DataWindow::applyRows()
+{
+    const QVector<Row> rows = std::exchange(pendingRows, {});
+    if (!table || rows.isEmpty())
+        return;
+    // As one write after the other would leave it: the last row written sets the count.
+    table->setRowCount(rows.last().row + 1);
+    int top = rows.first().row;
+    int bottom = top;
+    {
+        // Each cell would tell the view on its own (and the view would look at its geometry
+        // each time); the view hears of the whole range once, below.
+        const QSignalBlocker quiet(table->model());
+        for (const Row& r : rows) {
+            if (r.row >= table->rowCount())
+                continue;
+            top = qMin(top, r.row);
+            bottom = qMax(bottom, r.row);
+            for (int column = 0; column < r.texts.size(); ++column)
+                setItem(r.row, column, new QTableWidgetItem(r.texts.at(column)));
+        }
+    }
+    QAbstractItemModel* model = table->model();
+    bottom = qMin(bottom, table->rowCount() - 1);
+    if (top <= bottom && model->columnCount() > 0)
+        emit model->dataChanged(model->index(top, 0),
+                                model->index(bottom, model->columnCount() - 1));
 }
 
 void DataWindow::clearContents()

@@ -11,7 +11,9 @@
 
 #include <QGraphicsProxyWidget>
 #include <QPointer>
+#include <QStringList>
 #include <QTableWidget>
+#include <QVector>
 
 class DataWindow : public BaseWindow
 {
@@ -28,6 +30,13 @@ public:
     void setItem(int row, int column, QTableWidgetItem* item);
     // Empties every cell; rows, columns and headers stay.
     void clearContents();
+    // Writes the texts of one row with the common look; the row count becomes row + 1. Between
+    // beginBatch and endBatch the rows are kept aside and reach the table at endBatch in one go:
+    // its row count is set once and no cell makes the widget lay itself out again, so filling
+    // tens of thousands of rows costs what the cells cost. Batches nest; the outermost counts.
+    void setRowTexts(int row, const QStringList& texts);
+    void beginBatch();
+    void endBatch();
     // Takes the table out of the scene before the scene is cleared (the first call after
     // construction only records that it was made).
     void removeFromScene();
@@ -43,4 +52,15 @@ protected:
     QPointer<QTableWidget> table;
     QPointer<QGraphicsProxyWidget> proxy;
     bool firstRelease = true;
+
+private:
+    void applyRows();
+
+    int batchDepth = 0;
+    struct Row
+    {
+        int row;
+        QStringList texts;
+    };
+    QVector<Row> pendingRows;
 };

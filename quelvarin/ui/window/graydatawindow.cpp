@@ -47,8 +47,5 @@ void GrayDataWindow::setData(int index, CColor colour)
     // to write; the references above are kept all the same.
     if (!table)
         return;
-    const QStringList texts = rowTexts(colour, white[1], black[1]);
-    table->setRowCount(index + 1);
-    for (int column = 0; column < texts.size(); ++column)
-        setItem(index, column, new QTableWidgetItem(texts.at(column)));
+    setRowTexts(index, rowTexts(colour, white[1], black[1]));
 }

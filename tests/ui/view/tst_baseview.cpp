@@ -14,14 +14,18 @@
 
 #include "testenv.h"
 
+#include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
+#include <QRegularExpression>
 #include <QGraphicsScene>
 
 #include <memory>
 
 namespace {
 
-// A view that notes the order of the calls the frame makes and draws one rectangle per refresh.
+// A view that notes the order of the calls the frame makes. It draws a one-pixel marker per
+// result and a line through all results so far (one slot), and one rectangle per refresh
+// outside any pass.
 class ProbeView : public BaseView
 {
 public:
@@ -30,11 +34,6 @@ public:
     {
     }
     static constexpr int kMode = 2;
-    void clear() override
-    {
-        calls << QStringLiteral("clear");
-        clearDrawn();
-    }
     void layout() override
     {
         calls << QStringLiteral("layout %1 %2 %3").arg(x).arg(width).arg(height);
@@ -42,13 +41,47 @@ public:
     void refresh() override
     {
         calls << QStringLiteral("refresh");
-        forgetDrawn();
+        BaseView::refresh();
         addDrawn(new QGraphicsRectItem(x, 0, 10, 10));
     }
-    void drawResults() override { ++redraws; }
+    // Outside a pass: the slot's item is replaced at once.
+    void replaceNow(int slot, QGraphicsItem* item)
+    {
+        replaceItem(slot, [item] { return item; });
+    }
+    int redraws() const { return log.filter(QRegularExpression("^draw ")).size(); }
+
+    QList<CColor> list;
     QStringList calls;
-    int redraws = 0;
+    QStringList log;
+
+protected:
+    QList<CColor> results() const override { return list; }
+    void resetDrawing() override { log << QStringLiteral("reset"); }
+    void beginResults(const QList<CColor>&, int first) override
+    {
+        log << QStringLiteral("begin %1").arg(first);
+    }
+    void drawResult(const QList<CColor>& results, int i) override
+    {
+        log << QStringLiteral("draw %1").arg(i);
+        // The line goes in before the marker, so the marker lies on top of it.
+        const int through = i + 1;
+        replaceItem(0, [this, through] { return new QGraphicsLineItem(x, 5, x + through, 5); });
+        auto* marker = new QGraphicsRectItem(x + i, 0, 1, 1);
+        marker->setToolTip(QString::number(results.at(i)[0]));
+        addDrawn(marker);
+    }
 };
+
+// Results that differ from each other; `offset` makes another list of the same length.
+QList<CColor> colours(int n, double offset = 0)
+{
+    QList<CColor> out;
+    for (int i = 0; i < n; ++i)
+        out << CColor(i + offset, i + offset, i + offset);
+    return out;
+}
 
 std::unique_ptr<BaseView> makeView(int mode, QGraphicsScene* scene, Measure* measure)
 {
@@ -137,8 +170,9 @@ private slots:
         QGraphicsScene scene;
         ProbeView view(&scene, nullptr);
         QCOMPARE(view.mode(), int(ProbeView::kMode));
+        view.list = colours(1);
         drawColor(&view, mode);
-        QCOMPARE(view.redraws, redraws);
+        QCOMPARE(view.redraws(), redraws);
     }
 
     void addDrawnIgnoresNullAndKeepsAnItemOnce()
@@ -195,6 +229,116 @@ private slots:
         QCOMPARE(scene.items().size(), page.size());
         for (QGraphicsItem* item : page)
             QVERIFY(scene.items().contains(item));
+    }
+
+    // A notification draws the results appended since the last drawing; a list that shrank or
+    // no longer begins with what the page shows is drawn anew from its start.
+    void drawColorDrawsWhatIsNew_data()
+    {
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<int>("replacedFrom");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one result per notification")
+            << QList<int>{1, 2, 3} << -1 << "begin 0,draw 0,begin 1,draw 1,begin 2,draw 2";
+        QTest::newRow("notifications merged")
+            << QList<int>{2, 5} << -1 << "begin 0,draw 0,draw 1,begin 2,draw 2,draw 3,draw 4";
+        QTest::newRow("nothing new") << QList<int>{2, 2} << -1 << "begin 0,draw 0,draw 1";
+        QTest::newRow("empty list") << QList<int>{0, 0} << -1 << "";
+        QTest::newRow("list shrank")
+            << QList<int>{3, 1} << -1 << "begin 0,draw 0,draw 1,draw 2,reset,begin 0,draw 0";
+        QTest::newRow("list replaced, longer")
+            << QList<int>{2, 3} << 1
+            << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1,draw 2";
+        QTest::newRow("list replaced, same length")
+            << QList<int>{2, 2} << 1 << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1";
+    }
+    void drawColorDrawsWhatIsNew()
+    {
+        QFETCH(QList<int>, sizes);
+        QFETCH(int, replacedFrom);
+        QFETCH(QString, expected);
+        QGraphicsScene scene;
+        ProbeView view(&scene, nullptr);
+        for (int k = 0; k < sizes.size(); ++k) {
+            view.list = colours(sizes[k], replacedFrom >= 0 && k >= replacedFrom ? 100 : 0);
+            drawColor(&view, ProbeView::kMode);
+            // One marker per result and one line, whatever the notifications were.
+            QCOMPARE(view.drawnResults(), sizes[k]);
+            QCOMPARE(scene.items().size(), sizes[k] + (sizes[k] > 0 ? 1 : 0));
+        }
+        QCOMPARE(view.log.join(','), expected);
+        // The markers show the list as it is now.
+        QStringList tips;
+        for (QGraphicsItem* item : view.drawnItems()) {
+            if (!item->toolTip().isEmpty())
+                tips << item->toolTip();
+        }
+        QStringList expectedTips;
+        for (const CColor& c : view.list)
+            expectedTips << QString::number(c[0]);
+        QCOMPARE(tips, expectedTips);
+    }
+
+    // A slot holds one item: the one made for the last request, placed where that request stood
+    // (above the markers of earlier results, below those of the result that made it), whether
+    // the results came one by one, all at once or through a redraw.
+    void aSlotHoldsOneItemWhereItsLastRequestStood_data()
+    {
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::newRow("one by one") << QList<int>{1, 2, 3, 4, 5};
+        QTest::newRow("all at once") << QList<int>{5};
+        QTest::newRow("in two parts") << QList<int>{2, 5};
+    }
+    void aSlotHoldsOneItemWhereItsLastRequestStood()
+    {
+        QFETCH(QList<int>, sizes);
+        QGraphicsScene scene;
+        ProbeView view(&scene, nullptr);
+        for (int size : sizes) {
+            view.list = colours(size);
+            drawColor(&view, ProbeView::kMode);
+        }
+        for (int pass = 0; pass < 2; ++pass) {
+            const QList<QGraphicsItem*> items = scene.items(Qt::AscendingOrder);
+            QCOMPARE(items.size(), 6);
+            auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(items.at(4));
+            QVERIFY(line);
+            QCOMPARE(view.slotItem(0), line);
+            QCOMPARE(line->line().length(), 5.0);
+            QCOMPARE(items.at(5), view.resultItems(4).value(0));
+            QCOMPARE(items.at(3), view.resultItems(3).value(0));
+            view.redraw();
+        }
+
+        // Outside a pass a replacement acts at once; a null item empties the slot.
+        auto* other = new QGraphicsLineItem(0, 0, 1, 1);
+        view.replaceNow(0, other);
+        QCOMPARE(view.slotItem(0), other);
+        QCOMPARE(scene.items().size(), 6);
+        view.replaceNow(0, nullptr);
+        QCOMPARE(view.slotItem(0), nullptr);
+        QCOMPARE(scene.items().size(), 5);
+    }
+
+    // A clear takes everything the view drew and starts the next drawing from result 0.
+    void clearStartsAgainFromTheFirstResult()
+    {
+        QGraphicsScene scene;
+        QGraphicsRectItem* windowFrame = scene.addRect(0, 0, 100, 100);
+        ProbeView view(&scene, nullptr);
+        view.list = colours(4);
+        drawColor(&view, ProbeView::kMode);
+        QCOMPARE(scene.items().size(), 1 + 4 + 1);
+        view.clear();
+        QCOMPARE(scene.items(), QList<QGraphicsItem*>({windowFrame}));
+        QCOMPARE(view.drawnResults(), 0);
+        QVERIFY(view.drawnItems().isEmpty());
+        QVERIFY(!view.slotItem(0));
+        view.log.clear();
+        view.list = colours(2);
+        drawColor(&view, ProbeView::kMode);
+        QCOMPARE(view.log.join(','), QString("begin 0,draw 0,draw 1"));
+        QCOMPARE(scene.items().size(), 1 + 2 + 1);
     }
 };
 

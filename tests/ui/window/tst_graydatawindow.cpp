@@ -14,6 +14,7 @@
 #include <QGraphicsScene>
 #include <QHeaderView>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -128,6 +129,65 @@ private slots:
         QCOMPARE(table->rowCount(), 2);
         QVERIFY(!table->item(1, 1));
         QCOMPARE(table->horizontalHeaderItem(11)->text(), QString("dE2000"));
+    }
+
+    // Rows written in a batch reach the table when the batch ends, all at once: the table ends
+    // exactly as writing them one by one leaves it, its rows are inserted in one step and its
+    // view hears of the cells once.
+    void aBatchFillsTheRowsInOneGo_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("rows in order") << QList<int>{0, 1, 2, 3, 4};
+        QTest::newRow("a row written twice") << QList<int>{0, 1, 2, 1, 2};
+        QTest::newRow("the last row written is lower") << QList<int>{0, 1, 5, 2};
+        QTest::newRow("one row") << QList<int>{0};
+    }
+
+    void aBatchFillsTheRowsInOneGo()
+    {
+        QFETCH(QList<int>, rows);
+        QGraphicsScene scene;
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("can not open css file"));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("can not open css file"));
+        GrayDataWindow direct(&scene, nullptr);
+        GrayDataWindow batched(&scene, nullptr);
+        direct.place(0, 0, 600, 300);
+        batched.place(0, 310, 600, 300);
+        QTableWidget* table = batched.currentTable();
+        QSignalSpy inserted(table->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(table->model(), &QAbstractItemModel::dataChanged);
+
+        for (GrayDataWindow* w : {&direct, &batched})
+            w->setData(-1, level(95.047, 100, 108.883, 1));
+        batched.beginBatch();
+        batched.beginBatch(); // nested: only the outermost end applies the rows
+        for (int k = 0; k < rows.size(); ++k) {
+            const CColor c = level(k + 0.5, k + 1, k + 1.5, 0.1 * k);
+            direct.setData(rows[k], c);
+            batched.setData(rows[k], c);
+        }
+        batched.endBatch();
+        QCOMPARE(table->rowCount(), 0);
+        batched.endBatch();
+
+        QTableWidget* expected = direct.currentTable();
+        QCOMPARE(table->rowCount(), expected->rowCount());
+        for (int row = 0; row < expected->rowCount(); ++row) {
+            QCOMPARE(rowOf(table, row), rowOf(expected, row));
+            for (int c = 0; c < table->columnCount(); ++c) {
+                if (QTableWidgetItem* item = table->item(row, c)) {
+                    QCOMPARE(item->foreground(), expected->item(row, c)->foreground());
+                    QCOMPARE(item->textAlignment(), expected->item(row, c)->textAlignment());
+                }
+            }
+        }
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(changed.size(), 1);
+        // An empty batch changes nothing.
+        batched.beginBatch();
+        batched.endBatch();
+        QCOMPARE(table->rowCount(), expected->rowCount());
+        QCOMPARE(changed.size(), 1);
     }
 
     void cellTexts_data()
