@@ -8,7 +8,9 @@
 //
 // The same gray scale runs once more with the result scene attached as the program attaches it:
 // every reading is drawn on the gray page (table and charts) while the run goes on, and the page is
-// cleared when the run starts. No QGraphicsView shows the scene; it is live all the same.
+// cleared when the run starts. No QGraphicsView shows the scene; it is live all the same. What
+// the views add over the bare engine must stay under 2 ms per patch too, and the scene's item
+// count after the run is printed: it grows by a few items per patch, never by the whole list.
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
@@ -72,6 +74,10 @@ public:
 };
 
 MeasureThread* g_thread = nullptr;
+// The scene's items after the last gray scale with the views attached, and those of the same
+// scene with empty pages.
+int g_itemsAfterRun = 0;
+int g_itemsEmpty = 0;
 
 // One gray scale on the worker thread; false when it did not measure every patch.
 bool runGrayScale(MeasureThread* thread)
@@ -102,7 +108,9 @@ void engineGrayScaleWithViews(benchmark::State& state)
     Measure* measure = thread->measure();
     measure->setMode(MeasureGray);
     // Built and wired as the main window does; gone again before the other cases run.
+    measure->setResults(Measure::GrayResults, {});
     auto scene = std::make_unique<FullScene>(kPageWidth, kPageHeight, measure);
+    g_itemsEmpty = scene->items().size();
     QObject::connect(measure, &Measure::measureStarted, scene.get(), &FullScene::clearContent);
     for (auto _ : state) {
         if (!runGrayScale(thread))
@@ -110,6 +118,8 @@ void engineGrayScaleWithViews(benchmark::State& state)
         else if (scene->grayView()->markers().isEmpty())
             state.SkipWithError("the gray page drew nothing");
     }
+    g_itemsAfterRun = scene->items().size();
+    state.counters["sceneItems"] = g_itemsAfterRun;
     state.SetItemsProcessed(state.iterations() * kPatches);
 }
 
@@ -201,6 +211,17 @@ int main(int argc, char** argv)
     reporter.printRatio("engine with views", "engineGrayScaleWithViews", "engineGrayScale",
                         "bare engine", "patch");
     printOverhead("engine overhead with views", withViews, direct);
+    // The views must add what the engine adds and no more than 2 ms to that.
+    printOverhead("views over the bare engine", withViews, engine);
+    if (g_itemsAfterRun > 0) {
+        // A gray step draws six markers (seven with its gamma); the white one more; each chart
+        // one curve. Anything above eight items per patch would mean the page stacks.
+        const int drawn = g_itemsAfterRun - g_itemsEmpty;
+        std::printf("scene items after a %d-step gray scale: %d (empty pages %d, drawn %d = %.2f "
+                    "per patch; bound 8 per patch): %s\n",
+                    kGraySteps, g_itemsAfterRun, g_itemsEmpty, drawn, double(drawn) / kPatches,
+                    drawn <= 8 * kPatches ? "met" : "NOT met");
+    }
     g_thread = nullptr;
     return 0;
 }

@@ -247,7 +247,9 @@ bool FullScene::importFrom(const QString& fileName)
         return false;
     }
 
-    // The file is valid: every view now reads its own section(s) from the same bytes.
+    // The file is valid: every view now reads its own section(s) from the same bytes. The
+    // checked copy is not kept while the pages draw a long list.
+    contents = MeasureDataFile::Contents();
     QDataStream in(bytes);
     MeasureDataFile::setUpStream(in);
     bool loaded = MeasureDataFile::readHeader(in) == MeasureDataFile::Status::Ok;

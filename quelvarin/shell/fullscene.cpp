@@ -25,6 +25,10 @@ FullScene::FullScene(int width, int height, Measure* measure, QObject* parent)
     , m_freeView(new FreeView(this, measure))
     , measure(measure)
 {
+    // The pages grow by appending items while a run goes on and are thrown away whole at every
+    // relayout; a spatial index would be rebuilt again and again, and over the dense markers of a
+    // long gray run it costs far more memory than the items themselves.
+    setItemIndexMethod(QGraphicsScene::NoIndex);
     // The engine reports from its worker thread; the automatic connection queues every result onto
     // the GUI thread, and each view ignores the modes of the others.
     if (measure) {

@@ -26,18 +26,21 @@ bool sameNumber(double a, double b)
     return a == b || (std::isnan(a) && std::isnan(b));
 }
 
-// Whether two results are the same reading: its values and the levels it was measured at.
-bool sameResult(const CColor& a, const CColor& b)
+} // namespace
+
+BaseView::Reading BaseView::readingOf(const CColor& c)
 {
-    for (int k = 0; k < 3; ++k) {
-        if (!sameNumber(a[k], b[k]))
-            return false;
-    }
-    return sameNumber(a.levelR, b.levelR) && sameNumber(a.levelG, b.levelG)
-           && sameNumber(a.levelB, b.levelB);
+    return {{c[0], c[1], c[2], c.levelR, c.levelG, c.levelB}};
 }
 
-} // namespace
+bool BaseView::sameReading(const Reading& a, const Reading& b)
+{
+    for (int k = 0; k < 6; ++k) {
+        if (!sameNumber(a.values[k], b.values[k]))
+            return false;
+    }
+    return true;
+}
 
 BaseView::BaseView(QGraphicsScene* scene, Measure* measure, int mode)
     : QObject(nullptr)
@@ -100,7 +103,8 @@ void BaseView::drawColor(int mode)
     if (mode != viewMode)
         return;
     const QList<CColor> list = results();
-    if (list.size() < drawnCount || !drawnPartUnchanged(list))
+    if (list.size() < drawnCount || !drawnPartUnchanged(list)
+        || (list.size() > drawnCount && drawnCount > 0 && changesDrawnResults(list, drawnCount)))
         drawAll(list);
     else if (list.size() > drawnCount)
         drawPass(list, drawnCount);
@@ -110,8 +114,8 @@ bool BaseView::drawnPartUnchanged(const QList<CColor>& list) const
 {
     if (drawnCount == 0)
         return true;
-    return list.size() >= drawnCount && sameResult(list.at(0), firstDrawn)
-           && sameResult(list.at(drawnCount - 1), lastDrawn);
+    return list.size() >= drawnCount && sameReading(readingOf(list.at(0)), firstDrawn)
+           && sameReading(readingOf(list.at(drawnCount - 1)), lastDrawn);
 }
 
 QList<CColor> BaseView::results() const
@@ -142,6 +146,11 @@ void BaseView::beginResults(const QList<CColor>&, int) {}
 
 void BaseView::drawResult(const QList<CColor>&, int) {}
 
+bool BaseView::changesDrawnResults(const QList<CColor>&, int) const
+{
+    return false;
+}
+
 void BaseView::setDataTable(DataWindow* dataTable)
 {
     table = dataTable;
@@ -168,8 +177,8 @@ void BaseView::drawPass(const QList<CColor>& list, int first)
     }
     inPass = false;
     commitPass();
-    firstDrawn = list.at(0);
-    lastDrawn = list.at(drawnCount - 1);
+    firstDrawn = readingOf(list.at(0));
+    lastDrawn = readingOf(list.at(drawnCount - 1));
     if (table)
         table->endBatch();
 }
@@ -302,6 +311,6 @@ void BaseView::forgetDrawn()
     slotItems.clear();
     loose.clear();
     drawnCount = 0;
-    firstDrawn = CColor();
-    lastDrawn = CColor();
+    firstDrawn = Reading();
+    lastDrawn = Reading();
 }

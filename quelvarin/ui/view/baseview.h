@@ -45,7 +45,16 @@
 // A page overrides: layout() (place its windows), drawResult(), and where it needs them
 // resetDrawing() (forget running state such as paths), beginResults() (read what a pass needs
 // from the whole list, e.g. the step count of a run), results() (when its list is not the
-// mode's default one). Outside a pass, addDrawn and replaceItem act at once.
+// mode's default one), changesDrawnResults() (when a new result alters how earlier ones look,
+// e.g. a scale that follows the largest value: the frame then redraws all). Outside a pass,
+// addDrawn and replaceItem act at once.
+//
+// Rules that keep a reading as cheap as its result and every way of drawing alike:
+// - drawResult(list, i) reads results 0 .. i only (and the page's running state built from
+//   them); what it draws must not depend on whether i is drawn alone or within a redraw.
+// - A maker runs when the pass ends: let it read running state through a pointer or `this`
+//   (a growing path copied into every request would cost the whole path per result).
+// - Long tables: DataWindow::setRowTextsLater formats a row only when it is shown.
 
 #include "colour/color.h"
 
@@ -133,6 +142,9 @@ protected:
     virtual void beginResults(const QList<CColor>& list, int first);
     // Draws what result i of `list` adds or changes on the page. Nothing in the base.
     virtual void drawResult(const QList<CColor>& list, int i);
+    // Whether results first .. list.size() - 1 change how the results before them look, so
+    // that the page must be drawn anew instead of added to; false in the base.
+    virtual bool changesDrawnResults(const QList<CColor>& list, int first) const;
 
     // Slot `slot` (a small number >= 0 the page chooses) is to hold the item `make` returns
     // (null: the slot stays empty). The slot's previous item is removed and deleted.
@@ -172,9 +184,16 @@ private:
     // Items added outside a pass.
     QList<QGraphicsItem*> loose;
     int drawnCount = 0;
-    // What the results drawn so far began and ended with, to tell a replaced list.
-    CColor firstDrawn;
-    CColor lastDrawn;
+    // What the results drawn so far began and ended with (values and levels), to tell a
+    // replaced list.
+    struct Reading
+    {
+        double values[6] = {};
+    };
+    static Reading readingOf(const CColor& c);
+    static bool sameReading(const Reading& a, const Reading& b);
+    Reading firstDrawn;
+    Reading lastDrawn;
 
     // The pass in progress: the additions in order (an item, or a slot request), the last
     // request of each slot and its maker.

@@ -37,6 +37,40 @@ QString& styleCache()
     return cache;
 }
 
+// A cell of the common look: its text comes from the row's shared texts, its colour and
+// alignment are answered, not stored, so that a cell of a long table costs little more than the
+// item itself. A value set on the cell itself still wins.
+class RowCell : public QTableWidgetItem
+{
+public:
+    RowCell(std::shared_ptr<const RowTexts> texts, int column)
+        : m_texts(std::move(texts)), m_column(column)
+    {
+    }
+
+    QVariant data(int role) const override
+    {
+        const QVariant stored = QTableWidgetItem::data(role);
+        if (stored.isValid())
+            return stored;
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return m_texts->text(m_column);
+        case Qt::ForegroundRole:
+            return QBrush(cellColour);
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignCenter);
+        default:
+            return stored;
+        }
+    }
+
+private:
+    std::shared_ptr<const RowTexts> m_texts;
+    int m_column;
+};
+
 } // namespace
 
 DataWindow::DataWindow(QGraphicsScene* scene, Measure* measure)
@@ -108,21 +142,41 @@ void DataWindow::setItem(int row, int column, QTableWidgetItem* item)
     table->setItem(row, column, item);
 }
 
+QString RowTexts::text(int column) const
+{
+    if (m_make) {
+        m_texts = m_make();
+        // What the texts were made from is no longer needed.
+        m_make = nullptr;
+    }
+    return m_texts.value(column);
+}
+
 void DataWindow::setRowTexts(int row, const QStringList& texts)
 {
-    if (row < 0)
-        return;
+    if (row >= 0)
+        putRow({row, int(texts.size()), std::make_shared<const RowTexts>(texts)});
+}
+
+void DataWindow::setRowTextsLater(int row, int columns, std::function<QStringList()> make)
+{
+    if (row >= 0 && make)
+        putRow({row, columns, std::make_shared<const RowTexts>(std::move(make))});
+}
+
+void DataWindow::putRow(const Row& row)
+{
     if (batchDepth > 0) {
-        pendingRows.append({row, texts});
+        pendingRows.append(row);
         return;
     }
     // Without a table (before the first draw, or after the scene deleted it) there is no row
     // to write.
     if (!table)
         return;
-    table->setRowCount(row + 1);
-    for (int column = 0; column < texts.size(); ++column)
-        setItem(row, column, new QTableWidgetItem(texts.at(column)));
+    table->setRowCount(row.row + 1);
+    for (int column = 0; column < row.columns && column < table->columnCount(); ++column)
+        table->setItem(row.row, column, new RowCell(row.texts, column));
 }
 
 void DataWindow::beginBatch()
@@ -155,8 +209,8 @@ void DataWindow::applyRows()
                 continue;
             top = qMin(top, r.row);
             bottom = qMax(bottom, r.row);
-            for (int column = 0; column < r.texts.size(); ++column)
-                setItem(r.row, column, new QTableWidgetItem(r.texts.at(column)));
+            for (int column = 0; column < r.columns && column < table->columnCount(); ++column)
+                table->setItem(r.row, column, new RowCell(r.texts, column));
         }
     }
     QAbstractItemModel* model = table->model();
@@ -182,6 +236,10 @@ void DataWindow::removeFromScene()
         return;
     if (proxy->scene())
         proxy->scene()->removeItem(proxy);
+    // Its cells go now: the table that replaces it is filled before the event loop deletes
+    // this one, and a long list would be held twice in the meantime.
+    if (table)
+        table->setRowCount(0);
     // Deleted once the event loop runs, after the layout that follows; the widget goes with it.
     proxy->deleteLater();
     proxy = nullptr;

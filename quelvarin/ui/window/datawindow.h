@@ -15,6 +15,23 @@
 #include <QTableWidget>
 #include <QVector>
 
+#include <functional>
+#include <memory>
+
+// The texts of one table row, shared by its cells: given, or made once on first demand.
+class RowTexts
+{
+public:
+    explicit RowTexts(QStringList texts) : m_texts(std::move(texts)) {}
+    explicit RowTexts(std::function<QStringList()> make) : m_make(std::move(make)) {}
+    // The text of a column; empty outside the row's texts.
+    QString text(int column) const;
+
+private:
+    mutable std::function<QStringList()> m_make;
+    mutable QStringList m_texts;
+};
+
 class DataWindow : public BaseWindow
 {
     Q_OBJECT
@@ -30,11 +47,15 @@ public:
     void setItem(int row, int column, QTableWidgetItem* item);
     // Empties every cell; rows, columns and headers stay.
     void clearContents();
-    // Writes the texts of one row with the common look; the row count becomes row + 1. Between
-    // beginBatch and endBatch the rows are kept aside and reach the table at endBatch in one go:
-    // its row count is set once and no cell makes the widget lay itself out again, so filling
-    // tens of thousands of rows costs what the cells cost. Batches nest; the outermost counts.
+    // Writes one row with the common look; the row count becomes row + 1. setRowTextsLater
+    // gives the row `columns` cells whose texts `make` returns when one of them is first asked
+    // for its text (painted, read), so a table of tens of thousands of rows formats only the
+    // rows that are looked at and keeps one list of texts per row, not per cell.
+    // Between beginBatch and endBatch the rows are kept aside and reach the table at endBatch in
+    // one go: its row count is set once and no cell makes the widget lay itself out again.
+    // Batches nest; the outermost end applies them.
     void setRowTexts(int row, const QStringList& texts);
+    void setRowTextsLater(int row, int columns, std::function<QStringList()> make);
     void beginBatch();
     void endBatch();
     // Takes the table out of the scene before the scene is cleared (the first call after
@@ -54,13 +75,15 @@ protected:
     bool firstRelease = true;
 
 private:
-    void applyRows();
-
-    int batchDepth = 0;
     struct Row
     {
         int row;
-        QStringList texts;
+        int columns;
+        std::shared_ptr<const RowTexts> texts;
     };
+    void putRow(const Row& row);
+    void applyRows();
+
+    int batchDepth = 0;
     QVector<Row> pendingRows;
 };

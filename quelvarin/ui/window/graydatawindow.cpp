@@ -47,5 +47,9 @@ void GrayDataWindow::setData(int index, CColor colour)
     // to write; the references above are kept all the same.
     if (!table)
         return;
-    setRowTexts(index, rowTexts(colour, white[1], black[1]));
+    // Formatted when the row is first shown: a long table formats only what is looked at.
+    const double yw = white[1];
+    const double yb = black[1];
+    setRowTextsLater(index, table->columnCount(),
+                     [colour, yw, yb] { return rowTexts(colour, yw, yb); });
 }

@@ -55,8 +55,19 @@ public:
     QStringList calls;
     QStringList log;
 
+    // A result above this value changes the look of those before it (as a scale would).
+    double scaleLimit = 1e9;
+
 protected:
     QList<CColor> results() const override { return list; }
+    bool changesDrawnResults(const QList<CColor>& results, int first) const override
+    {
+        for (int i = first; i < results.size(); ++i) {
+            if (results.at(i)[0] > scaleLimit)
+                return true;
+        }
+        return false;
+    }
     void resetDrawing() override { log << QStringLiteral("reset"); }
     void beginResults(const QList<CColor>&, int first) override
     {
@@ -74,12 +85,16 @@ protected:
     }
 };
 
-// Results that differ from each other; `offset` makes another list of the same length.
+// Results that differ from each other, each with the levels it was measured at as the engine
+// stores them; `offset` makes another list of the same length.
 QList<CColor> colours(int n, double offset = 0)
 {
     QList<CColor> out;
-    for (int i = 0; i < n; ++i)
-        out << CColor(i + offset, i + offset, i + offset);
+    for (int i = 0; i < n; ++i) {
+        CColor c(i + offset, i + offset, i + offset);
+        c.levelR = c.levelG = c.levelB = (i + 1) / 8.0;
+        out << c;
+    }
     return out;
 }
 
@@ -251,6 +266,8 @@ private slots:
             << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1,draw 2";
         QTest::newRow("list replaced, same length")
             << QList<int>{2, 2} << 1 << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1";
+        QTest::newRow("one result changed its levels")
+            << QList<int>{2, 2} << -2 << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1";
     }
     void drawColorDrawsWhatIsNew()
     {
@@ -261,6 +278,8 @@ private slots:
         ProbeView view(&scene, nullptr);
         for (int k = 0; k < sizes.size(); ++k) {
             view.list = colours(sizes[k], replacedFrom >= 0 && k >= replacedFrom ? 100 : 0);
+            if (replacedFrom == -2 && k == 1)
+                view.list[1].levelG = 0.9; // the same values, another stimulus
             drawColor(&view, ProbeView::kMode);
             // One marker per result and one line, whatever the notifications were.
             QCOMPARE(view.drawnResults(), sizes[k]);
@@ -318,6 +337,32 @@ private slots:
         view.replaceNow(0, nullptr);
         QCOMPARE(view.slotItem(0), nullptr);
         QCOMPARE(scene.items().size(), 5);
+    }
+
+    // A page whose new results change the look of the earlier ones is drawn anew; otherwise
+    // the new results are only added.
+    void aResultThatChangesTheDrawnOnesRedrawsAll_data()
+    {
+        QTest::addColumn<double>("scaleLimit");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("new results leave the others alone")
+            << 1e9 << "begin 0,draw 0,draw 1,begin 2,draw 2,draw 3";
+        QTest::newRow("a new result changes the others")
+            << 2.5 << "begin 0,draw 0,draw 1,reset,begin 0,draw 0,draw 1,draw 2,draw 3";
+    }
+    void aResultThatChangesTheDrawnOnesRedrawsAll()
+    {
+        QFETCH(double, scaleLimit);
+        QFETCH(QString, expected);
+        QGraphicsScene scene;
+        ProbeView view(&scene, nullptr);
+        view.scaleLimit = scaleLimit;
+        view.list = colours(2);
+        drawColor(&view, ProbeView::kMode);
+        view.list = colours(4);
+        drawColor(&view, ProbeView::kMode);
+        QCOMPARE(view.log.join(','), expected);
+        QCOMPARE(scene.items().size(), 4 + 1);
     }
 
     // A clear takes everything the view drew and starts the next drawing from result 0.

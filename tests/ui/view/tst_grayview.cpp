@@ -759,9 +759,17 @@ private slots:
             page.view.clear();
             QCOMPARE(page.scene.items().size(), empty);
             page.measure.setResults(Measure::GrayResults, {});
-            for (int count = perNotification; count < list.size() + perNotification;
+            // The first step's markers, tagged when drawn: a reading that redrew the list
+            // would replace them with untagged ones.
+            page.measureUpTo(list, 2);
+            for (QGraphicsItem* item : page.view.resultItems(1))
+                item->setData(0, QStringLiteral("first step"));
+            for (int count = 2 + perNotification; count < list.size() + perNotification;
                  count += perNotification)
                 page.measureUpTo(list, qMin(count, list.size()));
+            QCOMPARE(page.view.resultItems(1).size(), 6);
+            for (QGraphicsItem* item : page.view.resultItems(1))
+                QCOMPARE(item->data(0).toString(), QStringLiteral("first step"));
             QCOMPARE(page.view.drawnResults(), list.size());
             QCOMPARE(page.view.markers().size(), markers);
             QCOMPARE(page.scene.items().size(), expected);
