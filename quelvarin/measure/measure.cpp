@@ -1,5 +1,6 @@
 #include "measure/measure.h"
 
+#include "measure/patchset.h"
 #include "colour/currentreference.h"
 #include "pattern/sigadapter.h"
 #include "platform/guithread.h"
@@ -157,7 +158,7 @@ void Measure::stopPatternOnGui()
 
 bool Measure::run()
 {
-    const int colorType = platform::readSetting("measure", "colortype", 0).toInt();
+    const patchset::Set set = patchset::chosen();
     const int mode = m_mode;
 
     emit measureStarted(mode);
@@ -174,7 +175,7 @@ bool Measure::run()
     case MeasureSaturation: result = measureSaturation(); break;
     case MeasureColorScale: result = measureColorScale(); break;
     case MeasureColorChecker:
-        result = colorType == 0 ? measureColorChecker() : measureEbu3237();
+        result = set == patchset::Ebu3237 ? measureEbu3237() : measureColorChecker();
         break;
     case MeasureFree: result = measureFree(); break;
     default:
