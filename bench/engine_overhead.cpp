@@ -15,6 +15,10 @@
 // The saturation, colour-scale and colour-checker pages are timed the same way: one pass runs the
 // saturation (31 patches), the colour scale (31), the colour checker (19) and EBU 3237 (16), bare
 // and with the scene attached; what the pages add per patch must stay under 2 ms as well.
+//
+// A gamut run (white, the primaries and the secondaries: 7 patches) is timed the same way, bare and
+// with the scene attached, its gamut page drawn with every window it has (HDTV Rec709 on the
+// CIE 1976 chart, so the tolerance chart too); the page's share per patch must stay under 2 ms.
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
@@ -26,6 +30,7 @@
 #include "shell/mainwindow.h"
 #include "ui/view/colorchkview.h"
 #include "ui/view/colorlumaview.h"
+#include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
 #include "ui/view/saturatview.h"
 
@@ -49,6 +54,7 @@ namespace {
 
 constexpr int kGraySteps = 128;
 constexpr int kPatches = kGraySteps + 2; // white, then black .. white
+constexpr int kGamutPatches = 7;
 // The engine's share of a patch must stay below this (ms).
 constexpr double kGoalMs = 2.0;
 // Each case runs for at least this long (s) unless the command line says otherwise: a run with
@@ -91,6 +97,8 @@ int g_patchItemsEmpty = 0;
 // scene with empty pages.
 int g_itemsAfterRun = 0;
 int g_itemsEmpty = 0;
+int g_gamutItemsAfterRun = 0;
+int g_gamutItemsEmpty = 0;
 
 // One gray scale on the worker thread; false when it did not measure every patch.
 bool runGrayScale(MeasureThread* thread)
@@ -190,6 +198,47 @@ void enginePatchPagesWithViews(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kPatchPagePatches);
 }
 
+// One gamut run on the worker thread; false when it did not measure every patch.
+bool runGamut(MeasureThread* thread)
+{
+    QEventLoop loop;
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    thread->startMeasure();
+    loop.exec();
+    return thread->measure()->gamutList().size() == kGamutPatches;
+}
+
+void engineGamut(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    thread->measure()->setMode(MeasureGamut);
+    for (auto _ : state) {
+        if (!runGamut(thread))
+            state.SkipWithError("the gamut run did not measure every patch");
+    }
+    state.SetItemsProcessed(state.iterations() * kGamutPatches);
+}
+
+void engineGamutWithViews(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    Measure* measure = thread->measure();
+    measure->setMode(MeasureGamut);
+    measure->setResults(Measure::GamutResults, {});
+    auto scene = std::make_unique<FullScene>(kPageWidth, kPageHeight, measure);
+    g_gamutItemsEmpty = scene->items().size();
+    QObject::connect(measure, &Measure::measureStarted, scene.get(), &FullScene::clearContent);
+    for (auto _ : state) {
+        if (!runGamut(thread))
+            state.SkipWithError("the gamut run did not measure every patch");
+        else if (scene->gamutView()->markerItems().size() != kGamutPatches)
+            state.SkipWithError("the gamut page did not draw every patch");
+    }
+    g_gamutItemsAfterRun = scene->items().size();
+    state.counters["sceneItems"] = g_gamutItemsAfterRun;
+    state.SetItemsProcessed(state.iterations() * kGamutPatches);
+}
+
 void directPatches(benchmark::State& state)
 {
     SigAdapter* adapter = g_thread->sigAdapter();
@@ -217,6 +266,8 @@ BENCHMARK(directPatches)->Unit(benchmark::kMillisecond);
 BENCHMARK(engineGrayScaleWithViews)->Unit(benchmark::kMillisecond);
 BENCHMARK(enginePatchPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(enginePatchPagesWithViews)->Unit(benchmark::kMillisecond);
+BENCHMARK(engineGamut)->Unit(benchmark::kMillisecond);
+BENCHMARK(engineGamutWithViews)->Unit(benchmark::kMillisecond);
 
 // "<what> per patch <x> ms (goal < 2.0 ms): met"; nothing when a case did not run.
 void printOverhead(const char* what, double nsCase, double nsDirect)
@@ -247,6 +298,10 @@ int main(int argc, char** argv)
     platform::writeSetting("measure", "warmtime", 0);
     platform::writeSetting("measure", "steps", kGraySteps);
     platform::writeSetting("measure", "sigtype", 0);
+    // The gamut page with all its windows: HDTV Rec709 on the CIE 1976 chart.
+    platform::writeSetting("reference", "colorspace", 2);
+    platform::writeSetting("reference", "ciechart", 1);
+    app.loadReference();
 
     MeasureThread thread;
     g_thread = &thread;
@@ -303,6 +358,22 @@ int main(int argc, char** argv)
                     "%d, drawn %d = %.2f per shown patch; bound 3 per patch): %s\n",
                     g_patchItemsAfterRun, g_patchItemsEmpty, drawn, double(drawn) / shown,
                     drawn <= 3 * shown ? "met" : "NOT met");
+    }
+    // The reporter counts the gray scale's patches per iteration; a gamut run has seven.
+    const double perGamutPatch = double(kPatches) / kGamutPatches;
+    const double gamut = reporter.nsPerItem("engineGamut") * perGamutPatch;
+    const double gamutWithViews = reporter.nsPerItem("engineGamutWithViews") * perGamutPatch;
+    if (!std::isnan(gamut) && !std::isnan(gamutWithViews))
+        std::printf("gamut run: bare engine %.3f ms, with the gamut page %.3f ms per patch\n",
+                    gamut / 1e6, gamutWithViews / 1e6);
+    printOverhead("gamut page over the bare engine", gamutWithViews, gamut);
+    if (g_gamutItemsAfterRun > 0) {
+        // A patch draws its marker and bar, white to blue a target; the outline and the
+        // coverage figure are one item each.
+        const int drawn = g_gamutItemsAfterRun - g_gamutItemsEmpty;
+        std::printf("scene items after a gamut run: %d (before it %d, drawn %d; bound %d): %s\n",
+                    g_gamutItemsAfterRun, g_gamutItemsEmpty, drawn, 3 * kGamutPatches + 2,
+                    drawn <= 3 * kGamutPatches + 2 ? "met" : "NOT met");
     }
     g_thread = nullptr;
     return 0;

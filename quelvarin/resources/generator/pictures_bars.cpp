@@ -36,14 +36,8 @@ void bar(QPainter& p, const QSize& size)
 
 #define QV_BAR(path, r, g, b) QV_PICTURE("bar/resource/" path, kWidth, kHeight, (bar<r, g, b>))
 
-// The fully saturated colour: the 100 % step of the saturation and colour-scale pages and the six
-// primary and secondary patches of the colour checker.
-QV_BAR("red_pillar.png", 255, 0, 0);
-QV_BAR("green_pillar.png", 0, 255, 0);
-QV_BAR("blue_pillar.png", 0, 0, 255);
-QV_BAR("yellow_pillar.png", 255, 255, 0);
-QV_BAR("magenta_pillar.png", 255, 0, 255);
-QV_BAR("cyan_pillar.png", 0, 255, 255);
+// The 100 % step of the saturation and colour-scale pages and the six primary and secondary
+// patches of the colour checker use the colour pillars of the gamut page.
 
 // Saturation steps 20 .. 80 %: the codes the saturation run shows.
 QV_BAR("red20.png", 255, 180, 180);
