@@ -3,6 +3,7 @@
 #include "measure/measure.h"
 #include "ui/view/patchreport.h"
 #include "ui/view/patchview.h"
+#include "ui/window/chkgamut.h"
 #include "ui/window/colorchkdatawindow.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/patchnames.h"
@@ -49,9 +50,11 @@ ColorChkView::ColorChkView(QGraphicsScene* scene, Measure* measure)
 {
     dataWindow = new ColorChkDataWindow(scene, measure);
     delteWindow = new DelteWindow(scene, measure);
+    gamutWindow = new ChkGamut(scene, measure);
     setDataTable(dataWindow);
     checkerBarPictures = load(barPicturePaths(patchset::ColorChecker));
     ebuBarPictures = load(barPicturePaths(patchset::Ebu3237));
+    markerPicture = QPixmap(QStringLiteral(":/targets/resource/tg.png"));
 }
 
 // The windows have no Qt parent; their items belong to the scene and stay there.
@@ -59,6 +62,7 @@ ColorChkView::~ColorChkView()
 {
     delete dataWindow;
     delete delteWindow;
+    delete gamutWindow;
 }
 
 QStringList ColorChkView::barPicturePaths(patchset::Set set)
@@ -92,15 +96,14 @@ void ColorChkView::layout()
     delteWindow->ebuLayout = ebu;
     delteWindow->title = ebu ? DelteWindow::tr("dE u*v*") : DelteWindow::tr("dE2000");
     dataWindow->forcedSet = laidOutSet;
+    gamutWindow->forcedSet = laidOutSet;
 
     const int side = height - 52;
     const int half = (height - 18) / 2;
     dataWindow->place(x + kGap, 0, width - 39 - side, half);
     delteWindow->place(x + kGap, half + kGap, width - 39 - side, half);
-    placeChart(x + width - kGap - side, 0, side, height - 5);
+    gamutWindow->place(x + width - kGap - side, 0, side, height - 5);
 }
-
-void ColorChkView::placeChart(int, int, int, int) {}
 
 void ColorChkView::beginResults(const QList<CColor>& list, int first)
 {
@@ -124,7 +127,17 @@ void ColorChkView::drawResult(const QList<CColor>& list, int i)
         drawBar(list, i);
 }
 
-void ColorChkView::drawMarker(const CColor&, const QString&) {}
+void ColorChkView::drawMarker(const CColor& colour, const QString& name)
+{
+    // The diagram the chart showed at its last draw.
+    const bool uv = gamutWindow->uv;
+    const CColor c = uv ? colour.toupvpY() : colour.toxyY();
+    double sx, sy;
+    gamutWindow->mapToChart(c[0], c[1], &sx, &sy);
+    addDrawn(patchview::makeMarker(markerPicture, sx, sy,
+                                   patchview::markerToolTip(name, uv ? "u'" : "x", c[0],
+                                                            uv ? "v'" : "y", c[1])));
+}
 
 void ColorChkView::drawBar(const QList<CColor>& list, int i)
 {

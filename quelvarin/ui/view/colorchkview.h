@@ -19,6 +19,7 @@
 
 #include <functional>
 
+class ChkGamut;
 class ColorChkDataWindow;
 class DelteWindow;
 class QDataStream;
@@ -61,6 +62,7 @@ public:
 
     ColorChkDataWindow* dataWindow = nullptr;
     DelteWindow* delteWindow = nullptr;
+    ChkGamut* gamutWindow = nullptr;
 
 protected:
     QList<CColor> results() const override;
@@ -68,7 +70,6 @@ protected:
     void drawResult(const QList<CColor>& list, int i) override;
 
 private:
-    void placeChart(int x, int y, int w, int h);
     void drawMarker(const CColor& colour, const QString& name);
     void drawBar(const QList<CColor>& list, int i);
     static QList<CColor> setList(const Measure* measure, patchset::Set set);
@@ -78,6 +79,7 @@ private:
     patchset::Set laidOutSet = patchset::ColorChecker;
     QList<QPixmap> checkerBarPictures;
     QList<QPixmap> ebuBarPictures;
+    QPixmap markerPicture;
     // Of the pass being drawn.
     QStringList names;
 };

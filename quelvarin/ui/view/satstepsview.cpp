@@ -3,6 +3,7 @@
 #include "ui/view/patchreport.h"
 #include "ui/view/patchview.h"
 #include "ui/window/deltewindow.h"
+#include "ui/window/gamutwindow.h"
 #include "ui/window/patchnames.h"
 #include "ui/window/satdatawindow.h"
 
@@ -27,6 +28,7 @@ SatStepsView::SatStepsView(QGraphicsScene* scene, Measure* measure, int mode,
     setDataTable(dataWindow);
     for (int p = 0; p < Patches; ++p)
         barPictures.append(QPixmap(barPicturePath(p, stepSuffix)));
+    markerPicture = QPixmap(QStringLiteral(":/targets/resource/tg.png"));
 }
 
 // The windows have no Qt parent; their items belong to the scene and stay there.
@@ -34,6 +36,7 @@ SatStepsView::~SatStepsView()
 {
     delete dataWindow;
     delete delteWindow;
+    delete gamutWindow;
 }
 
 QString SatStepsView::barPicturePath(int patch, const QString& stepSuffix)
@@ -60,10 +63,10 @@ void SatStepsView::layout()
     const int chartSide = height - 52;
     dataWindow->place(x + kGap, 0, columnWidth, half);
     delteWindow->place(x + kGap, half + kGap, columnWidth, half);
-    placeChart(x + width - kGap - chartSide, 0, chartSide, height - 5);
+    // The chart's right edge lies 13 left of the page's; its plot below the title band is square.
+    if (gamutWindow)
+        gamutWindow->place(x + width - kGap - chartSide, 0, chartSide, height - 5);
 }
-
-void SatStepsView::placeChart(int, int, int, int) {}
 
 void SatStepsView::beginResults(const QList<CColor>& list, int first)
 {
@@ -87,7 +90,19 @@ void SatStepsView::drawResult(const QList<CColor>& list, int i)
         drawBar(list, i);
 }
 
-void SatStepsView::drawMarker(const CColor&, const QString&) {}
+void SatStepsView::drawMarker(const CColor& colour, const QString& name)
+{
+    if (!gamutWindow)
+        return;
+    // The diagram the chart showed at its last draw.
+    const bool uv = gamutWindow->uv;
+    const CColor c = uv ? colour.toupvpY() : colour.toxyY();
+    double sx, sy;
+    gamutWindow->mapToChart(c[0], c[1], &sx, &sy);
+    addDrawn(patchview::makeMarker(markerPicture, sx, sy,
+                                   patchview::markerToolTip(name, uv ? "u'" : "x", c[0],
+                                                            uv ? "v'" : "y", c[1])));
+}
 
 void SatStepsView::drawBar(const QList<CColor>& list, int i)
 {

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 class DelteWindow;
+class GamutWindow;
 class SatDataWindow;
 
 class SatStepsView : public BaseView
@@ -45,6 +46,8 @@ public:
 
     SatDataWindow* dataWindow = nullptr;
     DelteWindow* delteWindow = nullptr;
+    // The chromaticity chart, made by the page: the saturation chart or the gamut chart.
+    GamutWindow* gamutWindow = nullptr;
 
 protected:
     SatStepsView(QGraphicsScene* scene, Measure* measure, int mode, const QString& stepSuffix,
@@ -52,15 +55,13 @@ protected:
 
     void beginResults(const QList<CColor>& list, int first) override;
     void drawResult(const QList<CColor>& list, int i) override;
-    // The page's chromaticity chart: placed by layout(), and the marker of a measured colour
-    // (named `name`) on it.
-    virtual void placeChart(int x, int y, int w, int h);
-    virtual void drawMarker(const CColor& colour, const QString& name);
 
 private:
+    void drawMarker(const CColor& colour, const QString& name);
     void drawBar(const QList<CColor>& list, int i);
 
     QList<QPixmap> barPictures;
+    QPixmap markerPicture;
     QStringList names;
     const char* reportTitleText;
 };

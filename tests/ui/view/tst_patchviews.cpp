@@ -11,6 +11,7 @@
 #include "measure/measure.h"
 #include "platform/settings.h"
 #include "resources/resources.h"
+#include "sceneitems.h"
 #include "testenv.h"
 #include "ui/window/colorchkdatawindow.h"
 #include "ui/window/deltewindow.h"
@@ -18,6 +19,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGraphicsEllipseItem>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QPainter>
@@ -396,6 +398,80 @@ private slots:
         QCOMPARE(w, 2 * 513 / 55.0);
         QCOMPARE(y, 636.0);
         QCOMPARE(h, 59.0);
+    }
+
+    void idealDisplayMarkersSitInTheirRings_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("colorType");
+        QTest::addColumn<int>("ciechart");
+        QTest::addColumn<int>("markers");
+        QTest::newRow("saturation, CIE 1931") << int(SaturatView::Mode) << 0 << 0 << 31;
+        QTest::newRow("saturation, CIE 1976") << int(SaturatView::Mode) << 0 << 1 << 31;
+        QTest::newRow("colour checker") << int(ColorChkView::Mode) << 0 << 0 << 19;
+        QTest::newRow("colour checker, CIE 1976") << int(ColorChkView::Mode) << 0 << 1 << 19;
+        QTest::newRow("EBU 3237") << int(ColorChkView::Mode) << 1 << 0 << 16;
+    }
+
+    void idealDisplayMarkersSitInTheirRings()
+    {
+        QFETCH(int, page);
+        QFETCH(int, colorType);
+        QFETCH(int, ciechart);
+        QFETCH(int, markers);
+        platform::writeSetting("measure", "colortype", colorType);
+        platform::writeSetting("reference", "ciechart", ciechart);
+        QList<QGraphicsItem*> drawn;
+        std::unique_ptr<Page<SaturatView>> sat;
+        std::unique_ptr<Page<ColorChkView>> chk;
+        QGraphicsScene* scene = nullptr;
+        if (page == SaturatView::Mode) {
+            sat = std::make_unique<Page<SaturatView>>();
+            sat->run(Measure::SaturationResults, runOver(sat->measure.satTargets(), true));
+            drawn = sat->view.markers();
+            scene = &sat->scene;
+        } else {
+            chk = std::make_unique<Page<ColorChkView>>();
+            const bool ebu = colorType == 1;
+            const QList<CColor> targets = ebu ? chk->measure.ebuTargets() : chk->measure.colorChkTargets();
+            chk->run(ebu ? Measure::EbuResults : Measure::ColorCheckerResults, runOver(targets, false));
+            drawn = chk->view.markers();
+            scene = &chk->scene;
+        }
+        QCOMPARE(drawn.size(), markers);
+        const QList<QGraphicsEllipseItem*> rings = itemsOf<QGraphicsEllipseItem>(*scene);
+        const QString labels = ciechart ? "u' " : "x ";
+        for (QGraphicsItem* marker : drawn) {
+            // "MEAS  <name>" over "<label> <a> <label> <b>".
+            const QString name = marker->toolTip().section('\n', 0, 0).mid(QString("MEAS  ").size());
+            QVERIFY2(marker->toolTip().startsWith("MEAS  "), qPrintable(marker->toolTip()));
+            QVERIFY2(marker->toolTip().section('\n', 1).startsWith(labels), qPrintable(marker->toolTip()));
+            QGraphicsEllipseItem* ring = nullptr;
+            for (QGraphicsEllipseItem* r : rings) {
+                if (r->toolTip().section('\n', 0, 0) == name)
+                    ring = r;
+            }
+            QVERIFY2(ring, qPrintable(name));
+            const QPointF offset = marker->sceneBoundingRect().center() - ring->sceneBoundingRect().center();
+            QVERIFY2(std::hypot(offset.x(), offset.y()) < 1.0,
+                     qPrintable(QString("%1 off by %2, %3").arg(name).arg(offset.x()).arg(offset.y())));
+        }
+        const QString shot = page == SaturatView::Mode ? "saturation_page_ideal_%1.png" : "colorchecker_page_ideal_%1_%2.png";
+        (sat ? sat->render() : chk->render())
+            .save(QDir(testenv::artifactDir()).filePath(shot.arg(ciechart).arg(colorType)));
+    }
+
+    void failedReadingsGetNoMarker()
+    {
+        Page<ColorChkView> page;
+        QList<CColor> list = runOver(page.measure.colorChkTargets().mid(1), true);
+        list[4] = nullColor;
+        page.run(Measure::ColorCheckerResults, list);
+        QCOMPARE(page.view.markers().size(), 18);
+        QCOMPARE(page.view.bars().size(), 17);
+        QCOMPARE(filledRows(page.view.dataWindow->currentTable()), 18);
+        for (QGraphicsItem* m : page.view.markers())
+            QVERIFY(!m->toolTip().contains("Foliage"));
     }
 
     void checkerListLongerThanItsNames()
