@@ -13,8 +13,10 @@
 #include "resources/resources.h"
 #include "sceneitems.h"
 #include "testenv.h"
+#include "ui/window/chkgamut.h"
 #include "ui/window/colorchkdatawindow.h"
 #include "ui/window/deltewindow.h"
+#include "ui/window/gamutwindow.h"
 #include "ui/window/satdatawindow.h"
 
 #include <QDir>
@@ -157,6 +159,20 @@ private slots:
         QCOMPARE(QRect(table->x, table->y, table->width, table->height),
                  QRect(2413, 0, 513, 341));
         QCOMPARE(QRect(bars->x, bars->y, bars->width, bars->height), QRect(2413, 354, 513, 341));
+        // The chart's right edge 13 left of the page's; its plot below the title band square.
+        const BaseWindow* chart = page.view.gamutWindow;
+        QCOMPARE(QRect(chart->x, chart->y, chart->width, chart->height), QRect(2939, 0, 648, 695));
+    }
+
+    void colourCheckerPageLayout()
+    {
+        Page<ColorChkView> page;
+        const BaseWindow* table = page.view.dataWindow;
+        const BaseWindow* bars = page.view.delteWindow;
+        const BaseWindow* chart = page.view.gamutWindow;
+        QCOMPARE(QRect(table->x, table->y, table->width, table->height), QRect(4813, 0, 513, 341));
+        QCOMPARE(QRect(bars->x, bars->y, bars->width, bars->height), QRect(4813, 354, 513, 341));
+        QCOMPARE(QRect(chart->x, chart->y, chart->width, chart->height), QRect(5339, 0, 648, 695));
     }
 
     void barPicturesOfTheSteps_data()
