@@ -12,6 +12,10 @@
 // the views add over the bare engine must stay under 2 ms per patch too, and the scene's item
 // count after the run is printed: it grows by a few items per patch, never by the whole list.
 //
+// The saturation, colour-scale and colour-checker pages are timed the same way: one pass runs the
+// saturation (31 patches), the colour scale (31), the colour checker (19) and EBU 3237 (16), bare
+// and with the scene attached; what the pages add per patch must stay under 2 ms as well.
+//
 // A gamut run (white, the primaries and the secondaries: 7 patches) is timed the same way, bare and
 // with the scene attached, its gamut page drawn with every window it has (HDTV Rec709 on the
 // CIE 1976 chart, so the tolerance chart too); the page's share per patch must stay under 2 ms.
@@ -24,8 +28,11 @@
 #include "shell/application.h"
 #include "shell/fullscene.h"
 #include "shell/mainwindow.h"
+#include "ui/view/colorchkview.h"
+#include "ui/view/colorlumaview.h"
 #include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
+#include "ui/view/saturatview.h"
 
 #include "ratioreporter.h"
 
@@ -79,7 +86,13 @@ public:
     CColor GetColor() override { return correctColor(CColor(95.0, 100.0, 108.0)); }
 };
 
+// One pass over the patch pages: saturation, colour scale, colour checker, EBU 3237.
+constexpr int kPatchPagePatches = 31 + 31 + 19 + 16;
+
 MeasureThread* g_thread = nullptr;
+// The scene's items after a pass over the patch pages, and with those pages empty.
+int g_patchItemsAfterRun = 0;
+int g_patchItemsEmpty = 0;
 // The scene's items after the last gray scale with the views attached, and those of the same
 // scene with empty pages.
 int g_itemsAfterRun = 0;
@@ -129,6 +142,60 @@ void engineGrayScaleWithViews(benchmark::State& state)
     g_itemsAfterRun = scene->items().size();
     state.counters["sceneItems"] = g_itemsAfterRun;
     state.SetItemsProcessed(state.iterations() * kPatches);
+}
+
+// One run of `mode` (with `colorType` for mode 4); false when it did not measure every patch.
+bool runMode(MeasureThread* thread, int mode, int colorType, int patches)
+{
+    platform::writeSetting("measure", "colortype", colorType);
+    thread->measure()->setMode(mode);
+    QEventLoop loop;
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    thread->startMeasure();
+    loop.exec();
+    const Measure* m = thread->measure();
+    const QList<CColor> list = mode == MeasureSaturation   ? m->satList()
+                               : mode == MeasureColorScale ? m->colorLumaList()
+                               : colorType == 1            ? m->ebuList()
+                                                           : m->colorChkList();
+    return list.size() == patches;
+}
+
+bool runPatchPages(MeasureThread* thread)
+{
+    return runMode(thread, MeasureSaturation, 0, 31) && runMode(thread, MeasureColorScale, 0, 31)
+           && runMode(thread, MeasureColorChecker, 0, 19)
+           && runMode(thread, MeasureColorChecker, 1, 16);
+}
+
+void enginePatchPages(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (!runPatchPages(g_thread))
+            state.SkipWithError("a patch run did not measure every patch");
+    }
+    state.SetItemsProcessed(state.iterations() * kPatchPagePatches);
+}
+
+void enginePatchPagesWithViews(benchmark::State& state)
+{
+    Measure* measure = g_thread->measure();
+    for (Measure::ResultList list : {Measure::SaturationResults, Measure::ColorScaleResults,
+                                     Measure::ColorCheckerResults, Measure::EbuResults})
+        measure->setResults(list, {});
+    auto scene = std::make_unique<FullScene>(kPageWidth, kPageHeight, measure);
+    g_patchItemsEmpty = scene->items().size();
+    QObject::connect(measure, &Measure::measureStarted, scene.get(), &FullScene::clearContent);
+    for (auto _ : state) {
+        if (!runPatchPages(g_thread))
+            state.SkipWithError("a patch run did not measure every patch");
+        else if (scene->saturatView()->bars().isEmpty() || scene->colorChkView()->bars().isEmpty())
+            state.SkipWithError("the patch pages drew nothing");
+    }
+    // The last pass ended with EBU 3237; the checker page shows that set.
+    g_patchItemsAfterRun = scene->items().size();
+    state.counters["sceneItems"] = g_patchItemsAfterRun;
+    state.SetItemsProcessed(state.iterations() * kPatchPagePatches);
 }
 
 // One gamut run on the worker thread; false when it did not measure every patch.
@@ -197,6 +264,8 @@ void directPatches(benchmark::State& state)
 BENCHMARK(engineGrayScale)->Unit(benchmark::kMillisecond);
 BENCHMARK(directPatches)->Unit(benchmark::kMillisecond);
 BENCHMARK(engineGrayScaleWithViews)->Unit(benchmark::kMillisecond);
+BENCHMARK(enginePatchPages)->Unit(benchmark::kMillisecond);
+BENCHMARK(enginePatchPagesWithViews)->Unit(benchmark::kMillisecond);
 BENCHMARK(engineGamut)->Unit(benchmark::kMillisecond);
 BENCHMARK(engineGamutWithViews)->Unit(benchmark::kMillisecond);
 
@@ -276,6 +345,19 @@ int main(int argc, char** argv)
                     "per patch; bound 8 per patch): %s\n",
                     kGraySteps, g_itemsAfterRun, g_itemsEmpty, drawn, double(drawn) / kPatches,
                     drawn <= 8 * kPatches ? "met" : "NOT met");
+    }
+    // The reporter counts kPatches per pass; a pass over the patch pages measures its own count.
+    const double perPatch = double(kPatches) / kPatchPagePatches;
+    printOverhead("patch pages over the bare engine", reporter.nsPerItem("enginePatchPagesWithViews") * perPatch,
+                  reporter.nsPerItem("enginePatchPages") * perPatch);
+    if (g_patchItemsAfterRun > 0) {
+        // Each patch draws a marker and a bar; the chart and table keep their own items.
+        const int drawn = g_patchItemsAfterRun - g_patchItemsEmpty;
+        const int shown = 31 + 31 + 16;
+        std::printf("scene items after the saturation, colour-scale and EBU runs: %d (empty pages "
+                    "%d, drawn %d = %.2f per shown patch; bound 3 per patch): %s\n",
+                    g_patchItemsAfterRun, g_patchItemsEmpty, drawn, double(drawn) / shown,
+                    drawn <= 3 * shown ? "met" : "NOT met");
     }
     // The reporter counts the gray scale's patches per iteration; a gamut run has seven.
     const double perGamutPatch = double(kPatches) / kGamutPatches;

@@ -2,6 +2,7 @@
 
 #include "measure/measure.h"
 
+#include "measure/patchset.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "shell/application.h"
@@ -28,8 +29,8 @@ constexpr int kMaxGraySteps = 65535;
 constexpr int kGamutPatches = 7;
 constexpr int kSaturationPatches = 31;
 constexpr int kColorScalePatches = 31;
-constexpr int kColorCheckerPatches = 19;
-constexpr int kEbuPatches = 16;
+constexpr int kColorCheckerPatches = patchset::kColorCheckerPatches;
+constexpr int kEbuPatches = patchset::kEbuPatches;
 
 // Levels of the colour-scale steps: k / 5 for k = 1..5.
 constexpr int kColorScaleSteps = 5;

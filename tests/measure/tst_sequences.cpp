@@ -183,6 +183,13 @@ void TestSequences::sequence_data()
     QTest::newRow("EBU 3237 (colortype 1): 16 targets")
         << 4 << 1 << unset << codePatches(kEbuCodes, false) << percents(16) << 4
         << int(Measure::EbuResults);
+    // A value the Options dialog never writes selects what the page and its report show.
+    QTest::newRow("colortype 2: the colour checker, as the page shows it")
+        << 4 << 2 << unset << codePatches(kCheckerCodes, false) << percents(19) << 4
+        << int(Measure::ColorCheckerResults);
+    QTest::newRow("colortype -1: the colour checker")
+        << 4 << -1 << unset << codePatches(kCheckerCodes, false) << percents(19) << 4
+        << int(Measure::ColorCheckerResults);
 }
 
 void TestSequences::sequence()

@@ -10,15 +10,21 @@
 #include "shell/dataexport.h"
 #include "shell/fullscene.h"
 #include "testenv.h"
+#include "ui/view/colorchkview.h"
+#include "ui/view/colorlumaview.h"
 #include "ui/view/grayview.h"
+#include "ui/view/saturatview.h"
 #include "ui/window/basewindow.h"
+#include "ui/window/colorchkdatawindow.h"
 #include "ui/window/lumawindow.h"
 #include "ui/window/rgblevelwindow.h"
+#include "ui/window/satdatawindow.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -459,6 +465,61 @@ private slots:
         QCOMPARE(GrayView::runStepCount(measure->grayList()), 0);
         QCOMPARE(scene->grayView()->lumaWindow->stepCount(), 20);
         QCOMPARE(scene->grayView()->rgbLevelWindow->stepCount(), 20);
+    }
+
+    void importOfLongPatchListsShowsThePagesPatches_data()
+    {
+        QTest::addColumn<int>("section");
+        QTest::addColumn<int>("colorType");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("saturation, 40 records") << int(MeasureDataFile::SatSection) << 0 << 40 << 30;
+        QTest::newRow("colour scale, 40 records") << int(MeasureDataFile::ColorLumaSection) << 0 << 40 << 30;
+        QTest::newRow("colour checker, 25 records") << int(MeasureDataFile::ColorChkSection) << 0 << 25 << 18;
+        QTest::newRow("EBU 3237, 25 records") << int(MeasureDataFile::EbuSection) << 1 << 25 << 15;
+    }
+
+    void importOfLongPatchListsShowsThePagesPatches()
+    {
+        QFETCH(int, section);
+        QFETCH(int, colorType);
+        QFETCH(int, records);
+        QFETCH(int, shown);
+        platform::writeSetting("measure", "colortype", colorType);
+        MeasureDataFile::Contents c;
+        c[MeasureDataFile::Section(section)] = colours(records);
+        writeFile(base() + ".data", MeasureDataFile::encode(c));
+        MessageRecorder boxes;
+        QVERIFY(scene->importFrom(base() + ".data"));
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Imported!"));
+        QList<QGraphicsItem*> bars;
+        QTableWidget* table = nullptr;
+        int listSize = 0;
+        switch (section) {
+        case MeasureDataFile::SatSection:
+            bars = scene->saturatView()->bars();
+            table = scene->saturatView()->dataWindow->currentTable();
+            listSize = measure->satList().size();
+            break;
+        case MeasureDataFile::ColorLumaSection:
+            bars = scene->colorLumaView()->bars();
+            table = scene->colorLumaView()->dataWindow->currentTable();
+            listSize = measure->colorLumaList().size();
+            break;
+        default:
+            bars = scene->colorChkView()->bars();
+            table = scene->colorChkView()->dataWindow->currentTable();
+            listSize = colorType == 1 ? measure->ebuList().size() : measure->colorChkList().size();
+            break;
+        }
+        // Every record stays in the data; the page shows the patches it has rows and names for.
+        QCOMPARE(listSize, records);
+        QCOMPARE(bars.size(), shown);
+        QCOMPARE(table->rowCount(), shown);
+        int filled = 0;
+        for (int r = 0; r < table->rowCount(); ++r)
+            filled += table->item(r, 0) != nullptr;
+        QCOMPARE(filled, shown);
     }
 
     void slotsAskForTheFileAndRememberItsFolder()

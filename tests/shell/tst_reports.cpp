@@ -130,6 +130,23 @@ bool hasHorizontalLine(const QImage& page, int x0, int x1, int y)
     return false;
 }
 
+// Whether a dark vertical line runs from y0 to y1 (device units) within two pixels of x.
+bool hasVerticalLine(const QImage& page, int x, int y0, int y1)
+{
+    const int px = toPixels(x);
+    for (int col = px - 2; col <= px + 2; ++col) {
+        if (col < 0 || col >= page.width())
+            continue;
+        int dark = 0;
+        int total = 0;
+        for (int row = toPixels(y0) + 3; row <= toPixels(y1) - 3; ++row, ++total)
+            dark += qGray(page.pixel(col, row)) < 160;
+        if (total > 0 && dark * 10 >= total * 9)
+            return true;
+    }
+    return false;
+}
+
 // Share of pixels that are not white inside a rectangle (device units), its frame line excluded.
 double inkInside(const QImage& page, const QRect& units)
 {
@@ -158,6 +175,43 @@ bool whiteRowBetweenInk(const QImage& page, int x0, int x1, int y0, int y1)
             state = InGap;
     }
     return false;
+}
+
+// What a display with a red error shows for each target (levels in X, Y, Z), the white first.
+QList<CColor> patchRun(const QList<CColor>& targets, double tint = 0.1)
+{
+    const double gamma = Application::colorReference()->gamma;
+    QList<CColor> list;
+    for (int i = 0; i < targets.size(); ++i) {
+        const CColor& t = targets[i];
+        CColor linear(std::pow(t[0], gamma), std::pow(t[1], gamma), std::pow(t[2], gamma));
+        CColor c;
+        c.fromRGB(linear);
+        c[0] = 100 * c[0] + (i == 0 ? 0.0 : tint * 100 * linear[0]);
+        c[1] *= 100;
+        c[2] *= 100;
+        c.levelR = t[0];
+        c.levelG = t[1];
+        c.levelB = t[2];
+        list << c;
+    }
+    return list;
+}
+
+// The saturation targets with the white in front, as the saturation run measures them.
+QList<CColor> withWhite(const QList<CColor>& targets)
+{
+    return QList<CColor>{CColor(1, 1, 1)} + targets;
+}
+
+// The page (from 1) whose text contains `title`, or 0.
+int pageWith(const QString& pdf, const QString& title)
+{
+    for (int p = 1; p <= pageCount(pdf); ++p) {
+        if (pageText(pdf, p).contains(title))
+            return p;
+    }
+    return 0;
 }
 
 // A4 portrait as pdfinfo rounds it.
@@ -378,6 +432,140 @@ private slots:
         const QString sum = pageText(summary(), 1);
         QVERIFY(sum.contains("Gamma: ITU_BT1886"));
         QVERIFY(QRegularExpression("Contrast:\\s*\\n").match(sum).hasMatch());
+    }
+
+    void patchTablePages_data()
+    {
+        QTest::addColumn<int>("which");     // 0 saturation, 1 colour scale, 2 checker, 3 EBU
+        QTest::addColumn<int>("colorType");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("firstRow");
+        QTest::addColumn<QString>("lastRow");
+        QTest::addColumn<QString>("difference");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("saturation") << 0 << 0 << "Saturation" << "Red 20%" << "Cyan 100%" << "dE2000" << 30;
+        QTest::newRow("colour scale") << 1 << 0 << "ColorScale" << "Red 20%" << "Cyan 100%" << "dE2000" << 30;
+        QTest::newRow("colour checker") << 2 << 0 << "ColorChecker" << "Dark Skin" << "Cyan" << "dE2000" << 18;
+        QTest::newRow("EBU 3237") << 3 << 1 << "EBUColor" << "DarkSkin" << "MediumPurple" << "dE u*v*" << 15;
+        QTest::newRow("colortype 2: colour checker") << 2 << 2 << "ColorChecker" << "Dark Skin" << "Cyan" << "dE2000" << 18;
+    }
+
+    void patchTablePages()
+    {
+        QFETCH(int, which);
+        QFETCH(int, colorType);
+        QFETCH(QString, title);
+        QFETCH(QString, firstRow);
+        QFETCH(QString, lastRow);
+        QFETCH(QString, difference);
+        QFETCH(int, rows);
+        platform::writeSetting("measure", "colortype", colorType);
+        QList<CColor> list;
+        switch (which) {
+        case 0:
+            list = patchRun(withWhite(measure->satTargets()));
+            measure->setResults(Measure::SaturationResults, list);
+            break;
+        case 1:
+            list = patchRun(withWhite(measure->satTargets()), 0.05);
+            measure->setResults(Measure::ColorScaleResults, list);
+            break;
+        case 2:
+            list = patchRun(measure->colorChkTargets());
+            measure->setResults(Measure::ColorCheckerResults, list);
+            break;
+        default:
+            list = patchRun(measure->ebuTargets());
+            measure->setResults(Measure::EbuResults, list);
+            break;
+        }
+        exportNow();
+        QCOMPARE(pageCount(detail()), 2);
+        const QString text = pageText(detail(), 2);
+        QVERIFY2(text.contains(title), qPrintable(text));
+        QVERIFY(text.contains("X Y Z x y u' v' L a b " + difference));
+        // First and last rows: the name, then X with two decimals.
+        const auto rowOf = [&](const QString& name, const CColor& c) {
+            return QRegularExpression(QString("(?m)^ ?%1 %2 %3 ")
+                                          .arg(QRegularExpression::escape(name))
+                                          .arg(c[0], 0, 'f', 2)
+                                          .arg(c[1], 0, 'f', 2));
+        };
+        QVERIFY2(rowOf(firstRow, list[1]).match(text).hasMatch(), qPrintable(text));
+        QVERIFY2(rowOf(lastRow, list.last()).match(text).hasMatch(), qPrintable(text));
+        // The difference column is the set's own difference against the measured white.
+        const double Yw = list[0][1];
+        const double dE = which == 3 ? list[1].GetDeltaEuvTarget(Yw, 0) : list[1].GetDeltaE2000(Yw, 0);
+        QVERIFY2(QRegularExpression(QString("(?m)^ ?%1 .* %2\\s*$")
+                                        .arg(QRegularExpression::escape(firstRow))
+                                        .arg(dE, 0, 'f', 2))
+                     .match(text)
+                     .hasMatch(),
+                 qPrintable(QString::number(dE)));
+        // yEnd = 1100 + 300 rows: the chart's frame spans yEnd + 400 .. yEnd + 2900.
+        const int yEnd = 1100 + 300 * rows;
+        const QImage page = renderPage(detail(), 2, QString("reports_detail_%1").arg(QTest::currentDataTag()).replace(' ', '_'));
+        // (At this resolution the chart, 10 units inside, covers the frame's top and bottom lines.)
+        QVERIFY(hasVerticalLine(page, 1000, yEnd + 400, yEnd + 2900));
+        QVERIFY(hasVerticalLine(page, 8500, yEnd + 400, yEnd + 2900));
+        QVERIFY(!hasVerticalLine(page, 1000, yEnd + 2950, yEnd + 3300));
+        QVERIFY(inkInside(page, QRect(1000, yEnd + 400, 7500, 2500)) > 0.02);
+        QCOMPARE(inkInside(page, QRect(0, yEnd + 3000, 9900, 14000 - yEnd - 3000)), 0.0);
+    }
+
+    void patchTablePagesNeedCompleteLists_data()
+    {
+        QTest::addColumn<int>("colorType");
+        QTest::addColumn<int>("saturation");
+        QTest::addColumn<int>("colourScale");
+        QTest::addColumn<int>("checker");
+        QTest::addColumn<int>("ebu");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("all complete, colour checker chosen")
+            << 0 << 31 << 31 << 19 << 16 << QStringList{"Saturation", "ColorScale", "ColorChecker"};
+        QTest::newRow("all complete, EBU chosen")
+            << 1 << 31 << 31 << 19 << 16 << QStringList{"Saturation", "ColorScale", "EBUColor"};
+        QTest::newRow("one patch short each") << 0 << 30 << 30 << 18 << 15 << QStringList{};
+        QTest::newRow("EBU chosen, only the checker complete") << 1 << 0 << 0 << 19 << 15 << QStringList{};
+        QTest::newRow("saturation short: colour scale follows the title page")
+            << 0 << 30 << 31 << 0 << 0 << QStringList{"ColorScale"};
+    }
+
+    void patchTablePagesNeedCompleteLists()
+    {
+        QFETCH(int, colorType);
+        QFETCH(int, saturation);
+        QFETCH(int, colourScale);
+        QFETCH(int, checker);
+        QFETCH(int, ebu);
+        QFETCH(QStringList, titles);
+        platform::writeSetting("measure", "colortype", colorType);
+        const QList<CColor> sat = patchRun(withWhite(measure->satTargets()));
+        measure->setResults(Measure::SaturationResults, sat.mid(0, saturation));
+        measure->setResults(Measure::ColorScaleResults, sat.mid(0, colourScale));
+        measure->setResults(Measure::ColorCheckerResults, patchRun(measure->colorChkTargets()).mid(0, checker));
+        measure->setResults(Measure::EbuResults, patchRun(measure->ebuTargets()).mid(0, ebu));
+        exportNow();
+        QCOMPARE(pageCount(detail()), 1 + titles.size());
+        for (int k = 0; k < titles.size(); ++k)
+            QVERIFY2(pageText(detail(), 2 + k).contains(titles[k]), qPrintable(titles[k]));
+    }
+
+    void importedLongSaturationListPrintsItsThirtyPatches()
+    {
+        QList<CColor> list = patchRun(withWhite(measure->satTargets()));
+        while (list.size() < 40)
+            list << list[5];
+        measure->setResults(Measure::SaturationResults, list);
+        exportNow();
+        QCOMPARE(pageCount(detail()), 2);
+        const QString text = pageText(detail(), 2);
+        QCOMPARE(text.count("Red 100%"), 1);
+        QVERIFY(text.contains("Cyan 100%"));
+        // The frame stays where 30 rows put it, on the sheet.
+        const QImage page = renderPage(detail(), 2, "reports_detail_long_saturation");
+        QVERIFY(hasVerticalLine(page, 1000, 10100 + 400, 10100 + 2900));
+        QCOMPARE(inkInside(page, QRect(0, 10100 + 3000, 9900, 900)), 0.0);
     }
 
     void longGrayTableContinuesOnTheNextSheet()

@@ -175,7 +175,10 @@ void DataWindow::putRow(const Row& row)
     // to write.
     if (!table)
         return;
-    table->setRowCount(row.row + 1);
+    if (!fixedRows)
+        table->setRowCount(row.row + 1);
+    else if (row.row >= table->rowCount())
+        return;
     for (int column = 0; column < row.columns && column < table->columnCount(); ++column)
         table->setItem(row.row, column, new RowCell(row.texts, column));
 }
@@ -198,7 +201,8 @@ void DataWindow::applyRows()
     if (!table || rows.isEmpty())
         return;
     // As one write after the other would leave it: the last row written sets the count.
-    table->setRowCount(rows.last().row + 1);
+    if (!fixedRows)
+        table->setRowCount(rows.last().row + 1);
     int top = rows.first().row;
     int bottom = top;
     {
