@@ -12,16 +12,17 @@
 #include "shell/caldialog.h"
 #include "shell/calibratedialog.h"
 #include "shell/imessagebox.h"
+#include "shell/mainwindowpictures.h"
 #include "shell/sensorpage.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QPushButton>
 
-namespace {
+using mainwindow::kBusyText;
+using mainwindow::kTryLater;
 
-const char kBusyText[] = QT_TRANSLATE_NOOP("MainWindow", "Measurement is in processing.");
-const char kTryLater[] = QT_TRANSLATE_NOOP("MainWindow", "                   Try Later.");
+namespace {
 
 bool isSimulatorSensor(const CSensor* sensor)
 {
