@@ -11,6 +11,10 @@
 // cleared when the run starts. No QGraphicsView shows the scene; it is live all the same. What
 // the views add over the bare engine must stay under 2 ms per patch too, and the scene's item
 // count after the run is printed: it grows by a few items per patch, never by the whole list.
+//
+// A gamut run (white, the primaries and the secondaries: 7 patches) is timed the same way, bare and
+// with the scene attached, its gamut page drawn with every window it has (HDTV Rec709 on the
+// CIE 1976 chart, so the tolerance chart too); the page's share per patch must stay under 2 ms.
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
@@ -20,6 +24,7 @@
 #include "shell/application.h"
 #include "shell/fullscene.h"
 #include "shell/mainwindow.h"
+#include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
 
 #include "ratioreporter.h"
@@ -42,6 +47,7 @@ namespace {
 
 constexpr int kGraySteps = 128;
 constexpr int kPatches = kGraySteps + 2; // white, then black .. white
+constexpr int kGamutPatches = 7;
 // The engine's share of a patch must stay below this (ms).
 constexpr double kGoalMs = 2.0;
 // Each case runs for at least this long (s) unless the command line says otherwise: a run with
@@ -78,6 +84,8 @@ MeasureThread* g_thread = nullptr;
 // scene with empty pages.
 int g_itemsAfterRun = 0;
 int g_itemsEmpty = 0;
+int g_gamutItemsAfterRun = 0;
+int g_gamutItemsEmpty = 0;
 
 // One gray scale on the worker thread; false when it did not measure every patch.
 bool runGrayScale(MeasureThread* thread)
@@ -123,6 +131,47 @@ void engineGrayScaleWithViews(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kPatches);
 }
 
+// One gamut run on the worker thread; false when it did not measure every patch.
+bool runGamut(MeasureThread* thread)
+{
+    QEventLoop loop;
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    thread->startMeasure();
+    loop.exec();
+    return thread->measure()->gamutList().size() == kGamutPatches;
+}
+
+void engineGamut(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    thread->measure()->setMode(MeasureGamut);
+    for (auto _ : state) {
+        if (!runGamut(thread))
+            state.SkipWithError("the gamut run did not measure every patch");
+    }
+    state.SetItemsProcessed(state.iterations() * kGamutPatches);
+}
+
+void engineGamutWithViews(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    Measure* measure = thread->measure();
+    measure->setMode(MeasureGamut);
+    measure->setResults(Measure::GamutResults, {});
+    auto scene = std::make_unique<FullScene>(kPageWidth, kPageHeight, measure);
+    g_gamutItemsEmpty = scene->items().size();
+    QObject::connect(measure, &Measure::measureStarted, scene.get(), &FullScene::clearContent);
+    for (auto _ : state) {
+        if (!runGamut(thread))
+            state.SkipWithError("the gamut run did not measure every patch");
+        else if (scene->gamutView()->markerItems().size() != kGamutPatches)
+            state.SkipWithError("the gamut page did not draw every patch");
+    }
+    g_gamutItemsAfterRun = scene->items().size();
+    state.counters["sceneItems"] = g_gamutItemsAfterRun;
+    state.SetItemsProcessed(state.iterations() * kGamutPatches);
+}
+
 void directPatches(benchmark::State& state)
 {
     SigAdapter* adapter = g_thread->sigAdapter();
@@ -148,6 +197,8 @@ void directPatches(benchmark::State& state)
 BENCHMARK(engineGrayScale)->Unit(benchmark::kMillisecond);
 BENCHMARK(directPatches)->Unit(benchmark::kMillisecond);
 BENCHMARK(engineGrayScaleWithViews)->Unit(benchmark::kMillisecond);
+BENCHMARK(engineGamut)->Unit(benchmark::kMillisecond);
+BENCHMARK(engineGamutWithViews)->Unit(benchmark::kMillisecond);
 
 // "<what> per patch <x> ms (goal < 2.0 ms): met"; nothing when a case did not run.
 void printOverhead(const char* what, double nsCase, double nsDirect)
@@ -178,6 +229,10 @@ int main(int argc, char** argv)
     platform::writeSetting("measure", "warmtime", 0);
     platform::writeSetting("measure", "steps", kGraySteps);
     platform::writeSetting("measure", "sigtype", 0);
+    // The gamut page with all its windows: HDTV Rec709 on the CIE 1976 chart.
+    platform::writeSetting("reference", "colorspace", 2);
+    platform::writeSetting("reference", "ciechart", 1);
+    app.loadReference();
 
     MeasureThread thread;
     g_thread = &thread;
@@ -221,6 +276,22 @@ int main(int argc, char** argv)
                     "per patch; bound 8 per patch): %s\n",
                     kGraySteps, g_itemsAfterRun, g_itemsEmpty, drawn, double(drawn) / kPatches,
                     drawn <= 8 * kPatches ? "met" : "NOT met");
+    }
+    // The reporter counts the gray scale's patches per iteration; a gamut run has seven.
+    const double perGamutPatch = double(kPatches) / kGamutPatches;
+    const double gamut = reporter.nsPerItem("engineGamut") * perGamutPatch;
+    const double gamutWithViews = reporter.nsPerItem("engineGamutWithViews") * perGamutPatch;
+    if (!std::isnan(gamut) && !std::isnan(gamutWithViews))
+        std::printf("gamut run: bare engine %.3f ms, with the gamut page %.3f ms per patch\n",
+                    gamut / 1e6, gamutWithViews / 1e6);
+    printOverhead("gamut page over the bare engine", gamutWithViews, gamut);
+    if (g_gamutItemsAfterRun > 0) {
+        // A patch draws its marker and bar, white to blue a target; the outline and the
+        // coverage figure are one item each.
+        const int drawn = g_gamutItemsAfterRun - g_gamutItemsEmpty;
+        std::printf("scene items after a gamut run: %d (before it %d, drawn %d; bound %d): %s\n",
+                    g_gamutItemsAfterRun, g_gamutItemsEmpty, drawn, 3 * kGamutPatches + 2,
+                    drawn <= 3 * kGamutPatches + 2 ? "met" : "NOT met");
     }
     g_thread = nullptr;
     return 0;

@@ -11,7 +11,9 @@
 #include "sensors/sensor.h"
 #include "shell/fullscene.h"
 #include "ui/view/baseview.h"
+#include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
+#include "ui/window/gamutdatawindow.h"
 #include "ui/window/graydatawindow.h"
 
 #include "apptestmain.h"
@@ -25,6 +27,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGraphicsRectItem>
+#include <QGraphicsTextItem>
 #include <QGraphicsView>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -143,6 +146,8 @@ private slots:
     void stopButtonWithoutARunShowsItsFacesAndSetsTheStopRequest();
     void toolButtonShowsItsPressedFaceAndActsOnRelease();
     void startWithTheSimulatorMeasuresTheShownPage();
+    void startOnTheGamutPageDrawsItsRun_data();
+    void startOnTheGamutPageDrawsItsRun();
     void startDuringASlideMeasuresThePageItLandsOn();
     void confirmationBoxesLeadToTheStart_data();
     void confirmationBoxesLeadToTheStart();
@@ -488,6 +493,60 @@ void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
     }));
 
     const QString shot = QDir(testenv::artifactDir()).filePath("mainwindow_gray_run.png");
+    QVERIFY(window->grab().save(shot));
+}
+
+void TestMainWindow::startOnTheGamutPageDrawsItsRun_data()
+{
+    QTest::addColumn<int>("colorspace");
+    QTest::addColumn<int>("ciechart");
+    QTest::addColumn<int>("targets");
+    QTest::newRow("HDTV Rec709 on CIE 1976, tolerance chart") << 2 << 1 << 4;
+    QTest::newRow("DCI P3 on CIE 1931") << 5 << 0 << 0;
+}
+
+void TestMainWindow::startOnTheGamutPageDrawsItsRun()
+{
+    QFETCH(int, colorspace);
+    QFETCH(int, ciechart);
+    QFETCH(int, targets);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    platform::writeSetting("reference", "colorspace", colorspace);
+    platform::writeSetting("reference", "ciechart", ciechart);
+    Application::instance()->loadReference();
+    // Pages are laid out for the reference in force when the page size is set.
+    window->resize(window->width() + 1, window->height());
+    MessageRecorder boxes;
+    click(p.pageButton(1));
+    QCOMPARE(p.viewIndex(), 1);
+
+    click(p.startButton());
+    QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
+    waitUntilIdle(p);
+    QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
+    QCOMPARE(p.measure()->gamutList().size(), 7);
+    QVERIFY(p.measure()->grayList().isEmpty());
+
+    // Every patch is on the page once: its row, its marker and its bar; the outline, the
+    // coverage figure and, with the tolerance chart, the targets of white, red, green and blue.
+    auto* gamut = qobject_cast<GamutView*>(p.scene()->view(1));
+    QVERIFY(gamut);
+    QCOMPARE(gamut->toleranceShown(), targets > 0);
+    QTableWidget* table = gamut->dataWindow->currentTable();
+    for (int row = 0; row < 7; ++row)
+        QVERIFY2(table->item(row, 0) && !table->item(row, 0)->text().isEmpty(), qPrintable(QString::number(row)));
+    QCOMPARE(gamut->markerItems().size(), 7);
+    QCOMPARE(gamut->barItems().size(), 7);
+    QCOMPARE(gamut->toleranceMarkers().size(), targets);
+    QVERIFY(gamut->gamutOutline());
+    QVERIFY(gamut->coverageItem());
+    const QString coverage = gamut->coverageItem()->toPlainText();
+    QVERIFY2(coverage.endsWith("% of Coverage") && coverage.section('%', 0, 0).toDouble() > 50,
+             qPrintable(coverage));
+
+    const QString shot = QDir(testenv::artifactDir())
+                             .filePath(QString("mainwindow_gamut_run_%1_%2.png").arg(colorspace).arg(ciechart));
     QVERIFY(window->grab().save(shot));
 }
 
