@@ -103,22 +103,14 @@ void GamutView::layout()
     gamutWindow->place(2 * width - kGap - (height - 52), 0, height - 52, height - 5);
 }
 
-void GamutView::clear()
-{
-    const QString kept = shownCoverage;
-    BaseView::clear();
-    // The figure of the last run stays on the page until the next run's first result.
-    if (!kept.isEmpty())
-        showCoverage(kept);
-}
-
 void GamutView::refresh()
 {
-    shownCoverage.clear();
+    // The scene has just deleted every item, the figure with them.
+    coverageText = nullptr;
     BaseView::refresh();
     // An empty list still shows its coverage, 0.
     if (drawnResults() == 0)
-        showCoverage(coverageText(0.0));
+        showCoverage(coverageFigure(0.0));
 }
 
 void GamutView::resetDrawing()
@@ -138,27 +130,37 @@ void GamutView::drawResult(const QList<CColor>& list, int i)
     const double ratio = i >= 3 ? GmtGamut::gamutRatio(list.mid(0, i + 1), gamutWindow->uv,
                                                        *Application::colorReference())
                                 : 0.0;
-    showCoverage(coverageText(ratio));
+    showCoverage(coverageFigure(ratio));
 }
 
-QString GamutView::coverageText(double ratio)
+QString GamutView::coverageFigure(double ratio)
 {
     return tr("%1% of Coverage").arg(ratio * 100);
 }
 
 void GamutView::showCoverage(const QString& text)
 {
-    shownCoverage = text;
+    // Requested through a slot so that the figure is replaced where the request stands in the
+    // drawing (on top of what the pass drew before it), yet it stays the page's own item: the
+    // slot itself stays empty.
     replaceItem(CoverageSlot, [this, text]() -> QGraphicsItem* {
+        if (coverageText) {
+            if (coverageText->scene())
+                coverageText->scene()->removeItem(coverageText);
+            delete coverageText;
+            coverageText = nullptr;
+        }
         QFont font = Application::instance() ? Application::instance()->appFont()
                                              : QGuiApplication::font();
         font.setPointSize(10);
         font.setWeight(60);
-        auto* item = new QGraphicsTextItem(text);
-        item->setFont(font);
-        item->setDefaultTextColor(QColor(100, 100, 100));
-        item->setPos(gamutWindow->x + 20, gamutWindow->y + 65);
-        return item;
+        coverageText = new QGraphicsTextItem(text);
+        coverageText->setFont(font);
+        coverageText->setDefaultTextColor(QColor(100, 100, 100));
+        coverageText->setPos(gamutWindow->x + 20, gamutWindow->y + 65);
+        if (scene)
+            scene->addItem(coverageText);
+        return nullptr;
     });
 }
 
@@ -245,7 +247,7 @@ QGraphicsPathItem* GamutView::gamutOutline() const
 
 QGraphicsTextItem* GamutView::coverageItem() const
 {
-    return static_cast<QGraphicsTextItem*>(slotItem(CoverageSlot));
+    return coverageText;
 }
 
 QList<QGraphicsItem*> GamutView::itemsOf(Kind kind) const

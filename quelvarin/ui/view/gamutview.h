@@ -51,9 +51,8 @@ public:
     ~GamutView() override;
 
     void layout() override;
-    // Removes the markers, bars, outline and targets and empties the table; the coverage figure
-    // of the last run stays until the next result replaces it.
-    void clear() override;
+    // clear() (the frame's) removes the markers, bars, outline and targets and empties the
+    // table; the coverage figure is the page's own item and stays until the next result.
     void refresh() override;
 
     // Its section of the measurement data file and its page picture (viewdata.cpp). exportData is
@@ -70,7 +69,7 @@ public:
     static QStringList reportRowValues(const CColor& c, double Yw);
 
     // "<ratio x 100>% of Coverage".
-    static QString coverageText(double ratio);
+    static QString coverageFigure(double ratio);
 
     // Whether the last layout placed the tolerance chart (HDTV Rec709 on the u'v' chart).
     bool toleranceShown() const { return tolerancePlaced; }
@@ -107,7 +106,8 @@ private:
     // The measured triangle as far as it is known, and whether all its corners are readings.
     QPainterPath gamutPath;
     bool outlineComplete = false;
-    QString shownCoverage;
+    // The coverage figure on show, or null.
+    QGraphicsTextItem* coverageText = nullptr;
     QPixmap measMarker;
     QPixmap targetPictures[4];
     QPixmap barPictures[Patches];

@@ -546,7 +546,11 @@ private slots:
             v.setGeometry(kPageWidth, kPageWidth, kPageHeight);
             return s.items().size();
         }();
+        QGraphicsTextItem* shown = p.view.coverageItem();
         p.view.clear();
+        // The same item, still on the page.
+        QCOMPARE(p.view.coverageItem(), shown);
+        QVERIFY(p.scene.items().contains(shown));
         QCOMPARE(p.coverage(), figure);
         QVERIFY(p.view.markerItems().isEmpty());
         QVERIFY(p.view.barItems().isEmpty());
