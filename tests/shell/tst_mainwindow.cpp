@@ -12,6 +12,7 @@
 #include "shell/fullscene.h"
 #include "ui/view/baseview.h"
 #include "ui/view/freeview.h"
+#include "ui/view/viewdata.h"
 #include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
 #include "ui/window/freedatawindow.h"
@@ -574,10 +575,22 @@ void TestMainWindow::startOnTheFreePageDrawsEveryReading()
     click(p.pageButton(5));
     QCOMPARE(p.viewIndex(), 5);
 
-    // The simulator reads its stored spectra in turn until the run is stopped.
+    // The simulator reads its nine stored spectra in turn until the run is stopped: here Stop is
+    // pressed once it has gone round and is back at its warmest light, whose balance pillars
+    // stand out. The run waits at that reading until the press is done, so it ends there.
+    VirtualClock clock(1); // the simulator's second per reading, counted instead of lived
+    QObject watcher;
+    bool pressed = false;
+    connect(p.measure(), &Measure::colorMeasured, &watcher, [&] {
+        const QList<CColor> list = p.measure()->freeList();
+        if (pressed || list.size() < 10 || list.last().GetCCT() >= 4000)
+            return;
+        pressed = true;
+        QMetaObject::invokeMethod(window.get(), [&p] { click(p.stopButton()); },
+                                  Qt::BlockingQueuedConnection);
+    }, Qt::DirectConnection);
     click(p.startButton());
-    QTRY_VERIFY_WITH_TIMEOUT(p.measure()->freeList().size() >= 12, 60000);
-    click(p.stopButton());
+    QTRY_VERIFY_WITH_TIMEOUT(pressed, 60000);
     waitUntilIdle(p);
     QCOMPARE(texts(boxes), QStringList{kSimulatorText});
     QVERIFY(p.measure()->grayList().isEmpty());
@@ -599,6 +612,10 @@ void TestMainWindow::startOnTheFreePageDrawsEveryReading()
     QVERIFY(page->spectrumImage());
     QVERIFY(page->spectrumMask());
     QCOMPARE(page->drawnItems().size(), 7);
+    // The run ended at the reading Stop was pressed on: the warm light, red up and blue down.
+    QVERIFY(readings.size() >= 10 && readings.last().GetCCT() < 4000);
+    QVERIFY(page->redPillar()->pixmap().height() > 10 && page->bluePillar()->pixmap().height() > 10);
+    QVERIFY(page->redPillar()->y() < page->bluePillar()->y());
     QVERIFY(page->gamutMarker()->toolTip().startsWith(ciechart ? "u' " : "x "));
     const CColor last = readings.last();
     const CColor plane = ciechart ? last.toupvpY() : last.toxyY();
@@ -606,9 +623,11 @@ void TestMainWindow::startOnTheFreePageDrawsEveryReading()
     page->gamutWindow->mapToChart(plane[0], plane[1], &px, &py);
     QCOMPARE(page->gamutMarker()->sceneBoundingRect().center(), QPointF(px, py));
 
-    const QString shot = QDir(testenv::artifactDir())
-                             .filePath(QString("mainwindow_free_run_%1.png").arg(ciechart));
-    QVERIFY(window->grab().save(shot));
+    const QDir artefacts(testenv::artifactDir());
+    QVERIFY(window->grab().save(artefacts.filePath(QString("mainwindow_free_run_%1.png").arg(ciechart))));
+    // The page alone, as its picture beside an export shows it.
+    QVERIFY(viewdata::savePagePicture(p.scene(), page->left(), page->pageWidth(), page->pageHeight(),
+                                      artefacts.filePath(QString("free_page_simulator_%1.png").arg(ciechart))));
 }
 
 void TestMainWindow::startDuringASlideMeasuresThePageItLandsOn()
