@@ -471,6 +471,9 @@ private slots:
         Page page;
         page.run({colour});
         QCOMPARE(page.table()->rowCount(), 1);
+        // The row's texts are made when first asked for, as painting the table would.
+        QCOMPARE(page.row(0), FreeDataWindow::rowTexts(colour, 100.0));
+        QVERIFY(!page.row(0).at(0).isEmpty());
         for (QGraphicsItem* item : page.view.drawnItems()) {
             QVERIFY(finite(item->scenePos()));
             QVERIFY(finite(item->sceneBoundingRect().topLeft()));
