@@ -83,6 +83,14 @@ SpectrumData Measure::currentSpectrum() const
     return m_currentSpectrum;
 }
 
+QList<CColor> Measure::freeResults(SpectrumData* spectrum) const
+{
+    QMutexLocker lock(&m_resultsMutex);
+    if (spectrum)
+        *spectrum = m_currentSpectrum;
+    return m_freeList;
+}
+
 void Measure::setResults(ResultList list, const QList<CColor>& colors)
 {
     QMutexLocker lock(&m_resultsMutex);

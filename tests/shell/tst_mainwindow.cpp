@@ -13,8 +13,12 @@
 #include "sensors/sensor.h"
 #include "shell/fullscene.h"
 #include "ui/view/baseview.h"
+#include "ui/view/freeview.h"
+#include "ui/view/viewdata.h"
 #include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
+#include "ui/window/freedatawindow.h"
+#include "ui/window/freegamut.h"
 #include "ui/window/gamutdatawindow.h"
 #include "ui/window/graydatawindow.h"
 
@@ -198,6 +202,8 @@ private slots:
     void startWithTheSimulatorMeasuresTheShownPage();
     void startOnTheGamutPageDrawsItsRun_data();
     void startOnTheGamutPageDrawsItsRun();
+    void startOnTheFreePageDrawsEveryReading_data();
+    void startOnTheFreePageDrawsEveryReading();
     void startDuringASlideMeasuresThePageItLandsOn();
     void confirmationBoxesLeadToTheStart_data();
     void confirmationBoxesLeadToTheStart();
@@ -604,6 +610,80 @@ void TestMainWindow::startOnTheGamutPageDrawsItsRun()
     const QString shot = QDir(testenv::artifactDir())
                              .filePath(QString("mainwindow_gamut_run_%1_%2.png").arg(colorspace).arg(ciechart));
     QVERIFY(window->grab().save(shot));
+}
+
+void TestMainWindow::startOnTheFreePageDrawsEveryReading_data()
+{
+    QTest::addColumn<int>("ciechart");
+    QTest::newRow("CIE 1931") << 0;
+    QTest::newRow("CIE 1976") << 1;
+}
+
+void TestMainWindow::startOnTheFreePageDrawsEveryReading()
+{
+    QFETCH(int, ciechart);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    platform::writeSetting("reference", "ciechart", ciechart);
+    Application::instance()->loadReference();
+    window->resize(window->width() + 1, window->height());
+    MessageRecorder boxes;
+    click(p.pageButton(5));
+    QCOMPARE(p.viewIndex(), 5);
+
+    // The simulator reads its nine stored spectra in turn until the run is stopped: here Stop is
+    // pressed once it has gone round and is back at its warmest light, whose balance pillars
+    // stand out. The run waits at that reading until the press is done, so it ends there.
+    VirtualClock clock(1); // the simulator's second per reading, counted instead of lived
+    QObject watcher;
+    bool pressed = false;
+    connect(p.measure(), &Measure::colorMeasured, &watcher, [&] {
+        const QList<CColor> list = p.measure()->freeList();
+        if (pressed || list.size() < 10 || list.last().GetCCT() >= 4000)
+            return;
+        pressed = true;
+        QMetaObject::invokeMethod(window.get(), [&p] { click(p.stopButton()); },
+                                  Qt::BlockingQueuedConnection);
+    }, Qt::DirectConnection);
+    click(p.startButton());
+    QTRY_VERIFY_WITH_TIMEOUT(pressed, 60000);
+    waitUntilIdle(p);
+    QCOMPARE(texts(boxes), QStringList{kSimulatorText});
+    QVERIFY(p.measure()->grayList().isEmpty());
+
+    // Every reading is a row; the newest alone stands on the charts, with its spectrum.
+    const QList<CColor> readings = p.measure()->freeList();
+    auto* page = qobject_cast<FreeView*>(p.scene()->view(5));
+    QVERIFY(page);
+    QTableWidget* table = page->dataWindow->currentTable();
+    QCOMPARE(table->rowCount(), readings.size());
+    for (int row = 0; row < readings.size(); ++row) {
+        QVERIFY2(table->item(row, 0), qPrintable(QString::number(row)));
+        QCOMPARE(table->item(row, 1)->text(), DataWindow::numberText(readings.at(row)[0]));
+    }
+    QCOMPARE(page->drawnResults(), readings.size());
+    QVERIFY(page->gamutMarker());
+    QVERIFY(page->targetMarker());
+    QVERIFY(page->redPillar() && page->greenPillar() && page->bluePillar());
+    QVERIFY(page->spectrumImage());
+    QVERIFY(page->spectrumMask());
+    QCOMPARE(page->drawnItems().size(), 7);
+    // The run ended at the reading Stop was pressed on: the warm light, red up and blue down.
+    QVERIFY(readings.size() >= 10 && readings.last().GetCCT() < 4000);
+    QVERIFY(page->redPillar()->pixmap().height() > 10 && page->bluePillar()->pixmap().height() > 10);
+    QVERIFY(page->redPillar()->y() < page->bluePillar()->y());
+    QVERIFY(page->gamutMarker()->toolTip().startsWith(ciechart ? "u' " : "x "));
+    const CColor last = readings.last();
+    const CColor plane = ciechart ? last.toupvpY() : last.toxyY();
+    double px, py;
+    page->gamutWindow->mapToChart(plane[0], plane[1], &px, &py);
+    QCOMPARE(page->gamutMarker()->sceneBoundingRect().center(), QPointF(px, py));
+
+    const QDir artefacts(testenv::artifactDir());
+    QVERIFY(window->grab().save(artefacts.filePath(QString("mainwindow_free_run_%1.png").arg(ciechart))));
+    // The page alone, as its picture beside an export shows it.
+    QVERIFY(viewdata::savePagePicture(p.scene(), page->left(), page->pageWidth(), page->pageHeight(),
+                                      artefacts.filePath(QString("free_page_simulator_%1.png").arg(ciechart))));
 }
 
 void TestMainWindow::startDuringASlideMeasuresThePageItLandsOn()
