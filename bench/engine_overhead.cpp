@@ -33,7 +33,7 @@
 #include "pattern/sigadapter.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/fullscene.h"
 #include "shell/mainwindow.h"
 #include "ui/view/colorchkview.h"

@@ -7,7 +7,7 @@
 #include "platform/guithread.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QDebug>
 #include <QMutexLocker>

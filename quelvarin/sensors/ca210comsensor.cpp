@@ -2,7 +2,7 @@
 
 #include "platform/eventwait.h"
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QMutexLocker>

@@ -1,7 +1,7 @@
 #include "sensors/crsensor.h"
 
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "sensors/k10sensor.h"
 
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

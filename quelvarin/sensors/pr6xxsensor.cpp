@@ -2,7 +2,7 @@
 
 #include "platform/messagepresenter.h"
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 
 #include "platform/runtimelibrary.h"
 #include "sensors/spyderprotocol.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 

@@ -4,7 +4,7 @@
 #include "platform/runtimelibrary.h"
 #include "platform/settings.h"
 #include "sensors/spyderprotocol.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QMutex>

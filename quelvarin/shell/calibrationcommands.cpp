@@ -8,10 +8,10 @@
 #include "measure/measure.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/caldialog.h"
 #include "shell/calibratedialog.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 #include "shell/mainwindowpictures.h"
 #include "shell/sensorpage.h"
 

@@ -5,7 +5,7 @@
 #include "platform/eventwait.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/fullscene.h"
 #include "shell/mainwindowpictures.h"
 

@@ -10,8 +10,8 @@
 #include "pattern/sigadapter.h"
 #include "platform/eventwait.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
-#include "shell/imessagebox.h"
+#include "appcore/application.h"
+#include "appcore/imessagebox.h"
 #include "shell/mainwindowpictures.h"
 
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "ui/window/freegamut.h"
 
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QGraphicsEllipseItem>
 #include <QGraphicsPixmapItem>
