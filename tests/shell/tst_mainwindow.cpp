@@ -30,6 +30,7 @@
 #include "testenv.h"
 #include "virtualclock.h"
 #include "zerodelaysensor.h"
+#include "mainwindowharness.h"
 
 #include <QAction>
 #include <QDir>
@@ -48,43 +49,11 @@
 #include <algorithm>
 #include <memory>
 
-// Reaches the window's private parts for the checks.
-class MainWindowProbe
-{
-public:
-    explicit MainWindowProbe(MainWindow& w) : w(w) {}
-    MainWindow& w;
-
-    Measure* measure() const { return w.measure; }
-    MeasureThread* thread() const { return w.measureThread; }
-    QGraphicsView* view() const { return w.graphicsView; }
-    FullScene* scene() const { return w.fullScene; }
-    QWidget* menuWidget() const { return w.menuWidget; }
-    QWidget* settingWidget() const { return w.settingWidget; }
-    QWidget* bottomBar() const { return w.bottomBar; }
-    QPushButton* titleButton() const { return w.titleButton; }
-    QPushButton* startButton() const { return w.startButton; }
-    QPushButton* stopButton() const { return w.stopButton; }
-    QPushButton* pageButton(int i) const { return w.pageButtons[size_t(i)]; }
-    QAction* measureAll() const { return w.measureAllAction; }
-    QMenu* contextMenu() const { return w.contextMenu; }
-    QAction* viewAction(int i) const { return w.viewActions[size_t(i)]; }
-    int viewIndex() const { return w.viewIndex; }
-    bool measureAllRunning() const { return w.measureAllRunning; }
-    QList<QPushButton*> toolButtons() const
-    {
-        return {w.newButton,    w.openButton,   w.saveButton,    w.closeButton, w.importButton,
-                w.exportButton, w.patternButton, w.lutButton,    w.helpButton,  w.settingButton};
-    }
-    void start() const { w.doStart(); }
-    void measureAllNow() const { w.doMeasureAll(); }
-};
+using namespace mainwindowharness;
 
 namespace {
 
 const char kBusyTryLater[] = "                   Try Later.";
-const char kSimulatorText[] = "This is an simulator sensor.                   ";
-const char kFinishedText[] = "Meaurement process finished!";
 
 // The same picture as the resource (which must exist) at the button's icon size.
 bool showsPicture(QPushButton* button, const QString& resource)
@@ -101,28 +70,6 @@ int strongestAlpha(const QImage& image)
         for (int x = 0; x < image.width(); ++x)
             strongest = std::max(strongest, qAlpha(image.pixel(x, y)));
     return strongest;
-}
-
-void useQuickRuns(int steps)
-{
-    platform::writeSetting("measure", "steps", steps);
-    platform::writeSetting("measure", "warmtime", 0);
-    platform::writeSetting("measure", "sigtype", 0);
-    platform::writeSetting("measure", "colortype", 0);
-}
-
-QStringList texts(const MessageRecorder& boxes)
-{
-    QStringList out;
-    for (const RecordedMessage& m : boxes.messages())
-        out << m.text;
-    return out;
-}
-
-void waitUntilIdle(MainWindowProbe& probe)
-{
-    QTRY_VERIFY_WITH_TIMEOUT(!probe.thread()->isRunning(), 60000);
-    QTest::qWait(50); // the run's queued signals
 }
 
 // The pattern generator as the output, connected to `generator` (which must outlive the run).
@@ -230,7 +177,7 @@ private:
 void TestMainWindow::initTestCase()
 {
     // The simulator reads its spectra from the working directory.
-    QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+    QVERIFY(enterRunDirectory());
 }
 
 void TestMainWindow::init()
@@ -239,9 +186,7 @@ void TestMainWindow::init()
     testenv::clearSettings();
     Application::instance()->loadReference();
     Measure::setClosePatternAfterRun(true);
-    window = std::make_unique<MainWindow>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(showMainWindow(window));
 }
 
 void TestMainWindow::picturesOfTheBarsAndButtons_data()
@@ -524,7 +469,7 @@ void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_sel.png"));
     QTest::mouseRelease(p.startButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     // The simulator question came first, answered OK: no parameter confirmation.
     QCOMPARE(boxes.count(), 2);
@@ -585,7 +530,7 @@ void TestMainWindow::startOnTheGamutPageDrawsItsRun()
 
     click(p.startButton());
     QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
     QCOMPARE(p.measure()->gamutList().size(), 7);
     QVERIFY(p.measure()->grayList().isEmpty());
@@ -647,7 +592,7 @@ void TestMainWindow::startOnTheFreePageDrawsEveryReading()
     }, Qt::DirectConnection);
     click(p.startButton());
     QTRY_VERIFY_WITH_TIMEOUT(pressed, 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QCOMPARE(texts(boxes), QStringList{kSimulatorText});
     QVERIFY(p.measure()->grayList().isEmpty());
 
@@ -697,7 +642,7 @@ void TestMainWindow::startDuringASlideMeasuresThePageItLandsOn()
     QTimer::singleShot(100, window.get(), [&] { click(p.startButton()); });
     p.viewAction(1)->trigger(); // slide to gamut; Start is pressed on the way
     QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(started, QList<int>{1});
     QCOMPARE(p.measure()->gamutList().size(), 7);
@@ -753,7 +698,7 @@ void TestMainWindow::confirmationBoxesLeadToTheStart()
 
     p.start();
     QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(started, QList<int>{measuredMode});
     QCOMPARE(p.viewIndex(), measuredMode);
@@ -811,7 +756,7 @@ void TestMainWindow::commandsDuringARunAreRefused()
     QCOMPARE(p.viewIndex(), 5);
 
     click(p.stopButton());
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
     QVERIFY(showsPicture(p.stopButton(), ":/menu/resource/button_stop_not.png"));
     QVERIFY(!texts(boxes).contains(kFinishedText));
@@ -842,7 +787,7 @@ void TestMainWindow::failedPatternOutputRestoresTheStartButton()
     else
         p.start();
     QTRY_VERIFY_WITH_TIMEOUT(started.size() == runs && boxes.count() == runs + 1, 20000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(boxes.count(), runs + 1); // the simulator question, then one error per run
     QCOMPARE(boxes.last().title, QString("Error"));
@@ -876,7 +821,7 @@ void TestMainWindow::measureAllRunsTheChainToTheColourCheckerPage()
     });
 
     p.measureAll()->trigger(); // returns when the chain has ended
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(started, (QList<int>{0, 1, 2, 3, 4}));
     QCOMPARE(pageAtStart, (QList<int>{0, 1, 2, 3, 4}));
@@ -922,7 +867,7 @@ void TestMainWindow::stopInTheMiddleOfAChainEndsIt()
     });
 
     p.measureAll()->trigger();
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(started, (QList<int>{0, 1}));
     QVERIFY(outputOpenBetweenModes);
@@ -954,7 +899,7 @@ void TestMainWindow::stopWhileTheChainChangesPageEndsIt()
     });
 
     p.measureAll()->trigger();
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     // No further run: a run started after the stop would clear it and measure a whole mode.
     QCOMPARE(started, QList<int>{0});
@@ -999,7 +944,7 @@ void TestMainWindow::commandsDuringTheGeneratorStartWait()
             p.measureAll()->trigger();
     });
     p.start();
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QTRY_VERIFY(!window->isMeasuring());
 
     const QString busy = "Measurement is in processing.";
@@ -1018,7 +963,7 @@ void TestMainWindow::commandsDuringTheGeneratorStartWait()
     // Nothing is left counted as running: the next start runs and ends as usual.
     boxes.clear();
     p.start();
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QTRY_VERIFY(!window->isMeasuring());
     QCOMPARE(started.size(), command == "stop" ? 1 : 2);
     QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
@@ -1058,7 +1003,7 @@ void TestMainWindow::startButtonShowsTheStateAfterItsBox()
                                           .arg(duringRun ? "busy" : "question")));
 
     click(p.stopButton());
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
 }
 
