@@ -59,9 +59,7 @@ private slots:
     void init()
     {
         testenv::clearSettings();
-        platform::writeSetting("measure", "steps", kSteps);
-        platform::writeSetting("measure", "warmtime", 0);
-        platform::writeSetting("measure", "sigtype", 0);
+        useQuickRuns(kSteps);
         Application::instance()->loadReference();
         Measure::setClosePatternAfterRun(true);
         QVERIFY(showMainWindow(window));
