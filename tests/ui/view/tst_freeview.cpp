@@ -13,6 +13,7 @@
 #include "sensors/sensor.h"
 #include "logcapture.h"
 #include "testenv.h"
+#include "viewpage.h"
 #include "ui/window/freedatawindow.h"
 #include "ui/window/freegamut.h"
 #include "ui/window/rgbpillarwindow.h"
@@ -121,37 +122,12 @@ public:
     int next = 0;
 };
 
-struct Page
+struct Page : ViewPage<FreeView>
 {
     explicit Page(int width = kPageWidth, int height = kPageHeight)
-        : view(&scene, &measure), width(width), height(height)
+        : ViewPage(Measure::FreeResults, width, height)
     {
         QObject::connect(&measure, &Measure::colorMeasured, &view, &FreeView::drawColor);
-        relayout();
-    }
-    ~Page() { flush(); }
-
-    static void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-    void relayout()
-    {
-        view.releaseDataTable();
-        scene.clear();
-        view.setGeometry(5 * width, width, height);
-        flush();
-    }
-
-    // The list as the engine holds it after `count` readings, and the notification.
-    void measureUpTo(const QList<CColor>& list, int count)
-    {
-        measure.setResults(Measure::FreeResults, list.mid(0, count));
-        view.drawColor(MeasureFree);
-    }
-
-    void run(const QList<CColor>& list)
-    {
-        for (int k = 1; k <= list.size(); ++k)
-            measureUpTo(list, k);
     }
 
     // A free run of the engine with a scripted instrument; the page draws each notification.
@@ -190,22 +166,6 @@ struct Page
         return out;
     }
 
-    QImage render()
-    {
-        for (int pass = 0; pass < 3; ++pass)
-            QCoreApplication::processEvents();
-        QImage image(width, height, QImage::Format_ARGB32);
-        image.fill(QColor(37, 37, 37));
-        QPainter painter(&image);
-        scene.render(&painter, QRectF(0, 0, width, height), QRectF(5 * width, 0, width, height));
-        return image;
-    }
-
-    Measure measure;
-    QGraphicsScene scene;
-    FreeView view;
-    int width;
-    int height;
 };
 
 QRect rectOf(const BaseWindow* w)
@@ -254,14 +214,8 @@ private slots:
     {
         initPictureResources();
         // The tables read the delivered style sheet from the working directory.
-        const QString style = QFINDTESTDATA("../../../data/table.qss");
-        QVERIFY(!style.isEmpty());
-        QVERIFY(m_runDir.isValid());
-        QVERIFY(QFile::copy(style, m_runDir.filePath("table.qss")));
-        m_oldDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_runDir.path()));
+        QVERIFY(m_runDir.enter());
     }
-    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
     void init()
     {
         testenv::clearSettings();
@@ -677,8 +631,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_runDir;
-    QString m_oldDir;
+    StyledRunDir m_runDir;
 };
 
 QV_TEST_MAIN_WIDGETS(TestFreeView)
