@@ -1,18 +1,14 @@
 #pragma once
 // One result page on a scene of its own, laid out where the result scene lays it out (its mode's
-// column), fed as the engine feeds it and drawn into an image; and the working directory whose
-// table style sheet the pages' tables read.
+// column), fed as the engine feeds it and drawn into an image.
 
 #include "measure/measure.h"
+#include "styledrundir.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 
 template <typename View>
 struct ViewPage
@@ -78,32 +74,4 @@ struct ViewPage
     Measure::ResultList results;
     int width;
     int height;
-};
-
-// A temporary working directory holding the delivered table style sheet; the earlier working
-// directory comes back when it goes.
-class StyledRunDir
-{
-public:
-    ~StyledRunDir()
-    {
-        if (!m_oldDir.isEmpty())
-            QDir::setCurrent(m_oldDir);
-    }
-
-    // False if the style sheet is missing or the directory could not be made or entered.
-    bool enter()
-    {
-        const QString style =
-            QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../data/table.qss"));
-        if (!QFile::exists(style) || !m_dir.isValid()
-            || !QFile::copy(style, m_dir.filePath(QStringLiteral("table.qss"))))
-            return false;
-        m_oldDir = QDir::currentPath();
-        return QDir::setCurrent(m_dir.path());
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_oldDir;
 };

@@ -13,6 +13,7 @@
 #include "sensors/sensor.h"
 #include "logcapture.h"
 #include "testenv.h"
+#include "chartreference.h"
 #include "viewpage.h"
 #include "ui/window/freedatawindow.h"
 #include "ui/window/freegamut.h"
@@ -41,11 +42,6 @@ constexpr int kPageWidth = 1200;
 constexpr int kPageHeight = 510;
 constexpr int kPageLeft = 5 * kPageWidth;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-void useStandard(int standard)
-{
-    setCurrentColorReference(std::make_shared<ColorReference>(standard, WhiteOwn, 2.2));
-}
 
 // A reading of chromaticity x, y at luminance Y.
 CColor reading(double x, double y, double Y = 80)

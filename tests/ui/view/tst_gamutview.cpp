@@ -9,6 +9,7 @@
 #include "platform/settings.h"
 #include "resources/resources.h"
 #include "testenv.h"
+#include "chartreference.h"
 #include "viewpage.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gamutdatawindow.h"
@@ -34,16 +35,6 @@ namespace {
 constexpr int kPageWidth = 1200;
 constexpr int kPageHeight = 510;
 constexpr double kWhiteY = 100;
-
-void useStandard(int standard)
-{
-    setCurrentColorReference(std::make_shared<ColorReference>(standard, WhiteOwn, 2.2));
-}
-
-void useChart(int ciechart)
-{
-    platform::writeSetting("reference", "ciechart", ciechart);
-}
 
 CColor patch(const ColorReference& display, double r, double g, double b)
 {

@@ -91,14 +91,8 @@ private slots:
     void initTestCase()
     {
         initPictureResources();
-        QVERIFY(m_dir.isValid());
-        m_oldDir = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-        QFile style("table.qss");
-        QVERIFY(style.open(QIODevice::WriteOnly));
-        style.write("QTableWidget { color: rgb(150, 150, 150); }");
+        QVERIFY(m_runDir.enterWith("QTableWidget { color: rgb(150, 150, 150); }"));
     }
-    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
     void init()
     {
         testenv::clearSettings();
@@ -460,8 +454,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_dir;
-    QString m_oldDir;
+    StyledRunDir m_runDir;
 };
 
 QV_TEST_MAIN_WIDGETS(TestPatchViews)

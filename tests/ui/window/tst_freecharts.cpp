@@ -14,6 +14,7 @@
 #include "resources/resources.h"
 #include "sceneitems.h"
 #include "testenv.h"
+#include "chartreference.h"
 
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLineItem>
@@ -32,16 +33,6 @@ namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
-
-void useStandard(int standard)
-{
-    setCurrentColorReference(std::make_shared<ColorReference>(standard, WhiteOwn, 2.2));
-}
-
-void useChart(int ciechart)
-{
-    platform::writeSetting("reference", "ciechart", ciechart);
-}
 
 QStringList labelTexts(const QGraphicsScene& scene)
 {
