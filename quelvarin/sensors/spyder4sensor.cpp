@@ -98,6 +98,14 @@ int Spyder4Sensor::useCustomTable(const spyder::RadianceTable& table)
     return entries.useCustomCalibration(spyder::kRadianceValueCount, table.data()) == 1 ? 1 : 0;
 }
 
+void Spyder4Sensor::tellRadianceErrorOnce(const QString& text)
+{
+    if (m_radianceErrorShown)
+        return;
+    m_radianceErrorShown = true;
+    message(text);
+}
+
 int Spyder4Sensor::customCalibrate()
 {
     if (!entries.useCustomCalibration)
@@ -118,20 +126,14 @@ int Spyder4Sensor::customCalibrate()
     }
     case spyder::RadianceFileResult::Unreadable:
         qDebug().noquote() << read.error;
-        if (!m_radianceErrorShown) {
-            m_radianceErrorShown = true;
-            message(QStringLiteral("radiance file read error!"));
-        }
+        tellRadianceErrorOnce(QStringLiteral("radiance file read error!"));
         break;
     case spyder::RadianceFileResult::WrongFieldCount:
         qDebug().noquote() << read.error;
         break;
     case spyder::RadianceFileResult::BadField:
         qDebug().noquote() << read.error;
-        if (!m_radianceErrorShown) {
-            m_radianceErrorShown = true;
-            message(QStringLiteral("radiance file parse error!"));
-        }
+        tellRadianceErrorOnce(QStringLiteral("radiance file parse error!"));
         break;
     }
     return useCustomTable(spyder::defaultRadianceTable);

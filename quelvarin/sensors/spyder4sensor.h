@@ -63,6 +63,8 @@ private:
     bool resolveOwnEntries() override;
     void forgetOwnEntries() override;
     int useCustomTable(const spyder::RadianceTable& table);
+    // The first problem with the radiance file told by this driver; later ones are only logged.
+    void tellRadianceErrorOnce(const QString& text);
 
     using StartupFn = unsigned char (*)(void* record, int deviceCode);
     using DetailedErrorFn = unsigned int (*)(unsigned char* detail);
