@@ -160,27 +160,36 @@ ERRORCODE setDecimals(void* handle, uint32_t offset, uint32_t n, const double* v
     return TVI_SpectromoduleWriteRom(handle, offset, 8 * n, bytes.data());
 }
 
-// Coefficients behind a sample-number check of their image.
-ERRORCODE getCoefficients(void* handle, uint32_t image, uint32_t sampleBytes, uint32_t limit,
-                          uint32_t coefficientsAt, uint32_t count, double* c)
+// The checks of a data transfer, in the order callers see their codes.
+ERRORCODE checkData(const void* data, uint32_t n, uint32_t limit, void* handle)
 {
-    if (!c)
+    if (!data)
         return EC_NullArgument;
-    uint32_t n = 0;
-    if (ERRORCODE rc = getSampleNumber(handle, image + 4, sampleBytes, limit, &n))
-        return rc;
-    return getDecimals(handle, image + coefficientsAt, count, c);
+    if (n > limit)
+        return EC_SampleNumberTooLarge;
+    return handle ? EC_Success : EC_NoDevice;
 }
 
-ERRORCODE setCoefficients(void* handle, uint32_t image, uint32_t sampleBytes, uint32_t limit,
-                          uint32_t coefficientsAt, uint32_t count, const double* c)
+// Where a field of an image lies in the module ROM; 0 without a device, which the reader or
+// writer then reports.
+uint32_t fieldAt(void* handle, uint32_t RomLayout::*image, uint32_t field = 0)
 {
+    return handle ? layout(handle).*image + field : 0;
+}
+
+// Coefficients behind a sample-number check of their image.
+template<typename Coefficients, typename Transfer>
+ERRORCODE transferCoefficients(void* handle, uint32_t RomLayout::*image, uint32_t limit,
+                               uint32_t coefficientsAt, uint32_t count, Coefficients* c, Transfer transfer)
+{
+    if (!handle)
+        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
     if (!c)
         return EC_NullArgument;
     uint32_t n = 0;
-    if (ERRORCODE rc = getSampleNumber(handle, image + 4, sampleBytes, limit, &n))
+    if (ERRORCODE rc = getSampleNumber(handle, fieldAt(handle, image, 4), 1, limit, &n))
         return rc;
-    return setDecimals(handle, image + coefficientsAt, count, c);
+    return transfer(handle, fieldAt(handle, image, coefficientsAt), count, c);
 }
 
 double linearityPolynomial(const LinearityCalibration& r, double v)
@@ -208,62 +217,60 @@ ERRORCODE encodeLinearityGain(float value, uint8_t* fourBytes)
 
 } // namespace
 
+// What every calibration image has alike: its record buffer, its date at the start and its sample
+// number of `sampleBytes` bytes (at most `limit`) at +4.
+#define TAVRIN_IMAGE_HEADER(Name, image, sampleBytes, limit)                                         \
+    ERRORCODE TVI_SpectromoduleAllocation##Name##CalibrationBuffer(void** record)                  \
+    {                                                                                              \
+        return allocateRecord(record, sizeof(Name##Calibration));                                  \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleGet##Name##CalibrationDate(void* handle, uint16_t* date)            \
+    {                                                                                              \
+        return getU16(handle, fieldAt(handle, &RomLayout::image), date);                           \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleSet##Name##CalibrationDate(void* handle, uint16_t date)             \
+    {                                                                                              \
+        return setU16(handle, fieldAt(handle, &RomLayout::image), date);                           \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleGet##Name##CalibrationSampleNumber(void* handle, uint32_t* n)       \
+    {                                                                                              \
+        return getSampleNumber(handle, fieldAt(handle, &RomLayout::image, 4), sampleBytes, limit, n); \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleSet##Name##CalibrationSampleNumber(void* handle, uint32_t n)        \
+    {                                                                                              \
+        return setSampleNumber(handle, fieldAt(handle, &RomLayout::image, 4), sampleBytes, limit, n); \
+    }
+
+// The whole-record transfers of the images whose record is read and written as it stands.
+#define TAVRIN_IMAGE_RECORD(Name, image, imageSize)                                                \
+    ERRORCODE TVI_SpectromoduleGet##Name##CalibrationInformation(void* handle, Name##Calibration* record) \
+    {                                                                                              \
+        return getImage(handle, fieldAt(handle, &RomLayout::image), imageSize, record,             \
+                        unpack##Name##Calibration);                                                \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleSet##Name##CalibrationInformation(void* handle,                     \
+                                                                 const Name##Calibration* record)  \
+    {                                                                                              \
+        return setImage(handle, fieldAt(handle, &RomLayout::image), imageSize, record,             \
+                        pack##Name##Calibration);                                                  \
+    }
+
 extern "C" {
+
+TAVRIN_IMAGE_HEADER(Wavelength, wavelengthCalibration, 1, TVI_WavelengthSampleLimit)
+TAVRIN_IMAGE_RECORD(Wavelength, wavelengthCalibration, kWavelengthImageSize)
+TAVRIN_IMAGE_HEADER(Linearity, linearityCalibration, 1, TVI_LinearitySampleLimit)
+TAVRIN_IMAGE_RECORD(Linearity, linearityCalibration, kLinearityImageSize)
+TAVRIN_IMAGE_HEADER(Background, backgroundCalibration, 2, TVI_PixelSampleLimit)
+TAVRIN_IMAGE_RECORD(Background, backgroundCalibration, kBackgroundImageSize)
+TAVRIN_IMAGE_HEADER(Intensity, intensityCalibration, 2, TVI_PixelSampleLimit)
 
 // ---- wavelength ----------------------------------------------------------------------------------
 
-ERRORCODE TVI_SpectromoduleAllocationWavelengthCalibrationBuffer(void** record)
-{
-    return allocateRecord(record, sizeof(WavelengthCalibration));
-}
-
-ERRORCODE TVI_SpectromoduleAllocationLinearityCalibrationBuffer(void** record)
-{
-    return allocateRecord(record, sizeof(LinearityCalibration));
-}
-
-ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationInformation(void* handle, WavelengthCalibration* record)
-{
-    return getImage(handle, handle ? layout(handle).wavelengthCalibration : 0, kWavelengthImageSize,
-                    record, unpackWavelengthCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationInformation(void* handle, const WavelengthCalibration* record)
-{
-    return setImage(handle, handle ? layout(handle).wavelengthCalibration : 0, kWavelengthImageSize,
-                    record, packWavelengthCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationDate(void* handle, uint16_t* date)
-{
-    return getU16(handle, handle ? layout(handle).wavelengthCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationDate(void* handle, uint16_t date)
-{
-    return setU16(handle, handle ? layout(handle).wavelengthCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationSampleNumber(void* handle, uint32_t* n)
-{
-    return getSampleNumber(handle, handle ? layout(handle).wavelengthCalibration + 4 : 0, 1,
-                           TVI_WavelengthSampleLimit, n);
-}
-
-ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationSampleNumber(void* handle, uint32_t n)
-{
-    return setSampleNumber(handle, handle ? layout(handle).wavelengthCalibration + 4 : 0, 1,
-                           TVI_WavelengthSampleLimit, n);
-}
-
 ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationData(void* handle, uint32_t n, float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_WavelengthSampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_WavelengthSampleLimit, handle))
+        return rc;
     return getPairs(handle, layout(handle).wavelengthCalibration + wavelengthimage::Samples, n, pairs);
 }
 
@@ -271,10 +278,8 @@ ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationData(void* handle, uint32_t n
 {
     if (n > TVI_WavelengthSampleLimit)
         return EC_SampleNumberTooLarge;
-    if (!pairs)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_WavelengthSampleLimit, handle))
+        return rc;
     // Every pair is encoded before the sample number changes.
     std::vector<uint8_t> bytes(8 * size_t(n));
     for (uint32_t i = 0; i < 2 * n; ++i) {
@@ -289,64 +294,22 @@ ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationData(void* handle, uint32_t n
 
 ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationCoefficients(void* handle, double* c)
 {
-    if (!handle)
-        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
-    return getCoefficients(handle, layout(handle).wavelengthCalibration, 1, TVI_WavelengthSampleLimit,
-                           wavelengthimage::Coefficients, 6, c);
+    return transferCoefficients(handle, &RomLayout::wavelengthCalibration, TVI_WavelengthSampleLimit,
+                                wavelengthimage::Coefficients, 6, c, getDecimals);
 }
 
 ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationCoefficients(void* handle, const double* c)
 {
-    if (!handle)
-        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
-    return setCoefficients(handle, layout(handle).wavelengthCalibration, 1, TVI_WavelengthSampleLimit,
-                           wavelengthimage::Coefficients, 6, c);
+    return transferCoefficients(handle, &RomLayout::wavelengthCalibration, TVI_WavelengthSampleLimit,
+                                wavelengthimage::Coefficients, 6, c, setDecimals);
 }
 
 // ---- linearity -----------------------------------------------------------------------------------
 
-ERRORCODE TVI_SpectromoduleGetLinearityCalibrationInformation(void* handle, LinearityCalibration* record)
-{
-    return getImage(handle, handle ? layout(handle).linearityCalibration : 0, kLinearityImageSize,
-                    record, unpackLinearityCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleSetLinearityCalibrationInformation(void* handle, const LinearityCalibration* record)
-{
-    return setImage(handle, handle ? layout(handle).linearityCalibration : 0, kLinearityImageSize,
-                    record, packLinearityCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleGetLinearityCalibrationDate(void* handle, uint16_t* date)
-{
-    return getU16(handle, handle ? layout(handle).linearityCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleSetLinearityCalibrationDate(void* handle, uint16_t date)
-{
-    return setU16(handle, handle ? layout(handle).linearityCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleGetLinearityCalibrationSampleNumber(void* handle, uint32_t* n)
-{
-    return getSampleNumber(handle, handle ? layout(handle).linearityCalibration + 4 : 0, 1,
-                           TVI_LinearitySampleLimit, n);
-}
-
-ERRORCODE TVI_SpectromoduleSetLinearityCalibrationSampleNumber(void* handle, uint32_t n)
-{
-    return setSampleNumber(handle, handle ? layout(handle).linearityCalibration + 4 : 0, 1,
-                           TVI_LinearitySampleLimit, n);
-}
-
 ERRORCODE TVI_SpectromoduleGetLinearityCalibrationData(void* handle, uint32_t n, float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_LinearitySampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_LinearitySampleLimit, handle))
+        return rc;
     std::vector<uint8_t> bytes(8 * size_t(n));
     if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, layout(handle).linearityCalibration
                                                             + linearityimage::Samples,
@@ -363,12 +326,8 @@ ERRORCODE TVI_SpectromoduleGetLinearityCalibrationData(void* handle, uint32_t n,
 
 ERRORCODE TVI_SpectromoduleSetLinearityCalibrationData(void* handle, uint32_t n, const float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_LinearitySampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_LinearitySampleLimit, handle))
+        return rc;
     std::vector<uint8_t> bytes(8 * size_t(n));
     for (uint32_t i = 0; i < n; ++i) {
         const float count = pairs[2 * i];
@@ -384,18 +343,14 @@ ERRORCODE TVI_SpectromoduleSetLinearityCalibrationData(void* handle, uint32_t n,
 
 ERRORCODE TVI_SpectromoduleGetLinearityCalibrationCoefficients(void* handle, double* c)
 {
-    if (!handle)
-        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
-    return getCoefficients(handle, layout(handle).linearityCalibration, 1, TVI_LinearitySampleLimit,
-                           linearityimage::Coefficients, 8, c);
+    return transferCoefficients(handle, &RomLayout::linearityCalibration, TVI_LinearitySampleLimit,
+                                linearityimage::Coefficients, 8, c, getDecimals);
 }
 
 ERRORCODE TVI_SpectromoduleSetLinearityCalibrationCoefficients(void* handle, const double* c)
 {
-    if (!handle)
-        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
-    return setCoefficients(handle, layout(handle).linearityCalibration, 1, TVI_LinearitySampleLimit,
-                           linearityimage::Coefficients, 8, c);
+    return transferCoefficients(handle, &RomLayout::linearityCalibration, TVI_LinearitySampleLimit,
+                                linearityimage::Coefficients, 8, c, setDecimals);
 }
 
 ERRORCODE TVI_SpectromoduleGetLinearityCalibrationGain(const LinearityCalibration* record,
@@ -443,69 +398,17 @@ ERRORCODE TVI_SpectromoduleLinearityCoefficientNormalize(void* handle, Linearity
 
 // ---- background ----------------------------------------------------------------------------------
 
-ERRORCODE TVI_SpectromoduleAllocationBackgroundCalibrationBuffer(void** record)
-{
-    return allocateRecord(record, sizeof(BackgroundCalibration));
-}
-
-ERRORCODE TVI_SpectromoduleAllocationIntensityCalibrationBuffer(void** record)
-{
-    return allocateRecord(record, sizeof(IntensityCalibration));
-}
-
-ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationInformation(void* handle, BackgroundCalibration* record)
-{
-    return getImage(handle, handle ? layout(handle).backgroundCalibration : 0, kBackgroundImageSize,
-                    record, unpackBackgroundCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationInformation(void* handle, const BackgroundCalibration* record)
-{
-    return setImage(handle, handle ? layout(handle).backgroundCalibration : 0, kBackgroundImageSize,
-                    record, packBackgroundCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationDate(void* handle, uint16_t* date)
-{
-    return getU16(handle, handle ? layout(handle).backgroundCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationDate(void* handle, uint16_t date)
-{
-    return setU16(handle, handle ? layout(handle).backgroundCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationSampleNumber(void* handle, uint32_t* n)
-{
-    return getSampleNumber(handle, handle ? layout(handle).backgroundCalibration + 4 : 0, 2,
-                           TVI_PixelSampleLimit, n);
-}
-
-ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationSampleNumber(void* handle, uint32_t n)
-{
-    return setSampleNumber(handle, handle ? layout(handle).backgroundCalibration + 4 : 0, 2,
-                           TVI_PixelSampleLimit, n);
-}
-
 ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationData(void* handle, uint32_t n, float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_PixelSampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_PixelSampleLimit, handle))
+        return rc;
     return getPairs(handle, layout(handle).backgroundCalibration + backgroundimage::Samples, n, pairs);
 }
 
 ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationData(void* handle, uint32_t n, const float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_PixelSampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_PixelSampleLimit, handle))
+        return rc;
     return setPairs(handle, layout(handle).backgroundCalibration + backgroundimage::Samples, n, pairs);
 }
 
@@ -533,35 +436,13 @@ ERRORCODE TVI_SpectromoduleSetIntensityCalibrationInformation(void* handle, cons
                     packIntensityCalibration);
 }
 
-ERRORCODE TVI_SpectromoduleGetIntensityCalibrationDate(void* handle, uint16_t* date)
-{
-    return getU16(handle, handle ? layout(handle).intensityCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleSetIntensityCalibrationDate(void* handle, uint16_t date)
-{
-    return setU16(handle, handle ? layout(handle).intensityCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleGetIntensityCalibrationSampleNumber(void* handle, uint32_t* n)
-{
-    return getSampleNumber(handle, handle ? layout(handle).intensityCalibration + 4 : 0, 2,
-                           TVI_PixelSampleLimit, n);
-}
-
-ERRORCODE TVI_SpectromoduleSetIntensityCalibrationSampleNumber(void* handle, uint32_t n)
-{
-    return setSampleNumber(handle, handle ? layout(handle).intensityCalibration + 4 : 0, 2,
-                           TVI_PixelSampleLimit, n);
-}
-
 ERRORCODE TVI_SpectromoduleGetIntensityCalibrationIntegrationTime(void* handle, uint32_t* microseconds)
 {
     if (!microseconds)
         return EC_NullArgument;
     *microseconds = 0;
     uint16_t ms = 0;
-    if (ERRORCODE rc = getU16(handle, handle ? layout(handle).intensityCalibration + intensityimage::IntegrationTime : 0, &ms))
+    if (ERRORCODE rc = getU16(handle, fieldAt(handle, &RomLayout::intensityCalibration, intensityimage::IntegrationTime), &ms))
         return rc;
     *microseconds = uint32_t(ms) * 1000u;
     return EC_Success;
@@ -572,18 +453,14 @@ ERRORCODE TVI_SpectromoduleSetIntensityCalibrationIntegrationTime(void* handle, 
     // The image keeps whole milliseconds in 16 bits: a longer time would be stored wrapped.
     if (microseconds / 1000u > 0xFFFFu)
         return EC_InvalidArgument;
-    return setU16(handle, handle ? layout(handle).intensityCalibration + intensityimage::IntegrationTime : 0,
+    return setU16(handle, fieldAt(handle, &RomLayout::intensityCalibration, intensityimage::IntegrationTime),
                   uint16_t(microseconds / 1000u));
 }
 
 ERRORCODE TVI_SpectromoduleGetIntensityCalibrationData(void* handle, uint32_t n, double* factors)
 {
-    if (!factors)
-        return EC_NullArgument;
-    if (n > TVI_PixelSampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(factors, n, TVI_PixelSampleLimit, handle))
+        return rc;
     return getDecimals(handle, layout(handle).intensityCalibration + intensityimage::Factors, n, factors);
 }
 
@@ -591,10 +468,8 @@ ERRORCODE TVI_SpectromoduleSetIntensityCalibrationData(void* handle, uint32_t n,
 {
     if (n > TVI_PixelSampleLimit)
         return EC_SampleNumberTooLarge;
-    if (!factors)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(factors, n, TVI_PixelSampleLimit, handle))
+        return rc;
     // Check every factor before the sample number changes.
     uint8_t probe[8];
     for (uint32_t i = 0; i < n; ++i) {
