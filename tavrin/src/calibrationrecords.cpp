@@ -130,13 +130,21 @@ ERRORCODE getPairs(void* handle, uint32_t offset, uint32_t n, float* pairs)
     return EC_Success;
 }
 
-ERRORCODE setPairs(void* handle, uint32_t offset, uint32_t n, const float* pairs)
+ERRORCODE encodePairs(uint32_t n, const float* pairs, std::vector<uint8_t>& bytes)
 {
-    std::vector<uint8_t> bytes(8 * size_t(n));
+    bytes.assign(8 * size_t(n), 0);
     for (uint32_t i = 0; i < 2 * n; ++i) {
         if (ERRORCODE rc = encodeFixedPoint(pairs[i], &bytes[4 * i]))
             return rc;
     }
+    return EC_Success;
+}
+
+ERRORCODE setPairs(void* handle, uint32_t offset, uint32_t n, const float* pairs)
+{
+    std::vector<uint8_t> bytes;
+    if (ERRORCODE rc = encodePairs(n, pairs, bytes))
+        return rc;
     return TVI_SpectromoduleWriteRom(handle, offset, 8 * n, bytes.data());
 }
 
@@ -255,6 +263,19 @@ ERRORCODE encodeLinearityGain(float value, uint8_t* fourBytes)
                         pack##Name##Calibration);                                                  \
     }
 
+// The polynomial coefficients of the images that carry them, behind a check of the sample number.
+#define TAVRIN_IMAGE_COEFFICIENTS(Name, image, limit, coefficientsAt, count)                        \
+    ERRORCODE TVI_SpectromoduleGet##Name##CalibrationCoefficients(void* handle, double* c)         \
+    {                                                                                              \
+        return transferCoefficients(handle, &RomLayout::image, limit, coefficientsAt, count, c,    \
+                                    getDecimals);                                                  \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleSet##Name##CalibrationCoefficients(void* handle, const double* c)   \
+    {                                                                                              \
+        return transferCoefficients(handle, &RomLayout::image, limit, coefficientsAt, count, c,    \
+                                    setDecimals);                                                  \
+    }
+
 extern "C" {
 
 TAVRIN_IMAGE_HEADER(Wavelength, wavelengthCalibration, 1, TVI_WavelengthSampleLimit)
@@ -281,28 +302,16 @@ ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationData(void* handle, uint32_t n
     if (ERRORCODE rc = checkData(pairs, n, TVI_WavelengthSampleLimit, handle))
         return rc;
     // Every pair is encoded before the sample number changes.
-    std::vector<uint8_t> bytes(8 * size_t(n));
-    for (uint32_t i = 0; i < 2 * n; ++i) {
-        if (ERRORCODE rc = encodeFixedPoint(pairs[i], &bytes[4 * i]))
-            return rc;
-    }
+    std::vector<uint8_t> bytes;
+    if (ERRORCODE rc = encodePairs(n, pairs, bytes))
+        return rc;
     if (ERRORCODE rc = TVI_SpectromoduleSetWavelengthCalibrationSampleNumber(handle, n))
         return rc;
     return TVI_SpectromoduleWriteRom(handle, layout(handle).wavelengthCalibration + wavelengthimage::Samples,
                                      8 * n, bytes.data());
 }
 
-ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationCoefficients(void* handle, double* c)
-{
-    return transferCoefficients(handle, &RomLayout::wavelengthCalibration, TVI_WavelengthSampleLimit,
-                                wavelengthimage::Coefficients, 6, c, getDecimals);
-}
-
-ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationCoefficients(void* handle, const double* c)
-{
-    return transferCoefficients(handle, &RomLayout::wavelengthCalibration, TVI_WavelengthSampleLimit,
-                                wavelengthimage::Coefficients, 6, c, setDecimals);
-}
+TAVRIN_IMAGE_COEFFICIENTS(Wavelength, wavelengthCalibration, TVI_WavelengthSampleLimit, wavelengthimage::Coefficients, 6)
 
 // ---- linearity -----------------------------------------------------------------------------------
 
@@ -341,17 +350,7 @@ ERRORCODE TVI_SpectromoduleSetLinearityCalibrationData(void* handle, uint32_t n,
                                      8 * n, bytes.data());
 }
 
-ERRORCODE TVI_SpectromoduleGetLinearityCalibrationCoefficients(void* handle, double* c)
-{
-    return transferCoefficients(handle, &RomLayout::linearityCalibration, TVI_LinearitySampleLimit,
-                                linearityimage::Coefficients, 8, c, getDecimals);
-}
-
-ERRORCODE TVI_SpectromoduleSetLinearityCalibrationCoefficients(void* handle, const double* c)
-{
-    return transferCoefficients(handle, &RomLayout::linearityCalibration, TVI_LinearitySampleLimit,
-                                linearityimage::Coefficients, 8, c, setDecimals);
-}
+TAVRIN_IMAGE_COEFFICIENTS(Linearity, linearityCalibration, TVI_LinearitySampleLimit, linearityimage::Coefficients, 8)
 
 ERRORCODE TVI_SpectromoduleGetLinearityCalibrationGain(const LinearityCalibration* record,
                                                       uint32_t count, float* values, float* gains)
