@@ -1,8 +1,7 @@
 // The four calibration images of the module ROM: whole-record transfers, the accessors that read
 // or write one field straight in the ROM, the linearity gain and normalisation, and the
 // conversion of the old intensity image.
-#include "devicerecord.h"
-#include "romcodec.h"
+#include "romfields.h"
 #include "romimages.h"
 
 #include <tavrin/romrecords.h>
@@ -17,25 +16,10 @@ using namespace tavrin;
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template<typename T>
-using Owned = std::unique_ptr<T, FreeDeleter>;
-Owned<uint8_t> allocateImage(size_t size) { return Owned<uint8_t>(static_cast<uint8_t*>(allocateErased(size))); }
-
 // Largest ADC count the linearity normalisation walks (a 16-bit converter, one past its top).
 constexpr uint32_t kLargestAdcMaximum = 65536;
 
 const RomLayout& layout(void* handle) { return *deviceOf(handle)->romLayout; }
-
-ERRORCODE allocateRecord(void** record, size_t size)
-{
-    if (!record)
-        return EC_NullArgument;
-    *record = allocateErased(size);
-    return *record ? EC_Success : EC_AllocationFailed;
-}
 
 // Reads an image whole; the caller then validates it before touching its record.
 template<typename Unpack, typename Record>
@@ -70,24 +54,12 @@ ERRORCODE setImage(void* handle, uint32_t offset, uint32_t size, const Record* r
 
 ERRORCODE getU16(void* handle, uint32_t offset, uint16_t* value)
 {
-    if (!handle)
-        return EC_NoDevice;
-    if (!value)
-        return EC_NullArgument;
-    uint8_t b[2];
-    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 2, b))
-        return rc;
-    *value = readLe16(b);
-    return EC_Success;
+    return getRomU16(TVI_SpectromoduleReadRom, handle, offset, value);
 }
 
 ERRORCODE setU16(void* handle, uint32_t offset, uint16_t value)
 {
-    if (!handle)
-        return EC_NoDevice;
-    uint8_t b[2];
-    writeLe16(b, value);
-    return TVI_SpectromoduleWriteRom(handle, offset, 2, b);
+    return setRomU16(TVI_SpectromoduleWriteRom, handle, offset, value);
 }
 
 // A sample number of `bytes` bytes, cleared first; at or above the limit: 0 and 4.
