@@ -21,35 +21,16 @@ constexpr uint32_t kLargestAdcMaximum = 65536;
 
 const RomLayout& layout(void* handle) { return *deviceOf(handle)->romLayout; }
 
-// Reads an image whole; the caller then validates it before touching its record.
 template<typename Unpack, typename Record>
 ERRORCODE getImage(void* handle, uint32_t offset, uint32_t size, Record* record, Unpack unpack)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(size);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, size, image.get()))
-        return rc;
-    return unpack(image.get(), record);
+    return readRecord(TVI_SpectromoduleReadRom, handle, offset, size, record, unpack);
 }
 
 template<typename Pack, typename Record>
 ERRORCODE setImage(void* handle, uint32_t offset, uint32_t size, const Record* record, Pack pack)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(size);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = pack(*record, image.get()))
-        return rc;
-    return TVI_SpectromoduleWriteRom(handle, offset, size, image.get());
+    return writeRecord(TVI_SpectromoduleWriteRom, handle, offset, size, record, pack);
 }
 
 ERRORCODE getU16(void* handle, uint32_t offset, uint16_t* value)

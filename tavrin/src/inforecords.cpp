@@ -135,32 +135,14 @@ ERRORCODE TVI_SpectrometerAllocationInformationBuffer(void** record)
 
 ERRORCODE TVI_SpectrometerGetInformation(void* handle, SpectrometerInformation* record)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(kSpectrometerImageSize);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = TVI_SpectrometerReadRom(handle, spectrometerField(handle, 0),
-                                               kSpectrometerImageSize, image.get()))
-        return rc;
-    unpackSpectrometerInformation(image.get(), record);
-    return EC_Success;
+    return readRecord(TVI_SpectrometerReadRom, handle, spectrometerField(handle, 0), kSpectrometerImageSize,
+                      record, unpackSpectrometerInformation);
 }
 
 ERRORCODE TVI_SpectrometerSetInformation(void* handle, const SpectrometerInformation* record)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(kSpectrometerImageSize);
-    if (!image)
-        return EC_AllocationFailed;
-    packSpectrometerInformation(*record, image.get());
-    return TVI_SpectrometerWriteRom(handle, spectrometerField(handle, 0), kSpectrometerImageSize,
-                                    image.get());
+    return writeRecord(TVI_SpectrometerWriteRom, handle, spectrometerField(handle, 0), kSpectrometerImageSize,
+                       record, packSpectrometerInformation);
 }
 
 ERRORCODE TVI_SpectrometerFreeInformationBuffer(void* record)
@@ -274,31 +256,12 @@ ERRORCODE TVI_SpectromoduleAllocationInformationBuffer(void** record)
 
 ERRORCODE TVI_SpectromoduleGetInformation(void* handle, SpectromoduleInformation* record)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(kModuleImageSize);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, 0, kModuleImageSize, image.get()))
-        return rc;
-    unpackModuleInformation(image.get(), record);
-    return EC_Success;
+    return readRecord(TVI_SpectromoduleReadRom, handle, 0, kModuleImageSize, record, unpackModuleInformation);
 }
 
 ERRORCODE TVI_SpectromoduleSetInformation(void* handle, const SpectromoduleInformation* record)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(kModuleImageSize);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = packModuleInformation(*record, image.get()))
-        return rc;
-    return TVI_SpectromoduleWriteRom(handle, 0, kModuleImageSize, image.get());
+    return writeRecord(TVI_SpectromoduleWriteRom, handle, 0, kModuleImageSize, record, packModuleInformation);
 }
 
 #define MODULE_TEXT(Name)                                                                          \

@@ -9,6 +9,8 @@
 
 #include <tavrin/romrecords.h>
 
+#include <type_traits>
+
 namespace tavrin {
 
 using RomReader = ERRORCODE (*)(void* handle, uint32_t at, uint32_t length, void* buffer);
@@ -27,6 +29,50 @@ inline ERRORCODE allocateRecord(void** record, size_t size)
         return EC_NullArgument;
     *record = allocateErased(size);
     return *record ? EC_Success : EC_AllocationFailed;
+}
+
+// A codec step's result: the packers and unpackers that cannot fail return nothing.
+template<typename Step>
+ERRORCODE stepResult(Step step)
+{
+    if constexpr (std::is_void_v<decltype(step())>) {
+        step();
+        return EC_Success;
+    } else {
+        return step();
+    }
+}
+
+// A whole record through its image of `size` bytes at `at`: the record is looked at before the
+// handle, and the image is read whole for the unpacker to validate before the record changes.
+template<typename Record, typename Unpack>
+ERRORCODE readRecord(RomReader read, void* handle, uint32_t at, uint32_t size, Record* record, Unpack unpack)
+{
+    if (!record)
+        return EC_NullArgument;
+    if (!handle)
+        return EC_NoDevice;
+    Owned<uint8_t> image = allocateImage(size);
+    if (!image)
+        return EC_AllocationFailed;
+    if (ERRORCODE rc = read(handle, at, size, image.get()))
+        return rc;
+    return stepResult([&] { return unpack(image.get(), record); });
+}
+
+template<typename Record, typename Pack>
+ERRORCODE writeRecord(RomWriter write, void* handle, uint32_t at, uint32_t size, const Record* record, Pack pack)
+{
+    if (!record)
+        return EC_NullArgument;
+    if (!handle)
+        return EC_NoDevice;
+    Owned<uint8_t> image = allocateImage(size);
+    if (!image)
+        return EC_AllocationFailed;
+    if (ERRORCODE rc = stepResult([&] { return pack(*record, image.get()); }))
+        return rc;
+    return write(handle, at, size, image.get());
 }
 
 // The handle is looked at before the output.
