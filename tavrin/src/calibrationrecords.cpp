@@ -78,19 +78,14 @@ ERRORCODE getPairs(void* handle, uint32_t offset, uint32_t n, float* pairs)
     std::vector<uint8_t> bytes(8 * size_t(n));
     if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 8 * n, bytes.data()))
         return rc;
-    for (uint32_t i = 0; i < 2 * n; ++i)
-        pairs[i] = float(decodeFixedPoint(&bytes[4 * i]));
+    decodeFixedPoints(bytes.data(), 2 * n, pairs);
     return EC_Success;
 }
 
 ERRORCODE encodePairs(uint32_t n, const float* pairs, std::vector<uint8_t>& bytes)
 {
     bytes.assign(8 * size_t(n), 0);
-    for (uint32_t i = 0; i < 2 * n; ++i) {
-        if (ERRORCODE rc = encodeFixedPoint(pairs[i], &bytes[4 * i]))
-            return rc;
-    }
-    return EC_Success;
+    return encodeFixedPoints(pairs, 2 * n, bytes.data());
 }
 
 ERRORCODE setPairs(void* handle, uint32_t offset, uint32_t n, const float* pairs)
@@ -106,18 +101,15 @@ ERRORCODE getDecimals(void* handle, uint32_t offset, uint32_t n, double* values)
     std::vector<uint8_t> bytes(8 * size_t(n));
     if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 8 * n, bytes.data()))
         return rc;
-    for (uint32_t i = 0; i < n; ++i)
-        values[i] = decodeRomDecimal(&bytes[8 * i]);
+    decodeRomDecimals(bytes.data(), n, values);
     return EC_Success;
 }
 
 ERRORCODE setDecimals(void* handle, uint32_t offset, uint32_t n, const double* values)
 {
     std::vector<uint8_t> bytes(8 * size_t(n), 0xFF);
-    for (uint32_t i = 0; i < n; ++i) {
-        if (ERRORCODE rc = encodeRomDecimal(values[i], &bytes[8 * i]))
-            return rc;
-    }
+    if (ERRORCODE rc = encodeRomDecimals(values, n, bytes.data()))
+        return rc;
     return TVI_SpectromoduleWriteRom(handle, offset, 8 * n, bytes.data());
 }
 

@@ -131,8 +131,7 @@ ERRORCODE unpackWavelengthCalibration(const uint8_t* image, WavelengthCalibratio
         r->samples[i].pixel = float(decodeFixedPoint(image + Samples + 8 * i));
         r->samples[i].wavelength = float(decodeFixedPoint(image + Samples + 8 * i + 4));
     }
-    for (uint32_t k = 0; k < 6; ++k)
-        r->coefficients[k] = decodeRomDecimal(image + Coefficients + 8 * k);
+    decodeRomDecimals(image + Coefficients, 6, r->coefficients);
     return EC_Success;
 }
 
@@ -150,11 +149,7 @@ ERRORCODE packWavelengthCalibration(const WavelengthCalibration& r, uint8_t* ima
         if (ERRORCODE rc = encodeFixedPoint(r.samples[i].wavelength, image + Samples + 8 * i + 4))
             return rc;
     }
-    for (uint32_t k = 0; k < 6; ++k) {
-        if (ERRORCODE rc = encodeRomDecimal(r.coefficients[k], image + Coefficients + 8 * k))
-            return rc;
-    }
-    return EC_Success;
+    return encodeRomDecimals(r.coefficients, 6, image + Coefficients);
 }
 
 ERRORCODE unpackLinearityCalibration(const uint8_t* image, LinearityCalibration* r)
@@ -169,8 +164,7 @@ ERRORCODE unpackLinearityCalibration(const uint8_t* image, LinearityCalibration*
         r->samples[i].adcCount = readLe32(image + Samples + 8 * i);
         r->samples[i].gain = float(decodeFixedPoint(image + Samples + 8 * i + 4) / GainScale);
     }
-    for (uint32_t k = 0; k < 8; ++k)
-        r->coefficients[k] = decodeRomDecimal(image + Coefficients + 8 * k);
+    decodeRomDecimals(image + Coefficients, 8, r->coefficients);
     return EC_Success;
 }
 
@@ -188,11 +182,7 @@ ERRORCODE packLinearityCalibration(const LinearityCalibration& r, uint8_t* image
                                             image + Samples + 8 * i + 4))
             return rc;
     }
-    for (uint32_t k = 0; k < 8; ++k) {
-        if (ERRORCODE rc = encodeRomDecimal(r.coefficients[k], image + Coefficients + 8 * k))
-            return rc;
-    }
-    return EC_Success;
+    return encodeRomDecimals(r.coefficients, 8, image + Coefficients);
 }
 
 ERRORCODE unpackBackgroundCalibration(const uint8_t* image, BackgroundCalibration* r)
@@ -237,8 +227,7 @@ ERRORCODE unpackIntensityCalibration(const uint8_t* image, IntensityCalibration*
     r->scale = decodeRomDecimal(image + Scale);
     r->sampleNumber = n;
     r->integrationTime = readLe16(image + IntegrationTime);
-    for (uint32_t i = 0; i < n; ++i)
-        r->factors[i] = decodeRomDecimal(image + Factors + 8 * i);
+    decodeRomDecimals(image + Factors, n, r->factors);
     return EC_Success;
 }
 
@@ -251,10 +240,8 @@ ERRORCODE packIntensityCalibration(const IntensityCalibration& r, uint8_t* image
     writeLe16(image + Date, r.date);
     writeLe16(image + SampleNumber, r.sampleNumber);
     writeLe16(image + IntegrationTime, r.integrationTime);
-    for (uint32_t i = 0; i < r.sampleNumber; ++i) {
-        if (ERRORCODE rc = encodeRomDecimal(r.factors[i], image + Factors + 8 * i))
-            return rc;
-    }
+    if (ERRORCODE rc = encodeRomDecimals(r.factors, r.sampleNumber, image + Factors))
+        return rc;
     // A scale of 0 has no exponent: it is stored as zeros like a zero factor.
     return encodeRomDecimal(r.scale, image + Scale);
 }
