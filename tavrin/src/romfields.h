@@ -45,16 +45,22 @@ ERRORCODE stepResult(Step step)
 
 // A whole record through its image of `size` bytes at `at`: the record is looked at before the
 // handle, and the image is read whole for the unpacker to validate before the record changes.
-template<typename Record, typename Unpack>
-ERRORCODE readRecord(RomReader read, void* handle, uint32_t at, uint32_t size, Record* record, Unpack unpack)
+inline ERRORCODE recordImage(const void* record, void* handle, uint32_t size, Owned<uint8_t>& image)
 {
     if (!record)
         return EC_NullArgument;
     if (!handle)
         return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(size);
-    if (!image)
-        return EC_AllocationFailed;
+    image = allocateImage(size);
+    return image ? EC_Success : EC_AllocationFailed;
+}
+
+template<typename Record, typename Unpack>
+ERRORCODE readRecord(RomReader read, void* handle, uint32_t at, uint32_t size, Record* record, Unpack unpack)
+{
+    Owned<uint8_t> image;
+    if (ERRORCODE rc = recordImage(record, handle, size, image))
+        return rc;
     if (ERRORCODE rc = read(handle, at, size, image.get()))
         return rc;
     return stepResult([&] { return unpack(image.get(), record); });
@@ -63,13 +69,9 @@ ERRORCODE readRecord(RomReader read, void* handle, uint32_t at, uint32_t size, R
 template<typename Record, typename Pack>
 ERRORCODE writeRecord(RomWriter write, void* handle, uint32_t at, uint32_t size, const Record* record, Pack pack)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(size);
-    if (!image)
-        return EC_AllocationFailed;
+    Owned<uint8_t> image;
+    if (ERRORCODE rc = recordImage(record, handle, size, image))
+        return rc;
     if (ERRORCODE rc = stepResult([&] { return pack(*record, image.get()); }))
         return rc;
     return write(handle, at, size, image.get());
