@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace tavrinemu {
 
@@ -309,12 +310,11 @@ uint32_t SpectrometerEmulator::bridgeClose(void* handle)
     return tavrin::BridgeSuccess;
 }
 
-uint32_t SpectrometerEmulator::bridgeWrite(void* handle, const void* buffer, uint32_t length,
-                                           uint32_t* written)
+std::optional<uint32_t> SpectrometerEmulator::startTransfer(void* handle, Call call, const FaultRule*& f,
+                                                            Handle*& h)
 {
-    *written = 0;
-    const FaultRule* f = fault(Call::BridgeWrite);
-    Handle* h = liveHandle(handle, true);
+    f = fault(call);
+    h = liveHandle(handle, true);
     if (!h)
         return kBridgeInvalidHandle;
     if (f && f->fault == Fault::Vanish)
@@ -323,6 +323,17 @@ uint32_t SpectrometerEmulator::bridgeWrite(void* handle, const void* buffer, uin
         return kBridgeIoFailed;
     if (f && f->fault == Fault::Status)
         return f->amount;
+    return std::nullopt;
+}
+
+uint32_t SpectrometerEmulator::bridgeWrite(void* handle, const void* buffer, uint32_t length,
+                                           uint32_t* written)
+{
+    *written = 0;
+    const FaultRule* f = nullptr;
+    Handle* h = nullptr;
+    if (std::optional<uint32_t> status = startTransfer(handle, Call::BridgeWrite, f, h))
+        return *status;
     const uint32_t accepted = f && f->fault == Fault::Partial ? std::min(f->amount, length) : length;
     receive(*h->device, static_cast<const uint8_t*>(buffer), accepted);
     *written = accepted;
@@ -334,16 +345,10 @@ uint32_t SpectrometerEmulator::bridgeCheckRxQueue(void* handle, uint32_t* bytesI
 {
     *bytesInQueue = 0;
     *queueStatus = 0;
-    const FaultRule* f = fault(Call::BridgeQueue);
-    Handle* h = liveHandle(handle, true);
-    if (!h)
-        return kBridgeInvalidHandle;
-    if (f && f->fault == Fault::Vanish)
-        h->device->present = false;
-    if (!h->device->present)
-        return kBridgeIoFailed;
-    if (f && f->fault == Fault::Status)
-        return f->amount;
+    const FaultRule* f = nullptr;
+    Handle* h = nullptr;
+    if (std::optional<uint32_t> status = startTransfer(handle, Call::BridgeQueue, f, h))
+        return *status;
     *bytesInQueue = arrivedBytes(*h->device);
     *queueStatus = *bytesInQueue ? 2u : 0u;  // 2: bytes waiting
     return tavrin::BridgeSuccess;
@@ -353,16 +358,10 @@ uint32_t SpectrometerEmulator::bridgeRead(void* handle, void* buffer, uint32_t l
                                           uint32_t* returned)
 {
     *returned = 0;
-    const FaultRule* f = fault(Call::BridgeRead);
-    Handle* h = liveHandle(handle, true);
-    if (!h)
-        return kBridgeInvalidHandle;
-    if (f && f->fault == Fault::Vanish)
-        h->device->present = false;
-    if (!h->device->present)
-        return kBridgeIoFailed;
-    if (f && f->fault == Fault::Status)
-        return f->amount;
+    const FaultRule* f = nullptr;
+    Handle* h = nullptr;
+    if (std::optional<uint32_t> status = startTransfer(handle, Call::BridgeRead, f, h))
+        return *status;
     uint32_t wanted = length;
     if (f && f->fault == Fault::Partial)
         wanted = std::min(wanted, f->amount);
