@@ -3,6 +3,7 @@
 // device settings, all on the emulator.
 #include "allocation.h"
 #include "devicefixture.h"
+#include "libraryidentity.h"
 #include "testenv.h"
 
 #include <tavrin/spectrometer.h>
@@ -84,23 +85,8 @@ class TestSpectrometer : public QObject
 private slots:
     void libraryIdentity()
     {
-        uint32_t length = 0;
-        QCOMPARE(TVI_LibraryGetNameLength(&length), ERRORCODE(0));
-        QCOMPARE(length, 15u);
-        char name[15];
-        std::memset(name, 'x', sizeof name);
-        QCOMPARE(TVI_LibraryGetName(name), ERRORCODE(0));
-        QCOMPARE(QByteArray(name, 7), QByteArray("TAVRIN\0", 7));
-        uint16_t version = 0;
-        QCOMPARE(TVI_LibraryGetVersion(&version), ERRORCODE(0));
-        QCOMPARE(int(version), 0x0210);
-        uint32_t build = 0;
-        QCOMPARE(TVI_LibraryGetBuildNumber(&build), ERRORCODE(0));
-        QCOMPARE(build, 174u);
-        QCOMPARE(TVI_LibraryGetNameLength(nullptr), ERRORCODE(1));
-        QCOMPARE(TVI_LibraryGetName(nullptr), ERRORCODE(1));
-        QCOMPARE(TVI_LibraryGetVersion(nullptr), ERRORCODE(1));
-        QCOMPARE(TVI_LibraryGetBuildNumber(nullptr), ERRORCODE(1));
+        checkLibraryIdentity({TVI_LibraryGetNameLength, TVI_LibraryGetName, TVI_LibraryGetVersion,
+                              TVI_LibraryGetBuildNumber, 15, QByteArray("TAVRIN\0", 7), 0x0210, 174});
     }
 
     void deviceList()
