@@ -18,8 +18,6 @@ using namespace tavrinemu;
 
 namespace {
 
-constexpr uint32_t kVendor[2] = {0x10C4, 0x0638};
-constexpr uint32_t kProduct[2] = {0xEA61, 0x0AAC};
 
 // A complete ROM: 101 pixels whose wavelengths run from 300 to 800 nm in 5 nm steps, the module
 // range 380..780 nm, and every calibration image.
@@ -64,7 +62,7 @@ struct OpenDevice {
     ERRORCODE result = 99;
     OpenDevice(int kind, uint32_t index = 0)
     {
-        result = TVI_SpectrometerOpen(index, &handle, kVendor[kind], kProduct[kind]);
+        result = TVI_SpectrometerOpen(index, &handle, kVendorId[kind], kProductId[kind]);
     }
     ~OpenDevice()
     {
@@ -242,9 +240,9 @@ private slots:
         if (failure == "pair")
             rc = TVI_SpectrometerOpen(0, &handle, 0x1111, 0x2222);
         else if (failure == "null")
-            rc = TVI_SpectrometerOpen(0, nullptr, kVendor[kind], kProduct[kind]);
+            rc = TVI_SpectrometerOpen(0, nullptr, kVendorId[kind], kProductId[kind]);
         else
-            rc = TVI_SpectrometerOpen(index, &handle, kVendor[kind], kProduct[kind]);
+            rc = TVI_SpectrometerOpen(index, &handle, kVendorId[kind], kProductId[kind]);
         QCOMPARE(rc, ERRORCODE(result));
         if (failure != "null")
             QVERIFY(!handle);
@@ -272,7 +270,7 @@ private slots:
         for (long nth = 0;; ++nth) {
             tavrin::testing::failAllocation(nth);
             void* handle = nullptr;
-            const ERRORCODE rc = TVI_SpectrometerOpen(0, &handle, kVendor[kind], kProduct[kind]);
+            const ERRORCODE rc = TVI_SpectrometerOpen(0, &handle, kVendorId[kind], kProductId[kind]);
             const bool fired = tavrin::testing::allocationFailed();
             tavrin::testing::failAllocation(-1);
             if (!fired) {

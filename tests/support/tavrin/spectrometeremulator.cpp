@@ -12,8 +12,6 @@ namespace tavrinemu {
 
 namespace {
 
-constexpr uint16_t kKind0Vendor = 0x10C4, kKind0Product = 0xEA61;
-constexpr uint16_t kKind1Vendor = 0x0638, kKind1Product = 0x0AAC;
 constexpr uint32_t kSectorSize = 4096;
 constexpr uint32_t kMaxFrameSize = 2095;
 constexpr uint8_t kSurplusByte = 0xEE;
@@ -200,7 +198,7 @@ EmulatedDevice& SpectrometerEmulator::addDevice(int kind, const DeviceOptions& o
             for (const ScanFile& f : m_scanFiles)
                 number = std::max(number, f.number + 1);
         }
-        m_scanFiles.push_back({number, d, kKind1Vendor, kKind1Product});
+        m_scanFiles.push_back({number, d, uint16_t(kVendorId[1]), uint16_t(kProductId[1])});
     }
     return *d;
 }
@@ -290,7 +288,7 @@ uint32_t SpectrometerEmulator::bridgeOpen(uint32_t index, void** handle)
         if (d->kind() != 0 || !d->present)
             continue;
         if (seen++ == index) {
-            m_handles.push_back({d.get(), kKind0Vendor, kKind0Product, true, true});
+            m_handles.push_back({d.get(), uint16_t(kVendorId[0]), uint16_t(kProductId[0]), true, true});
             *handle = &m_handles.back();
             return tavrin::BridgeSuccess;
         }

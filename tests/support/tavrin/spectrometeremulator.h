@@ -34,6 +34,10 @@
 
 namespace tavrinemu {
 
+// The USB vendor and product ids of each device kind, as the emulated devices answer them.
+constexpr uint32_t kVendorId[2] = {0x10C4, 0x0638};
+constexpr uint32_t kProductId[2] = {0xEA61, 0x0AAC};
+
 using Bytes = std::vector<uint8_t>;
 
 enum class Call {
