@@ -119,6 +119,24 @@ ERRORCODE packModuleInformation(const SpectromoduleInformation& r, uint8_t* imag
     return EC_Success;
 }
 
+namespace {
+
+// A calibration sample: two fixed-point numbers, the second 4 bytes after the first.
+void decodeSample(const uint8_t* at, float* first, float* second)
+{
+    *first = float(decodeFixedPoint(at));
+    *second = float(decodeFixedPoint(at + 4));
+}
+
+ERRORCODE encodeSample(double first, double second, uint8_t* at)
+{
+    if (ERRORCODE rc = encodeFixedPoint(first, at))
+        return rc;
+    return encodeFixedPoint(second, at + 4);
+}
+
+} // namespace
+
 ERRORCODE unpackWavelengthCalibration(const uint8_t* image, WavelengthCalibration* r)
 {
     using namespace wavelengthimage;
@@ -128,8 +146,7 @@ ERRORCODE unpackWavelengthCalibration(const uint8_t* image, WavelengthCalibratio
     r->date = readLe16(image + Date);
     r->sampleNumber = n;
     for (uint32_t i = 0; i < n; ++i) {
-        r->samples[i].pixel = float(decodeFixedPoint(image + Samples + 8 * i));
-        r->samples[i].wavelength = float(decodeFixedPoint(image + Samples + 8 * i + 4));
+        decodeSample(image + Samples + 8 * i, &r->samples[i].pixel, &r->samples[i].wavelength);
     }
     decodeRomDecimals(image + Coefficients, 6, r->coefficients);
     return EC_Success;
@@ -144,9 +161,7 @@ ERRORCODE packWavelengthCalibration(const WavelengthCalibration& r, uint8_t* ima
     writeLe16(image + Date, r.date);
     image[SampleNumber] = r.sampleNumber;
     for (uint32_t i = 0; i < r.sampleNumber; ++i) {
-        if (ERRORCODE rc = encodeFixedPoint(r.samples[i].pixel, image + Samples + 8 * i))
-            return rc;
-        if (ERRORCODE rc = encodeFixedPoint(r.samples[i].wavelength, image + Samples + 8 * i + 4))
+        if (ERRORCODE rc = encodeSample(r.samples[i].pixel, r.samples[i].wavelength, image + Samples + 8 * i))
             return rc;
     }
     return encodeRomDecimals(r.coefficients, 6, image + Coefficients);
@@ -194,8 +209,7 @@ ERRORCODE unpackBackgroundCalibration(const uint8_t* image, BackgroundCalibratio
     r->date = readLe16(image + Date);
     r->sampleNumber = n;
     for (uint32_t i = 0; i < n; ++i) {
-        r->pixels[i].slope = float(decodeFixedPoint(image + Samples + 8 * i));
-        r->pixels[i].intercept = float(decodeFixedPoint(image + Samples + 8 * i + 4));
+        decodeSample(image + Samples + 8 * i, &r->pixels[i].slope, &r->pixels[i].intercept);
     }
     return EC_Success;
 }
@@ -209,9 +223,7 @@ ERRORCODE packBackgroundCalibration(const BackgroundCalibration& r, uint8_t* ima
     writeLe16(image + Date, r.date);
     writeLe16(image + SampleNumber, r.sampleNumber);
     for (uint32_t i = 0; i < r.sampleNumber; ++i) {
-        if (ERRORCODE rc = encodeFixedPoint(r.pixels[i].slope, image + Samples + 8 * i))
-            return rc;
-        if (ERRORCODE rc = encodeFixedPoint(r.pixels[i].intercept, image + Samples + 8 * i + 4))
+        if (ERRORCODE rc = encodeSample(r.pixels[i].slope, r.pixels[i].intercept, image + Samples + 8 * i))
             return rc;
     }
     return EC_Success;
