@@ -7,6 +7,7 @@
 #include <QGraphicsScene>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -174,6 +175,7 @@ void BaseView::drawPass(const QList<CColor>& list, int first)
     if (table)
         table->beginBatch();
     inPass = true;
+    passStart = items.size();
     beginResults(list, first);
     for (int i = first; i < list.size(); ++i) {
         firstItem.append(items.size());
@@ -195,7 +197,6 @@ QGraphicsItem* BaseView::addDrawn(QGraphicsItem* item)
     if (inPass) {
         // A fresh item of the result being drawn; it enters the scene when the pass ends.
         items.append(item);
-        pending.append({item, -1});
         return item;
     }
     if (scene && item->scene() != scene)
@@ -213,12 +214,12 @@ void BaseView::replaceItem(int slot, std::function<QGraphicsItem*()> make)
         slotItems.resize(slot + 1);
     if (inPass) {
         while (lastRequest.size() <= slot) {
-            lastRequest.append(-1);
+            lastRequest.append(Request());
             makers.append(std::function<QGraphicsItem*()>());
         }
-        lastRequest[slot] = pending.size();
+        // Only where the request stands counts: before the items added after it.
+        lastRequest[slot] = {items.size(), requestCount++};
         makers[slot] = std::move(make);
-        pending.append({nullptr, slot});
         return;
     }
     if (QGraphicsItem* old = std::exchange(slotItems[slot], nullptr))
@@ -233,29 +234,47 @@ void BaseView::commitPass()
 {
     // The replaced items leave before anything new comes in.
     QList<QGraphicsItem*> replaced;
+    QVector<int> requested;
     for (int slot = 0; slot < lastRequest.size(); ++slot) {
-        if (lastRequest[slot] >= 0 && slotItems[slot])
+        if (lastRequest[slot].position < 0)
+            continue;
+        requested.append(slot);
+        if (slotItems[slot])
             replaced.append(std::exchange(slotItems[slot], nullptr));
     }
     removeAndDelete(replaced);
-    for (int k = 0; k < pending.size(); ++k) {
-        const Pending& p = pending.at(k);
-        QGraphicsItem* item = p.item;
-        if (!item) {
-            // Only the last request of a slot makes its item, where that request stands.
-            if (lastRequest[p.slot] != k || !makers[p.slot])
-                continue;
-            item = makers[p.slot]();
-            slotItems[p.slot] = item;
-            if (!item)
-                continue;
-        }
-        if (scene && item->scene() != scene)
+    // Only the last request of a slot makes its item, where that request stands among the items
+    // of the pass; requests at the same place keep the order they were made in. The requests are
+    // kept per slot, not per call, so that a long pass costs nothing for the requests it replaced.
+    std::sort(requested.begin(), requested.end(), [this](int a, int b) {
+        const Request& ra = lastRequest.at(a);
+        const Request& rb = lastRequest.at(b);
+        return ra.position != rb.position ? ra.position < rb.position : ra.order < rb.order;
+    });
+    const auto enter = [this](QGraphicsItem* item) {
+        if (item && scene && item->scene() != scene)
             scene->addItem(item);
+    };
+    int next = 0;
+    const auto makeSlotsAt = [&](int position) {
+        for (; next < requested.size() && lastRequest.at(requested.at(next)).position == position;
+             ++next) {
+            const int slot = requested.at(next);
+            if (!makers[slot])
+                continue;
+            QGraphicsItem* item = makers[slot]();
+            slotItems[slot] = item;
+            enter(item);
+        }
+    };
+    for (int k = passStart; k < items.size(); ++k) {
+        makeSlotsAt(k);
+        enter(items.at(k));
     }
-    pending.clear();
+    makeSlotsAt(items.size());
     lastRequest.clear();
     makers.clear();
+    requestCount = 0;
 }
 
 QList<QGraphicsItem*> BaseView::drawnItems() const

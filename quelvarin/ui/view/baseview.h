@@ -199,15 +199,17 @@ private:
     Reading firstDrawn;
     Reading lastDrawn;
 
-    // The pass in progress: the additions in order (an item, or a slot request), the last
-    // request of each slot and its maker.
-    struct Pending
+    // The pass in progress: its items are items[passStart ..]; the last request of each slot
+    // (where it stands: the count of `items` when it was made, and its order among requests)
+    // and its maker.
+    struct Request
     {
-        QGraphicsItem* item;
-        int slot;
+        int position = -1;
+        int order = 0;
     };
     bool inPass = false;
-    QVector<Pending> pending;
-    QVector<int> lastRequest;
+    int passStart = 0;
+    int requestCount = 0;
+    QVector<Request> lastRequest;
     QVector<std::function<QGraphicsItem*()>> makers;
 };
