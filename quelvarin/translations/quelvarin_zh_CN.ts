@@ -2,349 +2,485 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>C5Sensor</name>
+    <message>
+        <source>Open device failed</source>
+        <translation>打开设备失败</translation>
+    </message>
+</context>
+<context>
+    <name>CA210SensorCOM</name>
+    <message>
+        <source>Open Sensor Error!</source>
+        <translation>打开传感器出错！</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open</source>
+        <translation>无法打开</translation>
+    </message>
+</context>
+<context>
+    <name>CAvantes</name>
+    <message>
+        <source>Open AS5216.DLL failed</source>
+        <translation>打开 AS5216.DLL 失败</translation>
+    </message>
+    <message>
+        <source>Error dll file</source>
+        <translation>DLL 文件错误</translation>
+    </message>
+    <message>
+        <source>There&apos;s no device connected!</source>
+        <translation>没有连接设备！</translation>
+    </message>
+    <message>
+        <source>Invalid Handle</source>
+        <translation>无效句柄</translation>
+    </message>
+    <message>
+        <source>Cannot stop!</source>
+        <translation>无法停止！</translation>
+    </message>
+</context>
+<context>
+    <name>CMonitor</name>
+    <message>
+        <source>Monitor</source>
+        <translation>显示器</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open %1!</source>
+        <translation>无法打开 %1！</translation>
+    </message>
+</context>
+<context>
+    <name>CRXXXCensor</name>
+    <message>
+        <source>Open Sensor Error!</source>
+        <translation>打开传感器出错！</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open</source>
+        <translation>无法打开</translation>
+    </message>
+    <message>
+        <source>Sensor Error!</source>
+        <translation>传感器错误！</translation>
+    </message>
+</context>
+<context>
+    <name>CS200Sensor</name>
+    <message>
+        <source>Open Sensor Error!</source>
+        <translation>打开传感器出错！</translation>
+    </message>
+    <message>
+        <source>Can not open %1</source>
+        <translation>无法打开 %1</translation>
+    </message>
+    <message>
+        <source>Error dll file</source>
+        <translation>DLL 文件错误</translation>
+    </message>
+    <message>
+        <source>Connect device failed</source>
+        <translation>连接设备失败</translation>
+    </message>
+</context>
+<context>
     <name>CSensor</name>
     <message>
         <source>Unknow sensor</source>
-        <translation type="unfinished"></translation>
+        <translation>未知传感器</translation>
     </message>
 </context>
 <context>
     <name>CalDialog</name>
     <message>
         <source>calibration</source>
-        <translation type="unfinished"></translation>
+        <translation>校准</translation>
     </message>
     <message>
         <source>Normal</source>
-        <translation type="unfinished"></translation>
+        <translation>标准</translation>
     </message>
     <message>
         <source>Fast</source>
-        <translation type="unfinished"></translation>
+        <translation>快速</translation>
     </message>
     <message>
         <source>HDTV</source>
-        <translation type="unfinished"></translation>
+        <translation>HDTV</translation>
     </message>
     <message>
         <source>DCIP3</source>
-        <translation type="unfinished"></translation>
+        <translation>DCIP3</translation>
     </message>
     <message>
         <source>UHDTV</source>
-        <translation type="unfinished"></translation>
+        <translation>UHDTV</translation>
     </message>
     <message>
         <source>cube</source>
-        <translation type="unfinished"></translation>
+        <translation>cube</translation>
     </message>
     <message>
         <source>3dlut</source>
-        <translation type="unfinished"></translation>
+        <translation>3dlut</translation>
     </message>
     <message>
         <source>Speed</source>
-        <translation type="unfinished"></translation>
+        <translation>速度</translation>
     </message>
     <message>
         <source>Color Space</source>
-        <translation type="unfinished"></translation>
+        <translation>色彩空间</translation>
     </message>
     <message>
         <source>Lut Format</source>
-        <translation type="unfinished"></translation>
+        <translation>LUT 格式</translation>
     </message>
     <message>
         <source>Cube Size:</source>
-        <translation type="unfinished"></translation>
+        <translation>立方体尺寸：</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>确定</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>CalculateDialog</name>
+    <message>
+        <source>XYZ</source>
+        <translation>XYZ</translation>
+    </message>
+    <message>
+        <source>xyY</source>
+        <translation>xyY</translation>
+    </message>
+    <message>
+        <source>u&apos;v&apos;Y</source>
+        <translation>u'v'Y</translation>
+    </message>
+    <message>
+        <source>Lab</source>
+        <translation>Lab</translation>
+    </message>
+    <message>
+        <source>RGB</source>
+        <translation>RGB</translation>
+    </message>
+    <message>
+        <source>Color Temp</source>
+        <translation>色温</translation>
+    </message>
+    <message>
+        <source>Calcuate</source>
+        <translation>计算</translation>
     </message>
 </context>
 <context>
     <name>CalibrateDialog</name>
     <message>
         <source>Sensor Calibration</source>
-        <translation type="unfinished"></translation>
+        <translation>传感器校准</translation>
     </message>
     <message>
         <source>Sensor value:</source>
-        <translation type="unfinished"></translation>
+        <translation>传感器测量值：</translation>
     </message>
     <message>
         <source>Reference value:</source>
-        <translation type="unfinished"></translation>
+        <translation>参考值：</translation>
     </message>
     <message>
         <source>Red</source>
-        <translation type="unfinished"></translation>
+        <translation>红色</translation>
     </message>
     <message>
         <source>Green</source>
-        <translation type="unfinished"></translation>
+        <translation>绿色</translation>
     </message>
     <message>
         <source>Blue</source>
-        <translation type="unfinished"></translation>
+        <translation>蓝色</translation>
     </message>
     <message>
         <source>White</source>
-        <translation type="unfinished"></translation>
+        <translation>白色</translation>
     </message>
     <message>
         <source>Color:</source>
-        <translation type="unfinished"></translation>
+        <translation>颜色：</translation>
     </message>
     <message>
         <source>Measure</source>
-        <translation type="unfinished"></translation>
+        <translation>测量</translation>
     </message>
     <message>
         <source>Calibrate</source>
-        <translation type="unfinished"></translation>
+        <translation>校准</translation>
     </message>
     <message>
         <source>Reset</source>
-        <translation type="unfinished"></translation>
+        <translation>重置</translation>
     </message>
     <message>
         <source>Calibrate matrix:</source>
-        <translation type="unfinished"></translation>
+        <translation>校准矩阵：</translation>
     </message>
     <message>
         <source>Error</source>
-        <translation type="unfinished"></translation>
+        <translation>错误</translation>
     </message>
     <message>
         <source>Invalid sensor value at %1 row %2col!</source>
-        <translation type="unfinished"></translation>
+        <translation>第 %1 行第 %2 列的传感器测量值无效！</translation>
     </message>
     <message>
         <source>Invalid reference value at %1 row %2col!</source>
-        <translation type="unfinished"></translation>
+        <translation>第 %1 行第 %2 列的参考值无效！</translation>
     </message>
     <message>
         <source>Invalid sensor value at 4 row %1col!</source>
-        <translation type="unfinished"></translation>
+        <translation>第 4 行第 %1 列的传感器测量值无效！</translation>
     </message>
     <message>
         <source>Invalid reference value at 4 row %1col!</source>
-        <translation type="unfinished"></translation>
+        <translation>第 4 行第 %1 列的参考值无效！</translation>
     </message>
 </context>
 <context>
     <name>CalibrateMonitor</name>
     <message>
         <source>The LUT file %1 could not be written.</source>
-        <translation type="unfinished"></translation>
+        <translation>无法写入 LUT 文件 %1。</translation>
     </message>
 </context>
 <context>
     <name>CctWindow</name>
     <message>
         <source>CCT</source>
-        <translation type="unfinished"></translation>
+        <translation>色温</translation>
     </message>
     <message>
         <source>%1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1</translation>
+    </message>
+</context>
+<context>
+    <name>ColorWindow</name>
+    <message>
+        <source>Red:</source>
+        <translation>红：</translation>
+    </message>
+    <message>
+        <source>Green:</source>
+        <translation>绿：</translation>
+    </message>
+    <message>
+        <source>Blue:</source>
+        <translation>蓝：</translation>
+    </message>
+    <message>
+        <source>Gray:</source>
+        <translation>灰：</translation>
     </message>
 </context>
 <context>
     <name>DataWindow</name>
     <message>
         <source>Data</source>
-        <translation type="unfinished"></translation>
+        <translation>数据</translation>
     </message>
 </context>
 <context>
     <name>DelteWindow</name>
     <message>
         <source>dE2000</source>
-        <translation type="unfinished"></translation>
+        <translation>dE2000</translation>
     </message>
     <message>
         <source>%1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1</translation>
     </message>
 </context>
 <context>
     <name>FullScene</name>
     <message>
         <source>Save Data</source>
-        <translation type="unfinished"></translation>
+        <translation>保存数据</translation>
     </message>
     <message>
         <source>Open datafile</source>
-        <translation type="unfinished"></translation>
+        <translation>打开数据文件</translation>
     </message>
     <message>
         <source>Export Error</source>
-        <translation type="unfinished"></translation>
+        <translation>导出错误</translation>
     </message>
     <message>
         <source>Data File Open Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>数据文件打开错误！</translation>
     </message>
     <message>
         <source>PDF File Open Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>PDF 文件打开错误！</translation>
     </message>
     <message>
         <source>Data File Write Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>数据文件写入错误！</translation>
     </message>
     <message>
         <source>Picture File Write Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>图片文件写入错误！</translation>
     </message>
     <message>
         <source>Detailed PDF File Open Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>详细 PDF 文件打开错误！</translation>
     </message>
     <message>
         <source>PDF File Write Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>PDF 文件写入错误！</translation>
     </message>
     <message>
         <source>Export Data</source>
-        <translation type="unfinished"></translation>
+        <translation>导出数据</translation>
     </message>
     <message>
         <source>Data has been successfully Exported!</source>
-        <translation type="unfinished"></translation>
+        <translation>数据已成功导出！</translation>
     </message>
     <message>
         <source>Import Error</source>
-        <translation type="unfinished"></translation>
+        <translation>导入错误</translation>
     </message>
     <message>
         <source>File Open Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>文件打开错误！</translation>
     </message>
     <message>
         <source>File Version Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>文件版本错误！</translation>
     </message>
     <message>
         <source>Data Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>数据错误！</translation>
     </message>
     <message>
         <source>Import Data</source>
-        <translation type="unfinished"></translation>
+        <translation>导入数据</translation>
     </message>
     <message>
         <source>Data has been successfully Imported!</source>
-        <translation type="unfinished"></translation>
+        <translation>数据已成功导入！</translation>
     </message>
     <message>
         <source>:/icons/resource/logo.png</source>
-        <translation type="unfinished"></translation>
+        <translation>:/icons/resource/logo.png</translation>
     </message>
     <message>
         <source>:/title/resource/rptitile.png</source>
-        <translation type="unfinished"></translation>
+        <translation>:/title/resource/rptitile.png</translation>
     </message>
     <message>
         <source>Contrast: </source>
-        <translation type="unfinished"></translation>
+        <translation>对比度：</translation>
     </message>
     <message>
         <source>Contrast: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>对比度：%1</translation>
     </message>
     <message>
         <source>Gamma: ITU_BT1886</source>
-        <translation type="unfinished"></translation>
+        <translation>伽马：ITU_BT1886</translation>
     </message>
     <message>
         <source>Gamma: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>伽马：%1</translation>
     </message>
     <message>
         <source>Color Quality Report</source>
-        <translation type="unfinished"></translation>
+        <translation>色彩质量报告</translation>
     </message>
     <message>
         <source>S/N :</source>
-        <translation type="unfinished"></translation>
+        <translation>序列号：</translation>
     </message>
     <message>
         <source>Date: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>日期：%1</translation>
     </message>
     <message>
         <source>Sensor: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>传感器：%1</translation>
     </message>
     <message>
         <source>White: %1 cd/m2</source>
-        <translation type="unfinished"></translation>
+        <translation>白场：%1 cd/m2</translation>
     </message>
     <message>
         <source>Black: %1 cd/m2</source>
-        <translation type="unfinished"></translation>
+        <translation>黑场：%1 cd/m2</translation>
     </message>
     <message>
         <source>RGB Levels</source>
-        <translation type="unfinished"></translation>
+        <translation>RGB 电平</translation>
     </message>
     <message>
         <source>GrayScale dE2000</source>
-        <translation type="unfinished"></translation>
+        <translation>灰阶 dE2000</translation>
     </message>
     <message>
         <source>Gamut</source>
-        <translation type="unfinished"></translation>
+        <translation>色域</translation>
     </message>
     <message>
         <source>Gamut dE2000</source>
-        <translation type="unfinished"></translation>
+        <translation>色域 dE2000</translation>
     </message>
     <message>
         <source>Tolerance</source>
-        <translation type="unfinished"></translation>
+        <translation>容差</translation>
     </message>
     <message>
         <source>Signature:</source>
-        <translation type="unfinished"></translation>
+        <translation>签名：</translation>
     </message>
     <message>
         <source>S/N:______________</source>
-        <translation type="unfinished"></translation>
+        <translation>序列号：______________</translation>
     </message>
     <message>
         <source>Signature:__________</source>
-        <translation type="unfinished"></translation>
+        <translation>签名：__________</translation>
     </message>
 </context>
 <context>
     <name>GammaWindow</name>
     <message>
         <source>Gamma</source>
-        <translation type="unfinished"></translation>
+        <translation>伽马</translation>
     </message>
     <message>
         <source>%1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1</translation>
     </message>
 </context>
 <context>
     <name>GrayDataWindow</name>
     <message>
         <source>CCT</source>
-        <translation type="unfinished"></translation>
+        <translation>色温</translation>
     </message>
     <message>
         <source>dE2000</source>
-        <translation type="unfinished"></translation>
+        <translation>dE2000</translation>
     </message>
 </context>
 <context>
@@ -352,123 +488,125 @@
     <message>
         <source>%1: %2%
 %3: %4</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：%2%
+%3：%4</translation>
     </message>
     <message>
         <source>Gray</source>
-        <translation type="unfinished"></translation>
+        <translation>灰阶</translation>
     </message>
     <message>
         <source>MEAS Luma</source>
-        <translation type="unfinished"></translation>
+        <translation>实测亮度</translation>
     </message>
     <message>
         <source>MEAS CCT</source>
-        <translation type="unfinished"></translation>
+        <translation>实测色温</translation>
     </message>
     <message>
         <source>deltaE2000</source>
-        <translation type="unfinished"></translation>
+        <translation>deltaE2000</translation>
     </message>
     <message>
         <source>MEAS Gamma</source>
-        <translation type="unfinished"></translation>
+        <translation>实测伽马</translation>
     </message>
     <message>
         <source>Measured White
 CCT: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>实测白点
+色温：%1</translation>
     </message>
     <message>
         <source>ftL</source>
-        <translation type="unfinished"></translation>
+        <translation>ftL</translation>
     </message>
     <message>
         <source>CCT</source>
-        <translation type="unfinished"></translation>
+        <translation>色温</translation>
     </message>
     <message>
         <source>X</source>
-        <translation type="unfinished"></translation>
+        <translation>X</translation>
     </message>
     <message>
         <source>Y</source>
-        <translation type="unfinished"></translation>
+        <translation>Y</translation>
     </message>
     <message>
         <source>Z</source>
-        <translation type="unfinished"></translation>
+        <translation>Z</translation>
     </message>
     <message>
         <source>x</source>
-        <translation type="unfinished"></translation>
+        <translation>x</translation>
     </message>
     <message>
         <source>y</source>
-        <translation type="unfinished"></translation>
+        <translation>y</translation>
     </message>
     <message>
         <source>u</source>
-        <translation type="unfinished"></translation>
+        <translation>u</translation>
     </message>
     <message>
         <source>v</source>
-        <translation type="unfinished"></translation>
+        <translation>v</translation>
     </message>
     <message>
         <source>L</source>
-        <translation type="unfinished"></translation>
+        <translation>L</translation>
     </message>
     <message>
         <source>a</source>
-        <translation type="unfinished"></translation>
+        <translation>a</translation>
     </message>
     <message>
         <source>b</source>
-        <translation type="unfinished"></translation>
+        <translation>b</translation>
     </message>
     <message>
         <source>dE2000</source>
-        <translation type="unfinished"></translation>
+        <translation>dE2000</translation>
     </message>
     <message>
         <source>GrayScale</source>
-        <translation type="unfinished"></translation>
+        <translation>灰阶</translation>
     </message>
     <message>
         <source>Gamma: ITU_BT1886</source>
-        <translation type="unfinished"></translation>
+        <translation>伽马：ITU_BT1886</translation>
     </message>
     <message>
         <source>Gamma: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>伽马：%1</translation>
     </message>
     <message>
         <source>WP: %1           CCT: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>白点：%1           色温：%2</translation>
     </message>
     <message>
         <source>Contrast: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>对比度：%1</translation>
     </message>
     <message>
         <source>Gamma</source>
-        <translation type="unfinished"></translation>
+        <translation>伽马</translation>
     </message>
     <message>
         <source>RGB Levels</source>
-        <translation type="unfinished"></translation>
+        <translation>RGB 电平</translation>
     </message>
 </context>
 <context>
     <name>LumaWindow</name>
     <message>
         <source>Luminance</source>
-        <translation type="unfinished"></translation>
+        <translation>亮度</translation>
     </message>
     <message>
         <source>%1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1</translation>
     </message>
 </context>
 <context>
@@ -503,7 +641,7 @@ CCT: %1</source>
     </message>
     <message>
         <source>Quelvarin Vivaruded</source>
-        <translation type="unfinished"></translation>
+        <translation>Quelvarin Vivaruded</translation>
     </message>
     <message>
         <source>Gray Measurement</source>
@@ -563,7 +701,7 @@ CCT: %1</source>
     </message>
     <message>
         <source> Quelvarin Vivaruded</source>
-        <translation type="unfinished"></translation>
+        <translation> Quelvarin Vivaruded</translation>
     </message>
     <message>
         <source>Connect Sensor</source>
@@ -723,139 +861,173 @@ CCT: %1</source>
     </message>
     <message>
         <source>No sensor is connected.</source>
-        <translation type="unfinished"></translation>
+        <translation>未连接传感器。</translation>
     </message>
     <message>
         <source>Connect a sensor first.</source>
-        <translation type="unfinished"></translation>
+        <translation>请先连接传感器。</translation>
     </message>
     <message>
         <source>Calibrate</source>
-        <translation type="unfinished"></translation>
+        <translation>校准</translation>
     </message>
     <message>
         <source>This is an simulator sensor. </source>
-        <translation type="unfinished"></translation>
+        <translation>当前为模拟传感器。</translation>
     </message>
     <message>
         <source>To Select a physical sensor.</source>
-        <translation type="unfinished"></translation>
+        <translation>请选择实际传感器。</translation>
     </message>
     <message>
         <source>Save Luts</source>
-        <translation type="unfinished"></translation>
+        <translation>保存 LUT</translation>
     </message>
     <message>
         <source>Calibrate finished.                             </source>
-        <translation type="unfinished"></translation>
+        <translation>校准完成。                             </translation>
     </message>
     <message>
         <source>Export path: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>导出路径：%1</translation>
     </message>
 </context>
 <context>
     <name>Measure</name>
     <message>
         <source>Network to the Monitor failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>连接显示器的网络失败！</translation>
     </message>
     <message>
         <source>Sensor</source>
-        <translation type="unfinished"></translation>
+        <translation>传感器</translation>
     </message>
     <message>
         <source>This sensor is not supported now!</source>
-        <translation type="unfinished"></translation>
+        <translation>暂不支持该传感器！</translation>
     </message>
     <message>
         <source>Error</source>
-        <translation type="unfinished"></translation>
+        <translation>错误</translation>
     </message>
     <message>
         <source>Initialize sensor failed</source>
-        <translation type="unfinished"></translation>
+        <translation>传感器初始化失败</translation>
     </message>
     <message>
         <source>There is not enough memory for the monitor calibration.</source>
-        <translation type="unfinished"></translation>
+        <translation>内存不足，无法进行显示器校准。</translation>
     </message>
 </context>
 <context>
     <name>PatternWindow</name>
     <message>
         <source>Red:</source>
-        <translation type="unfinished"></translation>
+        <translation>红：</translation>
     </message>
     <message>
         <source>Green:</source>
-        <translation type="unfinished"></translation>
+        <translation>绿：</translation>
     </message>
     <message>
         <source>Blue:</source>
-        <translation type="unfinished"></translation>
+        <translation>蓝：</translation>
     </message>
     <message>
         <source>Gray:</source>
-        <translation type="unfinished"></translation>
+        <translation>灰：</translation>
     </message>
     <message>
         <source>TestPattern</source>
-        <translation type="unfinished"></translation>
+        <translation>测试图</translation>
     </message>
     <message>
         <source>Gray</source>
-        <translation type="unfinished"></translation>
+        <translation>灰阶</translation>
     </message>
     <message>
         <source>Gamut</source>
-        <translation type="unfinished"></translation>
+        <translation>色域</translation>
     </message>
     <message>
         <source>Saturation</source>
-        <translation type="unfinished"></translation>
+        <translation>饱和度</translation>
     </message>
     <message>
         <source>ColorScale</source>
-        <translation type="unfinished"></translation>
+        <translation>色阶</translation>
     </message>
     <message>
         <source>ColorChecker</source>
-        <translation type="unfinished"></translation>
+        <translation>色卡</translation>
     </message>
     <message>
         <source>Calibrate</source>
-        <translation type="unfinished"></translation>
+        <translation>校准</translation>
     </message>
     <message>
         <source>Free</source>
-        <translation type="unfinished"></translation>
+        <translation>自由测量</translation>
     </message>
 </context>
 <context>
     <name>RgbLevelWindow</name>
     <message>
         <source>RGB Levels</source>
-        <translation type="unfinished"></translation>
+        <translation>RGB 电平</translation>
     </message>
     <message>
         <source>%1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1</translation>
+    </message>
+</context>
+<context>
+    <name>Spyder3Sensor</name>
+    <message>
+        <source>Open spyder3.dll failed</source>
+        <translation>打开 spyder3.dll 失败</translation>
+    </message>
+    <message>
+        <source>Error dll file</source>
+        <translation>DLL 文件错误</translation>
+    </message>
+    <message>
+        <source>Open device failed</source>
+        <translation>打开设备失败</translation>
+    </message>
+</context>
+<context>
+    <name>Spyder4Sensor</name>
+    <message>
+        <source>Open dccmtr.dll failed</source>
+        <translation>打开 dccmtr.dll 失败</translation>
+    </message>
+    <message>
+        <source>Error dll file</source>
+        <translation>DLL 文件错误</translation>
+    </message>
+    <message>
+        <source>Open device failed</source>
+        <translation>打开设备失败</translation>
+    </message>
+    <message>
+        <source>Calibration failed, will use default settings.</source>
+        <translation>校准失败，将使用默认设置。</translation>
     </message>
 </context>
 <context>
     <name>WhiteWindow</name>
     <message>
         <source>WhitePoint</source>
-        <translation type="unfinished"></translation>
+        <translation>白点</translation>
     </message>
     <message>
         <source>%1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1</translation>
     </message>
     <message>
         <source>White</source>
-        <translation type="unfinished"></translation>
+        <translation>白点</translation>
     </message>
 </context>
 </TS>
