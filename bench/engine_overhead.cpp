@@ -11,6 +11,14 @@
 // cleared when the run starts. No QGraphicsView shows the scene; it is live all the same. What
 // the views add over the bare engine must stay under 2 ms per patch too, and the scene's item
 // count after the run is printed: it grows by a few items per patch, never by the whole list.
+//
+// The saturation, colour-scale and colour-checker pages are timed the same way: one pass runs the
+// saturation (31 patches), the colour scale (31), the colour checker (19) and EBU 3237 (16), bare
+// and with the scene attached; what the pages add per patch must stay under 2 ms as well.
+//
+// A gamut run (white, the primaries and the secondaries: 7 patches) is timed the same way, bare and
+// with the scene attached, its gamut page drawn with every window it has (HDTV Rec709 on the
+// CIE 1976 chart, so the tolerance chart too); the page's share per patch must stay under 2 ms.
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
@@ -20,7 +28,11 @@
 #include "shell/application.h"
 #include "shell/fullscene.h"
 #include "shell/mainwindow.h"
+#include "ui/view/colorchkview.h"
+#include "ui/view/colorlumaview.h"
+#include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
+#include "ui/view/saturatview.h"
 
 #include "ratioreporter.h"
 
@@ -42,6 +54,7 @@ namespace {
 
 constexpr int kGraySteps = 128;
 constexpr int kPatches = kGraySteps + 2; // white, then black .. white
+constexpr int kGamutPatches = 7;
 // The engine's share of a patch must stay below this (ms).
 constexpr double kGoalMs = 2.0;
 // Each case runs for at least this long (s) unless the command line says otherwise: a run with
@@ -73,11 +86,19 @@ public:
     CColor GetColor() override { return correctColor(CColor(95.0, 100.0, 108.0)); }
 };
 
+// One pass over the patch pages: saturation, colour scale, colour checker, EBU 3237.
+constexpr int kPatchPagePatches = 31 + 31 + 19 + 16;
+
 MeasureThread* g_thread = nullptr;
+// The scene's items after a pass over the patch pages, and with those pages empty.
+int g_patchItemsAfterRun = 0;
+int g_patchItemsEmpty = 0;
 // The scene's items after the last gray scale with the views attached, and those of the same
 // scene with empty pages.
 int g_itemsAfterRun = 0;
 int g_itemsEmpty = 0;
+int g_gamutItemsAfterRun = 0;
+int g_gamutItemsEmpty = 0;
 
 // One gray scale on the worker thread; false when it did not measure every patch.
 bool runGrayScale(MeasureThread* thread)
@@ -123,6 +144,101 @@ void engineGrayScaleWithViews(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kPatches);
 }
 
+// One run of `mode` (with `colorType` for mode 4); false when it did not measure every patch.
+bool runMode(MeasureThread* thread, int mode, int colorType, int patches)
+{
+    platform::writeSetting("measure", "colortype", colorType);
+    thread->measure()->setMode(mode);
+    QEventLoop loop;
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    thread->startMeasure();
+    loop.exec();
+    const Measure* m = thread->measure();
+    const QList<CColor> list = mode == MeasureSaturation   ? m->satList()
+                               : mode == MeasureColorScale ? m->colorLumaList()
+                               : colorType == 1            ? m->ebuList()
+                                                           : m->colorChkList();
+    return list.size() == patches;
+}
+
+bool runPatchPages(MeasureThread* thread)
+{
+    return runMode(thread, MeasureSaturation, 0, 31) && runMode(thread, MeasureColorScale, 0, 31)
+           && runMode(thread, MeasureColorChecker, 0, 19)
+           && runMode(thread, MeasureColorChecker, 1, 16);
+}
+
+void enginePatchPages(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (!runPatchPages(g_thread))
+            state.SkipWithError("a patch run did not measure every patch");
+    }
+    state.SetItemsProcessed(state.iterations() * kPatchPagePatches);
+}
+
+void enginePatchPagesWithViews(benchmark::State& state)
+{
+    Measure* measure = g_thread->measure();
+    for (Measure::ResultList list : {Measure::SaturationResults, Measure::ColorScaleResults,
+                                     Measure::ColorCheckerResults, Measure::EbuResults})
+        measure->setResults(list, {});
+    auto scene = std::make_unique<FullScene>(kPageWidth, kPageHeight, measure);
+    g_patchItemsEmpty = scene->items().size();
+    QObject::connect(measure, &Measure::measureStarted, scene.get(), &FullScene::clearContent);
+    for (auto _ : state) {
+        if (!runPatchPages(g_thread))
+            state.SkipWithError("a patch run did not measure every patch");
+        else if (scene->saturatView()->bars().isEmpty() || scene->colorChkView()->bars().isEmpty())
+            state.SkipWithError("the patch pages drew nothing");
+    }
+    // The last pass ended with EBU 3237; the checker page shows that set.
+    g_patchItemsAfterRun = scene->items().size();
+    state.counters["sceneItems"] = g_patchItemsAfterRun;
+    state.SetItemsProcessed(state.iterations() * kPatchPagePatches);
+}
+
+// One gamut run on the worker thread; false when it did not measure every patch.
+bool runGamut(MeasureThread* thread)
+{
+    QEventLoop loop;
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    thread->startMeasure();
+    loop.exec();
+    return thread->measure()->gamutList().size() == kGamutPatches;
+}
+
+void engineGamut(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    thread->measure()->setMode(MeasureGamut);
+    for (auto _ : state) {
+        if (!runGamut(thread))
+            state.SkipWithError("the gamut run did not measure every patch");
+    }
+    state.SetItemsProcessed(state.iterations() * kGamutPatches);
+}
+
+void engineGamutWithViews(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    Measure* measure = thread->measure();
+    measure->setMode(MeasureGamut);
+    measure->setResults(Measure::GamutResults, {});
+    auto scene = std::make_unique<FullScene>(kPageWidth, kPageHeight, measure);
+    g_gamutItemsEmpty = scene->items().size();
+    QObject::connect(measure, &Measure::measureStarted, scene.get(), &FullScene::clearContent);
+    for (auto _ : state) {
+        if (!runGamut(thread))
+            state.SkipWithError("the gamut run did not measure every patch");
+        else if (scene->gamutView()->markerItems().size() != kGamutPatches)
+            state.SkipWithError("the gamut page did not draw every patch");
+    }
+    g_gamutItemsAfterRun = scene->items().size();
+    state.counters["sceneItems"] = g_gamutItemsAfterRun;
+    state.SetItemsProcessed(state.iterations() * kGamutPatches);
+}
+
 void directPatches(benchmark::State& state)
 {
     SigAdapter* adapter = g_thread->sigAdapter();
@@ -148,6 +264,10 @@ void directPatches(benchmark::State& state)
 BENCHMARK(engineGrayScale)->Unit(benchmark::kMillisecond);
 BENCHMARK(directPatches)->Unit(benchmark::kMillisecond);
 BENCHMARK(engineGrayScaleWithViews)->Unit(benchmark::kMillisecond);
+BENCHMARK(enginePatchPages)->Unit(benchmark::kMillisecond);
+BENCHMARK(enginePatchPagesWithViews)->Unit(benchmark::kMillisecond);
+BENCHMARK(engineGamut)->Unit(benchmark::kMillisecond);
+BENCHMARK(engineGamutWithViews)->Unit(benchmark::kMillisecond);
 
 // "<what> per patch <x> ms (goal < 2.0 ms): met"; nothing when a case did not run.
 void printOverhead(const char* what, double nsCase, double nsDirect)
@@ -178,6 +298,10 @@ int main(int argc, char** argv)
     platform::writeSetting("measure", "warmtime", 0);
     platform::writeSetting("measure", "steps", kGraySteps);
     platform::writeSetting("measure", "sigtype", 0);
+    // The gamut page with all its windows: HDTV Rec709 on the CIE 1976 chart.
+    platform::writeSetting("reference", "colorspace", 2);
+    platform::writeSetting("reference", "ciechart", 1);
+    app.loadReference();
 
     MeasureThread thread;
     g_thread = &thread;
@@ -221,6 +345,35 @@ int main(int argc, char** argv)
                     "per patch; bound 8 per patch): %s\n",
                     kGraySteps, g_itemsAfterRun, g_itemsEmpty, drawn, double(drawn) / kPatches,
                     drawn <= 8 * kPatches ? "met" : "NOT met");
+    }
+    // The reporter counts kPatches per pass; a pass over the patch pages measures its own count.
+    const double perPatch = double(kPatches) / kPatchPagePatches;
+    printOverhead("patch pages over the bare engine", reporter.nsPerItem("enginePatchPagesWithViews") * perPatch,
+                  reporter.nsPerItem("enginePatchPages") * perPatch);
+    if (g_patchItemsAfterRun > 0) {
+        // Each patch draws a marker and a bar; the chart and table keep their own items.
+        const int drawn = g_patchItemsAfterRun - g_patchItemsEmpty;
+        const int shown = 31 + 31 + 16;
+        std::printf("scene items after the saturation, colour-scale and EBU runs: %d (empty pages "
+                    "%d, drawn %d = %.2f per shown patch; bound 3 per patch): %s\n",
+                    g_patchItemsAfterRun, g_patchItemsEmpty, drawn, double(drawn) / shown,
+                    drawn <= 3 * shown ? "met" : "NOT met");
+    }
+    // The reporter counts the gray scale's patches per iteration; a gamut run has seven.
+    const double perGamutPatch = double(kPatches) / kGamutPatches;
+    const double gamut = reporter.nsPerItem("engineGamut") * perGamutPatch;
+    const double gamutWithViews = reporter.nsPerItem("engineGamutWithViews") * perGamutPatch;
+    if (!std::isnan(gamut) && !std::isnan(gamutWithViews))
+        std::printf("gamut run: bare engine %.3f ms, with the gamut page %.3f ms per patch\n",
+                    gamut / 1e6, gamutWithViews / 1e6);
+    printOverhead("gamut page over the bare engine", gamutWithViews, gamut);
+    if (g_gamutItemsAfterRun > 0) {
+        // A patch draws its marker and bar, white to blue a target; the outline and the
+        // coverage figure are one item each.
+        const int drawn = g_gamutItemsAfterRun - g_gamutItemsEmpty;
+        std::printf("scene items after a gamut run: %d (before it %d, drawn %d; bound %d): %s\n",
+                    g_gamutItemsAfterRun, g_gamutItemsEmpty, drawn, 3 * kGamutPatches + 2,
+                    drawn <= 3 * kGamutPatches + 2 ? "met" : "NOT met");
     }
     g_thread = nullptr;
     return 0;

@@ -3,6 +3,7 @@
 #include "colour/cielab.h"
 #include "colour/color.h"
 #include "colour/currentreference.h"
+#include "platform/logging.h"
 
 #include <QDebug>
 
@@ -190,7 +191,7 @@ double CColor::GetDeltauv(double Yn, const CColor& ref, double refYn) const
     const UvOffset c = uvOffset(*this, GetLightness(Yn), reference->whiteU, reference->whiteV, 1.0);
     const UvOffset r = uvOffset(ref, ref.GetLightness(refYn), reference->whiteU, reference->whiteV, 1.0);
     const double product = (c.u - r.u) * (c.v - r.v);
-    qDebug("Ref: u = %lf, v = %lf, Col: u = %lf, v = %lf, duv = %lf\n", r.u, r.v, c.u, c.v, product);
+    qCDebug(platform::programLog, "Ref: u = %lf, v = %lf, Col: u = %lf, v = %lf, duv = %lf\n", r.u, r.v, c.u, c.v, product);
     return product;
 }
 

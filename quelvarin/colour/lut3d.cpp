@@ -1,4 +1,5 @@
 #include "colour/lut3d.h"
+#include "platform/logging.h"
 
 #include <QDebug>
 
@@ -160,13 +161,13 @@ void Lut3d::lookup(LutRgb* rgb) const
 void Lut3d::merge3dLut(Lut3d* first, Lut3d* second)
 {
     if (!first || !second || !first->grid || !second->grid) {
-        qDebug() << "cdllut init error";
+        qCDebug(platform::programLog) << "cdllut init error";
         return;
     }
     const int n = first->size;
     Lut3d merged(n);
     if (!merged.allocate()) {
-        qDebug() << "cdllut init error";
+        qCDebug(platform::programLog) << "cdllut init error";
         return;
     }
     const double step = double(n - 1);

@@ -1,4 +1,5 @@
 #include "colour/matrix.h"
+#include "platform/logging.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -30,7 +31,7 @@ void requestApplicationExit()
 
 void ErrorMsg(const QString& message, bool fatal)
 {
-    qDebug() << message;
+    qCDebug(platform::programLog) << message;
     if (!fatal)
         return;
     QCoreApplication* app = QCoreApplication::instance();

@@ -1,4 +1,5 @@
 #include "measure/lcnrsamples.h"
+#include "platform/logging.h"
 
 #include <QBuffer>
 #include <QDebug>
@@ -103,7 +104,7 @@ bool DCS::decodeSamples(QIODevice* device, int room, QVector<Sample>* out, QStri
 
     if (!xml.readNextStartElement())
         return fail(xml.hasError() ? xml.errorString() : QStringLiteral("no element"));
-    qDebug() << "LCNR sample file root element" << xml.name();
+    qCDebug(platform::programLog) << "LCNR sample file root element" << xml.name();
     if (xml.name() != QLatin1String(rootName))
         return fail(QStringLiteral("root element \"%1\" is not \"%2\"")
                         .arg(xml.name().toString(), QLatin1String(rootName)));
@@ -180,7 +181,7 @@ bool DCS::loadSample(const QString& fileName)
         return false;
     }
     if (dropped > 0)
-        qDebug() << "LCNR sample file" << fileName << ":" << dropped
+        qCDebug(platform::programLog) << "LCNR sample file" << fileName << ":" << dropped
                  << "samples beyond" << maxSamples << "dropped";
     for (const Sample& s : read) {
         level[count] = s.level;

@@ -1,5 +1,7 @@
 #include "measure/measure.h"
+#include "platform/logging.h"
 
+#include "measure/patchset.h"
 #include "colour/currentreference.h"
 #include "pattern/sigadapter.h"
 #include "platform/guithread.h"
@@ -44,7 +46,7 @@ void Measure::logReferenceLuminances() const
 {
     const std::shared_ptr<const ColorReference> ref = currentColorReference();
     const Matrix m = ref->rgbToXyz;
-    qDebug() << "color reference Y rgb" << m(1, 0) << m(1, 1) << m(1, 2);
+    qCDebug(platform::programLog) << "color reference Y rgb" << m(1, 0) << m(1, 1) << m(1, 2);
 }
 
 // ---- results -----------------------------------------------------------------------------
@@ -157,7 +159,7 @@ void Measure::stopPatternOnGui()
 
 bool Measure::run()
 {
-    const int colorType = platform::readSetting("measure", "colortype", 0).toInt();
+    const patchset::Set set = patchset::chosen();
     const int mode = m_mode;
 
     emit measureStarted(mode);
@@ -174,7 +176,7 @@ bool Measure::run()
     case MeasureSaturation: result = measureSaturation(); break;
     case MeasureColorScale: result = measureColorScale(); break;
     case MeasureColorChecker:
-        result = colorType == 0 ? measureColorChecker() : measureEbu3237();
+        result = set == patchset::Ebu3237 ? measureEbu3237() : measureColorChecker();
         break;
     case MeasureFree: result = measureFree(); break;
     case MeasureCalibrate:

@@ -97,6 +97,16 @@ public:
     void detachSensor();
     void closeSensor();
 
+    // Sensor profiles (GUI thread, a driver held). saveProfile writes the held driver's type,
+    // serial number and correction; false with *error when the file cannot be written.
+    // loadProfile installs a profile's correction when it belongs to the held driver, and tells
+    // the operator what kept it from doing so (a file that is damaged anywhere changes nothing).
+    bool saveProfile(const QString& path, QString* error = nullptr);
+    bool loadProfile(const QString& path);
+
+    // Every result as one tab-separated text (clipboardtext.cpp), from snapshots of the lists.
+    QString resultsText() const;
+
     // State read and written by the main window, the dialogs and the profile.
     int mode() const { return m_mode; }
     void setMode(int mode) { m_mode = mode; }
@@ -112,6 +122,9 @@ public:
     bool matrixCalibrated() const { return m_matrixCalibrated; }
     void setMatrixCalibrated(bool calibrated) { m_matrixCalibrated = calibrated; }
     bool stopRequested() const { return m_stopRequested.load(); }
+    // Drops an earlier stop request; called when a run is started (never while one runs), so a
+    // stop given after that always ends the run.
+    void clearStopRequest() { m_stopRequested.store(false); }
     SensorFactory& sensorFactory() { return m_factory; }
 
     // Snapshots of the results, safe on any thread while a run appends.
@@ -157,6 +170,8 @@ public slots:
     void showPattern();
     void stopMeasure();
     void patternTcpError();
+    // Puts resultsText() on the system clipboard (also when it is empty).
+    void doCpDataToClip();
 
 public:
     // One test colour of a sequence: red, green and blue levels 0..1.
@@ -173,8 +188,7 @@ private:
     static QList<CColor> Measure::*listMember(ResultList list);
     void clearResults(ResultList list);
     void appendResult(ResultList list, const CColor& color);
-    // The start of every sequence: empties its list, drops a stale stop request and returns the
-    // warm-up time (ms).
+    // The start of every sequence: empties its list and returns the warm-up time (ms).
     int beginSequence(ResultList list);
     // The common frame of modes 0..4: show each patch, wait, test the stop, read, store.
     bool runPatches(ResultList list, int modeArg, const QVector<Patch>& patches, int warmMs);

@@ -29,7 +29,6 @@ MeasureThread::~MeasureThread()
     // A run still going would be destroyed under its feet: stop it and let it end. The run may be
     // blocked in a colour change or a pattern call that this (GUI) thread must carry out, so the
     // events keep being processed while waiting.
-    // The request is repeated because a sequence that is just beginning clears it.
     while (isRunning()) {
         m_measure->stopMeasure();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -42,11 +41,13 @@ MeasureThread::~MeasureThread()
     m_sigAdapter = nullptr;
 }
 
-void MeasureThread::startMeasure()
+bool MeasureThread::startMeasure()
 {
     if (isRunning())
-        return;
+        return false;
+    m_measure->clearStopRequest();
     start(QThread::InheritPriority);
+    return true;
 }
 
 void MeasureThread::stopMeasure()

@@ -22,8 +22,10 @@ public:
     Measure* measure() const { return m_measure; }
     SigAdapter* sigAdapter() const { return m_sigAdapter; }
 
-    // Starts one run on the worker thread; does nothing while a run is going.
-    void startMeasure();
+    // Starts one run on the worker thread and returns true; false, doing nothing, while a run is
+    // going. An earlier stop request is dropped as the run starts; one given after this call
+    // ends the run, however early.
+    bool startMeasure();
     // Raises the engine's stop request (from any thread); the run ends at its next stop test.
     void stopMeasure();
 

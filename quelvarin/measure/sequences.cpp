@@ -2,6 +2,7 @@
 
 #include "measure/measure.h"
 
+#include "measure/patchset.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "shell/application.h"
@@ -28,8 +29,8 @@ constexpr int kMaxGraySteps = 65535;
 constexpr int kGamutPatches = 7;
 constexpr int kSaturationPatches = 31;
 constexpr int kColorScalePatches = 31;
-constexpr int kColorCheckerPatches = 19;
-constexpr int kEbuPatches = 16;
+constexpr int kColorCheckerPatches = patchset::kColorCheckerPatches;
+constexpr int kEbuPatches = patchset::kEbuPatches;
 
 // Levels of the colour-scale steps: k / 5 for k = 1..5.
 constexpr int kColorScaleSteps = 5;
@@ -166,8 +167,9 @@ QVector<Measure::Patch> targetPatches(const QList<CColor>& targets, int count, b
 
 int Measure::beginSequence(ResultList list)
 {
+    // The stop request is not touched: it was cleared when the run was started, and a stop given
+    // since (even before the sequence began) must end this run.
     clearResults(list);
-    m_stopRequested.store(false);
     return readWarmMs();
 }
 
@@ -242,7 +244,6 @@ bool Measure::measureFree()
         m_spectrumList.clear();
         m_currentSpectrum = emptySpectrum;
     }
-    m_stopRequested.store(false);
     const int warmMs = readWarmMs();
 
     emit pattenColorChged(1.0, 1.0, 1.0, MeasureFree, 0);

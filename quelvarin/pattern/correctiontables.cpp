@@ -2,48 +2,177 @@
 
 #include "colour/lut3d.h"
 
+#include <QBuffer>
 #include <QFile>
-#include <QList>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <system_error>
+#include <vector>
 
 namespace correctiontables {
 namespace {
 
-QList<QByteArray> nonEmptyFields(const QByteArray& line)
-{
-    QList<QByteArray> fields;
-    for (const QByteArray& f : line.trimmed().split(' ')) {
-        if (!f.isEmpty())
-            fields.append(f);
-    }
-    return fields;
-}
+// The longest line a table may hold; a node line is some 30 bytes. Longer lines are refused
+// rather than read into memory whole.
+constexpr qint64 kMaxLineBytes = 64 * 1024;
+// Chunk of the pass that counts the lines before a table is allocated.
+constexpr qint64 kCountChunkBytes = 1 << 20;
 
-QString failure(const QString& fileName, int lineNumber, const QString& what)
+QString failure(const QString& fileName, qint64 lineNumber, const QString& what)
 {
     return QStringLiteral("%1:%2: %3").arg(fileName).arg(lineNumber).arg(what);
 }
 
-// The header's second field as the size, checked against [minSize, maxSize].
-bool readSize(const QList<QByteArray>& lines, const QString& fileName, int minSize, int maxSize,
-              int* size, QString* error)
+// One line of a table: a view into the reader's buffer, valid until the next line is read.
+struct Line
 {
-    if (lines.isEmpty()) {
-        *error = failure(fileName, 1, QStringLiteral("empty file, expected a header with the size"));
+    const char* data = nullptr;
+    int size = 0;
+    QByteArray text() const { return QByteArray(data, size); }
+};
+
+// The lines of a table, read one at a time from a device into one buffer: only the current line
+// is held. Lines end at '\n' (a '\r' before it is dropped); the terminator of the last line opens
+// no new line, and an empty device holds one empty line.
+class LineReader
+{
+public:
+    LineReader(QIODevice& device, const QString& fileName)
+        : m_device(device), m_fileName(fileName), m_buffer(size_t(kMaxLineBytes) + 2)
+    {
+    }
+
+    // The next line into `line`; false at the end, or with `error` set when the line is too long
+    // or cannot be read.
+    bool next(Line* line, QString* error)
+    {
+        if (m_device.atEnd()) {
+            if (m_number > 0)
+                return false;
+            *line = Line{m_buffer.data(), 0}; // an empty file is one empty line
+            ++m_number;
+            return true;
+        }
+        // Up to one byte more than a line may hold (readLine keeps a byte for its terminator).
+        const qint64 read = m_device.readLine(m_buffer.data(), qint64(m_buffer.size()));
+        ++m_number;
+        if (read < 0) {
+            *error = failure(m_fileName, m_number, QStringLiteral("cannot be read (%1)")
+                                                       .arg(m_device.errorString()));
+            return false;
+        }
+        int size = int(read);
+        if (size > 0 && m_buffer[size_t(size) - 1] == '\n') {
+            --size;
+        } else if (size > kMaxLineBytes) {
+            *error = failure(m_fileName, m_number, QStringLiteral("line longer than %1 bytes")
+                                                       .arg(kMaxLineBytes));
+            return false;
+        }
+        if (size > 0 && m_buffer[size_t(size) - 1] == '\r')
+            --size;
+        *line = Line{m_buffer.data(), size};
+        return true;
+    }
+
+    qint64 number() const { return m_number; }
+
+private:
+    QIODevice& m_device;
+    QString m_fileName;
+    std::vector<char> m_buffer;
+    qint64 m_number = 0; // lines handed out so far
+};
+
+// The number of lines the rest of a seekable device holds (as LineReader counts them); the
+// device is back at its position afterwards. -1 when it cannot be counted.
+qint64 countLines(QIODevice& device)
+{
+    if (device.isSequential())
+        return -1;
+    const qint64 start = device.pos();
+    qint64 lines = 0;
+    char last = '\n';
+    bool any = false;
+    QByteArray chunk;
+    while (!(chunk = device.read(kCountChunkBytes)).isEmpty()) {
+        lines += chunk.count('\n');
+        last = chunk.at(chunk.size() - 1);
+        any = true;
+    }
+    if (!device.seek(start))
+        return -1;
+    if (!any)
+        return 1;
+    return last == '\n' ? lines : lines + 1;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Fields of a line split at single blanks, empty ones dropped, after trimming the line's white
+// space; the first `wanted` of them as views into the line. Returns how many fields there are.
+int fieldsOf(const Line& line, Line* fields, int wanted)
+{
+    const char* p = line.data;
+    const char* end = p + line.size;
+    while (p < end && isBlank(*p))
+        ++p;
+    while (end > p && isBlank(end[-1]))
+        --end;
+    int count = 0;
+    while (p < end) {
+        const char* blank = static_cast<const char*>(std::memchr(p, ' ', size_t(end - p)));
+        const char* stop = blank ? blank : end;
+        if (stop > p) {
+            if (count < wanted)
+                fields[count] = Line{p, int(stop - p)};
+            ++count;
+        }
+        p = stop + 1;
+    }
+    return count;
+}
+
+// A decimal number filling the whole field (an optional sign, digits, a fraction, an exponent),
+// independent of the locale.
+bool toNumber(const Line& field, double* value)
+{
+    const char* p = field.data;
+    const char* end = p + field.size;
+    if (p < end && *p == '+')
+        ++p;
+    if (p == end || *p == '+')
+        return false;
+    const std::from_chars_result r = std::from_chars(p, end, *value);
+    return r.ec == std::errc() && r.ptr == end;
+}
+
+// The header's second field as the size, checked against [minSize, maxSize].
+bool readSize(LineReader& lines, const QString& fileName, int minSize, int maxSize, int* size,
+              QString* error)
+{
+    Line line;
+    if (!lines.next(&line, error)) {
+        if (error->isEmpty())
+            *error = failure(fileName, 1, QStringLiteral("empty file, expected a header with the size"));
         return false;
     }
-    const QList<QByteArray> header = nonEmptyFields(lines.first());
-    if (header.size() < 2) {
+    Line header[2];
+    if (fieldsOf(line, header, 2) < 2) {
         *error = failure(fileName, 1, QStringLiteral("header \"%1\" has no size field")
-                                          .arg(QString::fromLatin1(lines.first().trimmed())));
+                                          .arg(QString::fromLatin1(line.text().trimmed())));
         return false;
     }
     bool ok = false;
-    const int n = header.at(1).toInt(&ok);
+    const int n = header[1].text().toInt(&ok);
     if (!ok || n < minSize || n > maxSize) {
         *error = failure(fileName, 1, QStringLiteral("size \"%1\" is not an integer in %2..%3")
-                                          .arg(QString::fromLatin1(header.at(1)))
+                                          .arg(QString::fromLatin1(header[1].text()))
                                           .arg(minSize)
                                           .arg(maxSize));
         return false;
@@ -52,27 +181,28 @@ bool readSize(const QList<QByteArray>& lines, const QString& fileName, int minSi
     return true;
 }
 
-// The first three fields of data line `index` (0-based after the header) as finite numbers.
-bool readTriple(const QList<QByteArray>& lines, int index, const QString& fileName, double out[3],
-                QString* error)
+// The first three fields of the next line as finite numbers.
+bool readTriple(LineReader& lines, const QString& fileName, double out[3], QString* error)
 {
-    const int lineNumber = index + 2;
-    if (index + 1 >= lines.size()) {
-        *error = failure(fileName, lineNumber, QStringLiteral("missing line (file ends early)"));
+    Line line;
+    if (!lines.next(&line, error)) {
+        if (error->isEmpty())
+            *error = failure(fileName, lines.number() + 1,
+                             QStringLiteral("missing line (file ends early)"));
         return false;
     }
-    const QList<QByteArray> fields = nonEmptyFields(lines.at(index + 1));
-    if (fields.size() < 3) {
-        *error = failure(fileName, lineNumber, QStringLiteral("expected three numbers, found %1")
-                                                   .arg(fields.size()));
+    Line fields[3];
+    const int count = fieldsOf(line, fields, 3);
+    if (count < 3) {
+        *error = failure(fileName, lines.number(), QStringLiteral("expected three numbers, found %1")
+                                                       .arg(count));
         return false;
     }
     for (int c = 0; c < 3; ++c) {
-        bool ok = false;
-        const double v = fields.at(c).toDouble(&ok);
-        if (!ok || !std::isfinite(v)) {
-            *error = failure(fileName, lineNumber, QStringLiteral("\"%1\" is not a number")
-                                                       .arg(QString::fromLatin1(fields.at(c))));
+        double v = 0;
+        if (!toNumber(fields[c], &v) || !std::isfinite(v)) {
+            *error = failure(fileName, lines.number(), QStringLiteral("\"%1\" is not a number")
+                                                           .arg(QString::fromLatin1(fields[c].text())));
             return false;
         }
         out[c] = v;
@@ -80,46 +210,20 @@ bool readTriple(const QList<QByteArray>& lines, int index, const QString& fileNa
     return true;
 }
 
-QList<QByteArray> linesOf(const QByteArray& text)
+ReadError parse3dFrom(QIODevice& device, const QString& fileName, std::unique_ptr<Lut3d>* lut)
 {
-    QList<QByteArray> lines = text.split('\n');
-    if (text.endsWith('\n'))
-        lines.removeLast(); // the terminator of the last line opens no new line
-    for (QByteArray& line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
-    return lines;
-}
-
-ReadError readFile(const QString& path, QByteArray* text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        ReadError e;
-        e.missing = true;
-        e.error = QStringLiteral("%1: cannot open (%2)").arg(path, file.errorString());
-        return e;
-    }
-    *text = file.readAll();
-    return {};
-}
-
-} // namespace
-
-ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_ptr<Lut3d>* lut)
-{
-    const QList<QByteArray> lines = linesOf(text);
     ReadError result;
+    const qint64 total = countLines(device);
+    LineReader lines(device, fileName);
     int n = 0;
     if (!readSize(lines, fileName, kMin3dSize, kMax3dSize, &n, &result.error))
         return result;
     const qint64 nodes = qint64(n) * n * n;
-    if (lines.size() - 1 < nodes) {
+    if (total >= 0 && total - 1 < nodes) {
         // Checked before anything is allocated: a large size with few lines costs nothing.
-        result.error = failure(fileName, lines.size() + 1,
+        result.error = failure(fileName, total + 1,
                                QStringLiteral("file ends after %1 of %2 node lines")
-                                   .arg(qMax(0, lines.size() - 1)).arg(nodes));
+                                   .arg(qMax<qint64>(0, total - 1)).arg(nodes));
         return result;
     }
     auto table = std::make_unique<Lut3d>(n);
@@ -129,8 +233,13 @@ ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_p
     }
     for (qint64 k = 0; k < nodes; ++k) {
         double rgb[3];
-        if (!readTriple(lines, int(k), fileName, rgb, &result.error))
+        if (!readTriple(lines, fileName, rgb, &result.error)) {
+            if (result.error.endsWith(QLatin1String("(file ends early)")))
+                result.error = failure(fileName, k + 2,
+                                       QStringLiteral("file ends after %1 of %2 node lines")
+                                           .arg(k).arg(nodes));
             return result;
+        }
         const int ri = int(k % n);
         const int gi = int((k / n) % n);
         const int bi = int(k / (qint64(n) * n));
@@ -143,9 +252,9 @@ ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_p
     return result;
 }
 
-ReadError parse1d(const QByteArray& text, const QString& fileName, Curves* curves)
+ReadError parse1dFrom(QIODevice& device, const QString& fileName, Curves* curves)
 {
-    const QList<QByteArray> lines = linesOf(text);
+    LineReader lines(device, fileName);
     ReadError result;
     int n = 0;
     if (!readSize(lines, fileName, kMin1dSize, kMax1dSize, &n, &result.error))
@@ -157,7 +266,7 @@ ReadError parse1d(const QByteArray& text, const QString& fileName, Curves* curve
     read.blue.resize(n);
     for (int i = 0; i < n; ++i) {
         double v[3];
-        if (!readTriple(lines, i, fileName, v, &result.error))
+        if (!readTriple(lines, fileName, v, &result.error))
             return result;
         // Entries are output steps of the curve: a fraction outside 0..1 cannot be shown, so it
         // is held at the nearest end of the curve.
@@ -172,22 +281,61 @@ ReadError parse1d(const QByteArray& text, const QString& fileName, Curves* curve
     return result;
 }
 
+// Opens `path` for reading; `missing` and the message when it cannot be opened.
+ReadError openFile(QFile& file)
+{
+    ReadError e;
+    if (!file.open(QIODevice::ReadOnly)) {
+        e.missing = true;
+        e.error = QStringLiteral("%1: cannot open (%2)").arg(file.fileName(), file.errorString());
+    }
+    return e;
+}
+
+} // namespace
+
+ReadError read3d(QIODevice& device, const QString& fileName, std::unique_ptr<Lut3d>* lut)
+{
+    return parse3dFrom(device, fileName, lut);
+}
+
+ReadError read1d(QIODevice& device, const QString& fileName, Curves* curves)
+{
+    return parse1dFrom(device, fileName, curves);
+}
+
+ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_ptr<Lut3d>* lut)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    return parse3dFrom(buffer, fileName, lut);
+}
+
+ReadError parse1d(const QByteArray& text, const QString& fileName, Curves* curves)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    return parse1dFrom(buffer, fileName, curves);
+}
+
 ReadError read3d(const QString& path, std::unique_ptr<Lut3d>* lut)
 {
-    QByteArray text;
-    ReadError e = readFile(path, &text);
+    QFile file(path);
+    ReadError e = openFile(file);
     if (!e.error.isEmpty())
         return e;
-    return parse3d(text, path, lut);
+    return parse3dFrom(file, path, lut);
 }
 
 ReadError read1d(const QString& path, Curves* curves)
 {
-    QByteArray text;
-    ReadError e = readFile(path, &text);
+    QFile file(path);
+    ReadError e = openFile(file);
     if (!e.error.isEmpty())
         return e;
-    return parse1d(text, path, curves);
+    return parse1dFrom(file, path, curves);
 }
 
 } // namespace correctiontables

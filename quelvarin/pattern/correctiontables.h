@@ -14,9 +14,11 @@
 //     ...                           as fractions 0..1 (stored as round(v * (N - 1)))
 //
 // Only the first three fields of a data line are read; lines past the last one are ignored. A
-// reader checks the whole file before it hands anything back: a missing or short line, a field
-// that is not a finite number, or a size out of range makes it fail with a message naming the
-// file, the line and what was wrong, and the adapter then skips that stage.
+// reader checks the whole file before it hands anything back: a missing or short line, a line
+// longer than 64 KiB, a field that is not a finite number, or a size out of range makes it fail
+// with a message naming the file, the line and what was wrong, and the adapter then skips that
+// stage. Files are read line by line (a first pass counts the lines, so a short file is refused
+// before its table is allocated): the largest table costs about its own size in memory.
 
 #include <QString>
 
@@ -24,6 +26,7 @@
 #include <vector>
 
 class Lut3d;
+class QIODevice;
 
 namespace correctiontables {
 
@@ -53,6 +56,10 @@ ReadError read3d(const QString& path, std::unique_ptr<Lut3d>* lut);
 
 // Reads the 1-D curves from `path`.
 ReadError read1d(const QString& path, Curves* curves);
+
+// The same from an open device, read line by line (the file name is used in messages only).
+ReadError read3d(QIODevice& device, const QString& fileName, std::unique_ptr<Lut3d>* lut);
+ReadError read1d(QIODevice& device, const QString& fileName, Curves* curves);
 
 // Parsers on text alone (the file name is used in messages only).
 ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_ptr<Lut3d>* lut);

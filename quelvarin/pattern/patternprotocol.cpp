@@ -51,4 +51,60 @@ bool parseResponse(const QByteArray& bytes, quint32* sequence)
     return true;
 }
 
+int addAnnouncedLevel(int sum, quint16 level)
+{
+    const qint64 total = qint64(qBound(0, sum, kMaxFullScale)) + level;
+    return int(qMin<qint64>(total, kMaxFullScale));
+}
+
+QVector<quint32> ReplyBuffer::take(const char* tag, int length)
+{
+    const QByteArray wanted(tag, kTagLength);
+    QVector<quint32> values;
+    int pos = 0;
+    const int size = m_bytes.size();
+    while (pos < size) {
+        if (size - pos < kTagLength && wanted.startsWith(m_bytes.mid(pos)))
+            break; // the beginning of a tag; the rest is still on its way
+        if (m_bytes.mid(pos, kTagLength) == wanted) {
+            if (size - pos < length)
+                break; // complete once the rest arrives
+            const uchar* p = reinterpret_cast<const uchar*>(m_bytes.constData()) + pos + kTagLength;
+            quint32 value = 0;
+            for (int i = kTagLength; i < length; ++i)
+                value = (value << 8) | *p++;
+            values.append(value);
+            pos += length;
+            continue;
+        }
+        // Not a reply here: go on at the next tag. Without one, keep only a tail that may still
+        // become a tag's beginning.
+        const int next = m_bytes.indexOf(wanted, pos + 1);
+        if (next >= 0) {
+            pos = next;
+            continue;
+        }
+        int keep = qMin(kTagLength - 1, size - pos - 1);
+        while (keep > 0 && !wanted.startsWith(m_bytes.right(keep)))
+            --keep;
+        pos = size - keep;
+        break;
+    }
+    m_bytes.remove(0, pos);
+    return values;
+}
+
+QVector<quint16> ReplyBuffer::takeInitReplies()
+{
+    QVector<quint16> levels;
+    for (quint32 v : take(kInitTag, kInitReplyLength))
+        levels.append(quint16(v));
+    return levels;
+}
+
+QVector<quint32> ReplyBuffer::takeResponses()
+{
+    return take(kResponseTag, kResponseLength);
+}
+
 } // namespace patternprotocol

@@ -1,4 +1,5 @@
 #include "pattern/patterntcp.h"
+#include "platform/logging.h"
 
 #include "pattern/patternprotocol.h"
 #include "platform/settings.h"
@@ -42,10 +43,17 @@ bool PatternTcp::isReconnecting() const
     return reconnectTimer->isActive();
 }
 
+void PatternTcp::dropEarlierReplies()
+{
+    socket->readAll();
+    m_received.clear();
+}
+
 bool PatternTcp::sendInit()
 {
     if (!m_connected)
         return false;
+    dropEarlierReplies();
     socket->write(patternprotocol::kInitTag, patternprotocol::kTagLength);
     m_state = InitSent;
     m_maxValue = 0;
@@ -61,9 +69,10 @@ void PatternTcp::sendExit()
 
 bool PatternTcp::sendColor(int r, int g, int b)
 {
-    qDebug() << "send color" << r << g << b;
+    qCDebug(platform::programLog) << "send color" << r << g << b;
     if (!m_connected)
         return false;
+    dropEarlierReplies();
     const QByteArray request = patternprotocol::buildRequest(r, g, b, sequenceNumber);
     if (socket->write(request) != request.size())
         return false;
@@ -85,7 +94,7 @@ void PatternTcp::connectToServer()
 
 void PatternTcp::connected()
 {
-    qDebug() << "pattern Tcp connected";
+    qCDebug(platform::programLog) << "pattern Tcp connected";
     m_connected = true;
     if (reconnectTimer->isActive())
         reconnectTimer->stop();
@@ -96,7 +105,7 @@ void PatternTcp::connected()
 
 void PatternTcp::disconnected()
 {
-    qDebug() << "pattern Tcp disconnected";
+    qCDebug(platform::programLog) << "pattern Tcp disconnected";
     m_connected = false;
     m_state = Idle;
     reconnectTimer->start(kReconnectIntervalMs);
@@ -104,33 +113,30 @@ void PatternTcp::disconnected()
 
 void PatternTcp::readData()
 {
-    qDebug() << "readData";
+    qCDebug(platform::programLog) << "readData";
+    const QByteArray bytes = socket->readAll();
     if (m_state == InitSent) {
-        // A reply split across segments stays in the socket until all of it has arrived.
-        if (socket->bytesAvailable() < patternprotocol::kInitReplyLength)
-            return;
-        const QByteArray bytes = socket->readAll();
-        // Several replies in one read add up, as they do when they arrive one by one; a partial
-        // reply at the end, or anything that is not an INI reply, is dropped.
-        quint16 level = 0;
-        for (int offset = 0; patternprotocol::parseInitReply(bytes, offset, &level);
-             offset += patternprotocol::kInitReplyLength) {
-            m_maxValue += level;
-            qDebug() << "Tcp pattern maxValue" << m_maxValue;
+        m_received.append(bytes);
+        // Several INI replies to one INI add up, however the stream was cut; the sum is capped at
+        // what 16-bit levels can carry.
+        for (quint16 level : m_received.takeInitReplies()) {
+            m_maxValue = patternprotocol::addAnnouncedLevel(m_maxValue, level);
+            qCDebug(platform::programLog) << "Tcp pattern maxValue" << m_maxValue;
         }
     } else if (m_state == ColorSent) {
-        if (socket->bytesAvailable() < patternprotocol::kResponseLength)
-            return;
-        const QByteArray bytes = socket->readAll();
-        qDebug() << "readdata" << bytes.left(patternprotocol::kTagLength);
-        quint32 acknowledged = 0;
-        if (patternprotocol::parseResponse(bytes, &acknowledged)) {
-            qDebug() << "read RSP seq" << acknowledged << sequenceNumber;
+        m_received.append(bytes);
+        for (quint32 acknowledged : m_received.takeResponses()) {
+            qCDebug(platform::programLog) << "read RSP seq" << acknowledged << sequenceNumber;
+            // An acknowledgement of an earlier request (late or repeated) is skipped; the one
+            // for this request may follow it in the same read.
             if (acknowledged == sequenceNumber) {
                 ++sequenceNumber;
                 m_state = Acknowledged;
+                m_received.clear();
+                break;
             }
         }
     }
-    // Idle or Acknowledged: the bytes stay in the socket for the next exchange.
+    // Idle or Acknowledged: nothing is expected, so the bytes belong to an earlier exchange and
+    // are dropped (as they would be when the next INI or REQ goes out).
 }

@@ -4,6 +4,8 @@
 // it asks for the largest level at the start of a sequence and sends each colour as a numbered
 // request that the generator acknowledges. Lives on the GUI thread.
 
+#include "pattern/patternprotocol.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -27,12 +29,13 @@ public:
     PatternTcp();
     ~PatternTcp() override;
 
-    // When connected: sends "INI", clears the announced maximum, state InitSent, true.
+    // When connected: sends "INI", clears the announced maximum, state InitSent, true. Whatever
+    // an earlier exchange left unread is dropped first.
     bool sendInit();
     // Sends "EXT" (lost when not connected); the state does not change.
     void sendExit();
     // Sends the colour with the current sequence number; ColorSent and true when all 13 bytes
-    // were taken.
+    // were taken. Whatever an earlier exchange left unread is dropped first.
     bool sendColor(int r, int g, int b);
 
     bool isConnected() const { return m_connected; }
@@ -65,4 +68,9 @@ private:
     int m_port = 0;
     int m_maxValue = 0;
     QTimer* reconnectTimer = nullptr;
+    // Bytes of the current exchange not yet cut into whole replies.
+    patternprotocol::ReplyBuffer m_received;
+
+    // A new INI or REQ is about to go out: nothing received before it can answer it.
+    void dropEarlierReplies();
 };

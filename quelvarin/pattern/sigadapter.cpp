@@ -1,4 +1,5 @@
 #include "pattern/sigadapter.h"
+#include "platform/logging.h"
 
 #include "colour/lut3d.h"
 #include "pattern/correctiontables.h"
@@ -33,7 +34,7 @@ constexpr int kAckPollIntervalMs = 50;
 bool tableUsable(const correctiontables::ReadError& result, const char* missingMessage, const char* stage)
 {
     if (result.missing) {
-        qDebug() << missingMessage;
+        qCDebug(platform::programLog) << missingMessage;
         return false;
     }
     if (!result.error.isEmpty()) {
@@ -214,7 +215,7 @@ void SigAdapter::chgPattenColor(double red, double green, double blue, int newMo
             if (tcp->state() == Acknowledged)
                 return;
             platform::delay(kAckPollIntervalMs);
-            qDebug() << "wait response";
+            qCDebug(platform::programLog) << "wait response";
         }
         emit tcpErrorOccured();
         return;

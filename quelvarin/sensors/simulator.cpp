@@ -70,7 +70,12 @@ bool Simulator::loadSpecTable(const QString& fileName)
         qWarning() << "Spec file open Error";
         return false;
     }
+    readSpecTable(file, fileName);
+    return true;
+}
 
+void Simulator::readSpecTable(QIODevice& file, const QString& fileName)
+{
     // Read into a copy, so the shared table changes in one step.
     double table[kSpecRows][kSpecColumns];
     std::memcpy(table, specTable, sizeof table);
@@ -103,7 +108,6 @@ bool Simulator::loadSpecTable(const QString& fileName)
     }
 
     std::memcpy(specTable, table, sizeof table);
-    return true;
 }
 
 Simulator::Simulator(SigAdapter* adapter)

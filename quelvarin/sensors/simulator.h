@@ -10,6 +10,7 @@
 
 #include "sensors/sensor.h"
 
+class QIODevice;
 class SigAdapter;
 
 class Simulator : public CSensor
@@ -48,6 +49,8 @@ public:
     // Reads `fileName` into specTable (layout in simulator.cpp). False, with the warning
     // "Spec file open Error", when it cannot be opened; the table then keeps its contents.
     static bool loadSpecTable(const QString& fileName);
+    // The same from an open device (`fileName` names it in the messages).
+    static void readSpecTable(QIODevice& file, const QString& fileName);
 
     // Shared by all simulators, zero at program start.
     static double specTable[kSpecRows][kSpecColumns];

@@ -6,14 +6,13 @@
 
 #include "measure/calibratemonitor.h"
 #include "measure/measure.h"
-#include "measure/measurethread.h"
-#include "pattern/sigadapter.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "shell/application.h"
 #include "shell/caldialog.h"
 #include "shell/calibratedialog.h"
 #include "shell/imessagebox.h"
+#include "shell/sensorpage.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -51,6 +50,11 @@ void MainWindow::connectCalibrationCommands()
     connect(calibrateSensorAction, &QAction::triggered, this, &MainWindow::calibrateSensor);
     lutButton->setEnabled(true);
     calibrateSensorAction->setEnabled(true);
+    // The Options dialog's sensor page opens the same sensor calibration dialog.
+    SensorPage::setCalibrationOpener([](Measure* engine) {
+        CalibrateDialog dialog(engine, nullptr);
+        dialog.exec();
+    });
 }
 
 void MainWindow::calibrateSensor()
@@ -72,8 +76,8 @@ void MainWindow::calibrateSensor()
 
 void MainWindow::doCalibrate()
 {
-    // Connecting an instrument comes with the sensor commands; without one nothing starts.
-    if (!measure->sensor())
+    // Without an instrument the operator connects one first.
+    if (!measure->sensor() && !doNewProfile())
         return;
     if (refusedWhileMeasuring(tr("Measure")))
         return;
@@ -85,15 +89,13 @@ void MainWindow::doCalibrate()
         box.exec();
         return;
     }
-    measure->setMode(MeasureCalibrate);
-    measure->sigAdapter()->startPattern();
-    ++runsStarted;
-    measureThread->startMeasure();
+    // The bottom bar's buttons keep their idle look: a calibration reports through its own boxes.
+    startMode(MeasureCalibrate);
 }
 
 void MainWindow::showCalDiag()
 {
-    if (closing) {
+    if (closeRequested) {
         // The window is going: the run must end without measuring.
         CalibrateMonitor::rec709 = false;
         CalibrateMonitor::dci = false;

@@ -1,16 +1,19 @@
 // Data export and import of the result scene: the measurement data file (its format is
 // measure/measuredatafile.h), the page pictures and the two PDF reports.
 //
-// The export never destroys data: the data file is written into a temporary file that replaces
-// the old one only once the file, every picture and both reports are complete; when anything
-// fails the user is told which part, and the old data file stays as it was. The import is all or
+// The export never leaves a mixed set: the data file, the pictures and both reports are written
+// into a staging folder beside their targets (shell/exportfileset.h) and replace the old files
+// together, only once every one of them is complete; when anything fails the user is told which
+// part, every old file stays as it was and nothing staged is left behind. The import is all or
 // nothing: the whole file is validated first, and only a valid file replaces the result lists.
 
 #include "shell/dataexport.h"
+#include "platform/logging.h"
 
 #include "measure/measuredatafile.h"
 #include "platform/settings.h"
 #include "shell/application.h"
+#include "shell/exportfileset.h"
 #include "shell/fullscene.h"
 #include "shell/imessagebox.h"
 #include "ui/view/colorchkview.h"
@@ -28,7 +31,6 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QWidget>
 #include <QtDebug>
 
@@ -89,7 +91,7 @@ dataexport::FileChooser dataexport::setFileChooser(FileChooser chooser)
 void FullScene::exportData()
 {
     const QString dir = platform::readSetting(kExportGroup, kSaveDirKey, QString()).toString();
-    qDebug() << "export dir" << dir;
+    qCDebug(platform::programLog) << "export dir" << dir;
     const QString base = dataexport::chooseFile(dataexport::DialogKind::Save, tr("Save Data"), dir);
     if (base.isEmpty())
         return;
@@ -117,11 +119,15 @@ bool FullScene::exportTo(const QString& baseName)
     const QString summaryName = baseName + QStringLiteral("_Report.pdf");
     const QString detailName = baseName + QStringLiteral("_Pro_Report.pdf");
 
-    // Only a temporary file beside the data file is created here; the old file stays until the
-    // commit at the very end.
-    QSaveFile dataFile(dataName);
-    if (!dataFile.open(QIODevice::WriteOnly)) {
-        qWarning().noquote() << dataName << ": cannot be opened for writing:" << dataFile.errorString();
+    // Everything is written into the staging folder; no target is touched before the commit.
+    ExportFileSet files(baseName);
+    const QString staged = files.stagedBaseName();
+    QFile dataFile(files.isValid() ? staged + QStringLiteral(".data") : QString());
+    if (!files.isValid() || !ExportFileSet::replaceable(dataName)
+        || !dataFile.open(QIODevice::WriteOnly)) {
+        qWarning().noquote() << dataName << ": cannot be written:"
+                             << (files.isValid() ? dataFile.errorString()
+                                                 : QStringLiteral("no staging folder"));
         showBox(errorTitle, tr("Data File Open Error!"));
         return false;
     }
@@ -129,11 +135,10 @@ bool FullScene::exportTo(const QString& baseName)
     MeasureDataFile::setUpStream(out);
 
     QPrinter summaryPrinter(QPrinter::HighResolution);
-    reportpage::setUpPrinter(summaryPrinter, summaryName);
+    reportpage::setUpPrinter(summaryPrinter, staged + QStringLiteral("_Report.pdf"));
     QPainter summary;
-    if (!summary.begin(&summaryPrinter)) {
-        qWarning("failed to open file, is it writable?");
-        dataFile.cancelWriting();
+    if (!ExportFileSet::replaceable(summaryName) || !summary.begin(&summaryPrinter)) {
+        qWarning().noquote() << summaryName << ": cannot be written";
         showBox(errorTitle, tr("PDF File Open Error!"));
         return false;
     }
@@ -150,13 +155,14 @@ bool FullScene::exportTo(const QString& baseName)
     };
 
     MeasureDataFile::writeHeader(out);
-    bool pictures = m_grayView->exportData(baseName, out);
-    pictures = m_gamutView->exportData(baseName, out) && pictures;
-    pictures = m_colorChkView->exportData(baseName, out, [this] { layoutViews(); }) && pictures;
-    pictures = m_colorLumaView->exportData(baseName, out) && pictures;
-    pictures = m_saturatView->exportData(baseName, out) && pictures;
-    pictures = m_freeView->exportData(baseName, out) && pictures;
-    if (out.status() != QDataStream::Ok)
+    bool pictures = m_grayView->exportData(staged, out);
+    pictures = m_gamutView->exportData(staged, out) && pictures;
+    pictures = m_colorChkView->exportData(staged, out, [this] { layoutViews(); }) && pictures;
+    pictures = m_colorLumaView->exportData(staged, out) && pictures;
+    pictures = m_saturatView->exportData(staged, out) && pictures;
+    pictures = m_freeView->exportData(staged, out) && pictures;
+    dataFile.close();
+    if (out.status() != QDataStream::Ok || dataFile.error() != QFileDevice::NoError)
         failed(tr("Data File Write Error!"), dataName);
     if (!pictures)
         failed(tr("Picture File Write Error!"), baseName);
@@ -170,9 +176,9 @@ bool FullScene::exportTo(const QString& baseName)
     m_gamutView->renderCharts(&summary);
 
     QPrinter detailPrinter(QPrinter::HighResolution);
-    reportpage::setUpPrinter(detailPrinter, detailName);
+    reportpage::setUpPrinter(detailPrinter, staged + QStringLiteral("_Pro_Report.pdf"));
     QPainter detail;
-    const bool detailOpen = detail.begin(&detailPrinter);
+    const bool detailOpen = ExportFileSet::replaceable(detailName) && detail.begin(&detailPrinter);
     if (detailOpen) {
         renderTitlePage(&detail, detailPrinter.width());
         const QList<BaseView*> printing = {m_grayView, m_gamutView, m_saturatView,
@@ -180,7 +186,7 @@ bool FullScene::exportTo(const QString& baseName)
         for (BaseView* v : printing)
             v->exportPro(&detail, &detailPrinter);
     } else {
-        qWarning("failed in flushing page to disk, disk full?");
+        qWarning().noquote() << detailName << ": cannot be written";
         failed(tr("Detailed PDF File Open Error!"), detailName);
     }
 
@@ -193,14 +199,19 @@ bool FullScene::exportTo(const QString& baseName)
         failed(tr("PDF File Write Error!"), detailName);
 
     if (!failure.isEmpty()) {
-        dataFile.cancelWriting();
         qWarning().noquote() << "export failed:" << failure << failedFile;
         showBox(errorTitle, failure, failedFile);
         return false;
     }
-    if (!dataFile.commit()) {
-        qWarning().noquote() << dataName << ": cannot be committed:" << dataFile.errorString();
-        showBox(errorTitle, tr("Data File Write Error!"), dataName);
+    // Every file is complete: all of them replace the old set together, or none does.
+    QString notReplaced;
+    if (!files.commit(&notReplaced)) {
+        qWarning().noquote() << notReplaced << ": cannot be replaced; the earlier export is kept";
+        const QString text = notReplaced.endsWith(QLatin1String(".png"))
+                                 ? tr("Picture File Write Error!")
+                             : notReplaced.endsWith(QLatin1String(".pdf")) ? tr("PDF File Write Error!")
+                                                                           : tr("Data File Write Error!");
+        showBox(errorTitle, text, notReplaced);
         return false;
     }
     showBox(tr("Export Data"), tr("Data has been successfully Exported!"));

@@ -105,5 +105,9 @@ void FullScene::clearContent(int level)
 {
     // Monitor calibration (7) and anything unexpected fall to the free page.
     BaseView* target = view(level);
-    (target ? target : m_freeView)->clear();
+    target = target ? target : m_freeView;
+    target->clear();
+    // A run of the other patch set fills the other list: the page is laid out for it first.
+    if (target->layoutOutdated())
+        layoutViews();
 }

@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QEventLoop>
 #include <QGraphicsView>
 #include <QHBoxLayout>
@@ -41,7 +42,9 @@ const char kStopNot[] = ":/menu/resource/button_stop_not.png";
 
 const QColor kWindowBackground(37, 37, 37);
 const char kMenuStyle[] = "QMenu{background:#505050;border:1px solid gray;}";
-const char kTransparent[] = "background-color:transparent";
+// Scoped to the button itself: an unscoped rule would also reach the button's tooltip, which
+// then loses its background and shows as a black box without text.
+const char kTransparent[] = "QPushButton{background-color:transparent}";
 
 // Title bar: a 90-pixel logo, the tool row, and a 90-pixel settings corner.
 constexpr int kTitleSide = 90;
@@ -206,6 +209,9 @@ MainWindow::MainWindow(QWidget* parent)
     createMenus();
     connectDataCommands();
     connectCalibrationCommands();
+    connectSensorCommands();
+    connectReferenceCommands();
+    connectClipboardCommand();
 }
 
 MainWindow::~MainWindow()
@@ -218,7 +224,7 @@ MainWindow::~MainWindow()
 
 bool MainWindow::isMeasuring() const
 {
-    return measureThread->isRunning() || chainInProgress;
+    return measureThread->isRunning() || chainInProgress || startingRun;
 }
 
 int MainWindow::pageWidth() const { return width(); }
@@ -315,9 +321,8 @@ void MainWindow::paintMenuButtons()
     column->addSpacing(8);
 
     connect(patternButton, &QPushButton::clicked, measure, &Measure::showPattern);
-    // The sensor, profile, data, calibration and About commands join with their dialogs (through
-    // connectPictureButton); until then their buttons are shown disabled rather than doing
-    // nothing when pressed.
+    // Each command's button is enabled when the command is connected (connectPictureButton);
+    // until then it is shown disabled rather than doing nothing when pressed.
     for (QPushButton* b : {newButton, openButton, saveButton, closeButton, importButton,
                            exportButton, lutButton, helpButton})
         b->setEnabled(false);
@@ -336,7 +341,7 @@ void MainWindow::paintSettingButton()
     row->setSpacing(0);
     settingButton =
         toolButton(settingWidget, restPicture("setting"), kToolIconSize, tr("Settings"));
-    settingButton->setEnabled(false); // the Options dialog comes with the reference settings
+    settingButton->setEnabled(false); // until the Options dialog is connected
     row->addWidget(settingButton);
     column->addLayout(row);
     setBackgroundPicture(settingWidget, scaledPicture(tr(kTopBar3), kTitleSide, kTitleSide));
@@ -417,9 +422,7 @@ void MainWindow::createMenus()
     exportAction = action(tr("Export Data"));
     aboutAction = action(tr("About"));
 
-    // Commands that come with later parts of the program (clipboard text, sensor and profile
-    // actions, reference menus and options, data export and import, About) are listed but
-    // disabled until they are connected.
+    // Every command is listed, but disabled until its group connects it (connect*Commands).
     for (QAction* a : {copyDataAction, calibrateSensorAction, detailAction, connectAction,
                        openProfileAction, saveProfileAction, detachAction, importAction,
                        exportAction, aboutAction})
@@ -714,17 +717,27 @@ void MainWindow::doStart()
         deferred = Deferred::Start;
         return;
     }
-    // Connecting an instrument comes with the sensor commands; the simulator is attached at start,
-    // so the engine holds a driver unless one of those commands detached it.
-    if (!measure->sensor())
+    // Without an instrument the operator connects one first.
+    if (!measure->sensor() && !doNewProfile())
         return;
-    if (refusedWhileMeasuring(tr("Measure")))
+    if (refusedWhileMeasuring(tr("Measure"))) {
+        showStartButtonState();
         return;
+    }
     confirmRun();
-    if (closing || isMeasuring())
+    showStartButtonState();
+    if (closeRequested || isMeasuring())
         return;
     startButton->setIcon(QIcon(kStartSel));
     startMode(viewIndex);
+}
+
+void MainWindow::showStartButtonState()
+{
+    // Start acts on press; when the press opened a box, the release went to the box and the
+    // button would stay drawn pressed for the whole run.
+    startButton->setDown(false);
+    startButton->setIcon(QIcon(isMeasuring() ? kStartSel : kStartNot));
 }
 
 bool MainWindow::refusedWhileMeasuring(const QString& title)
@@ -745,11 +758,12 @@ void MainWindow::confirmRun()
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
         if (box.exec() != QMessageBox::Ok) {
-            // Cancel leads to the start dialog, which measures gray whatever it leads to. That
-            // dialog comes with the sensor commands; until then Cancel goes on as the dialog's own
-            // Cancel does: with the simulator, on the gray page.
-            viewIndex = MeasureGray;
-            showView();
+            // Cancel: the start dialog over the gray page, the simulator still attached. A chosen
+            // instrument replaces it without a detach (the other modes' results stay); whatever
+            // comes of it, the run that follows measures gray.
+            int type = 0;
+            if (askForSensor(&type))
+                measure->openSensor(type);
         }
         return;
     }
@@ -757,18 +771,36 @@ void MainWindow::confirmRun()
                     referenceSummary());
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
-    // Cancel opens the Options dialog and then starts with the reference in force; the dialog
-    // comes with the reference settings, so for now Cancel starts as a cancelled dialog does.
-    box.exec();
+    // Cancel: the Options dialog, then the start with the reference then in force, whether the
+    // dialog was accepted or not.
+    if (box.exec() != QMessageBox::Ok)
+        openOptionDlg();
 }
 
-void MainWindow::startMode(int mode)
+bool MainWindow::startMode(int mode)
 {
     measure->setMode(mode);
+    // From here the run is under way: a second Start is refused, and a stop or a close given
+    // during the output's start wait (which handles events) belongs to this run.
+    startingRun = true;
+    stopBeforeStart = false;
     // The run opens the output again and reports a failure itself.
     measure->sigAdapter()->startPattern();
+    startingRun = false;
+    if (stopBeforeStart || closeRequested) {
+        // Stopped before it began: the run does not begin, and the output opened for it is
+        // closed as at a run's end.
+        if (Measure::closePatternAfterRun())
+            measure->sigAdapter()->stopPattern();
+        startButton->setIcon(QIcon(kStartNot));
+        closeWhenIdle();
+        return false;
+    }
+    // The stop request is cleared as the worker starts; a stop from now on ends this run.
+    if (!measureThread->startMeasure())
+        return false;
     ++runsStarted;
-    measureThread->startMeasure();
+    return true;
 }
 
 void MainWindow::doMeasureAll()
@@ -777,14 +809,14 @@ void MainWindow::doMeasureAll()
         deferred = Deferred::MeasureAll;
         return;
     }
-    if (!measure->sensor())
+    if (!measure->sensor() && !doNewProfile())
         return;
     // The engine's mode and close-pattern flag must not change under a running sequence, so a
     // chain is refused like Start while a run (or another chain) is under way.
     if (refusedWhileMeasuring(tr("Measure")))
         return;
     confirmRun();
-    if (closing || isMeasuring())
+    if (closeRequested || isMeasuring())
         return;
 
     chainInProgress = true;
@@ -794,6 +826,7 @@ void MainWindow::doMeasureAll()
     // finished nor a stopped signal) leaves the start button idle.
     if (!measureThread->isRunning())
         startButton->setIcon(QIcon(kStartNot));
+    closeWhenIdle();
 }
 
 void MainWindow::runChain()
@@ -805,20 +838,20 @@ void MainWindow::runChain()
     measureAllRunning = true;
     showView();
     // A stop given while the page slid ends the chain before its first run.
-    if (!measureAllRunning || closing)
+    if (!measureAllRunning || closeRequested)
         return;
     startMode(MeasureGray);
     waitForRun();
 
     for (int mode : {MeasureGamut, MeasureSaturation, MeasureColorScale, MeasureColorChecker}) {
-        if (!measureAllRunning || closing)
+        if (!measureAllRunning || closeRequested)
             return;
         viewIndex = mode;
         showView();
         // A stop given during the page change ends the chain here, before the next run would
         // clear the stop request and measure a whole further mode. The previous run left the
         // output open for this one, so it is closed here.
-        if (!measureAllRunning || closing) {
+        if (!measureAllRunning || closeRequested) {
             measure->sigAdapter()->stopPattern();
             return;
         }
@@ -834,7 +867,8 @@ void MainWindow::runChain()
 void MainWindow::waitForRun()
 {
     // runEnded counts every run's end after the run's own queued signals (measureFinished,
-    // measureStopped) have been handled, so the chain sees their effect before it goes on.
+    // measureStopped) have been handled, so the chain sees their effect before it goes on. Only
+    // runs that really started are counted, so every run waited for ends.
     while (runsEnded < runsStarted)
         platform::waitProcessingEvents(kRunPollMs);
 }
@@ -846,6 +880,7 @@ void MainWindow::runEnded()
     // measureStopped; the start button must not go on showing a run.
     if (!chainInProgress && !measureThread->isRunning())
         startButton->setIcon(QIcon(kStartNot));
+    closeWhenIdle();
 }
 
 void MainWindow::doStopMeasure()
@@ -857,6 +892,9 @@ void MainWindow::doStopMeasure()
         showFinishedMessage = true;
         Measure::setClosePatternAfterRun(true);
     }
+    // A run whose output is still opening has not started its worker yet: it must not begin.
+    if (startingRun)
+        stopBeforeStart = true;
     measureThread->stopMeasure();
     stopButton->setIcon(QIcon(kStopNot));
     startButton->setIcon(QIcon(kStartNot));
@@ -864,7 +902,7 @@ void MainWindow::doStopMeasure()
 
 void MainWindow::measureFinished()
 {
-    if (!showFinishedMessage)
+    if (!showFinishedMessage || closeRequested)
         return;
     startButton->setIcon(QIcon(kStartNot));
     IMessageBox box(tr("Meaurement"), tr("Meaurement process finished!"), QString());
@@ -873,6 +911,11 @@ void MainWindow::measureFinished()
 
 void MainWindow::showMeasError(QString msg)
 {
+    if (closeRequested) {
+        // The window closes as soon as the run has ended; a box would only hold that up.
+        qWarning().noquote() << "Measurement encounter some problems:" << msg;
+        return;
+    }
     IMessageBox box(tr("Error"), tr("Measurement encounter some problems.         "), msg);
     box.exec();
 }
@@ -881,7 +924,8 @@ void MainWindow::showMeasError(QString msg)
 
 void MainWindow::endRunBeforeClosing()
 {
-    closing = true;
+    // Only for a window destroyed without being closed; closing never waits (closeEvent).
+    closeRequested = true;
     if (!measureThread || !measureThread->isRunning())
         return;
     // The sequence notices the stop request at its next patch. Until then it may be blocked in a
@@ -893,10 +937,31 @@ void MainWindow::endRunBeforeClosing()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    endRunBeforeClosing();
+    if (isMeasuring()) {
+        // Never wait here: this handler may run inside a wait of the GUI thread that the worker
+        // itself is blocked on (a colour being acknowledged, the generator's start wait), so
+        // waiting for the worker would wait for ever. The close is refused for now, the run is
+        // stopped, and the window closes once it has ended (closeWhenIdle). A further close
+        // request meanwhile adds nothing.
+        event->ignore();
+        if (!closeRequested) {
+            closeRequested = true;
+            doStopMeasure();
+        }
+        return;
+    }
+    closeRequested = true;
     CSensor* sensor = measure->sensor();
     if (sensor && sensor->connected)
         sensor->close();
     QCoreApplication::quit();
     event->accept();
+}
+
+void MainWindow::closeWhenIdle()
+{
+    if (!closeRequested || isMeasuring())
+        return;
+    // Queued, so the close comes after the handler that noticed the end has returned.
+    QTimer::singleShot(0, this, &QWidget::close);
 }

@@ -51,6 +51,8 @@ public slots:
     void doAbout();
 
 protected:
+    // Hot keys (hotkeys.cpp).
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -76,6 +78,18 @@ private slots:
     void doCalibrate();
     void showCalDiag();
     void showCalFinish();
+    // The reference menus and the Options dialog (referencecommands.cpp); refused while a run is
+    // under way, since the run measures against the reference in force.
+    void setGamut(QAction* act);
+    void setGamma(QAction* act);
+    void setWhite(QAction* act);
+    void setChart(QAction* act);
+    void openOptionDlg();
+    // Connecting and detaching instruments, sensor profiles (sensorcommands.cpp).
+    void doCloseProfile();
+    bool doNewProfile();
+    void doOpenProfile();
+    void doSaveProfile();
 
 private:
     friend class MainWindowProbe; // tests reach the widgets through it
@@ -102,7 +116,26 @@ private:
     // Connects and enables the calibration button and action and the engine's calibration
     // signals (calibrationcommands.cpp).
     void connectCalibrationCommands();
-    void startMode(int mode);
+    // The same for the sensor and profile commands (sensorcommands.cpp), the reference menus and
+    // the Options dialog (referencecommands.cpp) and the clipboard copy (clipboardcommands.cpp).
+    void connectSensorCommands();
+    void connectReferenceCommands();
+    void connectClipboardCommand();
+    // Runs the sensor selection dialog over the gray page; true with the chosen SensorModel index
+    // in *type when it was accepted (sensorcommands.cpp).
+    bool askForSensor(int* type);
+    // Unless a run refuses it, `write` changes the group "reference", then the application
+    // rebuilds its reference and the pages are laid out anew. False when refused.
+    bool changeReference(const std::function<void()>& write);
+    void applyReference();
+    // Opens the output and starts one run of `mode`; false when no run began (a stop or a close
+    // came during the output's start wait).
+    bool startMode(int mode);
+    // The start button released from its pressed look, with the picture of the state the
+    // program is in (a box opened on press takes the button's release).
+    void showStartButtonState();
+    // Once a close was asked for and nothing runs any more, closes the window for good.
+    void closeWhenIdle();
     // The runs of a "Measure ALL" chain, gray to colour checker, each after the previous ended.
     void runChain();
     // A tool or stop button with a pressed face: ":/menu/resource/<picture>_sel.png" while held,
@@ -168,8 +201,14 @@ private:
     bool showFinishedMessage = true;
     // doMeasureAll is between its first start and its return, gaps between runs included.
     bool chainInProgress = false;
-    // The window is closing: no further run of a chain may start.
-    bool closing = false;
+    // A close was asked for: no further run may start, and the window closes once the run under
+    // way has ended. No message box is shown any more.
+    bool closeRequested = false;
+    // Start was accepted and the output is opening (the generator's start wait): the run counts
+    // as under way, though the worker has not started yet.
+    bool startingRun = false;
+    // A stop (or a close) came while startingRun: that run does not begin.
+    bool stopBeforeStart = false;
     // Runs started and runs ended (the worker thread's finished signal); a chain waits until
     // they agree.
     int runsStarted = 0;

@@ -1,5 +1,6 @@
 // Line and polynomial fits and the per-pixel corrections applied to every measured spectrum.
 
+#include "tavrin/romrecords.h"
 #include "tavrin/spectrum.h"
 
 #include <cmath>
@@ -10,29 +11,9 @@
 namespace {
 
 // Both calibration records hold one entry per absolute sensor pixel.
-constexpr uint32_t kPixelTableSize = 2095;
+constexpr uint32_t kPixelTableSize = TVI_PixelSampleLimit;
 // A record whose sample number reaches this is not a valid calibration.
-constexpr uint32_t kSampleNumberLimit = 2096;
-
-// Byte layout of the records as the ROM code lays them out (natural C layout):
-//   BackgroundCalibration: u16 date | u16 sample number | 2095 x {float slope, float intercept}
-//   IntensityCalibration:  u16 date | u16 sample number | u16 integration time (ms) | pad |
-//                          2095 x double factor | double scale
-// They are read through these offsets so that this unit depends on nothing but the layout.
-constexpr size_t kBackgroundSampleNumber = 2;
-constexpr size_t kBackgroundPairs = 4;
-constexpr size_t kIntensitySampleNumber = 2;
-constexpr size_t kIntensityTime = 4;
-constexpr size_t kIntensityFactors = 8;
-constexpr size_t kIntensityScale = kIntensityFactors + kPixelTableSize * sizeof(double);
-
-template <typename T>
-T readField(const void* record, size_t offset)
-{
-    T value;
-    std::memcpy(&value, static_cast<const unsigned char*>(record) + offset, sizeof value);
-    return value;
-}
+constexpr uint32_t kSampleNumberLimit = TVI_PixelSampleLimit + 1;
 
 bool windowInTable(uint32_t first, uint32_t count)
 {
@@ -45,7 +26,7 @@ ERRORCODE applyGain(const IntensityCalibration* record, float* spectrum, float* 
                     uint32_t pixelCount, Factor factor)
 {
     for (uint32_t i = 0; i < pixelCount; ++i) {
-        const double f = readField<double>(record, kIntensityFactors + size_t(firstPixel + i) * sizeof(double));
+        const double f = record->factors[firstPixel + i];
         const double g = factor(f);
         if (spectrum)
             spectrum[i] = float(spectrum[i] * g);
@@ -62,7 +43,7 @@ ERRORCODE checkIntensityRecord(const IntensityCalibration* record, const float* 
         return EC_NullArgument;
     if (!record)
         return EC_InvalidArgument;
-    if (readField<uint16_t>(record, kIntensitySampleNumber) >= kSampleNumberLimit)
+    if (record->sampleNumber >= kSampleNumberLimit)
         return EC_SampleNumberTooLarge;
     if (!windowInTable(firstPixel, pixelCount))
         return EC_InvalidArgument;
@@ -163,7 +144,7 @@ ERRORCODE DSPLI_BackgroundLevel(const BackgroundCalibration* record, uint32_t in
         return EC_NullArgument;
     if (!record)
         return EC_InvalidArgument;
-    if (readField<uint16_t>(record, kBackgroundSampleNumber) >= kSampleNumberLimit)
+    if (record->sampleNumber >= kSampleNumberLimit)
         return EC_SampleNumberTooLarge;
     if (!windowInTable(firstPixel, pixelCount) || !windowInTable(firstDarkPixel, darkPixelCount)
         || (darkPixelCount > 0 && !darkValues))
@@ -171,8 +152,8 @@ ERRORCODE DSPLI_BackgroundLevel(const BackgroundCalibration* record, uint32_t in
 
     const float t = float(integrationTime);
     auto line = [&](uint32_t pixel) {
-        const size_t at = kBackgroundPairs + size_t(pixel) * 2 * sizeof(float);
-        return double(readField<float>(record, at)) * t + readField<float>(record, at + sizeof(float));
+        const BackgroundPixel& line = record->pixels[pixel];
+        return double(line.slope) * t + line.intercept;
     };
     // The dark pixels see no light: what they read above their own line is an offset common to all.
     long double dark = 0;
@@ -196,7 +177,7 @@ ERRORCODE DSPLI_ContrastIntensityGain(const IntensityCalibration* record, float*
 {
     if (const ERRORCODE rc = checkIntensityRecord(record, spectrum, gain, firstPixel, pixelCount))
         return rc;
-    const double scale = readField<double>(record, kIntensityScale);
+    const double scale = record->scale;
     return applyGain(record, spectrum, gain, firstPixel, pixelCount, [scale](double f) { return scale * f; });
 }
 
@@ -208,7 +189,7 @@ ERRORCODE DSPLI_AbsoluteIntensityGain(const IntensityCalibration* record, float*
     // The factors hold for the calibration's integration time; the signal grows with the time.
     if (integrationTime == 0)
         return EC_InvalidArgument;
-    const double calibrationMicroseconds = double(uint32_t(readField<uint16_t>(record, kIntensityTime)) * 1000u);
+    const double calibrationMicroseconds = double(uint32_t(record->integrationTime) * 1000u);
     const double time = integrationTime;
     return applyGain(record, spectrum, gain, firstPixel, pixelCount,
                      [=](double f) { return calibrationMicroseconds * f / time; });

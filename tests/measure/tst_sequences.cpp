@@ -103,6 +103,8 @@ private slots:
     void freeMeasurement_data();
     void freeMeasurement();
     void stopBeforeRunIsCleared();
+    void stopAfterStartBeforeTheSequenceEndsTheRun_data();
+    void stopAfterStartBeforeTheSequenceEndsTheRun();
     void snapshotsWhileRunning();
 
 private:
@@ -181,6 +183,13 @@ void TestSequences::sequence_data()
     QTest::newRow("EBU 3237 (colortype 1): 16 targets")
         << 4 << 1 << unset << codePatches(kEbuCodes, false) << percents(16) << 4
         << int(Measure::EbuResults);
+    // A value the Options dialog never writes selects what the page and its report show.
+    QTest::newRow("colortype 2: the colour checker, as the page shows it")
+        << 4 << 2 << unset << codePatches(kCheckerCodes, false) << percents(19) << 4
+        << int(Measure::ColorCheckerResults);
+    QTest::newRow("colortype -1: the colour checker")
+        << 4 << -1 << unset << codePatches(kCheckerCodes, false) << percents(19) << 4
+        << int(Measure::ColorCheckerResults);
 }
 
 void TestSequences::sequence()
@@ -385,6 +394,29 @@ void TestSequences::stopBeforeRunIsCleared()
     QVERIFY(m_rec->runAndWait(MeasureGamut));
     QCOMPARE(m_thread->measure()->gamutList().size(), 7);
     QCOMPARE(m_rec->finished, 1);
+}
+
+void TestSequences::stopAfterStartBeforeTheSequenceEndsTheRun_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("gray") << int(MeasureGray);
+    QTest::newRow("free (ends only when stopped)") << int(MeasureFree);
+}
+
+void TestSequences::stopAfterStartBeforeTheSequenceEndsTheRun()
+{
+    // The stop arrives while the run opens its output, before its sequence has begun (as a stop
+    // or a close pressed during the generator's start wait does).
+    QFETCH(int, mode);
+    Measure* m = m_thread->measure();
+    QObject::connect(m, &Measure::measureStarted, m, [m] { m->stopMeasure(); },
+                     Qt::DirectConnection);
+    QVERIFY(m_rec->runAndWait(mode, 10000));
+
+    QCOMPARE(m_rec->events, (QStringList{"started", "stopped"}));
+    QCOMPARE(m_rec->patches.size(), 1); // the first colour is shown, then the stop is found
+    QCOMPARE(m_sensor->readings(), 0);
+    QCOMPARE(m_rec->finished, 0);
 }
 
 void TestSequences::snapshotsWhileRunning()

@@ -19,6 +19,19 @@ QByteArray bigEndian32(quint32 v)
     return out;
 }
 
+QByteArray initReply(quint16 level)
+{
+    QByteArray out("INI");
+    out.append(char(level >> 8));
+    out.append(char(level & 0xff));
+    return out;
+}
+
+QByteArray response(quint32 sequence)
+{
+    return QByteArray("RSP") + bigEndian32(sequence);
+}
+
 } // namespace
 
 class TestPatternTcp : public QObject
@@ -168,6 +181,131 @@ private slots:
             generator->sendRaw(second);
         }
         QTRY_COMPARE(client->maxValue(), 48);
+    }
+
+    // Two consecutive replies cut at every byte: the outcome is the one of the whole stream.
+    void twoRepliesReadTheSameHoweverTheStreamIsCut_data()
+    {
+        QTest::addColumn<bool>("init");
+        QTest::addColumn<int>("cut");
+        QTest::addColumn<int>("staleOffset"); // RSP rows: the first reply acknowledges seq + this
+        for (int cut = 1; cut < 2 * patternprotocol::kInitReplyLength; ++cut)
+            QTest::addRow("INI 100 + INI 200 cut after byte %d", cut) << true << cut << 0;
+        for (int cut = 1; cut < 2 * patternprotocol::kResponseLength; ++cut) {
+            QTest::addRow("stale RSP + matching RSP cut after byte %d", cut) << false << cut << -1;
+            QTest::addRow("matching RSP repeated, cut after byte %d", cut) << false << cut << 0;
+        }
+    }
+    void twoRepliesReadTheSameHoweverTheStreamIsCut()
+    {
+        QFETCH(bool, init);
+        QFETCH(int, cut);
+        QFETCH(int, staleOffset);
+        connectClient();
+        generator->answerInit = false;
+        generator->answerRequests = false;
+        const quint32 sequence = PatternTcp::sequenceNumber;
+        QByteArray stream;
+        if (init) {
+            QVERIFY(client->sendInit());
+            QTRY_COMPARE(generator->initCount(), 1);
+            stream = initReply(100) + initReply(200);
+        } else {
+            QVERIFY(client->sendColor(1, 2, 3));
+            QTRY_COMPARE(generator->requests().size(), 1);
+            stream = response(sequence + quint32(staleOffset)) + response(sequence);
+        }
+        generator->sendRaw(stream.left(cut));
+        platform::waitProcessingEvents(20); // the first piece is read on its own
+        generator->sendRaw(stream.mid(cut));
+        if (init) {
+            QTRY_COMPARE(client->maxValue(), 300);
+        } else {
+            QTRY_COMPARE(client->state(), int(Acknowledged));
+        }
+        platform::waitProcessingEvents(20);
+        QCOMPARE(client->maxValue(), init ? 300 : 0);
+        QCOMPARE(PatternTcp::sequenceNumber, init ? sequence : sequence + 1);
+    }
+
+    // Bytes an earlier exchange left behind never answer the next one.
+    void leftoverBytesOfAnEarlierExchangeAreDropped_data()
+    {
+        QTest::addColumn<QByteArray>("leftover");
+        QTest::addColumn<bool>("leftInInit"); // left by an INI exchange, else by a colour
+        QTest::addColumn<bool>("nextIsInit");
+        QTest::newRow("4-byte INI reply (start refused), then a new INI")
+            << QByteArray("INI\x03", 4) << true << true;
+        QTest::newRow("4-byte INI reply, then a colour") << QByteArray("INI\x03", 4) << true << false;
+        QTest::newRow("2 stray bytes after the INI replies, then a colour")
+            << QByteArray("IN") << true << false;
+        QTest::newRow("half an acknowledgement, then a colour")
+            << QByteArray("RSP\x00", 4) << false << false;
+        QTest::newRow("half an acknowledgement, then a new INI")
+            << QByteArray("RSP\x00", 4) << false << true;
+    }
+    void leftoverBytesOfAnEarlierExchangeAreDropped()
+    {
+        QFETCH(QByteArray, leftover);
+        QFETCH(bool, leftInInit);
+        QFETCH(bool, nextIsInit);
+        connectClient();
+        generator->maxLevel = 255;
+        if (leftInInit) {
+            generator->answerInit = false;
+            QVERIFY(client->sendInit());
+            QTRY_COMPARE(generator->initCount(), 1);
+        } else {
+            QVERIFY(client->sendColor(7, 7, 7));
+            QTRY_COMPARE(client->state(), int(Acknowledged));
+        }
+        generator->sendRaw(leftover);
+        platform::waitProcessingEvents(30);
+        if (leftInInit)
+            QCOMPARE(client->maxValue(), 0); // an incomplete reply announces nothing
+
+        generator->answerInit = true;
+        const quint32 sequence = PatternTcp::sequenceNumber;
+        if (nextIsInit) {
+            QVERIFY(client->sendInit());
+            QTRY_COMPARE(client->maxValue(), 255);
+            platform::waitProcessingEvents(20);
+            QCOMPARE(client->maxValue(), 255);
+        } else {
+            QVERIFY(client->sendColor(9, 9, 9));
+            QTRY_COMPARE(client->state(), int(Acknowledged));
+            QCOMPARE(PatternTcp::sequenceNumber, sequence + 1);
+        }
+    }
+
+    // The levels go out in 16 bits: the announced full scale never leaves 0..65535.
+    void fullScaleIsCappedAt65535_data()
+    {
+        QTest::addColumn<int>("replies");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("65535 alone") << 1 << 65535 << 65535;
+        QTest::newRow("65535 twice") << 2 << 65535 << 65535;
+        QTest::newRow("40000 twice") << 2 << 40000 << 65535;
+        QTest::newRow("32769 replies of 65535 (past the int range)") << 32769 << 65535 << 65535;
+        QTest::newRow("3 x 1000 stays exact") << 3 << 1000 << 3000;
+    }
+    void fullScaleIsCappedAt65535()
+    {
+        QFETCH(int, replies);
+        QFETCH(int, level);
+        QFETCH(int, expected);
+        connectClient();
+        generator->answerInit = false;
+        QVERIFY(client->sendInit());
+        QTRY_COMPARE(generator->initCount(), 1);
+        QByteArray stream;
+        for (int i = 0; i < replies; ++i)
+            stream += initReply(quint16(level));
+        generator->sendRaw(stream);
+        QTRY_COMPARE(client->maxValue(), expected);
+        platform::waitProcessingEvents(30);
+        QCOMPARE(client->maxValue(), expected);
     }
 
     void responseWithAnotherNumberIsIgnored_data()

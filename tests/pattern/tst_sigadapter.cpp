@@ -1,6 +1,7 @@
 // The signal adapter: the correction chain with and without its table files, damaged files, and
 // the two outputs (local window, pattern generator with its acknowledgement).
 #include "colour/lut3d.h"
+#include "logcapture.h"
 #include "messagerecorder.h"
 #include "pattern/correctiontables.h"
 #include "pattern/patterntcp.h"
@@ -274,6 +275,38 @@ private slots:
         adapter.chgPattenColor(0.5, 0.25, 1.0, 0, 0); // the chain still works, without that stage
         QCOMPARE(adapter.window->red, 128.0);
         QCOMPARE(adapter.window->green, 64.0);
+    }
+
+    // The adapter's start-up lines about absent table files are debug lines of the program's
+    // category: off by default, shown with QT_LOGGING_RULES="quelvarin.debug=true". A damaged
+    // table is a warning and always shown.
+    void startUpDebugLinesFollowTheLoggingRules_data()
+    {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<QStringList>("debugLines");
+        QTest::newRow("default rules: no debug line") << QString() << QStringList();
+        QTest::newRow("quelvarin.debug=true") << "quelvarin.debug=true"
+                                              << QStringList{"3dcfe file open Error"};
+    }
+    void startUpDebugLinesFollowTheLoggingRules()
+    {
+        QFETCH(QString, rules);
+        QFETCH(QStringList, debugLines);
+        WorkingDir dir;
+        dir.write("test1d.cfe", "C 1\n"); // damaged: size out of range
+        QLoggingCategory::setFilterRules(rules);
+        QStringList debug;
+        QStringList warnings;
+        {
+            LogCapture log;
+            SigAdapter adapter;
+            debug = log.messages(QtDebugMsg);
+            warnings = log.messages(QtWarningMsg);
+        }
+        QLoggingCategory::setFilterRules(QStringLiteral("quelvarin.debug=true"));
+        QCOMPARE(debug, debugLines);
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().startsWith("test1d.cfe:1: size"), qPrintable(warnings.first()));
     }
 
     void curveEntriesOutsideTheRangeAreHeldAtItsEnds()

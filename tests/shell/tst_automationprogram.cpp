@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(p.measure()->grayList().size(), kSteps + 2);
         QCOMPARE(grayTableLuminances(p.scene()), (QStringList{"0.500", "21.000", "99.000"}));
         auto* gray = qobject_cast<GrayView*>(p.scene()->view(MeasureGray));
-        QVERIFY(gray->whiteMarker && gray->lumaCurve);
+        QVERIFY(gray->whiteMarker() && gray->lumaCurve());
 
         const QString shot = QDir(testenv::artifactDir())
                                  .filePath(QString("automation_gray_%1.png").arg(QTest::currentDataTag()).replace(' ', '_'));

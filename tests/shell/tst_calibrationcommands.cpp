@@ -4,6 +4,7 @@
 // refusals, the cancelled dialogs, and the sensor calibration command.
 
 #include "apptestmain.h"
+#include "dialogrecorder.h"
 #include "measure/calibratemonitor.h"
 #include "measure/cubefile.h"
 #include "measure/measure.h"
@@ -14,12 +15,14 @@
 #include "sensors/sensor.h"
 #include "shell/caldialog.h"
 #include "shell/calibratedialog.h"
+#include "shell/initdialog.h"
 #include "shell/mainwindow.h"
 #include "testenv.h"
 #include "virtualclock.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
@@ -145,6 +148,45 @@ private slots:
         QCOMPARE(boxes.last().informativeText, QString("To Select a physical sensor."));
         QCOMPARE(boxes.last().buttons, QStringList{"OK"});
         QVERIFY(!p.thread()->isRunning());
+    }
+
+    // Without an instrument the sensor selection comes first: cancelled, nothing starts; the
+    // simulator chosen there meets the simulator refusal.
+    void withoutASensorTheSelectionComesFirst_data()
+    {
+        QTest::addColumn<bool>("chooseSimulator");
+        QTest::newRow("selection cancelled") << false;
+        QTest::newRow("simulator chosen") << true;
+    }
+    void withoutASensorTheSelectionComesFirst()
+    {
+        QFETCH(bool, chooseSimulator);
+        MainWindowProbe p(*m_window);
+        p.measure()->detachSensor();
+        QVERIFY(!p.measure()->sensor());
+        DialogRecorder dialogs;
+        if (chooseSimulator) {
+            dialogs.answerNext([](QDialog& d) {
+                auto* init = qobject_cast<InitDialog*>(&d);
+                if (!init)
+                    return int(QDialog::Rejected);
+                init->sensorCombo->setCurrentIndex(SensorModel::Simulator);
+                init->accept();
+                return init->result();
+            });
+        }
+        MessageRecorder boxes;
+        QTest::mouseClick(p.lutButton(), Qt::LeftButton);
+        QCOMPARE(dialogs.shown(), QStringList{"InitDialog"});
+        QVERIFY(!p.thread()->isRunning());
+        if (chooseSimulator) {
+            QVERIFY(p.measure()->sensor());
+            QCOMPARE(boxes.count(), 1);
+            QCOMPARE(boxes.last().text, QString("This is an simulator sensor. "));
+        } else {
+            QVERIFY(!p.measure()->sensor());
+            QCOMPARE(boxes.count(), 0);
+        }
     }
 
     // The whole road: LUT button, folder, options (fast, HDTV), 90 patches, the table built
@@ -298,8 +340,10 @@ private slots:
         connect(p.measure(), &Measure::pattenColorChged, this, [&patches] { ++patches; },
                 Qt::QueuedConnection);
         QTest::mouseClick(p.lutButton(), Qt::LeftButton);
+        // The close is refused while the run ends, and then carried out.
         m_window->close();
-        QVERIFY(!p.thread()->isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!p.thread()->isRunning(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 10000);
         QTest::qWait(50);
         QCOMPARE(answers.seen, QStringList());
         QCOMPARE(patches, 0);

@@ -10,12 +10,21 @@
 #include "shell/dataexport.h"
 #include "shell/fullscene.h"
 #include "testenv.h"
+#include "ui/view/colorchkview.h"
+#include "ui/view/colorlumaview.h"
+#include "ui/view/grayview.h"
+#include "ui/view/saturatview.h"
 #include "ui/window/basewindow.h"
+#include "ui/window/colorchkdatawindow.h"
+#include "ui/window/lumawindow.h"
+#include "ui/window/rgblevelwindow.h"
+#include "ui/window/satdatawindow.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -289,6 +298,57 @@ private slots:
         QCOMPARE(BaseWindow::frameLevel(), int(BaseWindow::TranslucentFrameLevel));
     }
 
+    // An export replaces the whole set of files or none of them: with any one target blocked,
+    // the data file, the pictures and both reports of the earlier export all stay as they were.
+    void failedExportLeavesTheWholeOldSet_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("detailed PDF blocked") << "run_Pro_Report.pdf" << "Detailed PDF File Open Error!";
+        QTest::newRow("summary PDF blocked") << "run_Report.pdf" << "PDF File Open Error!";
+        QTest::newRow("gray picture blocked (found while the set is moved in)")
+            << "run_gray.png" << "Picture File Write Error!";
+        QTest::newRow("nothing blocked: every file replaced") << QString() << QString();
+    }
+    void failedExportLeavesTheWholeOldSet()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QString, text);
+        QVERIFY(QDir(dir->path()).mkdir("out"));
+        const QDir folder(dir->filePath("out"));
+        const QStringList set = {"run.data", "run_Pro_Report.pdf", "run_Report.pdf", "run_free.png",
+                                 "run_gray.png"};
+        for (const QString& name : set) {
+            if (name == blocked)
+                QVERIFY(folder.mkdir(name)); // a folder where the file would go
+            else
+                writeFile(folder.filePath(name), "old " + name.toUtf8());
+        }
+        measure->setResults(Measure::GrayResults, colours(22));
+        measure->setResults(Measure::FreeResults, colours(1));
+
+        MessageRecorder boxes;
+        const bool exported = scene->exportTo(folder.filePath("run"));
+        QCOMPARE(exported, blocked.isEmpty());
+        QCOMPARE(boxes.count(), 1);
+        if (!blocked.isEmpty()) {
+            QCOMPARE(boxes.last().title, QString("Export Error"));
+            QCOMPARE(boxes.last().text, text);
+        }
+        for (const QString& name : set) {
+            if (name == blocked)
+                continue;
+            const QByteArray bytes = readFile(folder.filePath(name));
+            if (blocked.isEmpty())
+                QVERIFY2(bytes != "old " + name.toUtf8(), qPrintable(name));
+            else
+                QCOMPARE(bytes, "old " + name.toUtf8());
+        }
+        // Nothing staged is left behind, hidden or not.
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 set);
+    }
+
     void damagedImportChangesNothing_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -378,6 +438,88 @@ private slots:
         QVERIFY(scene->importFrom(base() + ".data"));
         QCOMPARE(measure->grayList().size(), grayRecords);
         QCOMPARE(platform::readSetting("measure", "steps").toInt(), steps);
+    }
+
+    // A valid file whose gray levels are tiny (the third record's 1e-9 would mean 10^9 steps)
+    // is imported and drawn like any other: the step count comes from the list, not the level.
+    void importOfTinyGrayLevels_data()
+    {
+        QTest::addColumn<double>("level");
+        QTest::newRow("1e-9 in the third record") << 1e-9;
+        QTest::newRow("4.5e-8 in the third record") << 4.5e-8;
+    }
+    void importOfTinyGrayLevels()
+    {
+        QFETCH(double, level);
+        MeasureDataFile::Contents c;
+        QList<CColor> gray = colours(22);
+        for (int i = 0; i < gray.size(); ++i)
+            gray[i].levelR = gray[i].levelG = gray[i].levelB = i == 0 ? 1.0 : double(i - 1) / 20;
+        gray[2].levelR = gray[2].levelG = gray[2].levelB = level;
+        c[MeasureDataFile::GraySection] = gray;
+        writeFile(base() + ".data", MeasureDataFile::encode(c));
+        MessageRecorder boxes;
+        QVERIFY(scene->importFrom(base() + ".data"));
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Imported!"));
+        QCOMPARE(measure->grayList().at(2).levelR, level);
+        QCOMPARE(GrayView::runStepCount(measure->grayList()), 0);
+        QCOMPARE(scene->grayView()->lumaWindow->stepCount(), 20);
+        QCOMPARE(scene->grayView()->rgbLevelWindow->stepCount(), 20);
+    }
+
+    void importOfLongPatchListsShowsThePagesPatches_data()
+    {
+        QTest::addColumn<int>("section");
+        QTest::addColumn<int>("colorType");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("saturation, 40 records") << int(MeasureDataFile::SatSection) << 0 << 40 << 30;
+        QTest::newRow("colour scale, 40 records") << int(MeasureDataFile::ColorLumaSection) << 0 << 40 << 30;
+        QTest::newRow("colour checker, 25 records") << int(MeasureDataFile::ColorChkSection) << 0 << 25 << 18;
+        QTest::newRow("EBU 3237, 25 records") << int(MeasureDataFile::EbuSection) << 1 << 25 << 15;
+    }
+
+    void importOfLongPatchListsShowsThePagesPatches()
+    {
+        QFETCH(int, section);
+        QFETCH(int, colorType);
+        QFETCH(int, records);
+        QFETCH(int, shown);
+        platform::writeSetting("measure", "colortype", colorType);
+        MeasureDataFile::Contents c;
+        c[MeasureDataFile::Section(section)] = colours(records);
+        writeFile(base() + ".data", MeasureDataFile::encode(c));
+        MessageRecorder boxes;
+        QVERIFY(scene->importFrom(base() + ".data"));
+        QCOMPARE(boxes.last().text, QString("Data has been successfully Imported!"));
+        QList<QGraphicsItem*> bars;
+        QTableWidget* table = nullptr;
+        int listSize = 0;
+        switch (section) {
+        case MeasureDataFile::SatSection:
+            bars = scene->saturatView()->bars();
+            table = scene->saturatView()->dataWindow->currentTable();
+            listSize = measure->satList().size();
+            break;
+        case MeasureDataFile::ColorLumaSection:
+            bars = scene->colorLumaView()->bars();
+            table = scene->colorLumaView()->dataWindow->currentTable();
+            listSize = measure->colorLumaList().size();
+            break;
+        default:
+            bars = scene->colorChkView()->bars();
+            table = scene->colorChkView()->dataWindow->currentTable();
+            listSize = colorType == 1 ? measure->ebuList().size() : measure->colorChkList().size();
+            break;
+        }
+        // Every record stays in the data; the page shows the patches it has rows and names for.
+        QCOMPARE(listSize, records);
+        QCOMPARE(bars.size(), shown);
+        QCOMPARE(table->rowCount(), shown);
+        int filled = 0;
+        for (int r = 0; r < table->rowCount(); ++r)
+            filled += table->item(r, 0) != nullptr;
+        QCOMPARE(filled, shown);
     }
 
     void slotsAskForTheFileAndRememberItsFolder()

@@ -5,18 +5,24 @@
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
+#include "pattern/patterntcp.h"
 #include "pattern/patternwindow.h"
 #include "pattern/sigadapter.h"
+#include "platform/guithread.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "shell/fullscene.h"
 #include "ui/view/baseview.h"
+#include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
+#include "ui/window/gamutdatawindow.h"
 #include "ui/window/graydatawindow.h"
 
 #include "apptestmain.h"
 #include "countingsensor.h"
+#include "dialogrecorder.h"
 #include "messagerecorder.h"
+#include "patterngeneratoremulator.h"
 #include "testenv.h"
 #include "virtualclock.h"
 #include "zerodelaysensor.h"
@@ -25,6 +31,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGraphicsRectItem>
+#include <QGraphicsTextItem>
 #include <QGraphicsView>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -32,6 +39,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
@@ -113,6 +121,51 @@ void waitUntilIdle(MainWindowProbe& probe)
     QTest::qWait(50); // the run's queued signals
 }
 
+// The pattern generator as the output, connected to `generator` (which must outlive the run).
+bool useGenerator(PatternGeneratorEmulator& generator, Measure* measure)
+{
+    if (!generator.listen())
+        return false;
+    platform::writeSetting("measure", "ipadd", "127.0.0.1");
+    platform::writeSetting("measure", "tcpport", int(generator.port()));
+    platform::writeSetting("measure", "sigtype", 1);
+    PatternTcp* tcp = measure->sigAdapter()->tcp;
+    tcp->connectToServer();
+    return QTest::qWaitFor([tcp, &generator] { return tcp->isConnected() && generator.hasClient(); },
+                           10000);
+}
+
+// The generator's start wait under a virtual clock lasts only the clock's real slice; on a busy
+// machine the INI reply may need longer. While this lives, that wait goes on in real time (at
+// most 2 s more) until the reply is in. Create it after the clock, so it goes first.
+class InitReplyWait
+{
+public:
+    explicit InitReplyWait(PatternTcp* tcp)
+    {
+        m_previous = platform::setWaitHook([this, tcp](int ms) {
+            if (m_previous)
+                m_previous(ms);
+            if (ms == kInitWaitMs && platform::isGuiThread() && tcp->state() == InitSent)
+                QTest::qWaitFor([tcp] { return tcp->maxValue() != 0; }, 2000);
+        });
+    }
+    ~InitReplyWait() { platform::setWaitHook(m_previous); }
+
+private:
+    static constexpr int kInitWaitMs = 2000;
+    platform::WaitHook m_previous;
+};
+
+// Runs `action` on the GUI thread once the virtual clock passes `atMs`, from the event loop of
+// whatever wait reaches that time.
+void atVirtualTime(VirtualClock& clock, QObject* context, qint64 atMs, std::function<void()> action)
+{
+    clock.schedule(atMs, [context, action] {
+        QMetaObject::invokeMethod(context, action, Qt::QueuedConnection);
+    });
+}
+
 // Presses and releases a bar button like the mouse does.
 void click(QPushButton* button)
 {
@@ -143,6 +196,8 @@ private slots:
     void stopButtonWithoutARunShowsItsFacesAndSetsTheStopRequest();
     void toolButtonShowsItsPressedFaceAndActsOnRelease();
     void startWithTheSimulatorMeasuresTheShownPage();
+    void startOnTheGamutPageDrawsItsRun_data();
+    void startOnTheGamutPageDrawsItsRun();
     void startDuringASlideMeasuresThePageItLandsOn();
     void confirmationBoxesLeadToTheStart_data();
     void confirmationBoxesLeadToTheStart();
@@ -155,6 +210,12 @@ private slots:
     void stopWhileTheChainChangesPageEndsIt();
     void closingEndsTheProgram_data();
     void closingEndsTheProgram();
+    void commandsDuringTheGeneratorStartWait_data();
+    void commandsDuringTheGeneratorStartWait();
+    void startButtonShowsTheStateAfterItsBox_data();
+    void startButtonShowsTheStateAfterItsBox();
+    void tooltipsOfTheBarButtonsKeepTheirLook_data();
+    void tooltipsOfTheBarButtonsKeepTheirLook();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -491,6 +552,60 @@ void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
     QVERIFY(window->grab().save(shot));
 }
 
+void TestMainWindow::startOnTheGamutPageDrawsItsRun_data()
+{
+    QTest::addColumn<int>("colorspace");
+    QTest::addColumn<int>("ciechart");
+    QTest::addColumn<int>("targets");
+    QTest::newRow("HDTV Rec709 on CIE 1976, tolerance chart") << 2 << 1 << 4;
+    QTest::newRow("DCI P3 on CIE 1931") << 5 << 0 << 0;
+}
+
+void TestMainWindow::startOnTheGamutPageDrawsItsRun()
+{
+    QFETCH(int, colorspace);
+    QFETCH(int, ciechart);
+    QFETCH(int, targets);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    platform::writeSetting("reference", "colorspace", colorspace);
+    platform::writeSetting("reference", "ciechart", ciechart);
+    Application::instance()->loadReference();
+    // Pages are laid out for the reference in force when the page size is set.
+    window->resize(window->width() + 1, window->height());
+    MessageRecorder boxes;
+    click(p.pageButton(1));
+    QCOMPARE(p.viewIndex(), 1);
+
+    click(p.startButton());
+    QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
+    waitUntilIdle(p);
+    QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
+    QCOMPARE(p.measure()->gamutList().size(), 7);
+    QVERIFY(p.measure()->grayList().isEmpty());
+
+    // Every patch is on the page once: its row, its marker and its bar; the outline, the
+    // coverage figure and, with the tolerance chart, the targets of white, red, green and blue.
+    auto* gamut = qobject_cast<GamutView*>(p.scene()->view(1));
+    QVERIFY(gamut);
+    QCOMPARE(gamut->toleranceShown(), targets > 0);
+    QTableWidget* table = gamut->dataWindow->currentTable();
+    for (int row = 0; row < 7; ++row)
+        QVERIFY2(table->item(row, 0) && !table->item(row, 0)->text().isEmpty(), qPrintable(QString::number(row)));
+    QCOMPARE(gamut->markerItems().size(), 7);
+    QCOMPARE(gamut->barItems().size(), 7);
+    QCOMPARE(gamut->toleranceMarkers().size(), targets);
+    QVERIFY(gamut->gamutOutline());
+    QVERIFY(gamut->coverageItem());
+    const QString coverage = gamut->coverageItem()->toPlainText();
+    QVERIFY2(coverage.endsWith("% of Coverage") && coverage.section('%', 0, 0).toDouble() > 50,
+             qPrintable(coverage));
+
+    const QString shot = QDir(testenv::artifactDir())
+                             .filePath(QString("mainwindow_gamut_run_%1_%2.png").arg(colorspace).arg(ciechart));
+    QVERIFY(window->grab().save(shot));
+}
+
 void TestMainWindow::startDuringASlideMeasuresThePageItLandsOn()
 {
     MainWindowProbe p(*window);
@@ -516,13 +631,18 @@ void TestMainWindow::confirmationBoxesLeadToTheStart_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("measuredMode");
     QTest::addColumn<QString>("summaryGamma");
+    QTest::addColumn<QStringList>("dialogs"); // opened on the way, each cancelled
     // Shown page: gamut.
-    QTest::newRow("simulator OK measures the page shown") << true << 0 << int(QMessageBox::Ok) << 1 << "";
-    QTest::newRow("simulator Cancel measures gray") << true << 0 << int(QMessageBox::Cancel) << 0 << "";
-    QTest::newRow("instrument, parameters OK") << false << 0 << int(QMessageBox::Ok) << 1 << "2.22222";
-    QTest::newRow("instrument, parameters Cancel still starts")
-        << false << 0 << int(QMessageBox::Cancel) << 1 << "2.22222";
-    QTest::newRow("instrument, BT.1886 reference") << false << 1 << int(QMessageBox::Ok) << 1 << "2.4";
+    QTest::newRow("simulator OK measures the page shown")
+        << true << 0 << int(QMessageBox::Ok) << 1 << "" << QStringList();
+    QTest::newRow("simulator Cancel: start dialog, then gray")
+        << true << 0 << int(QMessageBox::Cancel) << 0 << "" << QStringList{"InitDialog"};
+    QTest::newRow("instrument, parameters OK")
+        << false << 0 << int(QMessageBox::Ok) << 1 << "2.22222" << QStringList();
+    QTest::newRow("instrument, parameters Cancel: Options dialog, then the start")
+        << false << 0 << int(QMessageBox::Cancel) << 1 << "2.22222" << QStringList{"OptionDialog"};
+    QTest::newRow("instrument, BT.1886 reference")
+        << false << 1 << int(QMessageBox::Ok) << 1 << "2.4" << QStringList();
 }
 
 void TestMainWindow::confirmationBoxesLeadToTheStart()
@@ -532,7 +652,9 @@ void TestMainWindow::confirmationBoxesLeadToTheStart()
     QFETCH(int, answer);
     QFETCH(int, measuredMode);
     QFETCH(QString, summaryGamma);
+    QFETCH(QStringList, dialogs);
     MainWindowProbe p(*window);
+    DialogRecorder shownDialogs;
     useQuickRuns(2);
     platform::writeSetting("reference", "gammatype", gammaType);
     Application::instance()->loadReference();
@@ -555,6 +677,7 @@ void TestMainWindow::confirmationBoxesLeadToTheStart()
 
     QCOMPARE(started, QList<int>{measuredMode});
     QCOMPARE(p.viewIndex(), measuredMode);
+    QCOMPARE(shownDialogs.shown(), dialogs);
     QCOMPARE(boxes.count(), 2);
     const RecordedMessage first = boxes.messages().first();
     QCOMPARE(first.title, QString("Measure"));
@@ -762,6 +885,155 @@ void TestMainWindow::stopWhileTheChainChangesPageEndsIt()
     QVERIFY(!window->isMeasuring());
 }
 
+void TestMainWindow::commandsDuringTheGeneratorStartWait_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("stop: the run does not begin") << "stop";
+    QTest::newRow("second Start: refused as busy") << "start";
+    QTest::newRow("Measure ALL: refused as busy") << "measure all";
+}
+
+void TestMainWindow::commandsDuringTheGeneratorStartWait()
+{
+    // Start opens the generator output first (its INI wait handles events) and only then starts
+    // the worker; the run counts as under way from the moment Start is accepted.
+    QFETCH(QString, command);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+    PatternGeneratorEmulator generator;
+    QVERIFY(useGenerator(generator, p.measure()));
+    // Each wait lives 50 ms of real time, long enough for the generator's replies to arrive.
+    VirtualClock clock(50);
+    InitReplyWait initReply(p.measure()->sigAdapter()->tcp);
+    QList<int> started;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
+    boxes.clear();
+
+    atVirtualTime(clock, window.get(), clock.elapsed() + 1000, [&] {
+        if (command == "stop")
+            click(p.stopButton());
+        else if (command == "start")
+            p.start();
+        else
+            p.measureAll()->trigger();
+    });
+    p.start();
+    waitUntilIdle(p);
+    QTRY_VERIFY(!window->isMeasuring());
+
+    const QString busy = "Measurement is in processing.";
+    if (command == "stop") {
+        QVERIFY(started.isEmpty());
+        QVERIFY(generator.requests().isEmpty()); // not a single colour went out
+        QTRY_COMPARE(generator.exitCount(), 1);  // the output opened for it is closed
+        QCOMPARE(texts(boxes), QStringList{kSimulatorText});
+    } else {
+        QCOMPARE(started, QList<int>{0});
+        QCOMPARE(generator.requests().size(), 4); // white, then 3 gray levels
+        QCOMPARE(texts(boxes), (QStringList{kSimulatorText, busy, kFinishedText}));
+    }
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+
+    // Nothing is left counted as running: the next start runs and ends as usual.
+    boxes.clear();
+    p.start();
+    waitUntilIdle(p);
+    QTRY_VERIFY(!window->isMeasuring());
+    QCOMPARE(started.size(), command == "stop" ? 1 : 2);
+    QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
+}
+
+void TestMainWindow::startButtonShowsTheStateAfterItsBox_data()
+{
+    QTest::addColumn<bool>("duringRun");
+    QTest::newRow("simulator question, then the run") << false;
+    QTest::newRow("busy refusal during a run") << true;
+}
+
+void TestMainWindow::startButtonShowsTheStateAfterItsBox()
+{
+    // Start acts on press and opens a box; the box takes the release, which therefore never
+    // reaches the button: only the press is given here.
+    QFETCH(bool, duringRun);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    MessageRecorder boxes;
+    p.viewAction(5)->trigger(); // free measurement runs until stopped
+    if (duringRun) {
+        p.start();
+        QVERIFY(p.thread()->isRunning());
+    }
+    boxes.clear();
+
+    QTest::mousePress(p.startButton(), Qt::LeftButton);
+
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().text, duringRun ? QString("Measurement is in processing.")
+                                          : QString(kSimulatorText));
+    QVERIFY(!p.startButton()->isDown());
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_sel.png"));
+    window->grab().save(QDir(testenv::artifactDir())
+                            .filePath(QString("mainwindow_start_after_box_%1.png")
+                                          .arg(duringRun ? "busy" : "question")));
+
+    click(p.stopButton());
+    waitUntilIdle(p);
+    QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
+}
+
+void TestMainWindow::tooltipsOfTheBarButtonsKeepTheirLook_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("tool button New") << "new";
+    QTest::newRow("start button") << "start";
+    QTest::newRow("page dot") << "dot";
+}
+
+void TestMainWindow::tooltipsOfTheBarButtonsKeepTheirLook()
+{
+    // A bar button's see-through background is its own: its tooltip is drawn like any other
+    // tooltip (not a black box without text), and the button itself looks as it always did.
+    QFETCH(QString, button);
+    MainWindowProbe p(*window);
+    QPushButton* b = button == "new" ? p.toolButtons().first()
+                     : button == "start" ? p.startButton()
+                                         : p.pageButton(2);
+    const auto shownTip = [](QWidget* owner, const QString& text) {
+        QToolTip::hideText();
+        QToolTip::showText(owner->mapToGlobal(QPoint(4, 4)), text, owner);
+        QWidget* tip = nullptr;
+        QTest::qWaitFor([&tip] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->inherits("QTipLabel") && w->isVisible())
+                    tip = w;
+            }
+            return tip != nullptr;
+        });
+        const QImage image = tip ? tip->grab().toImage() : QImage();
+        QToolTip::hideText();
+        return image;
+    };
+    QWidget plain;
+    plain.resize(50, 20);
+    plain.show();
+    const QImage reference = shownTip(&plain, b->toolTip());
+    const QImage tip = shownTip(b, b->toolTip());
+    QVERIFY(!reference.isNull());
+    QVERIFY(!tip.isNull());
+    tip.save(QDir(testenv::artifactDir()).filePath("mainwindow_tooltip_" + button + ".png"));
+    QCOMPARE(tip.size(), reference.size());
+    QCOMPARE(tip, reference);
+
+    // The button drawn now equals the button drawn with a see-through background on everything.
+    const QImage now = b->grab().toImage();
+    const QString own = b->styleSheet();
+    b->setStyleSheet("background-color:transparent");
+    const QImage before = b->grab().toImage();
+    b->setStyleSheet(own);
+    QCOMPARE(now, before);
+}
+
 void TestMainWindow::closingEndsTheProgram_data()
 {
     QTest::addColumn<QString>("scenario");
@@ -771,6 +1043,15 @@ void TestMainWindow::closingEndsTheProgram_data()
     QTest::newRow("no instrument") << "detached" << "closed idle";
     QTest::newRow("during a single gray run") << "single" << "closed during run of mode 0";
     QTest::newRow("during a Measure ALL chain") << "chain" << "closed during run of mode 1";
+    QTest::newRow("right after Start in free mode") << "free" << "closed after free start";
+    QTest::newRow("generator: during Start's own INI wait") << "start wait" << "closed at 1000";
+    QTest::newRow("generator: during the run's INI wait") << "run wait" << "closed at 3000";
+    QTest::newRow("generator: during an unacknowledged colour")
+        << "unacknowledged" << "closed at 4500";
+    QTest::newRow("generator: unacknowledged colour, closed twice")
+        << "unacknowledged twice" << "closed at 4600";
+    QTest::newRow("generator: during a chain's start wait") << "chain start wait"
+                                                            << "closed at 1000";
 }
 
 void TestMainWindow::closingEndsTheProgram()
@@ -798,14 +1079,18 @@ namespace {
 
 // Child process of closingEndsTheProgram. "idle", "unconnected" and "detached" close the window
 // once the event loop runs; "single" and "chain" start a run (or a chain) and close the window once
-// the run has measured its second patch. Returns what the event loop returns, or 3 when the
+// the run has measured its second patch; "free" closes right after Start; the generator scenarios
+// close at a virtual time (see below). Returns what the event loop returns, or 3 when the
 // instrument was left open, 4 when the worker still runs, 5 when a driver that was not connected
-// was closed.
+// was closed, 7 when the generator could not be reached, 8 when a stopped run went on showing
+// colours.
 int childClose(const QString& scenario)
 {
     useQuickRuns(8);
     MessageRecorder boxes;
-    VirtualClock clock(1);
+    const bool withGenerator = scenario.contains("wait") || scenario.startsWith("unacknowledged");
+    // With the generator each wait lives 50 ms of real time, so its replies arrive in it.
+    VirtualClock clock(withGenerator ? 50 : 1);
     SensorCounters counters; // outlives the window, whose engine deletes the counting driver
     MainWindow window;
     MainWindowProbe p(window);
@@ -821,22 +1106,53 @@ int childClose(const QString& scenario)
         if (p.measure()->sensor())
             return 6;
     }
+    // The generator scenarios: the window's Start opens the output (INI wait 0..2000 ms of the
+    // virtual clock), the run opens it again (2000..4000) and shows white from 4000 on.
+    PatternGeneratorEmulator generator;
+    std::unique_ptr<InitReplyWait> initReply;
+    if (withGenerator) {
+        if (!useGenerator(generator, p.measure()))
+            return 7;
+        generator.answerRequests = !scenario.startsWith("unacknowledged");
+        initReply = std::make_unique<InitReplyWait>(p.measure()->sigAdapter()->tcp);
+        const auto closeAt = [&](qint64 at) {
+            atVirtualTime(clock, &window, at, [&window, at] {
+                qInfo("closed at %lld", at);
+                window.close();
+            });
+        };
+        if (scenario == "start wait" || scenario == "chain start wait") {
+            closeAt(1000);
+        } else if (scenario == "run wait") {
+            closeAt(3000);
+        } else {
+            closeAt(4500);
+            if (scenario == "unacknowledged twice")
+                closeAt(4600);
+        }
+    }
     window.show();
 
-    const bool duringRun = scenario == "single" || scenario == "chain";
+    const bool duringRun = scenario == "single" || scenario == "chain" || scenario == "free"
+                           || withGenerator;
     const int closeMode = scenario == "chain" ? 1 : 0;
     int readings = 0;
     QObject::connect(p.measure(), &Measure::colorMeasured, &window, [&](int mode) {
-        if (mode == closeMode && ++readings == 2) {
+        if ((scenario == "single" || scenario == "chain") && mode == closeMode && ++readings == 2) {
             qInfo("closed during run of mode %d", mode);
             window.close();
         }
     });
     QTimer::singleShot(0, &window, [&] {
-        if (scenario == "chain") {
+        if (scenario == "chain" || scenario == "chain start wait") {
             p.measureAllNow();
-        } else if (scenario == "single") {
+        } else if (scenario == "single" || withGenerator) {
             p.start();
+        } else if (scenario == "free") {
+            p.viewAction(5)->trigger();
+            p.start();
+            qInfo("closed after free start");
+            window.close();
         } else {
             qInfo("closed idle");
             window.close();
@@ -845,6 +1161,9 @@ int childClose(const QString& scenario)
     const int rc = QCoreApplication::exec();
     if (p.thread()->isRunning())
         return 4;
+    // A run stopped by the close ends at its first patch: no second colour goes out.
+    if (generator.requests().size() > 1)
+        return 8;
     if (p.measure()->sensor() && p.measure()->sensor()->connected)
         return 3;
     if (!duringRun && counters.closes != 0)

@@ -160,8 +160,8 @@ void TestMainWindowVendorLibs::grayScaleWithEachInstrument()
     auto* page = qobject_cast<GrayView*>(p.scene()->view(0));
     QVERIFY(page);
     QCOMPARE(page->dataWindow->currentTable()->rowCount(), kSteps + 1);
-    QVERIFY(page->whiteMarker);
-    QVERIFY(page->lumaCurve);
+    QVERIFY(page->whiteMarker());
+    QVERIFY(page->lumaCurve());
 
     const QString shot = QDir(testenv::artifactDir())
                              .filePath(QStringLiteral("mainwindow_gray_%1.png").arg(library.section('.', 0, 0)));

@@ -192,7 +192,7 @@ void TestSerialInstruments::grayScaleFromTheMainWindow()
     auto* page = qobject_cast<GrayView*>(p.scene()->view(0));
     QVERIFY(page);
     QCOMPARE(page->dataWindow->currentTable()->rowCount(), 3);
-    QVERIFY(page->whiteMarker);
+    QVERIFY(page->whiteMarker());
     const QString shot = QDir(testenv::artifactDir())
                              .filePath(QStringLiteral("serial_gray_run_%1.png").arg(type));
     QVERIFY(window->grab().save(shot));

@@ -12,6 +12,7 @@
         testenv::SettingsSandbox sandbox;                                                          \
         Application app(argc, argv);                                                               \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        QLoggingCategory::setFilterRules(QStringLiteral("quelvarin.debug=true"));                  \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \

@@ -2,6 +2,7 @@
 // Test harness: every test executable runs with its settings redirected into a temporary
 // directory, so no test reads or writes the user's real configuration.
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,12 +30,15 @@ QString artifactDir();
 
 } // namespace testenv
 
+// The program's debug lines are off by default; tests check some of them, so the test mains
+// switch them on.
 #define QV_TEST_SANDBOXED_MAIN(AppType, TestObject)                                                \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         AppType app(argc, argv);                                                                   \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         testenv::SettingsSandbox sandbox;                                                          \
+        QLoggingCategory::setFilterRules(QStringLiteral("quelvarin.debug=true"));                  \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \

@@ -5,6 +5,7 @@
 #include "tavrin/spectrum.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -27,36 +28,22 @@ Points withMeans(const std::vector<double>& xs, const std::vector<double>& ys)
     return p;
 }
 
-// The calibration records, laid out as the ROM code fills them.
-struct Background
+// The calibration records of the module ROM, zeroed (the ROM reader's 0xFF fill would be a sample
+// number out of range).
+struct Background : BackgroundCalibration
 {
-    uint16_t date = 0;
-    uint16_t sampleNumber = 0;
-    struct Pair
-    {
-        float slope, intercept;
-    } pairs[2095] = {};
+    Background() : BackgroundCalibration() {}
 };
-static_assert(sizeof(Background) == 16764, "background record layout");
-
-struct Intensity
+struct Intensity : IntensityCalibration
 {
-    uint16_t date = 0;
-    uint16_t sampleNumber = 0;
-    uint16_t milliseconds = 0;
-    double factors[2095] = {};
-    double scale = 0;
+    Intensity() : IntensityCalibration() {}
 };
-static_assert(sizeof(Intensity) == 16776, "intensity record layout");
+static_assert(sizeof(BackgroundCalibration) == 16764, "background record layout");
+static_assert(offsetof(IntensityCalibration, factors) == 8, "intensity record layout");
+static_assert(sizeof(IntensityCalibration) == 16776, "intensity record layout");
 
-const BackgroundCalibration* asRecord(const Background& b)
-{
-    return reinterpret_cast<const BackgroundCalibration*>(&b);
-}
-const IntensityCalibration* asRecord(const Intensity& i)
-{
-    return reinterpret_cast<const IntensityCalibration*>(&i);
-}
+const BackgroundCalibration* asRecord(const Background& b) { return &b; }
+const IntensityCalibration* asRecord(const Intensity& i) { return &i; }
 
 struct MatrixHolder
 {
@@ -231,9 +218,9 @@ private slots:
     {
         Background rec;
         rec.sampleNumber = 20;
-        for (auto& pair : rec.pairs)
+        for (auto& pair : rec.pixels)
             pair = {0.01f, 100.0f}; // 110 counts at 1000 us
-        rec.pairs[2].intercept = -50.0f; // this pixel's line lies below the dark offset
+        rec.pixels[2].intercept = -50.0f; // this pixel's line lies below the dark offset
         // Dark pixels 10 and 11 read 105 instead of their line's 110: an offset of 5 common to all.
         const float dark[2] = {104.0f, 106.0f};
         std::vector<float> spectrum = {200.0f, 50.0f, 300.0f, 105.0f};
@@ -249,8 +236,8 @@ private slots:
     {
         Background rec;
         rec.sampleNumber = 2000;
-        rec.pairs[1500] = {0.0f, 7.0f};
-        rec.pairs[1501] = {0.0f, 9.0f};
+        rec.pixels[1500] = {0.0f, 7.0f};
+        rec.pixels[1501] = {0.0f, 9.0f};
         float background[2] = {};
         QCOMPARE(DSPLI_BackgroundLevel(asRecord(rec), 500, nullptr, background, 1500, 2, nullptr, 0, 0),
                  ERRORCODE(EC_Success));
@@ -291,7 +278,7 @@ private slots:
         b.sampleNumber = uint16_t(sampleNumber);
         Intensity in;
         in.sampleNumber = uint16_t(sampleNumber);
-        in.milliseconds = 10;
+        in.integrationTime = 10;
         std::vector<float> spectrum(count, 5.0f), out(count, -1.0f);
         float* s = outputs ? spectrum.data() : nullptr;
         float* o = outputs ? out.data() : nullptr;
@@ -325,7 +312,7 @@ private slots:
         QFETCH(std::vector<float>, gain);
         Intensity in;
         in.sampleNumber = 200;
-        in.milliseconds = 100;
+        in.integrationTime = 100;
         in.scale = 2;
         in.factors[100] = 0.5;
         in.factors[101] = 1.0;

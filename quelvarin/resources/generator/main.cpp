@@ -1,5 +1,6 @@
 // Build-time tool: draws every registered picture into <output dir> and writes <output dir>/<qrc>
-// listing them, ready for rcc. Usage: qv_picturegen <output dir> <qrc file name>
+// listing them, ready for rcc. Usage: qv_picturegen <output dir> <qrc file name> [<data dir>]
+// The data folder holds the reference tables some pictures are computed from.
 #include "picture.h"
 
 #include <QDir>
@@ -19,15 +20,26 @@ std::vector<Picture>& registry()
     static std::vector<Picture> all;
     return all;
 }
+
+namespace {
+QString g_dataDir;
+}
+
+QString dataFile(const QString& name)
+{
+    return g_dataDir.isEmpty() ? QString() : QDir(g_dataDir).filePath(name);
+}
 } // namespace pictures
 
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv); // fonts for pictures that hold text
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: qv_picturegen <output dir> <qrc file name>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: qv_picturegen <output dir> <qrc file name> [<data dir>]\n");
         return 2;
     }
+    if (argc == 4)
+        pictures::g_dataDir = QString::fromLocal8Bit(argv[3]);
     const QDir out(QString::fromLocal8Bit(argv[1]));
     auto& all = pictures::registry();
     std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) {

@@ -28,6 +28,10 @@ struct Picture
 
 std::vector<Picture>& registry();
 
+// A file of the program's reference data (the folder the build hands the generator, e.g.
+// "cmf_cie1931_2deg_1nm.csv"); empty when the generator was given no data folder.
+QString dataFile(const QString& name);
+
 // The program's logo (a gamut triangle around its white point on a dark plate), filling `size`;
 // the message boxes and the main window's title bar show it.
 void drawLogo(QPainter& painter, const QSize& size);

@@ -86,6 +86,11 @@ void BaseView::releaseDataTable()
         table->removeFromScene();
 }
 
+bool BaseView::layoutOutdated() const
+{
+    return false;
+}
+
 void BaseView::redraw()
 {
     drawAll(results());

@@ -97,6 +97,10 @@ public:
     // Takes the page's table out of the scene before the scene is cleared (a page without a
     // table has nothing to do).
     virtual void releaseDataTable();
+    // Whether the page was laid out for something the settings no longer choose (the patch set
+    // of the colour-checker page), so that the scene must lay it out anew before a run of its
+    // mode; false in the base.
+    virtual bool layoutOutdated() const;
     // Removes what the view drew and draws the whole list again.
     void redraw();
 

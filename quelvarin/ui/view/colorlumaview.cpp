@@ -1,7 +1,9 @@
 #include "ui/view/colorlumaview.h"
 
-// The page has no chart or table windows yet: the frame's clearing, relayout and redraw apply.
+#include "ui/window/gmtgamut.h"
+
 ColorLumaView::ColorLumaView(QGraphicsScene* scene, Measure* measure)
-    : BaseView(scene, measure, Mode)
+    : SatStepsView(scene, measure, Mode, QStringLiteral("_1"), QT_TR_NOOP("ColorScale"))
 {
+    gamutWindow = new GmtGamut(scene, measure);
 }

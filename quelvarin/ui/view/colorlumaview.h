@@ -2,13 +2,13 @@
 // The colour-scale page of the result scene (measurement mode 3). It draws from
 // Measure::colorLumaList: the white and 30 patches.
 
-#include "ui/view/baseview.h"
+#include "ui/view/satstepsview.h"
 
 #include <QString>
 
 class QDataStream;
 
-class ColorLumaView : public BaseView
+class ColorLumaView : public SatStepsView
 {
     Q_OBJECT
 

@@ -79,10 +79,7 @@ int GrayView::runStepCount(const QList<CColor>& list)
     if (list.size() < 3)
         return 0;
     // Element 2 is gray level 1/n of the run.
-    const double level = list.at(2).levelR;
-    if (!std::isfinite(level) || level <= 0 || level > 1)
-        return 0;
-    return qMax(1, int(std::lround(1.0 / level)));
+    return chartgrid::stepsFromLevel(list.at(2).levelR, list.size());
 }
 
 int GrayView::stepsOf(const QList<CColor>& list)
@@ -174,7 +171,7 @@ void GrayView::drawStep(const QList<CColor>& list, int i, int steps)
         }
     }
 
-    const int percent = step * 100 / n;
+    const int percent = int(qint64(step) * 100 / n);
     const auto tip = [&](const char* label, const QString& value) {
         return tr("%1: %2%\n%3: %4").arg(tr("Gray"), QString::number(percent), tr(label), value);
     };

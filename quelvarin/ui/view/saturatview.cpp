@@ -1,7 +1,9 @@
 #include "ui/view/saturatview.h"
 
-// The page has no chart or table windows yet: the frame's clearing, relayout and redraw apply.
+#include "ui/window/satgamut.h"
+
 SaturatView::SaturatView(QGraphicsScene* scene, Measure* measure)
-    : BaseView(scene, measure, Mode)
+    : SatStepsView(scene, measure, Mode, QStringLiteral(""), QT_TR_NOOP("Saturation"))
 {
+    gamutWindow = new SatGamut(scene, measure);
 }

@@ -2,13 +2,13 @@
 // The saturation page of the result scene (measurement mode 2). It draws from
 // Measure::satList: the white, then six colours at 20 to 100 %.
 
-#include "ui/view/baseview.h"
+#include "ui/view/satstepsview.h"
 
 #include <QString>
 
 class QDataStream;
 
-class SaturatView : public BaseView
+class SaturatView : public SatStepsView
 {
     Q_OBJECT
 

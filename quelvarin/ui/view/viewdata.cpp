@@ -2,6 +2,7 @@
 
 #include "ui/view/viewdata.h"
 
+#include "measure/patchset.h"
 #include "platform/settings.h"
 #include "ui/view/colorchkview.h"
 #include "ui/view/colorlumaview.h"
@@ -127,7 +128,7 @@ int ColorChkView::colorType() const
 {
     if (shownSet >= 0)
         return shownSet;
-    return platform::readSetting(QStringLiteral("measure"), QStringLiteral("colortype"), 0).toInt();
+    return patchset::chosen();
 }
 
 bool ColorChkView::exportData(QString baseName, QDataStream& out,

@@ -17,7 +17,18 @@ constexpr int defaultSteps = 20;
 
 int sanitizeSteps(int steps)
 {
-    return steps < 1 ? 1 : steps;
+    return qBound(1, steps, maxSteps);
+}
+
+int stepsFromLevel(double firstStepLevel, int listSize)
+{
+    if (!std::isfinite(firstStepLevel) || firstStepLevel <= 0 || firstStepLevel > 1)
+        return 0;
+    // Compared as a double: 1 / level may be far beyond any int.
+    const double n = std::round(1.0 / firstStepLevel);
+    if (!(n <= double(qMin(listSize, maxSteps))))
+        return 0;
+    return qMax(1, int(n));
 }
 
 int stepCount()

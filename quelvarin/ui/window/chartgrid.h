@@ -15,11 +15,23 @@ namespace chartgrid {
 // Height of the title band drawn by the window frame; every plot starts below it.
 constexpr int titleBand = 47;
 
+// A gray-scale run measures at most this many steps (the sequence caps the setting there), so no
+// chart loops more often, whatever a settings file holds.
+constexpr int maxSteps = 65535;
+
 // Step count of a gray-scale run as the settings store holds it (`measure/steps`, default 20).
-// A stored value below 1 would divide by zero in every step mapping, so it counts as 1.
+// A stored value below 1 would divide by zero in every step mapping, so it counts as 1; one above
+// maxSteps counts as maxSteps.
 int stepCount();
 // The same rule for a step count obtained elsewhere.
 int sanitizeSteps(int steps);
+
+// The step count n that a gray-scale list's levels describe, from the level of its first gray
+// step above black (1/n) and the list's size. The level comes from a measurement or a data file,
+// so n is used only when it is consistent with the list: at most the list's own size (a complete
+// run holds n + 2 entries). Otherwise, and for a level outside (0, 1], 0: the list is then placed
+// by position. No loop or integer arithmetic ever sees a count the list does not back.
+int stepsFromLevel(double firstStepLevel, int listSize);
 
 // The step axis of a chart that plots the steps of a gray-scale run. The gray page tells the chart
 // the step count of the run it shows, so that a run is always drawn with its own count even after
@@ -27,7 +39,10 @@ int sanitizeSteps(int steps);
 struct StepAxis
 {
     int runSteps = 0;
-    int stepCount() const { return runSteps > 0 ? runSteps : chartgrid::stepCount(); }
+    int stepCount() const
+    {
+        return runSteps > 0 ? sanitizeSteps(runSteps) : chartgrid::stepCount();
+    }
 };
 
 // Scene x of a step on a chart whose plot spans x .. x + w: x + step·w/steps, never rounded.

@@ -1,4 +1,5 @@
 #include "ui/window/datawindow.h"
+#include "platform/logging.h"
 
 #include <QBrush>
 #include <QDebug>
@@ -94,7 +95,7 @@ void DataWindow::loadStyle(QTableWidget* table)
     }
     QFile file(styleFileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << __FILE__ << __LINE__ << Q_FUNC_INFO << "can not open css file";
+        qCDebug(platform::programLog) << __FILE__ << __LINE__ << Q_FUNC_INFO << "can not open css file";
         return;
     }
     QTextStream stream(&file);
@@ -174,7 +175,10 @@ void DataWindow::putRow(const Row& row)
     // to write.
     if (!table)
         return;
-    table->setRowCount(row.row + 1);
+    if (!fixedRows)
+        table->setRowCount(row.row + 1);
+    else if (row.row >= table->rowCount())
+        return;
     for (int column = 0; column < row.columns && column < table->columnCount(); ++column)
         table->setItem(row.row, column, new RowCell(row.texts, column));
 }
@@ -197,7 +201,8 @@ void DataWindow::applyRows()
     if (!table || rows.isEmpty())
         return;
     // As one write after the other would leave it: the last row written sets the count.
-    table->setRowCount(rows.last().row + 1);
+    if (!fixedRows)
+        table->setRowCount(rows.last().row + 1);
     int top = rows.first().row;
     int bottom = top;
     {

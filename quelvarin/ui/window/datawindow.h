@@ -47,7 +47,8 @@ public:
     void setItem(int row, int column, QTableWidgetItem* item);
     // Empties every cell; rows, columns and headers stay.
     void clearContents();
-    // Writes one row with the common look; the row count becomes row + 1. setRowTextsLater
+    // Writes one row with the common look; the row count becomes row + 1 (a table of fixed rows
+    // keeps its count and discards a row beyond it). setRowTextsLater
     // gives the row `columns` cells whose texts `make` returns when one of them is first asked
     // for its text (painted, read), so a table of tens of thousands of rows formats only the
     // rows that are looked at and keeps one list of texts per row, not per cell.
@@ -73,6 +74,9 @@ protected:
     QPointer<QTableWidget> table;
     QPointer<QGraphicsProxyWidget> proxy;
     bool firstRelease = true;
+    // A table of fixed rows (one per patch of a set): writing a row leaves the row count as
+    // draw() made it, and a row beyond it is discarded.
+    bool fixedRows = false;
 
 private:
     struct Row

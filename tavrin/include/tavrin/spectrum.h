@@ -8,6 +8,7 @@
    out of range, 5 out of memory, 6 a bad argument) and keeps no state between calls. */
 
 #include "tavrin/errorcode.h"
+#include "tavrin/romrecords.h"
 
 #include <stdint.h>
 
@@ -47,11 +48,9 @@ typedef struct Spectrum
     float* values;
 } Spectrum;
 
-/* The per-pixel calibration records of the module ROM (2095 pixels; a sample number of 2096 or more is
-   refused). Only read here: background {slope, intercept} float pairs after the date and sample number;
-   intensity factors (double) after the date, sample number and integration time in ms, then the scale. */
-struct BackgroundCalibration;
-struct IntensityCalibration;
+/* The per-pixel corrections read the BackgroundCalibration and IntensityCalibration records of the
+   module ROM (romrecords.h: 2095 pixels; a sample number of 2096 or more is refused) and never change
+   them. */
 
 /* Fits. */
 TAVRIN_API ERRORCODE DSPLI_LinearRegression(const RegressionPoint* points, uint32_t count, double* slope,

@@ -173,6 +173,8 @@ Bytes EmulatedDevice::generateFrame(uint32_t integrationUs)
             value += m_options.light(pixelWavelength(p)) * (integrationUs / 1000.0);
         if (m_options.noise > 0)
             value += noise(m_noise);
+        if (m_options.response)
+            value = m_options.response(value);
         const uint16_t counts = uint16_t(std::clamp(std::round(value), 0.0, 65535.0));
         lastFrame[p] = counts;
         appendLe(frame, counts, 2);

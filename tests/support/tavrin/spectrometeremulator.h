@@ -79,6 +79,8 @@ struct DeviceOptions {
     double darkLevel = 1000.0;            // counts, when the ROM holds no background image
     LightSource light;                    // none: darkness
     double noise = 0.0;                   // uniform noise amplitude in counts
+    // The sensor's response: the counts read for a linear signal (dark + light + noise); none: linear.
+    std::function<double(double counts)> response;
     uint32_t seed = 1;
     uint32_t replyLatencyUs = 1000;       // command replies arrive this long after the command
     uint32_t readoutUs = 2000;            // a frame arrives this long after its exposure ends

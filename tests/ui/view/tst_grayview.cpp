@@ -869,6 +869,40 @@ private slots:
         QVERIFY(std::isnan(page.view.gammaAt1886(11, 0)));
     }
 
+    // A valid data file may carry any level: one far too small for the list (the third record
+    // at 1e-9 would mean 10^9 steps) is not taken as the run's step count. The list is placed by
+    // position with the setting's count, the charts loop over that count, and no percentage
+    // overflows.
+    void tinyLevelsArePlacedByPosition_data()
+    {
+        QTest::addColumn<double>("level");
+        QTest::newRow("1e-9 (10^9 steps)") << 1e-9;
+        QTest::newRow("4.5e-8 (step x 100 beyond int)") << 4.5e-8;
+        QTest::newRow("1/65535 in a list of 22") << 1.0 / 65535;
+    }
+    void tinyLevelsArePlacedByPosition()
+    {
+        QFETCH(double, level);
+        QList<CColor> list = graydisplay::grayRun(graydisplay::warmGamma24(), 20);
+        list[2].levelR = list[2].levelG = list[2].levelB = level;
+        QCOMPARE(GrayView::runStepCount(list), 0);
+
+        Page page;
+        page.run(list);
+        page.relayout();
+        for (const chartgrid::StepAxis* axis :
+             std::initializer_list<const chartgrid::StepAxis*>{
+                 page.view.lumaWindow, page.view.cctWindow, page.view.delteWindow,
+                 page.view.gammaWindow, page.view.rgbLevelWindow})
+            QCOMPARE(axis->stepCount(), 20);
+        QCOMPARE(page.tooltipsContaining("Gray: 50%").isEmpty(), false);
+        QCOMPARE(page.tooltipsContaining("Gray: 100%").isEmpty(), false);
+        for (const QString& tip : page.tooltipsContaining("Gray: ")) {
+            const int percent = tip.section(": ", 1, 1).section('%', 0, 0).toInt();
+            QVERIFY2(percent >= 0 && percent <= 100, qPrintable(tip));
+        }
+    }
+
     void stepCountOfTheList()
     {
         QCOMPARE(GrayView::runStepCount({}), 0);

@@ -90,6 +90,59 @@ private slots:
         useReference(StandardHdtvRec709, WhiteOwn, 2.2);
     }
 
+    // The step count a list's levels describe is used only when the list backs it.
+    void stepCountFromTheLevels_data()
+    {
+        QTest::addColumn<double>("level");
+        QTest::addColumn<int>("listSize");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("1/20 in a complete run of 22") << 1.0 / 20 << 22 << 20;
+        QTest::newRow("1/20 with 20 entries") << 1.0 / 20 << 20 << 20;
+        QTest::newRow("1/20 with 19 entries: placed by position") << 1.0 / 20 << 19 << 0;
+        QTest::newRow("level 1: one step") << 1.0 << 3 << 1;
+        QTest::newRow("1e-9 (10^9 steps) in a list of 22") << 1e-9 << 22 << 0;
+        QTest::newRow("4.5e-8 in a list of 22") << 4.5e-8 << 22 << 0;
+        QTest::newRow("smallest positive double") << std::numeric_limits<double>::denorm_min() << 22 << 0;
+        QTest::newRow("1/70000 in a list of 70002: beyond any run") << 1.0 / 70000 << 70002 << 0;
+        QTest::newRow("0") << 0.0 << 22 << 0;
+        QTest::newRow("negative") << -0.05 << 22 << 0;
+        QTest::newRow("above 1") << 1.5 << 22 << 0;
+        QTest::newRow("not a number") << kNaN << 22 << 0;
+        QTest::newRow("infinity") << kInf << 22 << 0;
+    }
+    void stepCountFromTheLevels()
+    {
+        QFETCH(double, level);
+        QFETCH(int, listSize);
+        QFETCH(int, steps);
+        QCOMPARE(chartgrid::stepsFromLevel(level, listSize), steps);
+    }
+
+    // Whatever the settings file or a chart's run holds, the charts loop at most over a run's
+    // largest step count.
+    void stepCountIsBounded_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("runSteps");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("setting 20") << 20 << 0 << 20;
+        QTest::newRow("setting 65535") << 65535 << 0 << 65535;
+        QTest::newRow("setting 65536 taken as 65535") << 65536 << 0 << 65535;
+        QTest::newRow("setting at the int maximum") << std::numeric_limits<int>::max() << 0 << 65535;
+        QTest::newRow("run of 10 over the setting") << 20 << 10 << 10;
+        QTest::newRow("run count beyond any run") << 20 << 1000000000 << 65535;
+    }
+    void stepCountIsBounded()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, runSteps);
+        QFETCH(int, steps);
+        platform::writeSetting("measure", "steps", stored);
+        chartgrid::StepAxis axis;
+        axis.runSteps = runSteps;
+        QCOMPARE(axis.stepCount(), steps);
+    }
+
     void mapping_data()
     {
         QTest::addColumn<Chart>("chart");

@@ -1,0 +1,35 @@
+// The main window's hot keys. Modifiers are not looked at (Ctrl+I imports as I does), and a
+// letter matches in either case; any other key does nothing.
+
+#include "shell/mainwindow.h"
+
+#include "measure/measurethread.h"
+#include "shell/referencepage.h"
+
+#include <QDebug>
+#include <QKeyEvent>
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    qDebug() << "mainwindwo key pressed";
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        // Only the stop request: the running sequence ends at its next patch and reports it.
+        measureThread->stopMeasure();
+        break;
+    case Qt::Key_I: importData(); break;
+    case Qt::Key_E: exportData(); break;
+    case Qt::Key_S: openOptionDlg(); break;
+    case Qt::Key_1: case Qt::Key_2: case Qt::Key_3:
+    case Qt::Key_4: case Qt::Key_5: case Qt::Key_6:
+        viewIndex = event->key() - Qt::Key_1;
+        showView();
+        break;
+    case Qt::Key_F5: changeReference(&ReferencePage::saveCieChart1931); break;
+    case Qt::Key_F6: changeReference(&ReferencePage::saveCieChart1976); break;
+    case Qt::Key_F9: changeReference(&ReferencePage::saveColorSpace2); break;
+    case Qt::Key_F10: changeReference(&ReferencePage::saveColorSpace5); break;
+    case Qt::Key_A: doMeasureAll(); break;
+    default: break;
+    }
+}

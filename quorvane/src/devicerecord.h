@@ -1,0 +1,30 @@
+#pragma once
+// The device record behind a handle, as the application library reads it, and the checks every
+// export makes in the same order: null output (1), null handle (6), then a recorded read status.
+
+#include <tavrin/device.h>
+#include <tavrin/romrecords.h>
+
+namespace quorvane {
+
+inline SpectrometerDevice* deviceOf(void* handle) { return static_cast<SpectrometerDevice*>(handle); }
+
+// 0 when the output and the handle are there; else the code of the first that is missing.
+inline ERRORCODE checkOutputAndHandle(const void* output, const void* handle)
+{
+    if (!output)
+        return EC_NullArgument;
+    if (!handle)
+        return EC_InvalidArgument;
+    return EC_Success;
+}
+
+// The window lies inside the module's frame (an open that answered 6 leaves a handle whose window
+// runs past it: nothing may then be read or written through the window).
+inline bool windowInFrame(const SpectrometerDevice* d)
+{
+    const uint64_t end = uint64_t(d->windowStartPixel) + d->windowPixelCount;
+    return end <= d->spectromoduleInformation->frameSize && end <= TVI_PixelSampleLimit;
+}
+
+} // namespace quorvane
