@@ -8,7 +8,7 @@
 #include "measure/measure.h"
 #include "platform/messagepresenter.h"
 #include "platform/settings.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/fullscene.h"
 #include "shell/mainwindow.h"
 

@@ -19,17 +19,26 @@
 // A gamut run (white, the primaries and the secondaries: 7 patches) is timed the same way, bare and
 // with the scene attached, its gamut page drawn with every window it has (HDTV Rec709 on the
 // CIE 1976 chart, so the tolerance chart too); the page's share per patch must stay under 2 ms.
+//
+// A free run is timed the same way: 130 readings of an instrument that also delivers a 401-sample
+// spectrum, then the stop, bare and with the free page drawn (its table row, the chromaticity
+// marker, target ring, balance pillars and the spectrum of each reading); the page's share per
+// reading must stay under 2 ms, and its scene items stay one set however many readings arrive.
+// The worker does not wait for the page between free readings, so the page may draw several of
+// them in one pass; the last case therefore also feeds the page one reading per notification, on
+// the GUI thread alone, which is the most a reading can cost it.
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
 #include "pattern/sigadapter.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/fullscene.h"
 #include "shell/mainwindow.h"
 #include "ui/view/colorchkview.h"
 #include "ui/view/colorlumaview.h"
+#include "ui/view/freeview.h"
 #include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
 #include "ui/view/saturatview.h"
@@ -44,6 +53,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -93,6 +103,36 @@ MeasureThread* g_thread = nullptr;
 // The scene's items after a pass over the patch pages, and with those pages empty.
 int g_patchItemsAfterRun = 0;
 int g_patchItemsEmpty = 0;
+
+// The same instrument with a spectrum (a smooth hump over 380 .. 780 nm), which ends a free run
+// after kPatches readings.
+class SpectralInstantSensor : public InstantSensor
+{
+public:
+    explicit SpectralInstantSensor(Measure* engine)
+        : engine(engine)
+    {
+        caps |= SensorCaps::Spectrum;
+        std::vector<float> samples(401);
+        for (size_t k = 0; k < samples.size(); ++k)
+            samples[k] = float(std::exp(-std::pow((double(k) - 170.0) / 90.0, 2)));
+        spectrum = SpectrumData(380, 780, 401, samples.data());
+    }
+    CColor GetColor() override
+    {
+        if (++readings >= kFreeReadings)
+            engine->stopMeasure();
+        return InstantSensor::GetColor();
+    }
+
+    static constexpr int kFreeReadings = kPatches;
+    Measure* engine;
+    std::atomic<int> readings{0};
+};
+
+SpectralInstantSensor* g_spectral = nullptr;
+int g_freeItemsAfterRun = 0;
+int g_freeItemsEmpty = 0;
 // The scene's items after the last gray scale with the views attached, and those of the same
 // scene with empty pages.
 int g_itemsAfterRun = 0;
@@ -239,6 +279,98 @@ void engineGamutWithViews(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kGamutPatches);
 }
 
+// Attaches the spectral instrument in place of the plain one (once).
+bool attachSpectral(MeasureThread* thread)
+{
+    if (g_spectral)
+        return true;
+    Measure* measure = thread->measure();
+    measure->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default,
+                                        [measure](SigAdapter*) -> CSensor* {
+                                            g_spectral = new SpectralInstantSensor(measure);
+                                            return g_spectral;
+                                        });
+    return measure->openSensor(SensorModel::K10) && g_spectral;
+}
+
+// One free run of kPatches readings on the worker thread, ended by the instrument's stop.
+bool runFree(MeasureThread* thread)
+{
+    g_spectral->readings = 0;
+    QEventLoop loop;
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    thread->startMeasure();
+    loop.exec();
+    return thread->measure()->freeList().size() == SpectralInstantSensor::kFreeReadings;
+}
+
+void engineFree(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    if (!attachSpectral(thread)) {
+        state.SkipWithError("the spectral test instrument did not open");
+        return;
+    }
+    thread->measure()->setMode(MeasureFree);
+    for (auto _ : state) {
+        if (!runFree(thread))
+            state.SkipWithError("the free run did not take every reading");
+    }
+    state.SetItemsProcessed(state.iterations() * kPatches);
+}
+
+void engineFreeWithViews(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    if (!attachSpectral(thread)) {
+        state.SkipWithError("the spectral test instrument did not open");
+        return;
+    }
+    Measure* measure = thread->measure();
+    measure->setMode(MeasureFree);
+    measure->setResults(Measure::FreeResults, {});
+    auto scene = std::make_unique<FullScene>(kPageWidth, kPageHeight, measure);
+    g_freeItemsEmpty = scene->items().size();
+    QObject::connect(measure, &Measure::measureStarted, scene.get(), &FullScene::clearContent);
+    for (auto _ : state) {
+        if (!runFree(thread))
+            state.SkipWithError("the free run did not take every reading");
+        else if (!scene->freeView()->gamutMarker() || !scene->freeView()->spectrumMask())
+            state.SkipWithError("the free page did not draw the last reading");
+    }
+    g_freeItemsAfterRun = scene->items().size();
+    state.counters["sceneItems"] = g_freeItemsAfterRun;
+    state.SetItemsProcessed(state.iterations() * kPatches);
+}
+
+void freePageOneReadingEach(benchmark::State& state)
+{
+    MeasureThread* thread = g_thread;
+    if (!attachSpectral(thread) || !runFree(thread)) {
+        state.SkipWithError("no free run to draw");
+        return;
+    }
+    Measure* measure = thread->measure();
+    // The run's readings and the spectrum of its last one, drawn again one by one.
+    const QList<CColor> readings = measure->freeList();
+    auto scene = std::make_unique<FullScene>(kPageWidth, kPageHeight, measure);
+    FreeView* page = scene->freeView();
+    QList<CColor> list;
+    for (auto _ : state) {
+        page->clear();
+        list.clear();
+        for (const CColor& c : readings) {
+            list.append(c);
+            measure->setResults(Measure::FreeResults, list);
+            page->drawColor(MeasureFree);
+        }
+        if (page->drawnResults() != readings.size() || !page->spectrumMask())
+            state.SkipWithError("the free page did not draw every reading");
+    }
+    measure->setResults(Measure::FreeResults, readings);
+    state.SetItemsProcessed(state.iterations() * kPatches);
+}
+
 void directPatches(benchmark::State& state)
 {
     SigAdapter* adapter = g_thread->sigAdapter();
@@ -268,6 +400,10 @@ BENCHMARK(enginePatchPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(enginePatchPagesWithViews)->Unit(benchmark::kMillisecond);
 BENCHMARK(engineGamut)->Unit(benchmark::kMillisecond);
 BENCHMARK(engineGamutWithViews)->Unit(benchmark::kMillisecond);
+// Last: they put the spectral instrument in place of the plain one.
+BENCHMARK(engineFree)->Unit(benchmark::kMillisecond);
+BENCHMARK(engineFreeWithViews)->Unit(benchmark::kMillisecond);
+BENCHMARK(freePageOneReadingEach)->Unit(benchmark::kMillisecond);
 
 // "<what> per patch <x> ms (goal < 2.0 ms): met"; nothing when a case did not run.
 void printOverhead(const char* what, double nsCase, double nsDirect)
@@ -374,6 +510,26 @@ int main(int argc, char** argv)
         std::printf("scene items after a gamut run: %d (before it %d, drawn %d; bound %d): %s\n",
                     g_gamutItemsAfterRun, g_gamutItemsEmpty, drawn, 3 * kGamutPatches + 2,
                     drawn <= 3 * kGamutPatches + 2 ? "met" : "NOT met");
+    }
+    const double freeRun = reporter.nsPerItem("engineFree");
+    const double freeWithViews = reporter.nsPerItem("engineFreeWithViews");
+    if (!std::isnan(freeRun) && !std::isnan(freeWithViews))
+        std::printf("free run: bare engine %.3f ms, with the free page %.3f ms per reading\n",
+                    freeRun / 1e6, freeWithViews / 1e6);
+    printOverhead("free page over the bare engine", freeWithViews, freeRun);
+    const double oneEach = reporter.nsPerItem("freePageOneReadingEach");
+    if (!std::isnan(oneEach))
+        std::printf("free page drawing one reading per notification %.3f ms per reading (goal < "
+                    "%.1f ms): %s\n",
+                    oneEach / 1e6, kGoalMs, oneEach / 1e6 < kGoalMs ? "met" : "NOT met");
+    if (g_freeItemsAfterRun > 0) {
+        // The newest reading alone stands on the charts: marker, ring, three pillars, the
+        // rainbow and its mask; the rows are in the table, not in the scene.
+        const int drawn = g_freeItemsAfterRun - g_freeItemsEmpty;
+        std::printf("scene items after a free run of %d readings: %d (before it %d, drawn %d; "
+                    "bound 7): %s\n",
+                    kPatches, g_freeItemsAfterRun, g_freeItemsEmpty, drawn,
+                    drawn <= 7 ? "met" : "NOT met");
     }
     g_thread = nullptr;
     return 0;

@@ -11,7 +11,7 @@
 #include "measure/measure.h"
 #include "measure/measuredatafile.h"
 #include "platform/messagepresenter.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/fullscene.h"
 #include "shell/mainwindow.h"
 #include "ui/view/grayview.h"

@@ -1,7 +1,7 @@
 // Program entry: the application object, the Chinese translation when the system speaks Chinese,
 // and the main window around the event loop.
 
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/mainwindow.h"
 #include "shell/programtranslation.h"
 

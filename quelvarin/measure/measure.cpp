@@ -7,7 +7,7 @@
 #include "platform/guithread.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -81,6 +81,14 @@ SpectrumData Measure::currentSpectrum() const
 {
     QMutexLocker lock(&m_resultsMutex);
     return m_currentSpectrum;
+}
+
+QList<CColor> Measure::freeResults(SpectrumData* spectrum) const
+{
+    QMutexLocker lock(&m_resultsMutex);
+    if (spectrum)
+        *spectrum = m_currentSpectrum;
+    return m_freeList;
 }
 
 void Measure::setResults(ResultList list, const QList<CColor>& colors)

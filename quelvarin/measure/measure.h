@@ -140,6 +140,8 @@ public:
     // The spectrum of the latest free-mode reading (the empty spectrum before the first one or
     // when the instrument gives none).
     SpectrumData currentSpectrum() const;
+    // The free list and the spectrum of its latest reading, taken together.
+    QList<CColor> freeResults(SpectrumData* spectrum) const;
     // Replace a list wholesale (data import; GUI thread, no run going).
     void setResults(ResultList list, const QList<CColor>& colors);
     void setSpectrumList(const QList<SpectrumData>& spectra);

@@ -5,7 +5,7 @@
 
 #include "measure/sensorprofile.h"
 #include "sensors/sensor.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 

@@ -6,7 +6,7 @@
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "sensors/simulator.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 bool Measure::openSensor(int type)
 {

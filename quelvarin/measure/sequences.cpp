@@ -5,7 +5,7 @@
 #include "measure/patchset.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QDebug>
 #include <QtMath>

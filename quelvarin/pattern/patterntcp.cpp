@@ -3,7 +3,7 @@
 
 #include "pattern/patternprotocol.h"
 #include "platform/settings.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QTcpSocket>

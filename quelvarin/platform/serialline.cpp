@@ -256,75 +256,57 @@ void SerialLine::close()
     });
 }
 
-namespace {
-
-template <typename Apply>
-void applySetting(const char* what, Apply apply)
-{
-    if (!apply())
-        qWarning() << "serial line refused" << what;
-}
-
-} // namespace
-
-void SerialLine::setBaudRate(qint32 baud)
+void SerialLine::setSetting(const std::function<void(SerialConfig&)>& record, const char* what,
+                            const std::function<bool(QSerialPort&)>& apply)
 {
     {
         QMutexLocker lock(&m_stateMutex);
-        m_config.baudRate = baud;
+        record(m_config);
     }
     call([&](Port& p) {
-        if (p.usable())
-            applySetting("the baud rate", [&] { return p.serial->setBaudRate(baud); });
+        if (p.usable() && !apply(*p.serial))
+            qWarning() << "serial line refused" << what;
     });
+}
+
+void SerialLine::setBaudRate(qint32 baud)
+{
+    setSetting([baud](SerialConfig& c) { c.baudRate = baud; }, "the baud rate",
+               [baud](QSerialPort& s) { return s.setBaudRate(baud); });
 }
 
 void SerialLine::setDataBits(QSerialPort::DataBits bits)
 {
-    {
-        QMutexLocker lock(&m_stateMutex);
-        m_config.dataBits = bits;
-    }
-    call([&](Port& p) {
-        if (p.usable())
-            applySetting("the data bits", [&] { return p.serial->setDataBits(bits); });
-    });
+    setSetting([bits](SerialConfig& c) { c.dataBits = bits; }, "the data bits",
+               [bits](QSerialPort& s) { return s.setDataBits(bits); });
 }
 
 void SerialLine::setParity(QSerialPort::Parity parity)
 {
-    {
-        QMutexLocker lock(&m_stateMutex);
-        m_config.parity = parity;
-    }
-    call([&](Port& p) {
-        if (p.usable())
-            applySetting("the parity", [&] { return p.serial->setParity(parity); });
-    });
+    setSetting([parity](SerialConfig& c) { c.parity = parity; }, "the parity",
+               [parity](QSerialPort& s) { return s.setParity(parity); });
 }
 
 void SerialLine::setStopBits(QSerialPort::StopBits bits)
 {
-    {
-        QMutexLocker lock(&m_stateMutex);
-        m_config.stopBits = bits;
-    }
-    call([&](Port& p) {
-        if (p.usable())
-            applySetting("the stop bits", [&] { return p.serial->setStopBits(bits); });
-    });
+    setSetting([bits](SerialConfig& c) { c.stopBits = bits; }, "the stop bits",
+               [bits](QSerialPort& s) { return s.setStopBits(bits); });
 }
 
 void SerialLine::setFlowControl(QSerialPort::FlowControl flow)
 {
-    {
-        QMutexLocker lock(&m_stateMutex);
-        m_config.flowControl = flow;
-    }
-    call([&](Port& p) {
-        if (p.usable())
-            applySetting("the flow control", [&] { return p.serial->setFlowControl(flow); });
-    });
+    setSetting([flow](SerialConfig& c) { c.flowControl = flow; }, "the flow control",
+               [flow](QSerialPort& s) { return s.setFlowControl(flow); });
+}
+
+void SerialLine::setConfig(const SerialConfig& config)
+{
+    setBaudRate(config.baudRate);
+    setDataBits(config.dataBits);
+    setParity(config.parity);
+    setStopBits(config.stopBits);
+    setFlowControl(config.flowControl);
+    setTimeout(config.timeoutMs);
 }
 
 void SerialLine::setTimeout(int ms)

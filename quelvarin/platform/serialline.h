@@ -88,6 +88,8 @@ public:
     void setStopBits(QSerialPort::StopBits bits);
     void setFlowControl(QSerialPort::FlowControl flow);
     void setTimeout(int ms);
+    // Every setting of `config`, as the setters above do one by one.
+    void setConfig(const SerialConfig& config);
     SerialConfig config() const;
 
     // Writes all bytes and waits (bounded by the write time-out) until they have left. Returns the
@@ -126,6 +128,10 @@ public:
 private:
     struct Port;
     void call(const std::function<void(Port&)>& fn) const;
+    // Records a setting under the state lock, then applies it to the port when it is open; a
+    // refusal is logged as `what`.
+    void setSetting(const std::function<void(SerialConfig&)>& record, const char* what,
+                    const std::function<bool(QSerialPort&)>& apply);
 
     QThread* m_thread = nullptr;
     std::unique_ptr<Port> m_port; // used on m_thread only

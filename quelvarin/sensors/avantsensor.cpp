@@ -2,8 +2,8 @@
 
 #include "platform/runtimelibrary.h"
 #include "sensors/as5216spectrum.h"
-#include "shell/application.h"
-#include "shell/imessagebox.h"
+#include "appcore/application.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

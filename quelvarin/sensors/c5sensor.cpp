@@ -1,7 +1,7 @@
 #include "sensors/c5sensor.h"
 
 #include "platform/automation.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 

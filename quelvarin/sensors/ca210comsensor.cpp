@@ -2,7 +2,7 @@
 
 #include "platform/eventwait.h"
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "sensors/serialinstrument.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -34,17 +34,10 @@ bool CA210SensorCOM::doCmd(CA210Cmd& command, int deadlineMs)
 
 bool CA210SensorCOM::init()
 {
-    port->setPortName(lastPortName());
-    if (!port->open()) {
-        IMessageBox::ask(tr("Open Sensor Error!"), QStringLiteral("%1 %2").arg(tr("Can't open"), port->portName()));
+    const platform::SerialConfig line{ca210com::kBaudRate, QSerialPort::Data7, QSerialPort::EvenParity, QSerialPort::TwoStop,
+                                      QSerialPort::NoFlowControl, timing.readTimeoutMs};
+    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1")))
         return false;
-    }
-    port->setBaudRate(ca210com::kBaudRate);
-    port->setDataBits(QSerialPort::Data7);
-    port->setParity(QSerialPort::EvenParity);
-    port->setStopBits(QSerialPort::TwoStop);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    port->setTimeout(timing.readTimeoutMs);
 
     for (const char* setup : {ca210com::kRemoteOn, ca210com::kSetup1, ca210com::kSetup2, ca210com::kSetup3}) {
         CA210Cmd command(setup, ca210com::kStatusLength);

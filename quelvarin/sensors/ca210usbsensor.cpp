@@ -1,7 +1,7 @@
 #include "sensors/ca210usbsensor.h"
 
 #include "platform/automation.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QDebug>
 

@@ -1,7 +1,8 @@
 #include "sensors/crsensor.h"
 
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "sensors/serialinstrument.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -176,18 +177,12 @@ bool CRXXXCensor::readHardwareInfo()
 
 bool CRXXXCensor::init()
 {
-    port->setPortName(lastPortName());
-    if (!port->open()) {
-        IMessageBox::ask(tr("Open Sensor Error!"), QStringLiteral("%1 %2").arg(tr("Can't open"), port->portName()));
+    const platform::SerialConfig line{cr::kBaudRate, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
+                                      QSerialPort::NoFlowControl, timing.readTimeoutMs};
+    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1"))) {
         connected = false;
         return false;
     }
-    port->setBaudRate(cr::kBaudRate);
-    port->setDataBits(QSerialPort::Data8);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setParity(QSerialPort::NoParity);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    port->setTimeout(timing.readTimeoutMs);
     port->flush();
 
     bool read = false;

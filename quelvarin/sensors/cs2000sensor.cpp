@@ -1,7 +1,7 @@
 #include "sensors/cs2000sensor.h"
 
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "sensors/serialinstrument.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -44,18 +44,12 @@ bool CS2000Sensor::doCmd(Cs2000Cmd& cmd, int deadlineMs)
 
 bool CS2000Sensor::init()
 {
-    port->setPortName(lastPortName());
-    if (!port->open()) {
-        IMessageBox::ask(QStringLiteral("Open Sensor Error!"), QStringLiteral("%1 %2").arg("Can't open", port->portName()));
+    const platform::SerialConfig line{cs2000::kBaudRate, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
+                                      QSerialPort::NoFlowControl, timing.readTimeoutMs};
+    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1"))) {
         connected = false;
         return false;
     }
-    port->setBaudRate(cs2000::kBaudRate);
-    port->setDataBits(QSerialPort::Data8);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setParity(QSerialPort::NoParity);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    port->setTimeout(timing.readTimeoutMs);
 
     Cs2000Cmd remote(cs2000::kRemoteOn, cs2000::kStatusLength);
     if (!doCmd(remote)) {

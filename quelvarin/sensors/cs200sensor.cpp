@@ -2,8 +2,8 @@
 
 #include "platform/runtimelibrary.h"
 #include "sensors/cs200protocol.h"
-#include "shell/application.h"
-#include "shell/imessagebox.h"
+#include "appcore/application.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

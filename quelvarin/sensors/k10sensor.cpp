@@ -1,7 +1,8 @@
 #include "sensors/k10sensor.h"
 
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "sensors/serialinstrument.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -19,18 +20,12 @@ K10Sensor::~K10Sensor() = default;
 
 bool K10Sensor::init()
 {
-    port->setPortName(lastPortName());
-    if (!port->open()) {
-        IMessageBox::ask(QStringLiteral("Open Sensor Error!"), QStringLiteral("Can't open %1!").arg(port->portName()));
+    const platform::SerialConfig line{k10::kBaudRate, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
+                                      QSerialPort::NoFlowControl, timing.readTimeoutMs};
+    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1!"))) {
         connected = false;
         return false;
     }
-    port->setBaudRate(k10::kBaudRate);
-    port->setDataBits(QSerialPort::Data8);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setParity(QSerialPort::NoParity);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    port->setTimeout(timing.readTimeoutMs);
 
     QMutexLocker lock(&port->exchangeMutex());
     if (port->write(k10::kIdentifyCommand) < k10::kCommandLength) {

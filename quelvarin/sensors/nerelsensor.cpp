@@ -1,6 +1,6 @@
 #include "sensors/nerelsensor.h"
 
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <quorvane/quorvane.h>
 

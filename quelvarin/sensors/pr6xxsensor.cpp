@@ -2,7 +2,7 @@
 
 #include "platform/messagepresenter.h"
 #include "platform/serialline.h"
-#include "shell/imessagebox.h"
+#include "sensors/serialinstrument.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -73,18 +73,12 @@ bool PR6xxSensor::doDataCmd(PR6xxCmd& cmd)
 
 bool PR6xxSensor::init()
 {
-    port->setPortName(lastPortName());
-    if (!port->open()) {
-        IMessageBox::ask(QStringLiteral("Open Sensor Error!"), QStringLiteral("%1 %2").arg("Can't open", port->portName()));
+    const platform::SerialConfig line{pr6xx::kBaudRate, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
+                                      QSerialPort::HardwareControl, timing.readTimeoutMs};
+    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1"))) {
         connected = false;
         return false;
     }
-    port->setBaudRate(pr6xx::kBaudRate);
-    port->setDataBits(QSerialPort::Data8);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setParity(QSerialPort::NoParity);
-    port->setFlowControl(QSerialPort::HardwareControl);
-    port->setTimeout(timing.readTimeoutMs);
 
     PR6xxCmd remote(pr6xx::kRemote, pr6xx::kRemoteLength);
     doCmd(remote, timing.setupDeadlineMs);

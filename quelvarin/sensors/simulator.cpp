@@ -17,7 +17,7 @@
 #include "sensors/simulator.h"
 
 #include "pattern/sigadapter.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QDebug>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "platform/runtimelibrary.h"
 #include "platform/settings.h"
 #include "sensors/spyderprotocol.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QDebug>
 #include <QMutex>
@@ -21,7 +21,7 @@ spyder::RadianceTable radianceTable{};
 } // namespace
 
 Spyder4Sensor::Spyder4Sensor(int model, QObject* parent)
-    : CSensor(parent)
+    : SpyderLibrarySensor(parent)
 {
     gammutNum = platform::readSetting("gammut", "gammutNum", 0).toInt();
     backlightNum = platform::readSetting("gammut", "backlightNum", 0).toInt();
@@ -32,7 +32,6 @@ Spyder4Sensor::Spyder4Sensor(int model, QObject* parent)
         name = sensorModelName(SensorModel::Spyder5);
         m_deviceCode = spyder::kSpyder5DeviceCode;
     }
-    caps |= SensorCaps::DirectLink;
 }
 
 Spyder4Sensor::~Spyder4Sensor() = default;
@@ -59,33 +58,26 @@ void Spyder4Sensor::message(const QString& text)
     platform::postToGuiThread([title, text] { IMessageBox::ask(title, text); });
 }
 
-bool Spyder4Sensor::init()
+bool Spyder4Sensor::resolveOwnEntries()
 {
-    connected = win32_init();
-    return connected;
-}
-
-bool Spyder4Sensor::win32_init()
-{
-    if (!library.isLoaded() && !platform::loadLibrary(library, QString::fromLatin1(kLibraryName))) {
-        message(tr("Open dccmtr.dll failed"));
-        return false;
-    }
     Entries e;
     const bool all = platform::resolveEntry(library, "DC_Startup", e.startup)
-        & platform::resolveEntry(library, "DC_Shutdown", e.shutdown)
-        & platform::resolveEntry(library, "DC_SetLED", e.setLed)
-        & platform::resolveEntry(library, "DC_ReadAmbientLightLevel", e.readAmbientLightLevel)
-        & platform::resolveEntry(library, "DC_WriteAmbientLightControlRegVal", e.writeAmbientLightControl)
-        & platform::resolveEntry(library, "DC_GetXYZ", e.getXyz)
         & platform::resolveEntry(library, "DC_GetDetailedError", e.getDetailedError)
         & platform::resolveEntry(library, "DC_UseCalibration", e.useCalibration)
         & platform::resolveEntry(library, "DC_UseCustomCalibration", e.useCustomCalibration);
     entries = e;
-    if (!all) {
-        message(tr("Error dll file"));
+    return all;
+}
+
+void Spyder4Sensor::forgetOwnEntries()
+{
+    entries = Entries();
+}
+
+bool Spyder4Sensor::win32_init()
+{
+    if (!bindLibrary(kLibraryName, "DC_", tr("Open dccmtr.dll failed"), tr("Error dll file")))
         return false;
-    }
 
     std::array<unsigned char, spyder::kStartupRecordSize> record{};
     if (entries.startup(record.data(), m_deviceCode) != 1) {
@@ -97,13 +89,21 @@ bool Spyder4Sensor::win32_init()
     }
     serialNumber = spyder::serialFromStartupRecord(record.data(), record.size());
     qDebug().noquote() << QStringLiteral("SN = %1").arg(serialNumber);
-    entries.setLed(spyder::kLedOnMode, spyder::kLedOnLevel);
+    shared.setLed(spyder::kLedOnMode, spyder::kLedOnLevel);
     return true;
 }
 
 int Spyder4Sensor::useCustomTable(const spyder::RadianceTable& table)
 {
     return entries.useCustomCalibration(spyder::kRadianceValueCount, table.data()) == 1 ? 1 : 0;
+}
+
+void Spyder4Sensor::tellRadianceErrorOnce(const QString& text)
+{
+    if (m_radianceErrorShown)
+        return;
+    m_radianceErrorShown = true;
+    message(text);
 }
 
 int Spyder4Sensor::customCalibrate()
@@ -126,20 +126,14 @@ int Spyder4Sensor::customCalibrate()
     }
     case spyder::RadianceFileResult::Unreadable:
         qDebug().noquote() << read.error;
-        if (!m_radianceErrorShown) {
-            m_radianceErrorShown = true;
-            message(QStringLiteral("radiance file read error!"));
-        }
+        tellRadianceErrorOnce(QStringLiteral("radiance file read error!"));
         break;
     case spyder::RadianceFileResult::WrongFieldCount:
         qDebug().noquote() << read.error;
         break;
     case spyder::RadianceFileResult::BadField:
         qDebug().noquote() << read.error;
-        if (!m_radianceErrorShown) {
-            m_radianceErrorShown = true;
-            message(QStringLiteral("radiance file parse error!"));
-        }
+        tellRadianceErrorOnce(QStringLiteral("radiance file parse error!"));
         break;
     }
     return useCustomTable(spyder::defaultRadianceTable);
@@ -147,7 +141,7 @@ int Spyder4Sensor::customCalibrate()
 
 int Spyder4Sensor::startMeasure()
 {
-    if (!connected || !entries.useCalibration || !entries.getXyz)
+    if (!connected || !entries.useCalibration || !shared.getXyz)
         return 0;
     // Read once: the options page may change the choice meanwhile.
     const int gamut = gammutNum;
@@ -161,48 +155,7 @@ int Spyder4Sensor::startMeasure()
         message(tr("Calibration failed, will use default settings."));
         return 0;
     }
-    int x = 0, y = 0, z = 0;
-    entries.getXyz(spyder::kSpyder4ProbeIntegration, &x, &y, &z);
-    longMeasurement = spyder::isDimProbe(y);
-    return longMeasurement ? spyder::kLongMeasurementResult : spyder::kShortMeasurementResult;
-}
-
-void Spyder4Sensor::stopMeasure()
-{
-}
-
-CColor Spyder4Sensor::readXYZ()
-{
-    if (!connected || !entries.getXyz)
-        return CColor(nullColor);
-    int x = 0, y = 0, z = 0;
-    entries.getXyz(longMeasurement ? spyder::kLongIntegration : spyder::kShortIntegration, &x, &y, &z);
-    return spyder::colorFromCounts(x, y, z);
-}
-
-CColor Spyder4Sensor::GetColor()
-{
-    if (!connected)
-        return CColor(nullColor);
-    return correctColor(readXYZ());
-}
-
-void Spyder4Sensor::close()
-{
-    shutdown();
-    CSensor::close();
-}
-
-void Spyder4Sensor::shutdown()
-{
-    if (!library.isLoaded())
-        return;
-    if (entries.setLed)
-        entries.setLed(0, 0);
-    if (entries.shutdown)
-        entries.shutdown();
-    entries = Entries();
-    library.unload();
+    return probe(spyder::kSpyder4ProbeIntegration);
 }
 
 void Spyder4Sensor::setGammut(int m)

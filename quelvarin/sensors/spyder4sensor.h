@@ -1,7 +1,7 @@
 #pragma once
 // Spyder4Sensor: the Spyder 4 and Spyder 5 colorimeters through their maker's library
 // "dccmtr.dll", bound at run time by name (platform/runtimelibrary.h). The same binding, start-up,
-// probe and reading as the Spyder 3 (spyder3sensor.h) with the DC_ entry points, plus a device
+// probe and reading as the Spyder 3 (spyderlibrarysensor.h) with the DC_ entry points, plus a device
 // code chosen by the model and a calibration chosen from the gamut and backlight settings
 // before every measurement (the custom one from "spyder4rad.csv", spyder4radiance.h).
 //
@@ -16,15 +16,13 @@
 // Threads: startMeasure runs on the measurement thread. Its messages are handed to the GUI thread
 // without waiting for them, so a run never stalls on a box.
 
-#include "sensors/sensor.h"
+#include "sensors/spyderlibrarysensor.h"
 #include "sensors/spyder4radiance.h"
-
-#include <QLibrary>
 
 #include <atomic>
 #include <cstdint>
 
-class Spyder4Sensor : public CSensor
+class Spyder4Sensor : public SpyderLibrarySensor
 {
     Q_OBJECT
 
@@ -34,17 +32,11 @@ public:
     explicit Spyder4Sensor(int model, QObject* parent = nullptr);
     ~Spyder4Sensor() override;
 
-    bool init() override;
-    void close() override;
     // Applies the calibration, then the probe: 5000 (long) or 2000 (short); 0 when the library
     // refused the calibration (no probe) or the driver is not connected.
     int startMeasure() override;
-    void stopMeasure() override;
-    CColor GetColor() override;
 
-    bool win32_init();
-    CColor readXYZ();
-    void shutdown();
+    bool win32_init() override;
     // Hands the custom table to the library: the one read from "spyder4rad.csv" once per program
     // run, else the default table. 1 when the library accepted it, else 0.
     int customCalibrate();
@@ -58,8 +50,6 @@ public:
 
     static constexpr char kLibraryName[] = "dccmtr.dll";
 
-    bool longMeasurement = false;
-    QLibrary library;
     std::atomic<int> gammutNum{0};   // written by the options page (GUI thread)
     std::atomic<int> backlightNum{0};
 
@@ -69,25 +59,20 @@ public slots:
 
 private:
     // A message of init (GUI thread, modal) or of startMeasure (handed over, not awaited).
-    void message(const QString& text);
+    void message(const QString& text) override;
+    bool resolveOwnEntries() override;
+    void forgetOwnEntries() override;
     int useCustomTable(const spyder::RadianceTable& table);
+    // The first problem with the radiance file told by this driver; later ones are only logged.
+    void tellRadianceErrorOnce(const QString& text);
 
     using StartupFn = unsigned char (*)(void* record, int deviceCode);
-    using VoidFn = void (*)();
-    using SetLedFn = void (*)(int mode, int level);
-    using GetXyzFn = void (*)(int integration, int* x, int* y, int* z);
     using DetailedErrorFn = unsigned int (*)(unsigned char* detail);
     using UseCalibrationFn = unsigned char (*)(int number);
     using UseCustomCalibrationFn = unsigned char (*)(int count, const std::uint32_t* values);
-    using UnusedFn = void (*)();
     struct Entries
     {
         StartupFn startup = nullptr;
-        VoidFn shutdown = nullptr;
-        SetLedFn setLed = nullptr;
-        UnusedFn readAmbientLightLevel = nullptr;
-        UnusedFn writeAmbientLightControl = nullptr;
-        GetXyzFn getXyz = nullptr;
         DetailedErrorFn getDetailedError = nullptr;
         UseCalibrationFn useCalibration = nullptr;
         UseCustomCalibrationFn useCustomCalibration = nullptr;

@@ -1,8 +1,8 @@
 #include "shell/calculatedialog.h"
 
+#include "appcore/application.h"
 #include "colour/color.h"
 #include "colour/currentreference.h"
-#include "shell/application.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include "colour/correction.h"
 #include "measure/measure.h"
 #include "sensors/sensor.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

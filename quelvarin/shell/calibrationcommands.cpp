@@ -8,20 +8,21 @@
 #include "measure/measure.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/caldialog.h"
 #include "shell/calibratedialog.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
+#include "shell/mainwindowpictures.h"
 #include "shell/sensorpage.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QPushButton>
 
-namespace {
+using mainwindow::kBusyText;
+using mainwindow::kTryLater;
 
-const char kBusyText[] = QT_TRANSLATE_NOOP("MainWindow", "Measurement is in processing.");
-const char kTryLater[] = QT_TRANSLATE_NOOP("MainWindow", "                   Try Later.");
+namespace {
 
 bool isSimulatorSensor(const CSensor* sensor)
 {

@@ -5,7 +5,7 @@
 
 #include "shell/dataexport.h"
 #include "shell/fullscene.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include <QAction>
 #include <QCoreApplication>

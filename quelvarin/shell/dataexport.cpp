@@ -12,10 +12,10 @@
 
 #include "measure/measuredatafile.h"
 #include "platform/settings.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/exportfileset.h"
 #include "shell/fullscene.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 #include "ui/view/colorchkview.h"
 #include "ui/view/colorlumaview.h"
 #include "ui/view/freeview.h"

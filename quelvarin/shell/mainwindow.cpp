@@ -1,21 +1,18 @@
 #include "shell/mainwindow.h"
 
-#include "colour/colorreference.h"
 #include "measure/measure.h"
 #include "measure/measurethread.h"
-#include "pattern/sigadapter.h"
 #include "platform/eventwait.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/fullscene.h"
-#include "shell/imessagebox.h"
+#include "shell/mainwindowpictures.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDebug>
 #include <QEventLoop>
 #include <QGraphicsView>
 #include <QHBoxLayout>
@@ -25,6 +22,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+
+using namespace mainwindow;
 
 namespace {
 
@@ -36,9 +35,6 @@ const char kLinePicture[] = ":/menu/resource/line.png";
 const char kBottomBarPicture[] = ":/menu/resource/bottom-bar.png";
 const char kPointSel[] = ":/menu/resource/point-sel.png";
 const char kPointNot[] = ":/menu/resource/point-not.png";
-const char kStartSel[] = ":/menu/resource/button_start_sel.png";
-const char kStartNot[] = ":/menu/resource/button_start_not.png";
-const char kStopNot[] = ":/menu/resource/button_stop_not.png";
 
 const QColor kWindowBackground(37, 37, 37);
 const char kMenuStyle[] = "QMenu{background:#505050;border:1px solid gray;}";
@@ -64,11 +60,6 @@ constexpr int kSlideFrameMs = 15;
 
 // The view of page k lies at x = k * page width; there are six pages.
 constexpr int kPageCount = 6;
-
-// The busy box's informative text starts with 19 blanks; the simulator and parameter boxes end
-// their text with 19 blanks, the error box with 9 (they widen the box).
-const char kBusyText[] = QT_TRANSLATE_NOOP("MainWindow", "Measurement is in processing.");
-const char kTryLater[] = QT_TRANSLATE_NOOP("MainWindow", "                   Try Later.");
 
 const char* const kPageTitles[kPageCount] = {
     QT_TRANSLATE_NOOP("MainWindow", "Gray Measurement"),
@@ -153,21 +144,6 @@ QFont titleFont()
     font.setPointSize(kTitleFontPoints);
     font.setWeight(kTitleFontWeight);
     return font;
-}
-
-bool isSimulator(const CSensor* sensor)
-{
-    return sensor && sensor->name == sensorModelNames.value(SensorModel::Simulator);
-}
-
-// The reference summary of the parameter confirmation.
-QString referenceSummary()
-{
-    const std::shared_ptr<const ColorReference> ref = Application::colorReference();
-    return QString("Gamut: %1<br/>Gamma: %2<br/>WhitePoint: %3<br/><br/>%4<br/>%5")
-        .arg(ref->standardName, QString::number(ref->gamma, 'g', 6), ref->whiteName,
-             MainWindow::tr("Keep on using the parameters above press [OK]"),
-             MainWindow::tr("To select different parameters press [Cancel]"));
 }
 
 } // namespace
@@ -706,218 +682,6 @@ void MainWindow::doButRelease()
             return;
         }
     }
-}
-
-// ---- starting and stopping ----------------------------------------------------------------------
-
-void MainWindow::doStart()
-{
-    if (!slideReady) {
-        // Start measures the page shown: wait until the page has landed.
-        deferred = Deferred::Start;
-        return;
-    }
-    // Without an instrument the operator connects one first.
-    if (!measure->sensor() && !doNewProfile())
-        return;
-    if (refusedWhileMeasuring(tr("Measure"))) {
-        showStartButtonState();
-        return;
-    }
-    confirmRun();
-    showStartButtonState();
-    if (closeRequested || isMeasuring())
-        return;
-    startButton->setIcon(QIcon(kStartSel));
-    startMode(viewIndex);
-}
-
-void MainWindow::showStartButtonState()
-{
-    // Start acts on press; when the press opened a box, the release went to the box and the
-    // button would stay drawn pressed for the whole run.
-    startButton->setDown(false);
-    startButton->setIcon(QIcon(isMeasuring() ? kStartSel : kStartNot));
-}
-
-bool MainWindow::refusedWhileMeasuring(const QString& title)
-{
-    if (!isMeasuring())
-        return false;
-    IMessageBox box(title, tr(kBusyText), tr(kTryLater));
-    box.exec();
-    return true;
-}
-
-void MainWindow::confirmRun()
-{
-    if (isSimulator(measure->sensor())) {
-        IMessageBox box(tr("Measure"), tr("This is an simulator sensor.                   "),
-                        tr("Keep on using the simulator press [OK] <br/>Select a physical "
-                           "sensor press [Cancel]."));
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Ok);
-        if (box.exec() != QMessageBox::Ok) {
-            // Cancel: the start dialog over the gray page, the simulator still attached. A chosen
-            // instrument replaces it without a detach (the other modes' results stay); whatever
-            // comes of it, the run that follows measures gray.
-            int type = 0;
-            if (askForSensor(&type))
-                measure->openSensor(type);
-        }
-        return;
-    }
-    IMessageBox box(tr("Measure"), tr("Please Confirm parameters!                   "),
-                    referenceSummary());
-    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-    box.setDefaultButton(QMessageBox::Ok);
-    // Cancel: the Options dialog, then the start with the reference then in force, whether the
-    // dialog was accepted or not.
-    if (box.exec() != QMessageBox::Ok)
-        openOptionDlg();
-}
-
-bool MainWindow::startMode(int mode)
-{
-    measure->setMode(mode);
-    // From here the run is under way: a second Start is refused, and a stop or a close given
-    // during the output's start wait (which handles events) belongs to this run.
-    startingRun = true;
-    stopBeforeStart = false;
-    // The run opens the output again and reports a failure itself.
-    measure->sigAdapter()->startPattern();
-    startingRun = false;
-    if (stopBeforeStart || closeRequested) {
-        // Stopped before it began: the run does not begin, and the output opened for it is
-        // closed as at a run's end.
-        if (Measure::closePatternAfterRun())
-            measure->sigAdapter()->stopPattern();
-        startButton->setIcon(QIcon(kStartNot));
-        closeWhenIdle();
-        return false;
-    }
-    // The stop request is cleared as the worker starts; a stop from now on ends this run.
-    if (!measureThread->startMeasure())
-        return false;
-    ++runsStarted;
-    return true;
-}
-
-void MainWindow::doMeasureAll()
-{
-    if (!slideReady) {
-        deferred = Deferred::MeasureAll;
-        return;
-    }
-    if (!measure->sensor() && !doNewProfile())
-        return;
-    // The engine's mode and close-pattern flag must not change under a running sequence, so a
-    // chain is refused like Start while a run (or another chain) is under way.
-    if (refusedWhileMeasuring(tr("Measure")))
-        return;
-    confirmRun();
-    if (closeRequested || isMeasuring())
-        return;
-
-    chainInProgress = true;
-    runChain();
-    chainInProgress = false;
-    // No run is left: also a chain whose last output failed to open (which ends with neither a
-    // finished nor a stopped signal) leaves the start button idle.
-    if (!measureThread->isRunning())
-        startButton->setIcon(QIcon(kStartNot));
-    closeWhenIdle();
-}
-
-void MainWindow::runChain()
-{
-    startButton->setIcon(QIcon(kStartSel));
-    showFinishedMessage = false;
-    Measure::setClosePatternAfterRun(false);
-    viewIndex = MeasureGray;
-    measureAllRunning = true;
-    showView();
-    // A stop given while the page slid ends the chain before its first run.
-    if (!measureAllRunning || closeRequested)
-        return;
-    startMode(MeasureGray);
-    waitForRun();
-
-    for (int mode : {MeasureGamut, MeasureSaturation, MeasureColorScale, MeasureColorChecker}) {
-        if (!measureAllRunning || closeRequested)
-            return;
-        viewIndex = mode;
-        showView();
-        // A stop given during the page change ends the chain here, before the next run would
-        // clear the stop request and measure a whole further mode. The previous run left the
-        // output open for this one, so it is closed here.
-        if (!measureAllRunning || closeRequested) {
-            measure->sigAdapter()->stopPattern();
-            return;
-        }
-        if (mode == MeasureColorChecker) {
-            showFinishedMessage = true;
-            Measure::setClosePatternAfterRun(true);
-        }
-        startMode(mode);
-        waitForRun();
-    }
-}
-
-void MainWindow::waitForRun()
-{
-    // runEnded counts every run's end after the run's own queued signals (measureFinished,
-    // measureStopped) have been handled, so the chain sees their effect before it goes on. Only
-    // runs that really started are counted, so every run waited for ends.
-    while (runsEnded < runsStarted)
-        platform::waitProcessingEvents(kRunPollMs);
-}
-
-void MainWindow::runEnded()
-{
-    ++runsEnded;
-    // A run whose pattern output failed to open ends with neither measureFinished nor
-    // measureStopped; the start button must not go on showing a run.
-    if (!chainInProgress && !measureThread->isRunning())
-        startButton->setIcon(QIcon(kStartNot));
-    closeWhenIdle();
-}
-
-void MainWindow::doStopMeasure()
-{
-    // The chain's flags first: the running sequence may end as soon as it sees the stop, and it
-    // must find the output to be closed after it.
-    if (measureAllRunning) {
-        measureAllRunning = false;
-        showFinishedMessage = true;
-        Measure::setClosePatternAfterRun(true);
-    }
-    // A run whose output is still opening has not started its worker yet: it must not begin.
-    if (startingRun)
-        stopBeforeStart = true;
-    measureThread->stopMeasure();
-    stopButton->setIcon(QIcon(kStopNot));
-    startButton->setIcon(QIcon(kStartNot));
-}
-
-void MainWindow::measureFinished()
-{
-    if (!showFinishedMessage || closeRequested)
-        return;
-    startButton->setIcon(QIcon(kStartNot));
-    IMessageBox box(tr("Meaurement"), tr("Meaurement process finished!"), QString());
-    box.exec();
-}
-
-void MainWindow::showMeasError(QString msg)
-{
-    if (closeRequested) {
-        // The window closes as soon as the run has ended; a box would only hold that up.
-        qWarning().noquote() << "Measurement encounter some problems:" << msg;
-        return;
-    }
-    IMessageBox box(tr("Error"), tr("Measurement encounter some problems.         "), msg);
-    box.exec();
 }
 
 // ---- end of life --------------------------------------------------------------------------------

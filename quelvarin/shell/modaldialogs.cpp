@@ -1,6 +1,6 @@
 #include "shell/modaldialogs.h"
 
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QDialog>
 #include <QDir>

@@ -6,7 +6,7 @@
 
 #include "measure/measure.h"
 #include "platform/settings.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/fullscene.h"
 #include "shell/modaldialogs.h"
 #include "shell/optiondialog.h"

@@ -2,7 +2,7 @@
 
 #include "colour/colorreference.h"
 #include "platform/settings.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QCheckBox>
 #include <QComboBox>

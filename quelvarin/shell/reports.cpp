@@ -6,7 +6,7 @@
 
 #include "measure/measure.h"
 #include "sensors/sensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "shell/reports.h"
 #include "ui/view/reportpage.h"
 

@@ -6,7 +6,7 @@
 #include "measure/measure.h"
 #include "sensors/sensor.h"
 #include "shell/fullscene.h"
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 #include "shell/initdialog.h"
 #include "shell/modaldialogs.h"
 

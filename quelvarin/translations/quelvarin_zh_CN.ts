@@ -9,17 +9,6 @@
     </message>
 </context>
 <context>
-    <name>CA210SensorCOM</name>
-    <message>
-        <source>Open Sensor Error!</source>
-        <translation>打开传感器出错！</translation>
-    </message>
-    <message>
-        <source>Can&apos;t open</source>
-        <translation>无法打开</translation>
-    </message>
-</context>
-<context>
     <name>CAvantes</name>
     <message>
         <source>Open AS5216.DLL failed</source>
@@ -55,14 +44,6 @@
 </context>
 <context>
     <name>CRXXXCensor</name>
-    <message>
-        <source>Open Sensor Error!</source>
-        <translation>打开传感器出错！</translation>
-    </message>
-    <message>
-        <source>Can&apos;t open</source>
-        <translation>无法打开</translation>
-    </message>
     <message>
         <source>Sensor Error!</source>
         <translation>传感器错误！</translation>
@@ -615,6 +596,44 @@
     <message>
         <source>Test pattern display on:</source>
         <translation>测试图显示于：</translation>
+    </message>
+</context>
+<context>
+    <name>FreeDataWindow</name>
+    <message>
+        <source>CCT</source>
+        <translation>色温</translation>
+    </message>
+</context>
+<context>
+    <name>FreeGamut</name>
+    <message>
+        <source>White</source>
+        <translation>白色</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>红色</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>绿色</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>蓝色</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>黄色</translation>
+    </message>
+    <message>
+        <source>Magenta</source>
+        <translation>品红</translation>
+    </message>
+    <message>
+        <source>Cyan</source>
+        <translation>青色</translation>
     </message>
 </context>
 <context>
@@ -1856,6 +1875,17 @@ of the software</source>
     </message>
 </context>
 <context>
+    <name>RgbPillarWindow</name>
+    <message>
+        <source>RGB Level</source>
+        <translation>RGB 电平</translation>
+    </message>
+    <message>
+        <source>%1</source>
+        <translation>%1</translation>
+    </message>
+</context>
+<context>
     <name>SatDataWindow</name>
     <message>
         <source>dE2000</source>
@@ -2174,6 +2204,37 @@ of the software</source>
         <source>Calibrate</source>
         <translation>校准</translation>
     </message>
+    <message>
+        <source>Sync Mode:</source>
+        <translation>同步模式：</translation>
+    </message>
+    <message>
+        <source>Freq(Hz):</source>
+        <translation>频率(Hz)：</translation>
+    </message>
+    <message>
+        <source>CalibMode:</source>
+        <translation>校准模式：</translation>
+    </message>
+    <message>
+        <source>CalibValue:</source>
+        <translation>校准值：</translation>
+    </message>
+    <message>
+        <source>Speed:</source>
+        <translation>速度：</translation>
+    </message>
+</context>
+<context>
+    <name>SpecWindow</name>
+    <message>
+        <source>Spectrum</source>
+        <translation>光谱</translation>
+    </message>
+    <message>
+        <source>%1</source>
+        <translation>%1</translation>
+    </message>
 </context>
 <context>
     <name>Spyder3Sensor</name>
@@ -2207,6 +2268,13 @@ of the software</source>
     <message>
         <source>Calibration failed, will use default settings.</source>
         <translation>校准失败，将使用默认设置。</translation>
+    </message>
+</context>
+<context>
+    <name>TargetWindow</name>
+    <message>
+        <source>Target</source>
+        <translation>目标</translation>
     </message>
 </context>
 <context>

@@ -16,9 +16,6 @@ namespace {
 
 const char kLibraryName[QVI_LibraryNameLength] = "Quorvane";
 
-// Bytes of the intensity-calibration image in the module ROM.
-constexpr uint32_t kIntensityImageSize = 16776;
-
 enum class Status { None, Information, Module };
 
 ERRORCODE recordedStatus(const SpectrometerDevice* d, Status status)
@@ -290,13 +287,7 @@ ERRORCODE QVI_SpectromoduleSetIntensityCalibration(void* handle, const double* f
     work->date = date;
     work->integrationTime = uint16_t(integrationTime / 1000);
     work->sampleNumber = d->spectromoduleInformation->frameSize;
-    if (ERRORCODE rc = TVI_SpectromoduleEraseRom(handle, d->romLayout->intensityCalibration, kIntensityImageSize))
-        return rc;
-    if (ERRORCODE rc = TVI_SpectromoduleSetIntensityCalibrationInformation(handle, work.get()))
-        return rc;
-    *d->intensityCalibration = *work;
-    d->intensityCalibrationStatus = EC_Success;
-    return EC_Success;
+    return storeIntensityCalibration(handle, *work);
 }
 
 ERRORCODE QVI_SpectromoduleGetIntensityCalibration(void* handle, double* factors, uint16_t* date,

@@ -27,4 +27,21 @@ inline bool windowInFrame(const SpectrometerDevice* d)
     return end <= d->spectromoduleInformation->frameSize && end <= TVI_PixelSampleLimit;
 }
 
+// Bytes of the intensity-calibration image in the module ROM.
+constexpr uint32_t kIntensityImageSize = 16776;
+
+// Replaces the intensity calibration in the module ROM (its image erased first) and then in the
+// device record, which changes only once the ROM holds the new calibration.
+inline ERRORCODE storeIntensityCalibration(void* handle, const IntensityCalibration& calibration)
+{
+    SpectrometerDevice* d = deviceOf(handle);
+    if (ERRORCODE rc = TVI_SpectromoduleEraseRom(handle, d->romLayout->intensityCalibration, kIntensityImageSize))
+        return rc;
+    if (ERRORCODE rc = TVI_SpectromoduleSetIntensityCalibrationInformation(handle, &calibration))
+        return rc;
+    *d->intensityCalibration = calibration;
+    d->intensityCalibrationStatus = EC_Success;
+    return EC_Success;
+}
+
 } // namespace quorvane

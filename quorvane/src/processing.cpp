@@ -15,7 +15,6 @@ using namespace quorvane;
 
 namespace {
 
-constexpr uint32_t kIntensityImageSize = 16776;
 constexpr uint32_t kErasedBound = 0xFFFFFFFFu;
 // Stray-light regions of a module whose ROM holds no bounds, in nanometres.
 constexpr uint32_t kDefaultStrayLight[4] = {0, 50, 1150, 1250};
@@ -268,13 +267,7 @@ ERRORCODE QVI_DoIntensityCalibration(void* handle, uint32_t referenceCount, floa
         return rc;
     reference.reset();
     frame.reset();
-    if (ERRORCODE rc = TVI_SpectromoduleEraseRom(handle, d->romLayout->intensityCalibration, kIntensityImageSize))
-        return rc;
-    if (ERRORCODE rc = TVI_SpectromoduleSetIntensityCalibrationInformation(handle, work.get()))
-        return rc;
-    *d->intensityCalibration = *work;
-    d->intensityCalibrationStatus = EC_Success;
-    return EC_Success;
+    return storeIntensityCalibration(handle, *work);
 }
 
 } // extern "C"

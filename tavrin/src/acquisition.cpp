@@ -22,13 +22,9 @@ constexpr uint32_t kFrameReadRetries = 99;
 constexpr uint32_t kTriggerFrameReadRetries = 1;
 constexpr double kNoPolynomial = -1.0;
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-
-std::unique_ptr<uint16_t, FreeDeleter> allocateFrame(uint32_t pixels)
+Owned<uint16_t> allocateFrame(uint32_t pixels)
 {
-    return std::unique_ptr<uint16_t, FreeDeleter>(
+    return Owned<uint16_t>(
         static_cast<uint16_t*>(allocateBytes(std::max<size_t>(1, size_t(pixels)) * sizeof(uint16_t))));
 }
 

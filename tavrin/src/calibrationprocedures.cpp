@@ -24,11 +24,8 @@ constexpr uint32_t kTimeListLimit = 1024;
 constexpr uint32_t kBackgroundFrames = 100;
 constexpr uint32_t kLinearityTableEnd = 65535;
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
 template <typename T>
-using Buffer = std::unique_ptr<T, FreeDeleter>;
+using Buffer = Owned<T>;
 
 template <typename T>
 Buffer<T> allocate(size_t count)

@@ -1,8 +1,7 @@
 // The four calibration images of the module ROM: whole-record transfers, the accessors that read
 // or write one field straight in the ROM, the linearity gain and normalisation, and the
 // conversion of the old intensity image.
-#include "devicerecord.h"
-#include "romcodec.h"
+#include "romfields.h"
 #include "romimages.h"
 
 #include <tavrin/romrecords.h>
@@ -17,77 +16,31 @@ using namespace tavrin;
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template<typename T>
-using Owned = std::unique_ptr<T, FreeDeleter>;
-Owned<uint8_t> allocateImage(size_t size) { return Owned<uint8_t>(static_cast<uint8_t*>(allocateErased(size))); }
-
 // Largest ADC count the linearity normalisation walks (a 16-bit converter, one past its top).
 constexpr uint32_t kLargestAdcMaximum = 65536;
 
 const RomLayout& layout(void* handle) { return *deviceOf(handle)->romLayout; }
 
-ERRORCODE allocateRecord(void** record, size_t size)
-{
-    if (!record)
-        return EC_NullArgument;
-    *record = allocateErased(size);
-    return *record ? EC_Success : EC_AllocationFailed;
-}
-
-// Reads an image whole; the caller then validates it before touching its record.
 template<typename Unpack, typename Record>
 ERRORCODE getImage(void* handle, uint32_t offset, uint32_t size, Record* record, Unpack unpack)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(size);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, size, image.get()))
-        return rc;
-    return unpack(image.get(), record);
+    return readRecord(TVI_SpectromoduleReadRom, handle, offset, size, record, unpack);
 }
 
 template<typename Pack, typename Record>
 ERRORCODE setImage(void* handle, uint32_t offset, uint32_t size, const Record* record, Pack pack)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Owned<uint8_t> image = allocateImage(size);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = pack(*record, image.get()))
-        return rc;
-    return TVI_SpectromoduleWriteRom(handle, offset, size, image.get());
+    return writeRecord(TVI_SpectromoduleWriteRom, handle, offset, size, record, pack);
 }
 
 ERRORCODE getU16(void* handle, uint32_t offset, uint16_t* value)
 {
-    if (!handle)
-        return EC_NoDevice;
-    if (!value)
-        return EC_NullArgument;
-    uint8_t b[2];
-    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 2, b))
-        return rc;
-    *value = readLe16(b);
-    return EC_Success;
+    return getRomU16(TVI_SpectromoduleReadRom, handle, offset, value);
 }
 
 ERRORCODE setU16(void* handle, uint32_t offset, uint16_t value)
 {
-    if (!handle)
-        return EC_NoDevice;
-    uint8_t b[2];
-    writeLe16(b, value);
-    return TVI_SpectromoduleWriteRom(handle, offset, 2, b);
+    return setRomU16(TVI_SpectromoduleWriteRom, handle, offset, value);
 }
 
 // A sample number of `bytes` bytes, cleared first; at or above the limit: 0 and 4.
@@ -125,18 +78,21 @@ ERRORCODE getPairs(void* handle, uint32_t offset, uint32_t n, float* pairs)
     std::vector<uint8_t> bytes(8 * size_t(n));
     if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 8 * n, bytes.data()))
         return rc;
-    for (uint32_t i = 0; i < 2 * n; ++i)
-        pairs[i] = float(decodeFixedPoint(&bytes[4 * i]));
+    decodeFixedPoints(bytes.data(), 2 * n, pairs);
     return EC_Success;
+}
+
+ERRORCODE encodePairs(uint32_t n, const float* pairs, std::vector<uint8_t>& bytes)
+{
+    bytes.assign(8 * size_t(n), 0);
+    return encodeFixedPoints(pairs, 2 * n, bytes.data());
 }
 
 ERRORCODE setPairs(void* handle, uint32_t offset, uint32_t n, const float* pairs)
 {
-    std::vector<uint8_t> bytes(8 * size_t(n));
-    for (uint32_t i = 0; i < 2 * n; ++i) {
-        if (ERRORCODE rc = encodeFixedPoint(pairs[i], &bytes[4 * i]))
-            return rc;
-    }
+    std::vector<uint8_t> bytes;
+    if (ERRORCODE rc = encodePairs(n, pairs, bytes))
+        return rc;
     return TVI_SpectromoduleWriteRom(handle, offset, 8 * n, bytes.data());
 }
 
@@ -145,42 +101,48 @@ ERRORCODE getDecimals(void* handle, uint32_t offset, uint32_t n, double* values)
     std::vector<uint8_t> bytes(8 * size_t(n));
     if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, offset, 8 * n, bytes.data()))
         return rc;
-    for (uint32_t i = 0; i < n; ++i)
-        values[i] = decodeRomDecimal(&bytes[8 * i]);
+    decodeRomDecimals(bytes.data(), n, values);
     return EC_Success;
 }
 
 ERRORCODE setDecimals(void* handle, uint32_t offset, uint32_t n, const double* values)
 {
     std::vector<uint8_t> bytes(8 * size_t(n), 0xFF);
-    for (uint32_t i = 0; i < n; ++i) {
-        if (ERRORCODE rc = encodeRomDecimal(values[i], &bytes[8 * i]))
-            return rc;
-    }
+    if (ERRORCODE rc = encodeRomDecimals(values, n, bytes.data()))
+        return rc;
     return TVI_SpectromoduleWriteRom(handle, offset, 8 * n, bytes.data());
 }
 
-// Coefficients behind a sample-number check of their image.
-ERRORCODE getCoefficients(void* handle, uint32_t image, uint32_t sampleBytes, uint32_t limit,
-                          uint32_t coefficientsAt, uint32_t count, double* c)
+// The checks of a data transfer, in the order callers see their codes.
+ERRORCODE checkData(const void* data, uint32_t n, uint32_t limit, void* handle)
 {
-    if (!c)
+    if (!data)
         return EC_NullArgument;
-    uint32_t n = 0;
-    if (ERRORCODE rc = getSampleNumber(handle, image + 4, sampleBytes, limit, &n))
-        return rc;
-    return getDecimals(handle, image + coefficientsAt, count, c);
+    if (n > limit)
+        return EC_SampleNumberTooLarge;
+    return handle ? EC_Success : EC_NoDevice;
 }
 
-ERRORCODE setCoefficients(void* handle, uint32_t image, uint32_t sampleBytes, uint32_t limit,
-                          uint32_t coefficientsAt, uint32_t count, const double* c)
+// Where a field of an image lies in the module ROM; 0 without a device, which the reader or
+// writer then reports.
+uint32_t fieldAt(void* handle, uint32_t RomLayout::*image, uint32_t field = 0)
 {
+    return handle ? layout(handle).*image + field : 0;
+}
+
+// Coefficients behind a sample-number check of their image.
+template<typename Coefficients, typename Transfer>
+ERRORCODE transferCoefficients(void* handle, uint32_t RomLayout::*image, uint32_t limit,
+                               uint32_t coefficientsAt, uint32_t count, Coefficients* c, Transfer transfer)
+{
+    if (!handle)
+        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
     if (!c)
         return EC_NullArgument;
     uint32_t n = 0;
-    if (ERRORCODE rc = getSampleNumber(handle, image + 4, sampleBytes, limit, &n))
+    if (ERRORCODE rc = getSampleNumber(handle, fieldAt(handle, image, 4), 1, limit, &n))
         return rc;
-    return setDecimals(handle, image + coefficientsAt, count, c);
+    return transfer(handle, fieldAt(handle, image, coefficientsAt), count, c);
 }
 
 double linearityPolynomial(const LinearityCalibration& r, double v)
@@ -208,62 +170,73 @@ ERRORCODE encodeLinearityGain(float value, uint8_t* fourBytes)
 
 } // namespace
 
+// What every calibration image has alike: its record buffer, its date at the start and its sample
+// number of `sampleBytes` bytes (at most `limit`) at +4.
+#define TAVRIN_IMAGE_HEADER(Name, image, sampleBytes, limit)                                         \
+    ERRORCODE TVI_SpectromoduleAllocation##Name##CalibrationBuffer(void** record)                  \
+    {                                                                                              \
+        return allocateRecord(record, sizeof(Name##Calibration));                                  \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleGet##Name##CalibrationDate(void* handle, uint16_t* date)            \
+    {                                                                                              \
+        return getU16(handle, fieldAt(handle, &RomLayout::image), date);                           \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleSet##Name##CalibrationDate(void* handle, uint16_t date)             \
+    {                                                                                              \
+        return setU16(handle, fieldAt(handle, &RomLayout::image), date);                           \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleGet##Name##CalibrationSampleNumber(void* handle, uint32_t* n)       \
+    {                                                                                              \
+        return getSampleNumber(handle, fieldAt(handle, &RomLayout::image, 4), sampleBytes, limit, n); \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleSet##Name##CalibrationSampleNumber(void* handle, uint32_t n)        \
+    {                                                                                              \
+        return setSampleNumber(handle, fieldAt(handle, &RomLayout::image, 4), sampleBytes, limit, n); \
+    }
+
+// The whole-record transfers of the images whose record is read and written as it stands.
+#define TAVRIN_IMAGE_RECORD(Name, image, imageSize)                                                \
+    ERRORCODE TVI_SpectromoduleGet##Name##CalibrationInformation(void* handle, Name##Calibration* record) \
+    {                                                                                              \
+        return getImage(handle, fieldAt(handle, &RomLayout::image), imageSize, record,             \
+                        unpack##Name##Calibration);                                                \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleSet##Name##CalibrationInformation(void* handle,                     \
+                                                                 const Name##Calibration* record)  \
+    {                                                                                              \
+        return setImage(handle, fieldAt(handle, &RomLayout::image), imageSize, record,             \
+                        pack##Name##Calibration);                                                  \
+    }
+
+// The polynomial coefficients of the images that carry them, behind a check of the sample number.
+#define TAVRIN_IMAGE_COEFFICIENTS(Name, image, limit, coefficientsAt, count)                        \
+    ERRORCODE TVI_SpectromoduleGet##Name##CalibrationCoefficients(void* handle, double* c)         \
+    {                                                                                              \
+        return transferCoefficients(handle, &RomLayout::image, limit, coefficientsAt, count, c,    \
+                                    getDecimals);                                                  \
+    }                                                                                              \
+    ERRORCODE TVI_SpectromoduleSet##Name##CalibrationCoefficients(void* handle, const double* c)   \
+    {                                                                                              \
+        return transferCoefficients(handle, &RomLayout::image, limit, coefficientsAt, count, c,    \
+                                    setDecimals);                                                  \
+    }
+
 extern "C" {
+
+TAVRIN_IMAGE_HEADER(Wavelength, wavelengthCalibration, 1, TVI_WavelengthSampleLimit)
+TAVRIN_IMAGE_RECORD(Wavelength, wavelengthCalibration, kWavelengthImageSize)
+TAVRIN_IMAGE_HEADER(Linearity, linearityCalibration, 1, TVI_LinearitySampleLimit)
+TAVRIN_IMAGE_RECORD(Linearity, linearityCalibration, kLinearityImageSize)
+TAVRIN_IMAGE_HEADER(Background, backgroundCalibration, 2, TVI_PixelSampleLimit)
+TAVRIN_IMAGE_RECORD(Background, backgroundCalibration, kBackgroundImageSize)
+TAVRIN_IMAGE_HEADER(Intensity, intensityCalibration, 2, TVI_PixelSampleLimit)
 
 // ---- wavelength ----------------------------------------------------------------------------------
 
-ERRORCODE TVI_SpectromoduleAllocationWavelengthCalibrationBuffer(void** record)
-{
-    return allocateRecord(record, sizeof(WavelengthCalibration));
-}
-
-ERRORCODE TVI_SpectromoduleAllocationLinearityCalibrationBuffer(void** record)
-{
-    return allocateRecord(record, sizeof(LinearityCalibration));
-}
-
-ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationInformation(void* handle, WavelengthCalibration* record)
-{
-    return getImage(handle, handle ? layout(handle).wavelengthCalibration : 0, kWavelengthImageSize,
-                    record, unpackWavelengthCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationInformation(void* handle, const WavelengthCalibration* record)
-{
-    return setImage(handle, handle ? layout(handle).wavelengthCalibration : 0, kWavelengthImageSize,
-                    record, packWavelengthCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationDate(void* handle, uint16_t* date)
-{
-    return getU16(handle, handle ? layout(handle).wavelengthCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationDate(void* handle, uint16_t date)
-{
-    return setU16(handle, handle ? layout(handle).wavelengthCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationSampleNumber(void* handle, uint32_t* n)
-{
-    return getSampleNumber(handle, handle ? layout(handle).wavelengthCalibration + 4 : 0, 1,
-                           TVI_WavelengthSampleLimit, n);
-}
-
-ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationSampleNumber(void* handle, uint32_t n)
-{
-    return setSampleNumber(handle, handle ? layout(handle).wavelengthCalibration + 4 : 0, 1,
-                           TVI_WavelengthSampleLimit, n);
-}
-
 ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationData(void* handle, uint32_t n, float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_WavelengthSampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_WavelengthSampleLimit, handle))
+        return rc;
     return getPairs(handle, layout(handle).wavelengthCalibration + wavelengthimage::Samples, n, pairs);
 }
 
@@ -271,82 +244,26 @@ ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationData(void* handle, uint32_t n
 {
     if (n > TVI_WavelengthSampleLimit)
         return EC_SampleNumberTooLarge;
-    if (!pairs)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_WavelengthSampleLimit, handle))
+        return rc;
     // Every pair is encoded before the sample number changes.
-    std::vector<uint8_t> bytes(8 * size_t(n));
-    for (uint32_t i = 0; i < 2 * n; ++i) {
-        if (ERRORCODE rc = encodeFixedPoint(pairs[i], &bytes[4 * i]))
-            return rc;
-    }
+    std::vector<uint8_t> bytes;
+    if (ERRORCODE rc = encodePairs(n, pairs, bytes))
+        return rc;
     if (ERRORCODE rc = TVI_SpectromoduleSetWavelengthCalibrationSampleNumber(handle, n))
         return rc;
     return TVI_SpectromoduleWriteRom(handle, layout(handle).wavelengthCalibration + wavelengthimage::Samples,
                                      8 * n, bytes.data());
 }
 
-ERRORCODE TVI_SpectromoduleGetWavelengthCalibrationCoefficients(void* handle, double* c)
-{
-    if (!handle)
-        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
-    return getCoefficients(handle, layout(handle).wavelengthCalibration, 1, TVI_WavelengthSampleLimit,
-                           wavelengthimage::Coefficients, 6, c);
-}
-
-ERRORCODE TVI_SpectromoduleSetWavelengthCalibrationCoefficients(void* handle, const double* c)
-{
-    if (!handle)
-        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
-    return setCoefficients(handle, layout(handle).wavelengthCalibration, 1, TVI_WavelengthSampleLimit,
-                           wavelengthimage::Coefficients, 6, c);
-}
+TAVRIN_IMAGE_COEFFICIENTS(Wavelength, wavelengthCalibration, TVI_WavelengthSampleLimit, wavelengthimage::Coefficients, 6)
 
 // ---- linearity -----------------------------------------------------------------------------------
 
-ERRORCODE TVI_SpectromoduleGetLinearityCalibrationInformation(void* handle, LinearityCalibration* record)
-{
-    return getImage(handle, handle ? layout(handle).linearityCalibration : 0, kLinearityImageSize,
-                    record, unpackLinearityCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleSetLinearityCalibrationInformation(void* handle, const LinearityCalibration* record)
-{
-    return setImage(handle, handle ? layout(handle).linearityCalibration : 0, kLinearityImageSize,
-                    record, packLinearityCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleGetLinearityCalibrationDate(void* handle, uint16_t* date)
-{
-    return getU16(handle, handle ? layout(handle).linearityCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleSetLinearityCalibrationDate(void* handle, uint16_t date)
-{
-    return setU16(handle, handle ? layout(handle).linearityCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleGetLinearityCalibrationSampleNumber(void* handle, uint32_t* n)
-{
-    return getSampleNumber(handle, handle ? layout(handle).linearityCalibration + 4 : 0, 1,
-                           TVI_LinearitySampleLimit, n);
-}
-
-ERRORCODE TVI_SpectromoduleSetLinearityCalibrationSampleNumber(void* handle, uint32_t n)
-{
-    return setSampleNumber(handle, handle ? layout(handle).linearityCalibration + 4 : 0, 1,
-                           TVI_LinearitySampleLimit, n);
-}
-
 ERRORCODE TVI_SpectromoduleGetLinearityCalibrationData(void* handle, uint32_t n, float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_LinearitySampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_LinearitySampleLimit, handle))
+        return rc;
     std::vector<uint8_t> bytes(8 * size_t(n));
     if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, layout(handle).linearityCalibration
                                                             + linearityimage::Samples,
@@ -363,12 +280,8 @@ ERRORCODE TVI_SpectromoduleGetLinearityCalibrationData(void* handle, uint32_t n,
 
 ERRORCODE TVI_SpectromoduleSetLinearityCalibrationData(void* handle, uint32_t n, const float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_LinearitySampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_LinearitySampleLimit, handle))
+        return rc;
     std::vector<uint8_t> bytes(8 * size_t(n));
     for (uint32_t i = 0; i < n; ++i) {
         const float count = pairs[2 * i];
@@ -382,21 +295,7 @@ ERRORCODE TVI_SpectromoduleSetLinearityCalibrationData(void* handle, uint32_t n,
                                      8 * n, bytes.data());
 }
 
-ERRORCODE TVI_SpectromoduleGetLinearityCalibrationCoefficients(void* handle, double* c)
-{
-    if (!handle)
-        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
-    return getCoefficients(handle, layout(handle).linearityCalibration, 1, TVI_LinearitySampleLimit,
-                           linearityimage::Coefficients, 8, c);
-}
-
-ERRORCODE TVI_SpectromoduleSetLinearityCalibrationCoefficients(void* handle, const double* c)
-{
-    if (!handle)
-        return c ? ERRORCODE(EC_NoDevice) : ERRORCODE(EC_NullArgument);
-    return setCoefficients(handle, layout(handle).linearityCalibration, 1, TVI_LinearitySampleLimit,
-                           linearityimage::Coefficients, 8, c);
-}
+TAVRIN_IMAGE_COEFFICIENTS(Linearity, linearityCalibration, TVI_LinearitySampleLimit, linearityimage::Coefficients, 8)
 
 ERRORCODE TVI_SpectromoduleGetLinearityCalibrationGain(const LinearityCalibration* record,
                                                       uint32_t count, float* values, float* gains)
@@ -443,69 +342,17 @@ ERRORCODE TVI_SpectromoduleLinearityCoefficientNormalize(void* handle, Linearity
 
 // ---- background ----------------------------------------------------------------------------------
 
-ERRORCODE TVI_SpectromoduleAllocationBackgroundCalibrationBuffer(void** record)
-{
-    return allocateRecord(record, sizeof(BackgroundCalibration));
-}
-
-ERRORCODE TVI_SpectromoduleAllocationIntensityCalibrationBuffer(void** record)
-{
-    return allocateRecord(record, sizeof(IntensityCalibration));
-}
-
-ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationInformation(void* handle, BackgroundCalibration* record)
-{
-    return getImage(handle, handle ? layout(handle).backgroundCalibration : 0, kBackgroundImageSize,
-                    record, unpackBackgroundCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationInformation(void* handle, const BackgroundCalibration* record)
-{
-    return setImage(handle, handle ? layout(handle).backgroundCalibration : 0, kBackgroundImageSize,
-                    record, packBackgroundCalibration);
-}
-
-ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationDate(void* handle, uint16_t* date)
-{
-    return getU16(handle, handle ? layout(handle).backgroundCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationDate(void* handle, uint16_t date)
-{
-    return setU16(handle, handle ? layout(handle).backgroundCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationSampleNumber(void* handle, uint32_t* n)
-{
-    return getSampleNumber(handle, handle ? layout(handle).backgroundCalibration + 4 : 0, 2,
-                           TVI_PixelSampleLimit, n);
-}
-
-ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationSampleNumber(void* handle, uint32_t n)
-{
-    return setSampleNumber(handle, handle ? layout(handle).backgroundCalibration + 4 : 0, 2,
-                           TVI_PixelSampleLimit, n);
-}
-
 ERRORCODE TVI_SpectromoduleGetBackgroundCalibrationData(void* handle, uint32_t n, float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_PixelSampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_PixelSampleLimit, handle))
+        return rc;
     return getPairs(handle, layout(handle).backgroundCalibration + backgroundimage::Samples, n, pairs);
 }
 
 ERRORCODE TVI_SpectromoduleSetBackgroundCalibrationData(void* handle, uint32_t n, const float* pairs)
 {
-    if (!pairs)
-        return EC_NullArgument;
-    if (n > TVI_PixelSampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(pairs, n, TVI_PixelSampleLimit, handle))
+        return rc;
     return setPairs(handle, layout(handle).backgroundCalibration + backgroundimage::Samples, n, pairs);
 }
 
@@ -533,35 +380,13 @@ ERRORCODE TVI_SpectromoduleSetIntensityCalibrationInformation(void* handle, cons
                     packIntensityCalibration);
 }
 
-ERRORCODE TVI_SpectromoduleGetIntensityCalibrationDate(void* handle, uint16_t* date)
-{
-    return getU16(handle, handle ? layout(handle).intensityCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleSetIntensityCalibrationDate(void* handle, uint16_t date)
-{
-    return setU16(handle, handle ? layout(handle).intensityCalibration : 0, date);
-}
-
-ERRORCODE TVI_SpectromoduleGetIntensityCalibrationSampleNumber(void* handle, uint32_t* n)
-{
-    return getSampleNumber(handle, handle ? layout(handle).intensityCalibration + 4 : 0, 2,
-                           TVI_PixelSampleLimit, n);
-}
-
-ERRORCODE TVI_SpectromoduleSetIntensityCalibrationSampleNumber(void* handle, uint32_t n)
-{
-    return setSampleNumber(handle, handle ? layout(handle).intensityCalibration + 4 : 0, 2,
-                           TVI_PixelSampleLimit, n);
-}
-
 ERRORCODE TVI_SpectromoduleGetIntensityCalibrationIntegrationTime(void* handle, uint32_t* microseconds)
 {
     if (!microseconds)
         return EC_NullArgument;
     *microseconds = 0;
     uint16_t ms = 0;
-    if (ERRORCODE rc = getU16(handle, handle ? layout(handle).intensityCalibration + intensityimage::IntegrationTime : 0, &ms))
+    if (ERRORCODE rc = getU16(handle, fieldAt(handle, &RomLayout::intensityCalibration, intensityimage::IntegrationTime), &ms))
         return rc;
     *microseconds = uint32_t(ms) * 1000u;
     return EC_Success;
@@ -572,18 +397,14 @@ ERRORCODE TVI_SpectromoduleSetIntensityCalibrationIntegrationTime(void* handle, 
     // The image keeps whole milliseconds in 16 bits: a longer time would be stored wrapped.
     if (microseconds / 1000u > 0xFFFFu)
         return EC_InvalidArgument;
-    return setU16(handle, handle ? layout(handle).intensityCalibration + intensityimage::IntegrationTime : 0,
+    return setU16(handle, fieldAt(handle, &RomLayout::intensityCalibration, intensityimage::IntegrationTime),
                   uint16_t(microseconds / 1000u));
 }
 
 ERRORCODE TVI_SpectromoduleGetIntensityCalibrationData(void* handle, uint32_t n, double* factors)
 {
-    if (!factors)
-        return EC_NullArgument;
-    if (n > TVI_PixelSampleLimit)
-        return EC_SampleNumberTooLarge;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(factors, n, TVI_PixelSampleLimit, handle))
+        return rc;
     return getDecimals(handle, layout(handle).intensityCalibration + intensityimage::Factors, n, factors);
 }
 
@@ -591,10 +412,8 @@ ERRORCODE TVI_SpectromoduleSetIntensityCalibrationData(void* handle, uint32_t n,
 {
     if (n > TVI_PixelSampleLimit)
         return EC_SampleNumberTooLarge;
-    if (!factors)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
+    if (ERRORCODE rc = checkData(factors, n, TVI_PixelSampleLimit, handle))
+        return rc;
     // Check every factor before the sample number changes.
     uint8_t probe[8];
     for (uint32_t i = 0; i < n; ++i) {

@@ -16,6 +16,15 @@ CommandRecord* command(SpectrometerDevice* d, uint32_t index)
     return &d->commands[index];
 }
 
+ERRORCODE runCommand(SpectrometerDevice* d, uint32_t index, CommandRecord** ran)
+{
+    CommandRecord* r = command(d, index);
+    if (!r)
+        return EC_NotSupported;
+    *ran = r;
+    return executeCommand(r, d->transportHandle, d->transport);
+}
+
 void* allocateErased(size_t size)
 {
     void* p = allocateBytes(size);

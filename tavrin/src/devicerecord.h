@@ -23,6 +23,10 @@ inline bool moduleInSpectrometerRom(const SpectrometerDevice* d)
 // The device's own copy of command `index`, or null when the kind has no such command.
 CommandRecord* command(SpectrometerDevice* d, uint32_t index);
 
+// Runs command `index` on the device's transport (EC_NotSupported when the kind has no such
+// command); `ran` receives the record with its reply decoded.
+ERRORCODE runCommand(SpectrometerDevice* d, uint32_t index, CommandRecord** ran);
+
 // Allocates `size` bytes filled with 0xFF (null when memory runs out).
 void* allocateErased(size_t size);
 

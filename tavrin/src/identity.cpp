@@ -142,10 +142,8 @@ static ERRORCODE firmwareField(void* handle, uint32_t index, uint32_t* value)
     SpectrometerDevice* d = deviceOf(handle);
     if (!d)
         return EC_NoDevice;
-    CommandRecord* r = command(d, index);
-    if (!r)
-        return EC_NotSupported;
-    if (ERRORCODE rc = executeCommand(r, d->transportHandle, d->transport))
+    CommandRecord* r = nullptr;
+    if (ERRORCODE rc = runCommand(d, index, &r))
         return rc;
     *value = uint32_t(r->decoderFields[0].value);
     return EC_Success;

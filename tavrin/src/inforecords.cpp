@@ -1,7 +1,6 @@
 // The spectrometer and spectromodule information records: whole-record transfers and the
 // accessors that read or write one field straight in the ROM.
-#include "devicerecord.h"
-#include "romcodec.h"
+#include "romfields.h"
 #include "romimages.h"
 
 #include <tavrin/romrecords.h>
@@ -15,15 +14,12 @@ using namespace tavrin;
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-using Buffer = std::unique_ptr<uint8_t, FreeDeleter>;
-Buffer allocateImage(size_t size) { return Buffer(static_cast<uint8_t*>(allocateErased(size))); }
 
+// Where a field of the spectrometer record lies; 0 without a device, which the reader or writer
+// then reports.
 uint32_t spectrometerField(void* handle, uint32_t byte)
 {
-    return deviceOf(handle)->romLayout->spectrometerInformation + byte;
+    return handle ? deviceOf(handle)->romLayout->spectrometerInformation + byte : 0;
 }
 
 ERRORCODE getSpectrometerText(void* handle, uint32_t byte, char* text)
@@ -42,24 +38,12 @@ ERRORCODE setSpectrometerText(void* handle, uint32_t byte, const char* text)
 
 ERRORCODE getSpectrometerU16(void* handle, uint32_t byte, uint16_t* value)
 {
-    if (!handle)
-        return EC_NoDevice;
-    if (!value)
-        return EC_NullArgument;
-    uint8_t b[2];
-    if (ERRORCODE rc = TVI_SpectrometerReadRom(handle, spectrometerField(handle, byte), 2, b))
-        return rc;
-    *value = readLe16(b);
-    return EC_Success;
+    return getRomU16(TVI_SpectrometerReadRom, handle, spectrometerField(handle, byte), value);
 }
 
 ERRORCODE setSpectrometerU16(void* handle, uint32_t byte, uint16_t value)
 {
-    if (!handle)
-        return EC_NoDevice;
-    uint8_t b[2];
-    writeLe16(b, value);
-    return TVI_SpectrometerWriteRom(handle, spectrometerField(handle, byte), 2, b);
+    return setRomU16(TVI_SpectrometerWriteRom, handle, spectrometerField(handle, byte), value);
 }
 
 ERRORCODE getSpectrometerU32(void* handle, uint32_t byte, uint32_t* value)
@@ -92,26 +76,6 @@ ERRORCODE getModuleBytes(void* handle, uint32_t byte, uint32_t length, void* out
     if (!out)
         return EC_NullArgument;
     return TVI_SpectromoduleReadRom(handle, byte, length, out);
-}
-
-ERRORCODE getModuleU16(void* handle, uint32_t byte, uint16_t* value)
-{
-    if (!handle)
-        return EC_NoDevice;
-    if (!value)
-        return EC_NullArgument;
-    uint8_t b[2];
-    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, byte, 2, b))
-        return rc;
-    *value = readLe16(b);
-    return EC_Success;
-}
-
-ERRORCODE setModuleU16(void* handle, uint32_t byte, uint16_t value)
-{
-    uint8_t b[2];
-    writeLe16(b, value);
-    return TVI_SpectromoduleWriteRom(handle, byte, 2, b);
 }
 
 // The start getter refuses a null output before anything else; the end getter, like the other
@@ -166,40 +130,19 @@ extern "C" {
 
 ERRORCODE TVI_SpectrometerAllocationInformationBuffer(void** record)
 {
-    if (!record)
-        return EC_NullArgument;
-    *record = allocateErased(sizeof(SpectrometerInformation));
-    return *record ? EC_Success : EC_AllocationFailed;
+    return allocateRecord(record, sizeof(SpectrometerInformation));
 }
 
 ERRORCODE TVI_SpectrometerGetInformation(void* handle, SpectrometerInformation* record)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Buffer image = allocateImage(kSpectrometerImageSize);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = TVI_SpectrometerReadRom(handle, spectrometerField(handle, 0),
-                                               kSpectrometerImageSize, image.get()))
-        return rc;
-    unpackSpectrometerInformation(image.get(), record);
-    return EC_Success;
+    return readRecord(TVI_SpectrometerReadRom, handle, spectrometerField(handle, 0), kSpectrometerImageSize,
+                      record, unpackSpectrometerInformation);
 }
 
 ERRORCODE TVI_SpectrometerSetInformation(void* handle, const SpectrometerInformation* record)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Buffer image = allocateImage(kSpectrometerImageSize);
-    if (!image)
-        return EC_AllocationFailed;
-    packSpectrometerInformation(*record, image.get());
-    return TVI_SpectrometerWriteRom(handle, spectrometerField(handle, 0), kSpectrometerImageSize,
-                                    image.get());
+    return writeRecord(TVI_SpectrometerWriteRom, handle, spectrometerField(handle, 0), kSpectrometerImageSize,
+                       record, packSpectrometerInformation);
 }
 
 ERRORCODE TVI_SpectrometerFreeInformationBuffer(void* record)
@@ -308,39 +251,17 @@ ERRORCODE TVI_SpectrometerSetAdcOffsetCount(void* handle, int32_t count)
 
 ERRORCODE TVI_SpectromoduleAllocationInformationBuffer(void** record)
 {
-    if (!record)
-        return EC_NullArgument;
-    *record = allocateErased(sizeof(SpectromoduleInformation));
-    return *record ? EC_Success : EC_AllocationFailed;
+    return allocateRecord(record, sizeof(SpectromoduleInformation));
 }
 
 ERRORCODE TVI_SpectromoduleGetInformation(void* handle, SpectromoduleInformation* record)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Buffer image = allocateImage(kModuleImageSize);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = TVI_SpectromoduleReadRom(handle, 0, kModuleImageSize, image.get()))
-        return rc;
-    unpackModuleInformation(image.get(), record);
-    return EC_Success;
+    return readRecord(TVI_SpectromoduleReadRom, handle, 0, kModuleImageSize, record, unpackModuleInformation);
 }
 
 ERRORCODE TVI_SpectromoduleSetInformation(void* handle, const SpectromoduleInformation* record)
 {
-    if (!record)
-        return EC_NullArgument;
-    if (!handle)
-        return EC_NoDevice;
-    Buffer image = allocateImage(kModuleImageSize);
-    if (!image)
-        return EC_AllocationFailed;
-    if (ERRORCODE rc = packModuleInformation(*record, image.get()))
-        return rc;
-    return TVI_SpectromoduleWriteRom(handle, 0, kModuleImageSize, image.get());
+    return writeRecord(TVI_SpectromoduleWriteRom, handle, 0, kModuleImageSize, record, packModuleInformation);
 }
 
 #define MODULE_TEXT(Name)                                                                          \
@@ -355,11 +276,11 @@ ERRORCODE TVI_SpectromoduleSetInformation(void* handle, const SpectromoduleInfor
 #define MODULE_U16(Name)                                                                           \
     ERRORCODE TVI_SpectromoduleGet##Name(void* handle, uint16_t* value)                            \
     {                                                                                              \
-        return getModuleU16(handle, moduleimage::Name, value);                                     \
+        return getRomU16(TVI_SpectromoduleReadRom, handle, moduleimage::Name, value);                                     \
     }                                                                                              \
     ERRORCODE TVI_SpectromoduleSet##Name(void* handle, uint16_t value)                             \
     {                                                                                              \
-        return setModuleU16(handle, moduleimage::Name, value);                                     \
+        return setRomU16(TVI_SpectromoduleWriteRom, handle, moduleimage::Name, value);                                     \
     }
 MODULE_U16(RomVersion)
 MODULE_TEXT(ModelName)

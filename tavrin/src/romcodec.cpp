@@ -97,6 +97,36 @@ ERRORCODE encodeRomDecimal(double v, uint8_t* p)
     return EC_Success;
 }
 
+void decodeFixedPoints(const uint8_t* at, uint32_t count, float* values)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        values[i] = float(decodeFixedPoint(at + 4 * i));
+}
+
+ERRORCODE encodeFixedPoints(const float* values, uint32_t count, uint8_t* at)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        if (ERRORCODE rc = encodeFixedPoint(values[i], at + 4 * i))
+            return rc;
+    }
+    return EC_Success;
+}
+
+void decodeRomDecimals(const uint8_t* at, uint32_t count, double* values)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        values[i] = decodeRomDecimal(at + kRomDecimalSize * i);
+}
+
+ERRORCODE encodeRomDecimals(const double* values, uint32_t count, uint8_t* at)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        if (ERRORCODE rc = encodeRomDecimal(values[i], at + kRomDecimalSize * i))
+            return rc;
+    }
+    return EC_Success;
+}
+
 uint16_t packDate(int year, int month, int day)
 {
     return uint16_t(((year - kPackedDateBaseYear) & 0x7F) << 9 | (month & 0x0F) << 5 | (day & 0x1F));

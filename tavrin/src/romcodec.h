@@ -49,6 +49,13 @@ double decodeRomDecimal(const uint8_t* eightBytes);
 // exponent does not fit a signed byte give EC_InvalidArgument and write nothing.
 ERRORCODE encodeRomDecimal(double v, uint8_t* eightBytes);
 
+// Runs of `count` values stored one after the other: fixed-point numbers 4 bytes apart, ROM
+// decimals 8 bytes apart. Encoding stops at the first value that cannot be stored.
+void decodeFixedPoints(const uint8_t* at, uint32_t count, float* values);
+ERRORCODE encodeFixedPoints(const float* values, uint32_t count, uint8_t* at);
+void decodeRomDecimals(const uint8_t* at, uint32_t count, double* values);
+ERRORCODE encodeRomDecimals(const double* values, uint32_t count, uint8_t* at);
+
 // Packed date; the library stores and returns it unchanged, these serve readers and writers.
 constexpr int kPackedDateBaseYear = 2010;
 uint16_t packDate(int year, int month, int day);

@@ -119,6 +119,24 @@ ERRORCODE packModuleInformation(const SpectromoduleInformation& r, uint8_t* imag
     return EC_Success;
 }
 
+namespace {
+
+// A calibration sample: two fixed-point numbers, the second 4 bytes after the first.
+void decodeSample(const uint8_t* at, float* first, float* second)
+{
+    *first = float(decodeFixedPoint(at));
+    *second = float(decodeFixedPoint(at + 4));
+}
+
+ERRORCODE encodeSample(double first, double second, uint8_t* at)
+{
+    if (ERRORCODE rc = encodeFixedPoint(first, at))
+        return rc;
+    return encodeFixedPoint(second, at + 4);
+}
+
+} // namespace
+
 ERRORCODE unpackWavelengthCalibration(const uint8_t* image, WavelengthCalibration* r)
 {
     using namespace wavelengthimage;
@@ -128,11 +146,9 @@ ERRORCODE unpackWavelengthCalibration(const uint8_t* image, WavelengthCalibratio
     r->date = readLe16(image + Date);
     r->sampleNumber = n;
     for (uint32_t i = 0; i < n; ++i) {
-        r->samples[i].pixel = float(decodeFixedPoint(image + Samples + 8 * i));
-        r->samples[i].wavelength = float(decodeFixedPoint(image + Samples + 8 * i + 4));
+        decodeSample(image + Samples + 8 * i, &r->samples[i].pixel, &r->samples[i].wavelength);
     }
-    for (uint32_t k = 0; k < 6; ++k)
-        r->coefficients[k] = decodeRomDecimal(image + Coefficients + 8 * k);
+    decodeRomDecimals(image + Coefficients, 6, r->coefficients);
     return EC_Success;
 }
 
@@ -145,16 +161,10 @@ ERRORCODE packWavelengthCalibration(const WavelengthCalibration& r, uint8_t* ima
     writeLe16(image + Date, r.date);
     image[SampleNumber] = r.sampleNumber;
     for (uint32_t i = 0; i < r.sampleNumber; ++i) {
-        if (ERRORCODE rc = encodeFixedPoint(r.samples[i].pixel, image + Samples + 8 * i))
-            return rc;
-        if (ERRORCODE rc = encodeFixedPoint(r.samples[i].wavelength, image + Samples + 8 * i + 4))
+        if (ERRORCODE rc = encodeSample(r.samples[i].pixel, r.samples[i].wavelength, image + Samples + 8 * i))
             return rc;
     }
-    for (uint32_t k = 0; k < 6; ++k) {
-        if (ERRORCODE rc = encodeRomDecimal(r.coefficients[k], image + Coefficients + 8 * k))
-            return rc;
-    }
-    return EC_Success;
+    return encodeRomDecimals(r.coefficients, 6, image + Coefficients);
 }
 
 ERRORCODE unpackLinearityCalibration(const uint8_t* image, LinearityCalibration* r)
@@ -169,8 +179,7 @@ ERRORCODE unpackLinearityCalibration(const uint8_t* image, LinearityCalibration*
         r->samples[i].adcCount = readLe32(image + Samples + 8 * i);
         r->samples[i].gain = float(decodeFixedPoint(image + Samples + 8 * i + 4) / GainScale);
     }
-    for (uint32_t k = 0; k < 8; ++k)
-        r->coefficients[k] = decodeRomDecimal(image + Coefficients + 8 * k);
+    decodeRomDecimals(image + Coefficients, 8, r->coefficients);
     return EC_Success;
 }
 
@@ -188,11 +197,7 @@ ERRORCODE packLinearityCalibration(const LinearityCalibration& r, uint8_t* image
                                             image + Samples + 8 * i + 4))
             return rc;
     }
-    for (uint32_t k = 0; k < 8; ++k) {
-        if (ERRORCODE rc = encodeRomDecimal(r.coefficients[k], image + Coefficients + 8 * k))
-            return rc;
-    }
-    return EC_Success;
+    return encodeRomDecimals(r.coefficients, 8, image + Coefficients);
 }
 
 ERRORCODE unpackBackgroundCalibration(const uint8_t* image, BackgroundCalibration* r)
@@ -204,8 +209,7 @@ ERRORCODE unpackBackgroundCalibration(const uint8_t* image, BackgroundCalibratio
     r->date = readLe16(image + Date);
     r->sampleNumber = n;
     for (uint32_t i = 0; i < n; ++i) {
-        r->pixels[i].slope = float(decodeFixedPoint(image + Samples + 8 * i));
-        r->pixels[i].intercept = float(decodeFixedPoint(image + Samples + 8 * i + 4));
+        decodeSample(image + Samples + 8 * i, &r->pixels[i].slope, &r->pixels[i].intercept);
     }
     return EC_Success;
 }
@@ -219,9 +223,7 @@ ERRORCODE packBackgroundCalibration(const BackgroundCalibration& r, uint8_t* ima
     writeLe16(image + Date, r.date);
     writeLe16(image + SampleNumber, r.sampleNumber);
     for (uint32_t i = 0; i < r.sampleNumber; ++i) {
-        if (ERRORCODE rc = encodeFixedPoint(r.pixels[i].slope, image + Samples + 8 * i))
-            return rc;
-        if (ERRORCODE rc = encodeFixedPoint(r.pixels[i].intercept, image + Samples + 8 * i + 4))
+        if (ERRORCODE rc = encodeSample(r.pixels[i].slope, r.pixels[i].intercept, image + Samples + 8 * i))
             return rc;
     }
     return EC_Success;
@@ -237,8 +239,7 @@ ERRORCODE unpackIntensityCalibration(const uint8_t* image, IntensityCalibration*
     r->scale = decodeRomDecimal(image + Scale);
     r->sampleNumber = n;
     r->integrationTime = readLe16(image + IntegrationTime);
-    for (uint32_t i = 0; i < n; ++i)
-        r->factors[i] = decodeRomDecimal(image + Factors + 8 * i);
+    decodeRomDecimals(image + Factors, n, r->factors);
     return EC_Success;
 }
 
@@ -251,10 +252,8 @@ ERRORCODE packIntensityCalibration(const IntensityCalibration& r, uint8_t* image
     writeLe16(image + Date, r.date);
     writeLe16(image + SampleNumber, r.sampleNumber);
     writeLe16(image + IntegrationTime, r.integrationTime);
-    for (uint32_t i = 0; i < r.sampleNumber; ++i) {
-        if (ERRORCODE rc = encodeRomDecimal(r.factors[i], image + Factors + 8 * i))
-            return rc;
-    }
+    if (ERRORCODE rc = encodeRomDecimals(r.factors, r.sampleNumber, image + Factors))
+        return rc;
     // A scale of 0 has no exponent: it is stored as zeros like a zero factor.
     return encodeRomDecimal(r.scale, image + Scale);
 }

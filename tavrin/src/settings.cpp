@@ -32,10 +32,8 @@ ERRORCODE getValues(void* handle, uint32_t index, uint32_t* values)
         return EC_NoDevice;
     if (!values)
         return EC_NullArgument;
-    CommandRecord* r = command(d, index);
-    if (!r)
-        return EC_NotSupported;
-    if (ERRORCODE rc = executeCommand(r, d->transportHandle, d->transport))
+    CommandRecord* r = nullptr;
+    if (ERRORCODE rc = runCommand(d, index, &r))
         return rc;
     for (uint32_t i = 0; i < r->decoderFieldCount; ++i)
         values[i] = uint32_t(r->decoderFields[i].value);

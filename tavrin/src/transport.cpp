@@ -147,40 +147,48 @@ ERRORCODE scanTransfer(void* handle, Buffer buffer, uint32_t length, uint32_t re
 
 } // namespace
 
+// Walks the scan files that hold a device of this kind, in number order. `keep` answers true to
+// keep the file open and end the walk; otherwise the file is closed and the walk goes on.
+template<typename Keep>
+void walkScanMatches(Keep keep)
+{
+    Platform* p = platform();
+    for (uint32_t n = 0; n <= kScanFileLastNumber; ++n) {
+        void* file = nullptr;
+        if (!p->scanOpen(n, &file))
+            continue;
+        if (isScanMatch(file) && keep(file))
+            return;
+        p->scanClose(file);
+    }
+}
+
 ERRORCODE usbScanOpen(uint32_t index, void** handle)
 {
     if (!handle)
         return EC_NullArgument;
     *handle = nullptr;
-    Platform* p = platform();
     uint32_t matches = 0;
-    for (uint32_t n = 0; n <= kScanFileLastNumber; ++n) {
-        void* file = nullptr;
-        if (!p->scanOpen(n, &file))
-            continue;
-        if (isScanMatch(file) && matches++ == index) {
-            *handle = file;
-            return EC_Success;
-        }
-        p->scanClose(file);
-    }
-    return EC_NoDevice;
+    bool found = false;
+    walkScanMatches([&](void* file) {
+        if (matches++ != index)
+            return false;
+        *handle = file;
+        found = true;
+        return true;
+    });
+    return found ? ERRORCODE(EC_Success) : ERRORCODE(EC_NoDevice);
 }
 
 ERRORCODE usbScanCountDevices(uint32_t* count)
 {
     if (!count)
         return EC_NullArgument;
-    Platform* p = platform();
     uint32_t matches = 0;
-    for (uint32_t n = 0; n <= kScanFileLastNumber; ++n) {
-        void* file = nullptr;
-        if (!p->scanOpen(n, &file))
-            continue;
-        if (isScanMatch(file))
-            ++matches;
-        p->scanClose(file);
-    }
+    walkScanMatches([&](void*) {
+        ++matches;
+        return false;
+    });
     *count = matches;
     return EC_Success;
 }

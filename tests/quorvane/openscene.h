@@ -19,8 +19,7 @@ struct OpenScene {
         : device(scoped.emulator.addDevice(kind, options))
     {
         tavrinemu::writeScene(device, scene);
-        const uint32_t vendor = kind == 0 ? 0x10C4 : 0x0638, product = kind == 0 ? 0xEA61 : 0x0AAC;
-        opened = QVI_SpectrometerOpen(0, &handle, vendor, product);
+        opened = QVI_SpectrometerOpen(0, &handle, tavrinemu::kVendorId[kind], tavrinemu::kProductId[kind]);
     }
     ~OpenScene()
     {

@@ -1,5 +1,6 @@
 // The application library's identity, information getters and their check order, the window, the
 // user ROM area and the intensity-calibration table, on the emulated spectrometer.
+#include "libraryidentity.h"
 #include "openscene.h"
 #include "testenv.h"
 
@@ -97,23 +98,9 @@ class TestDeviceExports : public QObject
 private slots:
     void identity()
     {
-        uint32_t length = 0;
-        QCOMPARE(QVI_LibraryGetNameLength(&length), ERRORCODE(0));
-        QCOMPARE(length, 16u);
-        char name[16];
-        std::memset(name, 'x', sizeof name);
-        QCOMPARE(QVI_LibraryGetName(name), ERRORCODE(0));
-        QCOMPARE(QByteArray(name, 16), QByteArray("Quorvane\0\0\0\0\0\0\0\0", 16));
-        uint16_t version = 0;
-        QCOMPARE(QVI_LibraryGetVersion(&version), ERRORCODE(0));
-        QCOMPARE(int(version), 0x210);
-        uint32_t build = 0;
-        QCOMPARE(QVI_LibraryGetBuildNumber(&build), ERRORCODE(0));
-        QCOMPARE(build, 128u);
-        QCOMPARE(QVI_LibraryGetNameLength(nullptr), ERRORCODE(1));
-        QCOMPARE(QVI_LibraryGetName(nullptr), ERRORCODE(1));
-        QCOMPARE(QVI_LibraryGetVersion(nullptr), ERRORCODE(1));
-        QCOMPARE(QVI_LibraryGetBuildNumber(nullptr), ERRORCODE(1));
+        checkLibraryIdentity({QVI_LibraryGetNameLength, QVI_LibraryGetName, QVI_LibraryGetVersion,
+                              QVI_LibraryGetBuildNumber, 16, QByteArray("Quorvane\0\0\0\0\0\0\0\0", 16),
+                              0x210, 128});
     }
 
     void getterValues_data()

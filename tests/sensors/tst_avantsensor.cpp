@@ -14,7 +14,6 @@
 #include <QtTest>
 
 #include <array>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -192,13 +191,8 @@ void TestAvantes::initFailures()
     QFETCH(int, value);
     QFETCH(QString, failCall);
     QFETCH(QString, text);
-    std::unique_ptr<NoVendorLibraries> none;
-    std::unique_ptr<FakeVendorLibrary> fake;
-    if (library == 0)
-        none = std::make_unique<NoVendorLibraries>();
-    else
-        fake = std::make_unique<FakeVendorLibrary>(
-            "AS5216.DLL", library == 1 ? FakeVendorLibrary::Complete : FakeVendorLibrary::Incomplete);
+    const VendorLibraryCase libraries("AS5216.DLL", library);
+    FakeVendorLibrary* fake = libraries.fake();
     if (fake && !key.isEmpty())
         fake->call<SetInt>("fake_set")(key.toLatin1().constData(), value);
     if (fake && !failCall.isEmpty())

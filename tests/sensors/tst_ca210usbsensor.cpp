@@ -5,7 +5,7 @@
 #include "logcapture.h"
 #include "messagerecorder.h"
 #include "sensors/ca210usbsensor.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "testenv.h"
 #include "virtualclock.h"
 

@@ -15,7 +15,6 @@
 #include <QtTest>
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -207,13 +206,8 @@ void TestCS200Sensor::initFailures()
     QFETCH(int, connect);
     QFETCH(QString, text);
     QFETCH(QString, calls);
-    std::unique_ptr<NoVendorLibraries> none;
-    std::unique_ptr<FakeVendorLibrary> fake;
-    if (library == 0)
-        none = std::make_unique<NoVendorLibraries>();
-    else
-        fake = std::make_unique<FakeVendorLibrary>(
-            "kmsecs200.dll", library == 1 ? FakeVendorLibrary::Complete : FakeVendorLibrary::Incomplete);
+    const VendorLibraryCase libraries("kmsecs200.dll", library);
+    FakeVendorLibrary* fake = libraries.fake();
     if (fake)
         fake->call<SetInt>("fake_set_connect_result")(connect);
     MessageRecorder boxes;

@@ -12,8 +12,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
 
 using PushXyz = void (*)(int, int, int, int);
@@ -73,13 +71,8 @@ void TestSpyder3Sensor::initFailures()
     QFETCH(QString, calls);
     QFETCH(bool, loadedAfter);
 
-    std::unique_ptr<NoVendorLibraries> none;
-    std::unique_ptr<FakeVendorLibrary> fake;
-    if (library == 0)
-        none = std::make_unique<NoVendorLibraries>();
-    else
-        fake = std::make_unique<FakeVendorLibrary>(
-            "Spyder3.dll", library == 1 ? FakeVendorLibrary::Complete : FakeVendorLibrary::Incomplete);
+    const VendorLibraryCase libraries("Spyder3.dll", library);
+    FakeVendorLibrary* fake = libraries.fake();
     if (fake)
         fake->call<SetStartup>("fake_set_startup")(startup, nullptr, -1);
     MessageRecorder boxes;

@@ -156,13 +156,8 @@ void TestSpyder4Sensor::initFailures()
     QFETCH(int, startup);
     QFETCH(QString, text);
     QFETCH(QString, calls);
-    std::unique_ptr<NoVendorLibraries> none;
-    std::unique_ptr<FakeVendorLibrary> fake;
-    if (library == 0)
-        none = std::make_unique<NoVendorLibraries>();
-    else
-        fake = std::make_unique<FakeVendorLibrary>(
-            "dccmtr.dll", library == 1 ? FakeVendorLibrary::Complete : FakeVendorLibrary::Incomplete);
+    const VendorLibraryCase libraries("dccmtr.dll", library);
+    FakeVendorLibrary* fake = libraries.fake();
     if (fake)
         fake->call<SetStartup>("fake_set_startup")(startup, nullptr, -1);
     MessageRecorder boxes;

@@ -15,6 +15,7 @@
 #include "messagerecorder.h"
 #include "platform/settings.h"
 #include "testenv.h"
+#include "mainwindowharness.h"
 #include "virtualclock.h"
 
 #include <QDir>
@@ -23,32 +24,11 @@
 
 #include <memory>
 
-// Reaches the window's private parts for the checks.
-class MainWindowProbe
-{
-public:
-    explicit MainWindowProbe(MainWindow& w) : w(w) {}
-    MainWindow& w;
-    Measure* measure() const { return w.measure; }
-    MeasureThread* thread() const { return w.measureThread; }
-    FullScene* scene() const { return w.fullScene; }
-    QPushButton* startButton() const { return w.startButton; }
-};
+using namespace mainwindowharness;
 
 namespace {
 
-const char kFinishedText[] = "Meaurement process finished!";
-const char kConfirmText[] = "Please Confirm parameters!                   ";
-const char kSimulatorText[] = "This is an simulator sensor.                   ";
 constexpr int kSteps = 2;
-
-QStringList texts(const MessageRecorder& boxes)
-{
-    QStringList out;
-    for (const RecordedMessage& m : boxes.messages())
-        out << m.text;
-    return out;
-}
 
 // The Y column of the gray page's table, row by row (black first).
 QStringList grayTableLuminances(FullScene* scene)
@@ -73,20 +53,16 @@ private slots:
     void initTestCase()
     {
         // The simulator and the fonts are read from the run directory.
-        QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+        QVERIFY(enterRunDirectory());
     }
 
     void init()
     {
         testenv::clearSettings();
-        platform::writeSetting("measure", "steps", kSteps);
-        platform::writeSetting("measure", "warmtime", 0);
-        platform::writeSetting("measure", "sigtype", 0);
+        useQuickRuns(kSteps);
         Application::instance()->loadReference();
         Measure::setClosePatternAfterRun(true);
-        window = std::make_unique<MainWindow>();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(showMainWindow(window));
     }
     void cleanup() { window.reset(); }
 
@@ -123,9 +99,7 @@ private slots:
         QCOMPARE(p.measure()->sensor()->name, sensorModelName(type));
 
         QTest::mouseClick(p.startButton(), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(!p.thread()->isRunning(), 60000);
-        QTest::qWait(50); // the run's queued signals
+        QVERIFY2(waitForRunEnd(p, boxes), qPrintable(texts(boxes).join('|')));
 
         QCOMPARE(texts(boxes), (QStringList{kConfirmText, kFinishedText}));
         QCOMPARE(p.measure()->grayList().size(), kSteps + 2);
@@ -160,9 +134,7 @@ private slots:
         boxes.clear();
         QVERIFY(p.measure()->openSensor(SensorModel::Simulator));
         QTest::mouseClick(p.startButton(), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(!p.thread()->isRunning(), 60000);
-        QTest::qWait(50);
+        QVERIFY2(waitForRunEnd(p, boxes), qPrintable(texts(boxes).join('|')));
         QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
         QCOMPARE(p.measure()->grayList().size(), kSteps + 2);
         QCOMPARE(grayTableLuminances(p.scene()).size(), kSteps + 1);

@@ -18,6 +18,7 @@
 #include "shell/initdialog.h"
 #include "shell/mainwindow.h"
 #include "testenv.h"
+#include "mainwindowharness.h"
 #include "virtualclock.h"
 
 #include <QAction>
@@ -34,16 +35,7 @@
 #include <functional>
 #include <memory>
 
-class MainWindowProbe
-{
-public:
-    explicit MainWindowProbe(MainWindow& w) : w(w) {}
-    MainWindow& w;
-    Measure* measure() const { return w.measure; }
-    MeasureThread* thread() const { return w.measureThread; }
-    QPushButton* lutButton() const { return w.lutButton; }
-    QAction* calibrateSensorAction() const { return w.calibrateSensorAction; }
-};
+using namespace mainwindowharness;
 
 namespace {
 
@@ -117,15 +109,13 @@ class TestCalibrationCommands : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR))); }
+    void initTestCase() { QVERIFY(enterRunDirectory()); }
     void init()
     {
         m_window.reset();
         testenv::clearSettings();
         Measure::setClosePatternAfterRun(true);
-        m_window = std::make_unique<MainWindow>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(showMainWindow(m_window));
     }
     void cleanup() { m_window.reset(); }
 

@@ -13,8 +13,12 @@
 #include "sensors/sensor.h"
 #include "shell/fullscene.h"
 #include "ui/view/baseview.h"
+#include "ui/view/freeview.h"
+#include "ui/view/viewdata.h"
 #include "ui/view/gamutview.h"
 #include "ui/view/grayview.h"
+#include "ui/window/freedatawindow.h"
+#include "ui/window/freegamut.h"
 #include "ui/window/gamutdatawindow.h"
 #include "ui/window/graydatawindow.h"
 
@@ -26,6 +30,7 @@
 #include "testenv.h"
 #include "virtualclock.h"
 #include "zerodelaysensor.h"
+#include "mainwindowharness.h"
 
 #include <QAction>
 #include <QDir>
@@ -44,43 +49,11 @@
 #include <algorithm>
 #include <memory>
 
-// Reaches the window's private parts for the checks.
-class MainWindowProbe
-{
-public:
-    explicit MainWindowProbe(MainWindow& w) : w(w) {}
-    MainWindow& w;
-
-    Measure* measure() const { return w.measure; }
-    MeasureThread* thread() const { return w.measureThread; }
-    QGraphicsView* view() const { return w.graphicsView; }
-    FullScene* scene() const { return w.fullScene; }
-    QWidget* menuWidget() const { return w.menuWidget; }
-    QWidget* settingWidget() const { return w.settingWidget; }
-    QWidget* bottomBar() const { return w.bottomBar; }
-    QPushButton* titleButton() const { return w.titleButton; }
-    QPushButton* startButton() const { return w.startButton; }
-    QPushButton* stopButton() const { return w.stopButton; }
-    QPushButton* pageButton(int i) const { return w.pageButtons[size_t(i)]; }
-    QAction* measureAll() const { return w.measureAllAction; }
-    QMenu* contextMenu() const { return w.contextMenu; }
-    QAction* viewAction(int i) const { return w.viewActions[size_t(i)]; }
-    int viewIndex() const { return w.viewIndex; }
-    bool measureAllRunning() const { return w.measureAllRunning; }
-    QList<QPushButton*> toolButtons() const
-    {
-        return {w.newButton,    w.openButton,   w.saveButton,    w.closeButton, w.importButton,
-                w.exportButton, w.patternButton, w.lutButton,    w.helpButton,  w.settingButton};
-    }
-    void start() const { w.doStart(); }
-    void measureAllNow() const { w.doMeasureAll(); }
-};
+using namespace mainwindowharness;
 
 namespace {
 
 const char kBusyTryLater[] = "                   Try Later.";
-const char kSimulatorText[] = "This is an simulator sensor.                   ";
-const char kFinishedText[] = "Meaurement process finished!";
 
 // The same picture as the resource (which must exist) at the button's icon size.
 bool showsPicture(QPushButton* button, const QString& resource)
@@ -97,28 +70,6 @@ int strongestAlpha(const QImage& image)
         for (int x = 0; x < image.width(); ++x)
             strongest = std::max(strongest, qAlpha(image.pixel(x, y)));
     return strongest;
-}
-
-void useQuickRuns(int steps)
-{
-    platform::writeSetting("measure", "steps", steps);
-    platform::writeSetting("measure", "warmtime", 0);
-    platform::writeSetting("measure", "sigtype", 0);
-    platform::writeSetting("measure", "colortype", 0);
-}
-
-QStringList texts(const MessageRecorder& boxes)
-{
-    QStringList out;
-    for (const RecordedMessage& m : boxes.messages())
-        out << m.text;
-    return out;
-}
-
-void waitUntilIdle(MainWindowProbe& probe)
-{
-    QTRY_VERIFY_WITH_TIMEOUT(!probe.thread()->isRunning(), 60000);
-    QTest::qWait(50); // the run's queued signals
 }
 
 // The pattern generator as the output, connected to `generator` (which must outlive the run).
@@ -198,6 +149,8 @@ private slots:
     void startWithTheSimulatorMeasuresTheShownPage();
     void startOnTheGamutPageDrawsItsRun_data();
     void startOnTheGamutPageDrawsItsRun();
+    void startOnTheFreePageDrawsEveryReading_data();
+    void startOnTheFreePageDrawsEveryReading();
     void startDuringASlideMeasuresThePageItLandsOn();
     void confirmationBoxesLeadToTheStart_data();
     void confirmationBoxesLeadToTheStart();
@@ -224,7 +177,7 @@ private:
 void TestMainWindow::initTestCase()
 {
     // The simulator reads its spectra from the working directory.
-    QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+    QVERIFY(enterRunDirectory());
 }
 
 void TestMainWindow::init()
@@ -233,9 +186,7 @@ void TestMainWindow::init()
     testenv::clearSettings();
     Application::instance()->loadReference();
     Measure::setClosePatternAfterRun(true);
-    window = std::make_unique<MainWindow>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(showMainWindow(window));
 }
 
 void TestMainWindow::picturesOfTheBarsAndButtons_data()
@@ -518,7 +469,7 @@ void TestMainWindow::startWithTheSimulatorMeasuresTheShownPage()
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_sel.png"));
     QTest::mouseRelease(p.startButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     // The simulator question came first, answered OK: no parameter confirmation.
     QCOMPARE(boxes.count(), 2);
@@ -579,7 +530,7 @@ void TestMainWindow::startOnTheGamutPageDrawsItsRun()
 
     click(p.startButton());
     QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
     QCOMPARE(p.measure()->gamutList().size(), 7);
     QVERIFY(p.measure()->grayList().isEmpty());
@@ -606,6 +557,80 @@ void TestMainWindow::startOnTheGamutPageDrawsItsRun()
     QVERIFY(window->grab().save(shot));
 }
 
+void TestMainWindow::startOnTheFreePageDrawsEveryReading_data()
+{
+    QTest::addColumn<int>("ciechart");
+    QTest::newRow("CIE 1931") << 0;
+    QTest::newRow("CIE 1976") << 1;
+}
+
+void TestMainWindow::startOnTheFreePageDrawsEveryReading()
+{
+    QFETCH(int, ciechart);
+    MainWindowProbe p(*window);
+    useQuickRuns(2);
+    platform::writeSetting("reference", "ciechart", ciechart);
+    Application::instance()->loadReference();
+    window->resize(window->width() + 1, window->height());
+    MessageRecorder boxes;
+    click(p.pageButton(5));
+    QCOMPARE(p.viewIndex(), 5);
+
+    // The simulator reads its nine stored spectra in turn until the run is stopped: here Stop is
+    // pressed once it has gone round and is back at its warmest light, whose balance pillars
+    // stand out. The run waits at that reading until the press is done, so it ends there.
+    VirtualClock clock(1); // the simulator's second per reading, counted instead of lived
+    QObject watcher;
+    bool pressed = false;
+    connect(p.measure(), &Measure::colorMeasured, &watcher, [&] {
+        const QList<CColor> list = p.measure()->freeList();
+        if (pressed || list.size() < 10 || list.last().GetCCT() >= 4000)
+            return;
+        pressed = true;
+        QMetaObject::invokeMethod(window.get(), [&p] { click(p.stopButton()); },
+                                  Qt::BlockingQueuedConnection);
+    }, Qt::DirectConnection);
+    click(p.startButton());
+    QTRY_VERIFY_WITH_TIMEOUT(pressed, 60000);
+    QVERIFY(waitUntilIdle(p));
+    QCOMPARE(texts(boxes), QStringList{kSimulatorText});
+    QVERIFY(p.measure()->grayList().isEmpty());
+
+    // Every reading is a row; the newest alone stands on the charts, with its spectrum.
+    const QList<CColor> readings = p.measure()->freeList();
+    auto* page = qobject_cast<FreeView*>(p.scene()->view(5));
+    QVERIFY(page);
+    QTableWidget* table = page->dataWindow->currentTable();
+    QCOMPARE(table->rowCount(), readings.size());
+    for (int row = 0; row < readings.size(); ++row) {
+        QVERIFY2(table->item(row, 0), qPrintable(QString::number(row)));
+        QCOMPARE(table->item(row, 1)->text(), DataWindow::numberText(readings.at(row)[0]));
+    }
+    QCOMPARE(page->drawnResults(), readings.size());
+    QVERIFY(page->gamutMarker());
+    QVERIFY(page->targetMarker());
+    QVERIFY(page->redPillar() && page->greenPillar() && page->bluePillar());
+    QVERIFY(page->spectrumImage());
+    QVERIFY(page->spectrumMask());
+    QCOMPARE(page->drawnItems().size(), 7);
+    // The run ended at the reading Stop was pressed on: the warm light, red up and blue down.
+    QVERIFY(readings.size() >= 10 && readings.last().GetCCT() < 4000);
+    QVERIFY(page->redPillar()->pixmap().height() > 10 && page->bluePillar()->pixmap().height() > 10);
+    QVERIFY(page->redPillar()->y() < page->bluePillar()->y());
+    QVERIFY(page->gamutMarker()->toolTip().startsWith(ciechart ? "u' " : "x "));
+    const CColor last = readings.last();
+    const CColor plane = ciechart ? last.toupvpY() : last.toxyY();
+    double px, py;
+    page->gamutWindow->mapToChart(plane[0], plane[1], &px, &py);
+    QCOMPARE(page->gamutMarker()->sceneBoundingRect().center(), QPointF(px, py));
+
+    const QDir artefacts(testenv::artifactDir());
+    QVERIFY(window->grab().save(artefacts.filePath(QString("mainwindow_free_run_%1.png").arg(ciechart))));
+    // The page alone, as its picture beside an export shows it.
+    QVERIFY(viewdata::savePagePicture(p.scene(), page->left(), page->pageWidth(), page->pageHeight(),
+                                      artefacts.filePath(QString("free_page_simulator_%1.png").arg(ciechart))));
+}
+
 void TestMainWindow::startDuringASlideMeasuresThePageItLandsOn()
 {
     MainWindowProbe p(*window);
@@ -617,7 +642,7 @@ void TestMainWindow::startDuringASlideMeasuresThePageItLandsOn()
     QTimer::singleShot(100, window.get(), [&] { click(p.startButton()); });
     p.viewAction(1)->trigger(); // slide to gamut; Start is pressed on the way
     QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(started, QList<int>{1});
     QCOMPARE(p.measure()->gamutList().size(), 7);
@@ -673,7 +698,7 @@ void TestMainWindow::confirmationBoxesLeadToTheStart()
 
     p.start();
     QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(started, QList<int>{measuredMode});
     QCOMPARE(p.viewIndex(), measuredMode);
@@ -731,7 +756,7 @@ void TestMainWindow::commandsDuringARunAreRefused()
     QCOMPARE(p.viewIndex(), 5);
 
     click(p.stopButton());
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
     QVERIFY(showsPicture(p.stopButton(), ":/menu/resource/button_stop_not.png"));
     QVERIFY(!texts(boxes).contains(kFinishedText));
@@ -762,7 +787,7 @@ void TestMainWindow::failedPatternOutputRestoresTheStartButton()
     else
         p.start();
     QTRY_VERIFY_WITH_TIMEOUT(started.size() == runs && boxes.count() == runs + 1, 20000);
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(boxes.count(), runs + 1); // the simulator question, then one error per run
     QCOMPARE(boxes.last().title, QString("Error"));
@@ -796,7 +821,7 @@ void TestMainWindow::measureAllRunsTheChainToTheColourCheckerPage()
     });
 
     p.measureAll()->trigger(); // returns when the chain has ended
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(started, (QList<int>{0, 1, 2, 3, 4}));
     QCOMPARE(pageAtStart, (QList<int>{0, 1, 2, 3, 4}));
@@ -842,7 +867,7 @@ void TestMainWindow::stopInTheMiddleOfAChainEndsIt()
     });
 
     p.measureAll()->trigger();
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     QCOMPARE(started, (QList<int>{0, 1}));
     QVERIFY(outputOpenBetweenModes);
@@ -874,7 +899,7 @@ void TestMainWindow::stopWhileTheChainChangesPageEndsIt()
     });
 
     p.measureAll()->trigger();
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
 
     // No further run: a run started after the stop would clear it and measure a whole mode.
     QCOMPARE(started, QList<int>{0});
@@ -919,7 +944,7 @@ void TestMainWindow::commandsDuringTheGeneratorStartWait()
             p.measureAll()->trigger();
     });
     p.start();
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QTRY_VERIFY(!window->isMeasuring());
 
     const QString busy = "Measurement is in processing.";
@@ -938,7 +963,7 @@ void TestMainWindow::commandsDuringTheGeneratorStartWait()
     // Nothing is left counted as running: the next start runs and ends as usual.
     boxes.clear();
     p.start();
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QTRY_VERIFY(!window->isMeasuring());
     QCOMPARE(started.size(), command == "stop" ? 1 : 2);
     QCOMPARE(texts(boxes), (QStringList{kSimulatorText, kFinishedText}));
@@ -978,7 +1003,7 @@ void TestMainWindow::startButtonShowsTheStateAfterItsBox()
                                           .arg(duringRun ? "busy" : "question")));
 
     click(p.stopButton());
-    waitUntilIdle(p);
+    QVERIFY(waitUntilIdle(p));
     QVERIFY(showsPicture(p.startButton(), ":/menu/resource/button_start_not.png"));
 }
 

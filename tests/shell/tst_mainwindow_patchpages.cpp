@@ -17,6 +17,7 @@
 #include "apptestmain.h"
 #include "messagerecorder.h"
 #include "testenv.h"
+#include "mainwindowharness.h"
 #include "virtualclock.h"
 
 #include <QAction>
@@ -26,25 +27,9 @@
 
 #include <memory>
 
-// Reaches the window's private parts for the checks.
-class MainWindowProbe
-{
-public:
-    explicit MainWindowProbe(MainWindow& w) : w(w) {}
-    MainWindow& w;
-
-    Measure* measure() const { return w.measure; }
-    MeasureThread* thread() const { return w.measureThread; }
-    QGraphicsView* view() const { return w.graphicsView; }
-    FullScene* scene() const { return w.fullScene; }
-    QAction* viewAction(int i) const { return w.viewActions[size_t(i)]; }
-    int viewIndex() const { return w.viewIndex; }
-    void start() const { w.doStart(); }
-};
+using namespace mainwindowharness;
 
 namespace {
-
-const char kFinishedText[] = "Meaurement process finished!";
 
 int filledRows(QTableWidget* table)
 {
@@ -52,15 +37,6 @@ int filledRows(QTableWidget* table)
     for (int r = 0; table && r < table->rowCount(); ++r)
         n += table->item(r, 0) != nullptr;
     return n;
-}
-
-bool finished(const MessageRecorder& boxes)
-{
-    for (const RecordedMessage& m : boxes.messages()) {
-        if (m.text == kFinishedText)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -80,11 +56,8 @@ private:
         QTRY_COMPARE_WITH_TIMEOUT(p.view()->sceneRect().x(), qreal(page * window->width()), 10000);
         MessageRecorder boxes;
         VirtualClock clock(1); // the simulator's second per reading, counted instead of lived
-        p.start();
-        QTRY_VERIFY_WITH_TIMEOUT(finished(boxes), 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(!p.thread()->isRunning(), 60000);
-        QTest::qWait(50); // the run's queued signals
-        QCOMPARE(boxes.messages().first().text, QString("This is an simulator sensor.                   "));
+        QVERIFY2(runAndWait(p, boxes), qPrintable(texts(boxes).join('|')));
+        QCOMPARE(boxes.messages().first().text, QString(kSimulatorText));
     }
 
     void shoot(const QString& name)
@@ -96,7 +69,7 @@ private slots:
     void initTestCase()
     {
         // The simulator reads its spectra from the working directory.
-        QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+        QVERIFY(enterRunDirectory());
     }
 
     void init()
@@ -107,9 +80,7 @@ private slots:
         platform::writeSetting("measure", "sigtype", 0);
         Application::instance()->loadReference();
         Measure::setClosePatternAfterRun(true);
-        window = std::make_unique<MainWindow>();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(showMainWindow(window));
     }
 
     void cleanup() { window.reset(); }

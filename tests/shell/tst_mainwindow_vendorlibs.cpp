@@ -17,6 +17,7 @@
 #include "messagerecorder.h"
 #include "platform/settings.h"
 #include "testenv.h"
+#include "mainwindowharness.h"
 #include "virtualclock.h"
 
 #include <QDir>
@@ -25,39 +26,11 @@
 
 #include <memory>
 
-// Reaches the window's private parts for the checks.
-class MainWindowProbe
-{
-public:
-    explicit MainWindowProbe(MainWindow& w) : w(w) {}
-    MainWindow& w;
-    Measure* measure() const { return w.measure; }
-    MeasureThread* thread() const { return w.measureThread; }
-    FullScene* scene() const { return w.fullScene; }
-    int viewIndex() const { return w.viewIndex; }
-    void start() const { w.doStart(); }
-};
+using namespace mainwindowharness;
 
 namespace {
 
-const char kFinishedText[] = "Meaurement process finished!";
 constexpr int kSteps = 2;
-
-void useQuickRuns()
-{
-    platform::writeSetting("measure", "steps", kSteps);
-    platform::writeSetting("measure", "warmtime", 0);
-    platform::writeSetting("measure", "sigtype", 0);
-    platform::writeSetting("measure", "colortype", 0);
-}
-
-QStringList texts(const MessageRecorder& boxes)
-{
-    QStringList out;
-    for (const RecordedMessage& m : boxes.messages())
-        out << m.text;
-    return out;
-}
 
 } // namespace
 
@@ -82,18 +55,16 @@ private:
 void TestMainWindowVendorLibs::initTestCase()
 {
     // The simulator reads its spectra from the working directory.
-    QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+    QVERIFY(enterRunDirectory());
 }
 
 void TestMainWindowVendorLibs::init()
 {
     testenv::clearSettings();
-    useQuickRuns();
+    useQuickRuns(kSteps);
     Application::instance()->loadReference();
     Measure::setClosePatternAfterRun(true);
-    window = std::make_unique<MainWindow>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(showMainWindow(window));
 }
 
 void TestMainWindowVendorLibs::cleanup()
@@ -104,10 +75,7 @@ void TestMainWindowVendorLibs::cleanup()
 void TestMainWindowVendorLibs::runGrayScale(MainWindowProbe& p, MessageRecorder& boxes)
 {
     QCOMPARE(p.viewIndex(), 0);
-    p.start();
-    QTRY_VERIFY_WITH_TIMEOUT(texts(boxes).contains(kFinishedText), 60000);
-    QTRY_VERIFY_WITH_TIMEOUT(!p.thread()->isRunning(), 60000);
-    QTest::qWait(50); // the run's queued signals
+    QVERIFY2(runAndWait(p, boxes), qPrintable(texts(boxes).join('|')));
 }
 
 void TestMainWindowVendorLibs::grayScaleWithEachInstrument_data()
@@ -149,7 +117,7 @@ void TestMainWindowVendorLibs::grayScaleWithEachInstrument()
     runGrayScale(p, boxes);
 
     // The instrument's run: the parameters were confirmed, no failure was reported.
-    QCOMPARE(texts(boxes), (QStringList{"Please Confirm parameters!                   ", kFinishedText}));
+    QCOMPARE(texts(boxes), (QStringList{kConfirmText, kFinishedText}));
     const QList<CColor> gray = p.measure()->grayList();
     QCOMPARE(gray.size(), kSteps + 2); // white, then black to white
     for (const CColor& c : gray)
@@ -201,7 +169,7 @@ void TestMainWindowVendorLibs::withoutTheLibraryTheSimulatorCarriesOn()
     p.measure()->detachSensor();
     QVERIFY(p.measure()->attachSimulator());
     runGrayScale(p, boxes);
-    QCOMPARE(boxes.messages().first().text, QString("This is an simulator sensor.                   "));
+    QCOMPARE(boxes.messages().first().text, QString(kSimulatorText));
     QCOMPARE(boxes.last().text, QString(kFinishedText));
     QCOMPARE(p.measure()->grayList().size(), kSteps + 2);
     auto* page = qobject_cast<GrayView*>(p.scene()->view(0));

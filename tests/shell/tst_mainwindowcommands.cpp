@@ -25,6 +25,7 @@
 #include "messagerecorder.h"
 #include "virtualclock.h"
 #include "zerodelaysensor.h"
+#include "mainwindowharness.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -40,64 +41,11 @@
 
 #include <memory>
 
-class MainWindowProbe
-{
-public:
-    explicit MainWindowProbe(MainWindow& w) : w(w) {}
-    MainWindow& w;
-
-    Measure* measure() const { return w.measure; }
-    MeasureThread* thread() const { return w.measureThread; }
-    FullScene* scene() const { return w.fullScene; }
-    int viewIndex() const { return w.viewIndex; }
-    QMenu* contextMenu() const { return w.contextMenu; }
-    QMenu* gamutMenu() const { return w.gamutMenu; }
-    QMenu* gammaMenu() const { return w.gammaMenu; }
-    QMenu* whiteMenu() const { return w.whiteMenu; }
-    QMenu* chartMenu() const { return w.chartMenu; }
-    QList<QAction*> allActions() const
-    {
-        QList<QAction*> out{w.copyDataAction, w.measureAllAction};
-        for (QAction* a : w.viewActions) out << a;
-        out << w.calibrateSensorAction;
-        for (QAction* a : w.standardActions) out << a;
-        for (QAction* a : w.whiteActions) out << a;
-        for (QAction* a : w.gammaActions) out << a;
-        for (QAction* a : w.chartActions) out << a;
-        out << w.detailAction << w.connectAction << w.openProfileAction << w.saveProfileAction
-            << w.detachAction << w.importAction << w.exportAction << w.aboutAction;
-        return out;
-    }
-    QAction* calibrateSensorAction() const { return w.calibrateSensorAction; }
-    QAction* copyData() const { return w.copyDataAction; }
-    QAction* detail() const { return w.detailAction; }
-    QAction* connectSensor() const { return w.connectAction; }
-    QAction* openProfile() const { return w.openProfileAction; }
-    QAction* saveProfile() const { return w.saveProfileAction; }
-    QAction* detach() const { return w.detachAction; }
-    QPushButton* button(const QString& tip) const
-    {
-        for (QPushButton* b : {w.newButton, w.openButton, w.saveButton, w.closeButton,
-                               w.settingButton, w.helpButton})
-            if (b->toolTip() == tip)
-                return b;
-        return nullptr;
-    }
-    void start() const { w.doStart(); }
-    bool newProfile() const { return w.doNewProfile(); }
-};
+using namespace mainwindowharness;
 
 namespace {
 
 const char kBusyText[] = "Measurement is in processing.";
-
-void useQuickRuns(int steps)
-{
-    platform::writeSetting("measure", "steps", steps);
-    platform::writeSetting("measure", "warmtime", 0);
-    platform::writeSetting("measure", "sigtype", 0);
-    platform::writeSetting("measure", "colortype", 0);
-}
 
 QAction* actionNamed(const QList<QAction*>& actions, const QString& text)
 {
@@ -195,7 +143,7 @@ private:
 
 void TestMainWindowCommands::initTestCase()
 {
-    QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+    QVERIFY(enterRunDirectory());
 }
 
 void TestMainWindowCommands::init()
@@ -203,10 +151,8 @@ void TestMainWindowCommands::init()
     testenv::clearSettings();
     Application::instance()->loadReference();
     counters = SensorCounters();
-    window = std::make_unique<MainWindow>();
+    QVERIFY(showMainWindow(window));
     probe = std::make_unique<MainWindowProbe>(*window);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
 
 void TestMainWindowCommands::cleanup()

@@ -6,6 +6,7 @@
 #include "measure/measure.h"
 #include "measure/measurethread.h"
 #include "platform/settings.h"
+#include "sensors/crsensor.h"
 #include "sensors/sensor.h"
 #include "shell/displaypage.h"
 #include "shell/languagepage.h"
@@ -15,7 +16,9 @@
 
 #include "apptestmain.h"
 #include "countingsensor.h"
+#include "cremulator.h"
 #include "logcapture.h"
+#include "serialemulator.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,6 +66,43 @@ QMap<QString, QString> allSettings()
     return out;
 }
 
+QStringList comboItems(const QComboBox* combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i)
+        out << combo->itemText(i);
+    return out;
+}
+
+// A CR-100/CR-250 driver connected to the emulated instrument on COM1, its connection exchange
+// cleared from the log. Null when it did not connect.
+std::unique_ptr<CRXXXCensor> connectedCr(SerialEmulator& emu, const QByteArray& model,
+                                         const QByteArray& syncMode)
+{
+    emu.bindTo(1);
+    cremulator::Options o;
+    o.model = model;
+    o.syncMode = syncMode;
+    cremulator::install(emu, o, {});
+    auto sensor = std::make_unique<CRXXXCensor>();
+    sensor->timing.readTimeoutMs = 100;
+    sensor->timing.replyDeadlineMs = 600;
+    sensor->timing.initDeadlineMs = 400;
+    if (!sensor->init())
+        return nullptr;
+    emu.clearLog();
+    return sensor;
+}
+
+// "field=value" for the driver's current settings.
+QString crField(const CRXXXCensor& s, const QString& field)
+{
+    const QMap<QString, int> values{{"userCalibMode", s.userCalibMode}, {"matrix", s.matrix},
+                                    {"match", s.match},                 {"syncMode", s.syncMode},
+                                    {"syncFreq", s.syncFreq},           {"speed", s.speed}};
+    return field + "=" + (values.contains(field) ? QString::number(values.value(field)) : "?");
+}
+
 QStringList tableRow(QTableWidget* t, int row)
 {
     return {t->item(row, 0)->text(), t->item(row, 1)->text()};
@@ -101,6 +141,10 @@ private slots:
     void sensorPagePort();
     void sensorPageMonitorRowsByDriver_data();
     void sensorPageMonitorRowsByDriver();
+    void sensorPageCrRows_data();
+    void sensorPageCrRows();
+    void sensorPageCrChoicesReachTheInstrument_data();
+    void sensorPageCrChoicesReachTheInstrument();
 
     void languageAndDisplayPages_data();
     void languageAndDisplayPages();
@@ -506,6 +550,205 @@ void TestOptionDialog::sensorPageMonitorRowsByDriver()
     // The page itself stores neither choice.
     p.SaveReference();
     QCOMPARE(platform::readSetting("gammut", "gammutNum").toInt(), 2);
+}
+
+void TestOptionDialog::sensorPageCrRows_data()
+{
+    QTest::addColumn<QByteArray>("model"); // "K-10": a driver of another class
+    QTest::addColumn<QByteArray>("syncMode");
+    QTest::addColumn<int>("recordedType");
+    QTest::addColumn<int>("syncIndex"); // -1: no CR rows
+    QTest::addColumn<QString>("freqText");
+    QTest::addColumn<bool>("freqReadOnly");
+    QTest::addColumn<QStringList>("calibModes"); // empty: no calibration rows
+    QTest::addColumn<int>("calibMode");
+    QTest::addColumn<QStringList>("calibValues");
+    QTest::addColumn<int>("calibValue");
+    QTest::addColumn<QStringList>("speeds"); // empty: no speed row
+    QTest::addColumn<int>("speed");
+    const QStringList none;
+    QTest::newRow("CR-250 in manual sync: sync rows with its frequency, speed")
+        << QByteArray("CR-250") << QByteArray("Manual") << 9 << 2 << "60" << false << none << -1
+        << none << -1 << QStringList{"Slow", "Normal", "Fast"} << 1;
+    QTest::newRow("CR-100 in auto sync: empty read-only frequency, calibration rows")
+        << QByteArray("CR-100") << QByteArray("Auto") << 9 << 1 << "" << true
+        << QStringList{"None", "Matrix", "Match"} << 1 << QStringList{"MatA", "MatB"} << 1 << none
+        << -1;
+    QTest::newRow("another CR model: the sync rows alone")
+        << QByteArray("CR-1000") << QByteArray("None") << 9 << 0 << "" << true << none << -1
+        << none << -1 << none << -1;
+    QTest::newRow("type 1 recorded by a profile, a CR-250 attached")
+        << QByteArray("CR-250") << QByteArray("Auto") << 1 << 1 << "" << true << none << -1
+        << none << -1 << QStringList{"Slow", "Normal", "Fast"} << 1;
+    QTest::newRow("type 9 recorded by a profile, another driver attached")
+        << QByteArray("K-10") << QByteArray() << 9 << -1 << "" << true << none << -1 << none << -1
+        << none << -1;
+}
+
+void TestOptionDialog::sensorPageCrRows()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(QByteArray, syncMode);
+    QFETCH(int, recordedType);
+    QFETCH(int, syncIndex);
+    QFETCH(QString, freqText);
+    QFETCH(bool, freqReadOnly);
+    QFETCH(QStringList, calibModes);
+    QFETCH(int, calibMode);
+    QFETCH(QStringList, calibValues);
+    QFETCH(int, calibValue);
+    QFETCH(QStringList, speeds);
+    QFETCH(int, speed);
+
+    SerialEmulator emu;
+    std::unique_ptr<CSensor> sensor;
+    if (model == "K-10") {
+        sensor = std::make_unique<CountingSensor>(&m_counters, SensorModel::K10);
+    } else {
+        sensor = connectedCr(emu, model, syncMode);
+        QVERIFY2(sensor, qPrintable(emu.logText()));
+    }
+    SensorPage p(engine(), sensor.get(), recordedType, nullptr);
+    p.LoadReference();
+    // Opening the page sends nothing to the instrument.
+    QCOMPARE(emu.received(), QByteArray());
+    QVERIFY(!p.gammutCombo && !p.backlightCombo);
+
+    QCOMPARE(bool(p.syncModeCombo), syncIndex >= 0);
+    QCOMPARE(bool(p.freqEdit), syncIndex >= 0);
+    QCOMPARE(bool(p.calibModeCombo), !calibModes.isEmpty());
+    QCOMPARE(bool(p.calibValueCombo), !calibModes.isEmpty());
+    QCOMPARE(bool(p.speedCombo), !speeds.isEmpty());
+    if (syncIndex < 0)
+        return;
+    QCOMPARE(comboItems(p.syncModeCombo), (QStringList{"None", "Auto", "Manual"}));
+    QCOMPARE(p.syncModeCombo->currentIndex(), syncIndex);
+    QCOMPARE(p.freqEdit->text(), freqText);
+    QCOMPARE(p.freqEdit->isReadOnly(), freqReadOnly);
+    if (p.calibModeCombo) {
+        QCOMPARE(comboItems(p.calibModeCombo), calibModes);
+        QCOMPARE(p.calibModeCombo->currentIndex(), calibMode);
+        QCOMPARE(comboItems(p.calibValueCombo), calibValues);
+        QCOMPARE(p.calibValueCombo->currentIndex(), calibValue);
+    }
+    if (p.speedCombo) {
+        QCOMPARE(comboItems(p.speedCombo), speeds);
+        QCOMPARE(p.speedCombo->currentIndex(), speed);
+    }
+    if (recordedType == SensorModel::CR100) {
+        p.resize(420, 360);
+        const QPixmap shot = p.grab();
+        QVERIFY(!shot.isNull());
+        QVERIFY(shot.save(QDir(testenv::artifactDir()).filePath("sensor_page_" + model + ".png")));
+    }
+}
+
+void TestOptionDialog::sensorPageCrChoicesReachTheInstrument_data()
+{
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<QByteArray>("syncMode");
+    QTest::addColumn<QByteArray>("refused"); // a command the instrument answers with an error
+    // "combo=index" selects an entry, "freqType=text" types into the selected frequency one key
+    // at a time, "freqText=text" replaces the text at once.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("driverAfter");
+    QTest::addColumn<QStringList>("calibValuesAfter"); // CR-100 only
+    QTest::addColumn<bool>("freqReadOnlyAfter");
+
+    const QByteArray freqRange = "RC MinSyncFreq\rRC MaxSyncFreq\r";
+    const QStringList mats{"MatA", "MatB"};
+    QTest::newRow("CR-250 speed")
+        << QByteArray("CR-250") << QByteArray("Manual") << QByteArray() << QStringList{"speed=2"}
+        << QByteArray("SM Speed 2\r") << "speed=2" << QStringList() << false;
+    QTest::newRow("refused: the list keeps the choice, the driver its value")
+        << QByteArray("CR-250") << QByteArray("Manual") << QByteArray("SM Speed 2\r")
+        << QStringList{"speed=2"} << QByteArray("SM Speed 2\r") << "speed=1" << QStringList()
+        << false;
+    QTest::newRow("CR-100 calibration mode None empties the values")
+        << QByteArray("CR-100") << QByteArray("Auto") << QByteArray() << QStringList{"calibMode=0"}
+        << QByteArray("SM UserCalibMode 0\r") << "userCalibMode=0" << QStringList() << true;
+    QTest::newRow("back to Matrix: the driver's matrix goes along, the refill sends nothing")
+        << QByteArray("CR-100") << QByteArray("Auto") << QByteArray()
+        << QStringList{"calibMode=0", "calibMode=1"}
+        << QByteArray("SM UserCalibMode 0\rSM UserCalibMode 1\rSM Matrix 1\r") << "matrix=1" << mats
+        << true;
+    QTest::newRow("Match when the instrument reports none")
+        << QByteArray("CR-100") << QByteArray("Auto") << QByteArray() << QStringList{"calibMode=2"}
+        << QByteArray("SM UserCalibMode 2\rSM Match 0\r") << "userCalibMode=2" << QStringList()
+        << true;
+    QTest::newRow("a matrix chosen in the Matrix mode")
+        << QByteArray("CR-100") << QByteArray("Auto") << QByteArray() << QStringList{"calibValue=0"}
+        << QByteArray("SM Matrix 0\r") << "matrix=0" << mats << true;
+    QTest::newRow("manual sync with an empty frequency sends 0, clamped")
+        << QByteArray("CR-100") << QByteArray("Auto") << QByteArray() << QStringList{"syncMode=2"}
+        << QByteArray("SM SyncMode 2\r" + freqRange + "SM SyncFreq 10\r") << "syncFreq=10" << mats
+        << false;
+    QTest::newRow("away from manual sync: the frequency is read-only")
+        << QByteArray("CR-250") << QByteArray("Manual") << QByteArray() << QStringList{"syncMode=1"}
+        << QByteArray("SM SyncMode 1\r") << "syncMode=1" << QStringList() << true;
+    QTest::newRow("the frequency is sent at every keystroke")
+        << QByteArray("CR-250") << QByteArray("Manual") << QByteArray()
+        << QStringList{"freqType=50"}
+        << QByteArray(freqRange + "SM SyncFreq 10\r" + freqRange + "SM SyncFreq 50\r")
+        << "syncFreq=50" << QStringList() << false;
+    QTest::newRow("a frequency above the range is clamped")
+        << QByteArray("CR-250") << QByteArray("Manual") << QByteArray()
+        << QStringList{"freqText=500"} << QByteArray(freqRange + "SM SyncFreq 240\r")
+        << "syncFreq=240" << QStringList() << false;
+    QTest::newRow("a frequency that is not a number is sent as 0")
+        << QByteArray("CR-250") << QByteArray("Manual") << QByteArray()
+        << QStringList{"freqText=6O"} << QByteArray(freqRange + "SM SyncFreq 10\r")
+        << "syncFreq=10" << QStringList() << false;
+}
+
+void TestOptionDialog::sensorPageCrChoicesReachTheInstrument()
+{
+    QFETCH(QByteArray, model);
+    QFETCH(QByteArray, syncMode);
+    QFETCH(QByteArray, refused);
+    QFETCH(QStringList, steps);
+    QFETCH(QByteArray, sent);
+    QFETCH(QString, driverAfter);
+    QFETCH(QStringList, calibValuesAfter);
+    QFETCH(bool, freqReadOnlyAfter);
+
+    SerialEmulator emu;
+    std::unique_ptr<CRXXXCensor> sensor = connectedCr(emu, model, syncMode);
+    QVERIFY2(sensor, qPrintable(emu.logText()));
+    if (!refused.isEmpty())
+        emu.once(refused, SerialEmulator::Reply("ER:-100:Refused\r\n"));
+    const QMap<QString, QString> storedBefore = allSettings();
+    SensorPage p(engine(), sensor.get(), SensorModel::CR100, nullptr);
+    p.LoadReference();
+
+    const QMap<QString, QComboBox*> combos{{"speed", p.speedCombo},
+                                           {"calibMode", p.calibModeCombo},
+                                           {"calibValue", p.calibValueCombo},
+                                           {"syncMode", p.syncModeCombo}};
+    for (const QString& step : steps) {
+        const QString what = step.section('=', 0, 0);
+        const QString value = step.section('=', 1);
+        if (what == "freqType") {
+            p.freqEdit->selectAll();
+            QTest::keyClicks(p.freqEdit, value);
+        } else if (what == "freqText") {
+            p.freqEdit->setText(value);
+        } else {
+            QComboBox* combo = combos.value(what);
+            QVERIFY2(combo, qPrintable(step));
+            combo->setCurrentIndex(value.toInt());
+            // The list shows the operator's choice, whatever the instrument answered.
+            QCOMPARE(combo->currentIndex(), value.toInt());
+        }
+    }
+    QCOMPARE(emu.received(), sent);
+    QCOMPARE(crField(*sensor, driverAfter.section('=', 0, 0)), driverAfter);
+    if (p.calibValueCombo)
+        QCOMPARE(comboItems(p.calibValueCombo), calibValuesAfter);
+    QCOMPARE(p.freqEdit->isReadOnly(), freqReadOnlyAfter);
+    // Nothing of it goes to the settings.
+    QCOMPARE(allSettings(), storedBefore);
 }
 
 void TestOptionDialog::languageAndDisplayPages_data()

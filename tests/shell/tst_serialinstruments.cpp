@@ -21,6 +21,7 @@
 #include "messagerecorder.h"
 #include "serialemulator.h"
 #include "testenv.h"
+#include "mainwindowharness.h"
 #include "virtualclock.h"
 
 #include <QDir>
@@ -30,37 +31,9 @@
 #include <cmath>
 #include <memory>
 
-class MainWindowProbe
-{
-public:
-    explicit MainWindowProbe(MainWindow& w) : w(w) {}
-    MainWindow& w;
-
-    Measure* measure() const { return w.measure; }
-    MeasureThread* thread() const { return w.measureThread; }
-    FullScene* scene() const { return w.fullScene; }
-    void start() const { w.doStart(); }
-};
+using namespace mainwindowharness;
 
 namespace {
-
-const char kFinishedText[] = "Meaurement process finished!";
-
-void useQuickRuns(int steps)
-{
-    platform::writeSetting("measure", "steps", steps);
-    platform::writeSetting("measure", "warmtime", 0);
-    platform::writeSetting("measure", "sigtype", 0);
-    platform::writeSetting("measure", "colortype", 0);
-}
-
-QStringList texts(const MessageRecorder& boxes)
-{
-    QStringList out;
-    for (const RecordedMessage& m : boxes.messages())
-        out << m.text;
-    return out;
-}
 
 bool near(double a, double b)
 {
@@ -87,14 +60,13 @@ private slots:
     void withoutTheInstrumentTheSimulatorCarriesOn();
 
 private:
-    bool runGrayAndWait(MainWindowProbe& p, MessageRecorder& boxes);
     std::unique_ptr<MainWindow> window;
 };
 
 void TestSerialInstruments::initTestCase()
 {
     // The simulator reads its spectra from the working directory.
-    QVERIFY(QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR)));
+    QVERIFY(enterRunDirectory());
 }
 
 void TestSerialInstruments::init()
@@ -103,23 +75,12 @@ void TestSerialInstruments::init()
     Application::instance()->loadReference();
     useQuickRuns(2);
     CSensor::setLastPort(1); // COM2
-    window = std::make_unique<MainWindow>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(showMainWindow(window));
 }
 
 void TestSerialInstruments::cleanup()
 {
     window.reset();
-}
-
-bool TestSerialInstruments::runGrayAndWait(MainWindowProbe& p, MessageRecorder& boxes)
-{
-    p.start();
-    const bool finished = QTest::qWaitFor([&] { return texts(boxes).contains(kFinishedText); }, 60000);
-    const bool ended = QTest::qWaitFor([&] { return !p.thread()->isRunning(); }, 60000);
-    QTest::qWait(50); // the run's queued signals
-    return finished && ended;
 }
 
 void TestSerialInstruments::grayScaleFromTheMainWindow_data()
@@ -180,10 +141,10 @@ void TestSerialInstruments::grayScaleFromTheMainWindow()
     QCOMPARE(p.measure()->sensor()->name, type == SensorModel::CR100 ? QString("CR-250") : sensorModelName(type));
     QCOMPARE(serials.count(), 1);
     QCOMPARE(serials.at(0).at(0).toString(), serial);
-    QVERIFY2(runGrayAndWait(p, boxes), qPrintable(texts(boxes).join('|') + "\n" + emu.logText()));
+    QVERIFY2(runAndWait(p, boxes), qPrintable(texts(boxes).join('|') + "\n" + emu.logText()));
 
     // An instrument: the parameters are confirmed, then the run finishes.
-    QCOMPARE(texts(boxes), (QStringList{"Please Confirm parameters!                   ", kFinishedText}));
+    QCOMPARE(texts(boxes), (QStringList{kConfirmText, kFinishedText}));
     const QList<CColor> gray = p.measure()->grayList();
     QCOMPARE(gray.size(), 4);
     for (int i = 0; i < 4; ++i)
@@ -232,14 +193,14 @@ void TestSerialInstruments::withoutTheInstrumentTheSimulatorCarriesOn()
 
     // A run with the instrument that failed does not hang: each reading fails at once.
     boxes.clear();
-    QVERIFY(runGrayAndWait(p, boxes));
+    QVERIFY(runAndWait(p, boxes));
     QCOMPARE(p.measure()->grayList().size(), 4);
     QVERIFY(p.measure()->grayList().first() == nullColor);
 
     // Back to the simulator: the program measures on.
     boxes.clear();
     QVERIFY(p.measure()->attachSimulator());
-    QVERIFY(runGrayAndWait(p, boxes));
+    QVERIFY(runAndWait(p, boxes));
     const QList<CColor> gray = p.measure()->grayList();
     QCOMPARE(gray.size(), 4);
     QVERIFY(std::abs(gray.first()[1] - 100.0) < 1.1);

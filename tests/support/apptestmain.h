@@ -3,7 +3,7 @@
 // before the Application is built, because its constructor already reads the reference settings.
 // Include after testenv.h, with the test linked against qv_appcore.
 
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "testenv.h"
 
 #define QV_TEST_MAIN_APPLICATION(TestObject)                                                       \

@@ -93,3 +93,14 @@ NoVendorLibraries::~NoVendorLibraries()
 {
     restoreLibraryDir(m_hadPreviousDir, m_previousDir);
 }
+
+VendorLibraryCase::VendorLibraryCase(const QString& fileName, int which)
+{
+    if (which == 0)
+        m_none = std::make_unique<NoVendorLibraries>();
+    else
+        m_fake = std::make_unique<FakeVendorLibrary>(
+            fileName, which == 1 ? FakeVendorLibrary::Complete : FakeVendorLibrary::Incomplete);
+}
+
+VendorLibraryCase::~VendorLibraryCase() = default;

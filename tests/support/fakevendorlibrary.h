@@ -12,6 +12,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 class FakeVendorLibrary
 {
 public:
@@ -61,4 +63,20 @@ private:
     QByteArray m_previousDir;
     bool m_hadPreviousDir = false;
     QString m_dir;
+};
+
+// The vendor library a test case starts from, chosen by a number in the test's table: 0 none is
+// found, 1 the complete fake of `fileName`, 2 its incomplete build. Lives as long as the case.
+class VendorLibraryCase
+{
+public:
+    VendorLibraryCase(const QString& fileName, int which);
+    ~VendorLibraryCase();
+
+    // The fake, or null when the case has none.
+    FakeVendorLibrary* fake() const { return m_fake.get(); }
+
+private:
+    std::unique_ptr<NoVendorLibraries> m_none;
+    std::unique_ptr<FakeVendorLibrary> m_fake;
 };

@@ -19,7 +19,6 @@ using namespace tavrinemu;
 
 namespace {
 
-constexpr uint32_t kVendor0 = 0x10C4, kProduct0 = 0xEA61;
 constexpr uint32_t kFrame = 101;  // pixels; pixel p sees 300 + 5 p nm
 
 // A ROM of 101 pixels from 300 to 800 nm, dark pixels 0..4, and the given background lines.
@@ -59,7 +58,7 @@ struct Opened {
         : device(scoped.emulator.addDevice(0, options))
     {
         writeRom(device, background);
-        TVI_SpectrometerOpen(0, &handle, kVendor0, kProduct0);
+        TVI_SpectrometerOpen(0, &handle, kVendorId[0], kProductId[0]);
     }
     ~Opened()
     {

@@ -1,5 +1,6 @@
 // Colorimetry from spectra: the stored illuminant tables against their whites, the colour record and
 // its preset lists, the conversions, dominant wavelength and correlated colour temperature.
+#include "colourrecord.h"
 #include "testenv.h"
 
 #include "tavrin/colorimetry.h"
@@ -10,25 +11,6 @@
 #include <vector>
 
 namespace {
-
-enum { IllA, IllB, IllC, IllD50, IllD55, IllD65, IllD75, IllE, IllF1 };
-
-struct Record
-{
-    ColorInformation* r = nullptr;
-    Record() = default;
-    Record(const Record&) = delete;
-    ~Record() { DSPLI_ColorInformationFree(r); }
-    ColorInformation* operator->() const { return r; }
-};
-
-std::vector<float> grid(int first, int last, int step)
-{
-    std::vector<float> w;
-    for (int nm = first; nm <= last; nm += step)
-        w.push_back(float(nm));
-    return w;
-}
 
 // Chromaticity of a spectrum seen by the 2° observer.
 void chromaticity(const Spectrum* s, int observer, double* xyz, double* XYZ = nullptr)

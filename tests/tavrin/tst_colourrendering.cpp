@@ -1,5 +1,6 @@
 // Colour rendering and colour quality of light sources, the reference spectra they are rated
 // against, and the peak and half-width of a curve.
+#include "colourrecord.h"
 #include "testenv.h"
 
 #include "tavrin/colourrendering.h"
@@ -11,17 +12,6 @@
 
 namespace {
 
-enum { IllA, IllB, IllC, IllD50, IllD55, IllD65, IllD75, IllE, IllF1 };
-
-struct Record
-{
-    ColorInformation* r = nullptr;
-    Record() = default;
-    Record(const Record&) = delete;
-    ~Record() { DSPLI_ColorInformationFree(r); }
-    ColorInformation* operator->() const { return r; }
-};
-
 struct Owned
 {
     Spectrum* s = nullptr;
@@ -29,14 +19,6 @@ struct Owned
     Owned(const Owned&) = delete;
     ~Owned() { DSPLI_SpectrumFree(s); }
 };
-
-std::vector<float> grid(int first, int last, int step)
-{
-    std::vector<float> w;
-    for (int nm = first; nm <= last; nm += step)
-        w.push_back(float(nm));
-    return w;
-}
 
 std::vector<float>& coarseGrid()
 {

@@ -3,6 +3,7 @@
 // device settings, all on the emulator.
 #include "allocation.h"
 #include "devicefixture.h"
+#include "libraryidentity.h"
 #include "testenv.h"
 
 #include <tavrin/spectrometer.h>
@@ -17,8 +18,6 @@ using namespace tavrinemu;
 
 namespace {
 
-constexpr uint32_t kVendor[2] = {0x10C4, 0x0638};
-constexpr uint32_t kProduct[2] = {0xEA61, 0x0AAC};
 
 // A complete ROM: 101 pixels whose wavelengths run from 300 to 800 nm in 5 nm steps, the module
 // range 380..780 nm, and every calibration image.
@@ -63,7 +62,7 @@ struct OpenDevice {
     ERRORCODE result = 99;
     OpenDevice(int kind, uint32_t index = 0)
     {
-        result = TVI_SpectrometerOpen(index, &handle, kVendor[kind], kProduct[kind]);
+        result = TVI_SpectrometerOpen(index, &handle, kVendorId[kind], kProductId[kind]);
     }
     ~OpenDevice()
     {
@@ -84,23 +83,8 @@ class TestSpectrometer : public QObject
 private slots:
     void libraryIdentity()
     {
-        uint32_t length = 0;
-        QCOMPARE(TVI_LibraryGetNameLength(&length), ERRORCODE(0));
-        QCOMPARE(length, 15u);
-        char name[15];
-        std::memset(name, 'x', sizeof name);
-        QCOMPARE(TVI_LibraryGetName(name), ERRORCODE(0));
-        QCOMPARE(QByteArray(name, 7), QByteArray("TAVRIN\0", 7));
-        uint16_t version = 0;
-        QCOMPARE(TVI_LibraryGetVersion(&version), ERRORCODE(0));
-        QCOMPARE(int(version), 0x0210);
-        uint32_t build = 0;
-        QCOMPARE(TVI_LibraryGetBuildNumber(&build), ERRORCODE(0));
-        QCOMPARE(build, 174u);
-        QCOMPARE(TVI_LibraryGetNameLength(nullptr), ERRORCODE(1));
-        QCOMPARE(TVI_LibraryGetName(nullptr), ERRORCODE(1));
-        QCOMPARE(TVI_LibraryGetVersion(nullptr), ERRORCODE(1));
-        QCOMPARE(TVI_LibraryGetBuildNumber(nullptr), ERRORCODE(1));
+        checkLibraryIdentity({TVI_LibraryGetNameLength, TVI_LibraryGetName, TVI_LibraryGetVersion,
+                              TVI_LibraryGetBuildNumber, 15, QByteArray("TAVRIN\0", 7), 0x0210, 174});
     }
 
     void deviceList()
@@ -256,9 +240,9 @@ private slots:
         if (failure == "pair")
             rc = TVI_SpectrometerOpen(0, &handle, 0x1111, 0x2222);
         else if (failure == "null")
-            rc = TVI_SpectrometerOpen(0, nullptr, kVendor[kind], kProduct[kind]);
+            rc = TVI_SpectrometerOpen(0, nullptr, kVendorId[kind], kProductId[kind]);
         else
-            rc = TVI_SpectrometerOpen(index, &handle, kVendor[kind], kProduct[kind]);
+            rc = TVI_SpectrometerOpen(index, &handle, kVendorId[kind], kProductId[kind]);
         QCOMPARE(rc, ERRORCODE(result));
         if (failure != "null")
             QVERIFY(!handle);
@@ -286,7 +270,7 @@ private slots:
         for (long nth = 0;; ++nth) {
             tavrin::testing::failAllocation(nth);
             void* handle = nullptr;
-            const ERRORCODE rc = TVI_SpectrometerOpen(0, &handle, kVendor[kind], kProduct[kind]);
+            const ERRORCODE rc = TVI_SpectrometerOpen(0, &handle, kVendorId[kind], kProductId[kind]);
             const bool fired = tavrin::testing::allocationFailed();
             tavrin::testing::failAllocation(-1);
             if (!fired) {

@@ -129,14 +129,7 @@ void ColorChkView::drawResult(const QList<CColor>& list, int i)
 
 void ColorChkView::drawMarker(const CColor& colour, const QString& name)
 {
-    // The diagram the chart showed at its last draw.
-    const bool uv = gamutWindow->uv;
-    const CColor c = uv ? colour.toupvpY() : colour.toxyY();
-    double sx, sy;
-    gamutWindow->mapToChart(c[0], c[1], &sx, &sy);
-    addDrawn(patchview::makeMarker(markerPicture, sx, sy,
-                                   patchview::markerToolTip(name, uv ? "u'" : "x", c[0],
-                                                            uv ? "v'" : "y", c[1])));
+    addDrawn(patchview::makeChartMarker(markerPicture, *gamutWindow, colour, name));
 }
 
 void ColorChkView::drawBar(const QList<CColor>& list, int i)

@@ -18,7 +18,7 @@
 #include "ui/view/gamutview.h"
 
 #include "measure/measure.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/view/reportpage.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gmtgamut.h"

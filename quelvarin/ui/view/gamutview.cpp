@@ -2,7 +2,7 @@
 
 #include "measure/measure.h"
 #include "platform/settings.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gamutdatawindow.h"
 #include "ui/window/gmtgamut.h"

@@ -9,7 +9,7 @@
 #include "ui/view/grayview.h"
 
 #include "measure/measure.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/cctwindow.h"
 #include "ui/window/chartgrid.h"
 #include "ui/window/deltewindow.h"

@@ -1,5 +1,7 @@
 #include "ui/view/patchview.h"
 
+#include "ui/window/gamutwindow.h"
+
 #include <QGraphicsPixmapItem>
 #include <QPixmap>
 #include <QtDebug>
@@ -59,6 +61,17 @@ void logUnshown(const char* page, int listSize, int shown)
     if (listSize > shown)
         qWarning().noquote() << page << "page:" << listSize - shown << "of" << listSize
                              << "results lie beyond its patches; they stay in the data, unshown";
+}
+
+QGraphicsPixmapItem* makeChartMarker(const QPixmap& picture, const GamutWindow& chart,
+                                     const CColor& colour, const QString& name)
+{
+    const bool uv = chart.uvChart();
+    const CColor c = uv ? colour.toupvpY() : colour.toxyY();
+    double sx, sy;
+    chart.mapToChart(c[0], c[1], &sx, &sy);
+    return makeMarker(picture, sx, sy,
+                      markerToolTip(name, uv ? "u'" : "x", c[0], uv ? "v'" : "y", c[1]));
 }
 
 } // namespace patchview

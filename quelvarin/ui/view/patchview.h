@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+class CColor;
+class GamutWindow;
 class QGraphicsItem;
 class QGraphicsPixmapItem;
 class QPixmap;
@@ -23,6 +25,10 @@ QList<QGraphicsItem*> ofKind(const QList<QGraphicsItem*>& items, Kind kind);
 // A marker picture centred on the scene point (cx, cy).
 QGraphicsPixmapItem* makeMarker(const QPixmap& picture, double cx, double cy,
                                 const QString& toolTip);
+// The marker of the reading `colour` named `name` on `chart`, in the diagram the chart showed at
+// its last draw, with its tooltip.
+QGraphicsPixmapItem* makeChartMarker(const QPixmap& picture, const GamutWindow& chart,
+                                     const CColor& colour, const QString& name);
 // A bar: `picture` scaled to w x h (each truncated; the aspect ratio ignored, smoothly) at (x, y).
 QGraphicsPixmapItem* makeBar(const QPixmap& picture, double x, double y, double w, double h,
                              const QString& toolTip);

@@ -1,7 +1,7 @@
 #include "ui/view/reportpage.h"
 
 #include "platform/settings.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QApplication>
 #include <QPageLayout>

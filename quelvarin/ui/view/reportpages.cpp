@@ -17,7 +17,7 @@
 
 #include "measure/measure.h"
 #include "platform/settings.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/view/reportpage.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gammawindow.h"

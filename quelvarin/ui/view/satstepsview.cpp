@@ -94,14 +94,7 @@ void SatStepsView::drawMarker(const CColor& colour, const QString& name)
 {
     if (!gamutWindow)
         return;
-    // The diagram the chart showed at its last draw.
-    const bool uv = gamutWindow->uv;
-    const CColor c = uv ? colour.toupvpY() : colour.toxyY();
-    double sx, sy;
-    gamutWindow->mapToChart(c[0], c[1], &sx, &sy);
-    addDrawn(patchview::makeMarker(markerPicture, sx, sy,
-                                   patchview::markerToolTip(name, uv ? "u'" : "x", c[0],
-                                                            uv ? "v'" : "y", c[1])));
+    addDrawn(patchview::makeChartMarker(markerPicture, *gamutWindow, colour, name));
 }
 
 void SatStepsView::drawBar(const QList<CColor>& list, int i)

@@ -1,6 +1,6 @@
 #include "ui/window/basewindow.h"
 
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include <QBrush>
 #include <QFont>

@@ -1,6 +1,6 @@
 #include "ui/window/gammawindow.h"
 
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsScene>

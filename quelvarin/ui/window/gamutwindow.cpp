@@ -1,7 +1,7 @@
 #include "ui/window/gamutwindow.h"
 
 #include "platform/settings.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/chartgrid.h"
 
 #include <QFont>

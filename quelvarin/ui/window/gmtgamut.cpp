@@ -1,7 +1,7 @@
 #include "ui/window/gmtgamut.h"
 
 #include "measure/measure.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsEllipseItem>

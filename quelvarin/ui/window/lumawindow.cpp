@@ -1,7 +1,7 @@
 #include "ui/window/lumawindow.h"
 
 #include "measure/measure.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsPathItem>

@@ -2,7 +2,7 @@
 
 #include "colour/colorreference.h"
 #include "measure/measure.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/patchnames.h"
 
 #include <QBrush>

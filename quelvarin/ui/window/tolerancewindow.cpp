@@ -1,7 +1,7 @@
 #include "ui/window/tolerancewindow.h"
 
 #include "colour/colorreference.h"
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsScene>

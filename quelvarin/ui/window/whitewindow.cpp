@@ -1,6 +1,6 @@
 #include "ui/window/whitewindow.h"
 
-#include "shell/application.h"
+#include "appcore/application.h"
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsEllipseItem>

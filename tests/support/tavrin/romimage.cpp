@@ -1,5 +1,6 @@
 #include "romimage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -56,6 +57,23 @@ std::array<uint8_t, 8> romDecimal(double v)
     return out;
 }
 
+static void putFixedPoint(Bytes& b, size_t at, double v) { putBytes(b, at, fixedPoint(v).data(), 4); }
+
+// A sample of two fixed-point numbers, 8 bytes a sample.
+static void putFixedPointPair(Bytes& b, size_t at, const std::pair<double, double>& pair)
+{
+    putFixedPoint(b, at, pair.first);
+    putFixedPoint(b, at + 4, pair.second);
+}
+
+static void putRomDecimal(Bytes& b, size_t at, double v) { putBytes(b, at, romDecimal(v).data(), 8); }
+
+static void putRomDecimals(Bytes& b, size_t at, const double* values, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        putRomDecimal(b, at + 8 * i, values[i]);
+}
+
 uint16_t packedDate(int year, int month, int day)
 {
     return uint16_t((year - 2010) * 512 + month * 32 + day);
@@ -107,8 +125,8 @@ Bytes spectromoduleInformation(const SpectromoduleInformation& info)
     putU16(b, 266, info.pixelEnd);
     putU16(b, 268, info.dummyPixelStart);
     putU16(b, 270, info.dummyPixelEnd);
-    putBytes(b, 272, fixedPoint(info.wavelengthStart).data(), 4);
-    putBytes(b, 276, fixedPoint(info.wavelengthEnd).data(), 4);
+    putFixedPoint(b, 272, info.wavelengthStart);
+    putFixedPoint(b, 276, info.wavelengthEnd);
     putU16(b, 280, info.minimumIntegrationTime);
     putU16(b, 282, info.maximumIntegrationTime);
     for (size_t i = 0; i < 4; ++i)
@@ -121,12 +139,9 @@ Bytes wavelengthCalibration(const WavelengthCalibration& cal)
     Bytes b(kWavelengthCalibrationSize, 0xFF);
     putU16(b, 0, cal.date);
     b[4] = uint8_t(cal.sampleNumberOverride >= 0 ? cal.sampleNumberOverride : int(cal.samples.size()));
-    for (size_t i = 0; i < cal.samples.size() && i < 25; ++i) {
-        putBytes(b, 8 + 8 * i, fixedPoint(cal.samples[i].first).data(), 4);
-        putBytes(b, 12 + 8 * i, fixedPoint(cal.samples[i].second).data(), 4);
-    }
-    for (size_t k = 0; k < 6; ++k)
-        putBytes(b, 208 + 8 * k, romDecimal(cal.coefficients[k]).data(), 8);
+    for (size_t i = 0; i < cal.samples.size() && i < 25; ++i)
+        putFixedPointPair(b, 8 + 8 * i, cal.samples[i]);
+    putRomDecimals(b, 208, cal.coefficients.data(), 6);
     return b;
 }
 
@@ -137,10 +152,9 @@ Bytes linearityCalibration(const LinearityCalibration& cal)
     b[4] = uint8_t(cal.samples.size());
     for (size_t i = 0; i < cal.samples.size() && i < 23; ++i) {
         putU32(b, 8 + 8 * i, cal.samples[i].first);
-        putBytes(b, 12 + 8 * i, fixedPoint(cal.samples[i].second * 4096.0).data(), 4);
+        putFixedPoint(b, 12 + 8 * i, cal.samples[i].second * 4096.0);
     }
-    for (size_t k = 0; k < 8; ++k)
-        putBytes(b, 192 + 8 * k, romDecimal(cal.coefficients[k]).data(), 8);
+    putRomDecimals(b, 192, cal.coefficients.data(), 8);
     return b;
 }
 
@@ -149,10 +163,8 @@ Bytes backgroundCalibration(const BackgroundCalibration& cal)
     Bytes b(kBackgroundCalibrationSize, 0xFF);
     putU16(b, 0, cal.date);
     putU16(b, 4, uint16_t(cal.pixels.size()));
-    for (size_t i = 0; i < cal.pixels.size() && i < 2095; ++i) {
-        putBytes(b, 8 + 8 * i, fixedPoint(cal.pixels[i].first).data(), 4);
-        putBytes(b, 12 + 8 * i, fixedPoint(cal.pixels[i].second).data(), 4);
-    }
+    for (size_t i = 0; i < cal.pixels.size() && i < 2095; ++i)
+        putFixedPointPair(b, 8 + 8 * i, cal.pixels[i]);
     return b;
 }
 
@@ -162,9 +174,8 @@ Bytes intensityCalibration(const IntensityCalibration& cal)
     putU16(b, 0, cal.date);
     putU16(b, 4, uint16_t(cal.factors.size()));
     putU16(b, 6, cal.integrationTimeMs);
-    for (size_t i = 0; i < cal.factors.size() && i < 2095; ++i)
-        putBytes(b, 8 + 8 * i, romDecimal(cal.factors[i]).data(), 8);
-    putBytes(b, 16768, romDecimal(cal.scale).data(), 8);
+    putRomDecimals(b, 8, cal.factors.data(), std::min<size_t>(cal.factors.size(), 2095));
+    putRomDecimal(b, 16768, cal.scale);
     return b;
 }
 
@@ -175,7 +186,7 @@ Bytes oldIntensityCalibration(const OldIntensityCalibration& cal)
     putU16(b, 4, uint16_t(cal.factors.size()));
     putU16(b, 6, cal.integrationTimeMs);
     for (size_t i = 0; i < cal.factors.size() && 8 + 4 * i + 4 <= b.size(); ++i)
-        putBytes(b, 8 + 4 * i, fixedPoint(cal.factors[i]).data(), 4);
+        putFixedPoint(b, 8 + 4 * i, cal.factors[i]);
     return b;
 }
 

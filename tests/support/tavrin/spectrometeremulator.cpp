@@ -6,13 +6,12 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace tavrinemu {
 
 namespace {
 
-constexpr uint16_t kKind0Vendor = 0x10C4, kKind0Product = 0xEA61;
-constexpr uint16_t kKind1Vendor = 0x0638, kKind1Product = 0x0AAC;
 constexpr uint32_t kSectorSize = 4096;
 constexpr uint32_t kMaxFrameSize = 2095;
 constexpr uint8_t kSurplusByte = 0xEE;
@@ -199,7 +198,7 @@ EmulatedDevice& SpectrometerEmulator::addDevice(int kind, const DeviceOptions& o
             for (const ScanFile& f : m_scanFiles)
                 number = std::max(number, f.number + 1);
         }
-        m_scanFiles.push_back({number, d, kKind1Vendor, kKind1Product});
+        m_scanFiles.push_back({number, d, uint16_t(kVendorId[1]), uint16_t(kProductId[1])});
     }
     return *d;
 }
@@ -289,7 +288,7 @@ uint32_t SpectrometerEmulator::bridgeOpen(uint32_t index, void** handle)
         if (d->kind() != 0 || !d->present)
             continue;
         if (seen++ == index) {
-            m_handles.push_back({d.get(), kKind0Vendor, kKind0Product, true, true});
+            m_handles.push_back({d.get(), uint16_t(kVendorId[0]), uint16_t(kProductId[0]), true, true});
             *handle = &m_handles.back();
             return tavrin::BridgeSuccess;
         }
@@ -309,12 +308,11 @@ uint32_t SpectrometerEmulator::bridgeClose(void* handle)
     return tavrin::BridgeSuccess;
 }
 
-uint32_t SpectrometerEmulator::bridgeWrite(void* handle, const void* buffer, uint32_t length,
-                                           uint32_t* written)
+std::optional<uint32_t> SpectrometerEmulator::startTransfer(void* handle, Call call, const FaultRule*& f,
+                                                            Handle*& h)
 {
-    *written = 0;
-    const FaultRule* f = fault(Call::BridgeWrite);
-    Handle* h = liveHandle(handle, true);
+    f = fault(call);
+    h = liveHandle(handle, true);
     if (!h)
         return kBridgeInvalidHandle;
     if (f && f->fault == Fault::Vanish)
@@ -323,6 +321,17 @@ uint32_t SpectrometerEmulator::bridgeWrite(void* handle, const void* buffer, uin
         return kBridgeIoFailed;
     if (f && f->fault == Fault::Status)
         return f->amount;
+    return std::nullopt;
+}
+
+uint32_t SpectrometerEmulator::bridgeWrite(void* handle, const void* buffer, uint32_t length,
+                                           uint32_t* written)
+{
+    *written = 0;
+    const FaultRule* f = nullptr;
+    Handle* h = nullptr;
+    if (std::optional<uint32_t> status = startTransfer(handle, Call::BridgeWrite, f, h))
+        return *status;
     const uint32_t accepted = f && f->fault == Fault::Partial ? std::min(f->amount, length) : length;
     receive(*h->device, static_cast<const uint8_t*>(buffer), accepted);
     *written = accepted;
@@ -334,16 +343,10 @@ uint32_t SpectrometerEmulator::bridgeCheckRxQueue(void* handle, uint32_t* bytesI
 {
     *bytesInQueue = 0;
     *queueStatus = 0;
-    const FaultRule* f = fault(Call::BridgeQueue);
-    Handle* h = liveHandle(handle, true);
-    if (!h)
-        return kBridgeInvalidHandle;
-    if (f && f->fault == Fault::Vanish)
-        h->device->present = false;
-    if (!h->device->present)
-        return kBridgeIoFailed;
-    if (f && f->fault == Fault::Status)
-        return f->amount;
+    const FaultRule* f = nullptr;
+    Handle* h = nullptr;
+    if (std::optional<uint32_t> status = startTransfer(handle, Call::BridgeQueue, f, h))
+        return *status;
     *bytesInQueue = arrivedBytes(*h->device);
     *queueStatus = *bytesInQueue ? 2u : 0u;  // 2: bytes waiting
     return tavrin::BridgeSuccess;
@@ -353,16 +356,10 @@ uint32_t SpectrometerEmulator::bridgeRead(void* handle, void* buffer, uint32_t l
                                           uint32_t* returned)
 {
     *returned = 0;
-    const FaultRule* f = fault(Call::BridgeRead);
-    Handle* h = liveHandle(handle, true);
-    if (!h)
-        return kBridgeInvalidHandle;
-    if (f && f->fault == Fault::Vanish)
-        h->device->present = false;
-    if (!h->device->present)
-        return kBridgeIoFailed;
-    if (f && f->fault == Fault::Status)
-        return f->amount;
+    const FaultRule* f = nullptr;
+    Handle* h = nullptr;
+    if (std::optional<uint32_t> status = startTransfer(handle, Call::BridgeRead, f, h))
+        return *status;
     uint32_t wanted = length;
     if (f && f->fault == Fault::Partial)
         wanted = std::min(wanted, f->amount);

@@ -27,11 +27,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace tavrinemu {
+
+// The USB vendor and product ids of each device kind, as the emulated devices answer them.
+constexpr uint32_t kVendorId[2] = {0x10C4, 0x0638};
+constexpr uint32_t kProductId[2] = {0xEA61, 0x0AAC};
 
 using Bytes = std::vector<uint8_t>;
 
@@ -203,6 +208,9 @@ private:
 
     const FaultRule* fault(Call call, const std::string& command = std::string());
     Handle* liveHandle(void* handle, bool bridge);
+    // The start of a bridge transfer: the handle it works on, or the status it answers at once
+    // (the call's fault may make the device vanish first, or choose the status).
+    std::optional<uint32_t> startTransfer(void* handle, Call call, const FaultRule*& f, Handle*& h);
     void receive(EmulatedDevice& d, const uint8_t* bytes, uint32_t length);
     bool parseOne(EmulatedDevice& d);
     void execute(EmulatedDevice& d, const std::string& name, const std::vector<uint32_t>& args,

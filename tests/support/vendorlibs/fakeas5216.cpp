@@ -238,16 +238,9 @@ FAKE_EXPORT int AVS_StopMeasure(int handle)
 
 // ---- control ----------------------------------------------------------------------------------
 
-FAKE_EXPORT void fake_reset()
+void fake::resetState()
 {
-    std::lock_guard<std::mutex> g(fake::lock());
     state() = State();
-    fake::log().clear();
-}
-
-FAKE_EXPORT int fake_log(char* out, int size)
-{
-    return fake::copyLog(out, size);
 }
 
 // One of "init", "devices", "listed", "handle", "adc", "pollWaits".

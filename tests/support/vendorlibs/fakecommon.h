@@ -1,6 +1,7 @@
 #pragma once
-// Shared by the fake vendor libraries: C exports, one lock over the fake's state, and the call log
-// the tests compare (calls separated by ';').
+// Shared by the fake vendor libraries: C exports, one lock over the fake's state, the call log
+// the tests compare (calls separated by ';') and the control exports every fake has (fake_reset,
+// fake_log). Each fake is one source file that includes this once and defines fake::resetState.
 
 #include <cstring>
 #include <mutex>
@@ -43,4 +44,21 @@ static inline int copyLog(char* out, int size)
     return int(text.size());
 }
 
+// Puts the fake's own state back as it starts (the caller holds the lock). Defined by each fake.
+static void resetState();
+
 } // namespace fake
+
+// ---- control ----------------------------------------------------------------------------------
+
+FAKE_EXPORT void fake_reset()
+{
+    std::lock_guard<std::mutex> g(fake::lock());
+    fake::resetState();
+    fake::log().clear();
+}
+
+FAKE_EXPORT int fake_log(char* out, int size)
+{
+    return fake::copyLog(out, size);
+}

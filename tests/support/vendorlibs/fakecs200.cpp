@@ -110,16 +110,9 @@ FAKE_EXPORT void read64_usb(int device, char* buffer, int mode, int size)
 
 // ---- control ----------------------------------------------------------------------------------
 
-FAKE_EXPORT void fake_reset()
+void fake::resetState()
 {
-    std::lock_guard<std::mutex> g(fake::lock());
     state() = State();
-    fake::log().clear();
-}
-
-FAKE_EXPORT int fake_log(char* out, int size)
-{
-    return fake::copyLog(out, size);
 }
 
 FAKE_EXPORT void fake_set_connect_result(int result)

@@ -145,16 +145,9 @@ FAKE_EXPORT unsigned char ENTRY(UseCustomCalibration)(int count, const std::uint
 
 // ---- control ----------------------------------------------------------------------------------
 
-FAKE_EXPORT void fake_reset()
+void fake::resetState()
 {
-    std::lock_guard<std::mutex> g(fake::lock());
     state() = State();
-    fake::log().clear();
-}
-
-FAKE_EXPORT int fake_log(char* out, int size)
-{
-    return fake::copyLog(out, size);
 }
 
 // The start-up result and the bytes copied into the caller's record (at most 64).

@@ -9,6 +9,8 @@
 #include "platform/settings.h"
 #include "resources/resources.h"
 #include "testenv.h"
+#include "chartreference.h"
+#include "viewpage.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gamutdatawindow.h"
 #include "ui/window/gmtgamut.h"
@@ -33,16 +35,6 @@ namespace {
 constexpr int kPageWidth = 1200;
 constexpr int kPageHeight = 510;
 constexpr double kWhiteY = 100;
-
-void useStandard(int standard)
-{
-    setCurrentColorReference(std::make_shared<ColorReference>(standard, WhiteOwn, 2.2));
-}
-
-void useChart(int ciechart)
-{
-    platform::writeSetting("reference", "ciechart", ciechart);
-}
 
 CColor patch(const ColorReference& display, double r, double g, double b)
 {
@@ -86,57 +78,14 @@ CColor withDeltaE(const CColor& target, const CColor& far, double dE, double yw)
     return c;
 }
 
-struct Page
+struct Page : ViewPage<GamutView>
 {
-    Page()
-        : view(&scene, &measure)
-    {
-        relayout();
-    }
-    ~Page() { flush(); }
-
-    static void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-    void relayout()
-    {
-        view.releaseDataTable();
-        scene.clear();
-        view.setGeometry(kPageWidth, kPageWidth, kPageHeight);
-        flush();
-    }
-
-    void measureUpTo(const QList<CColor>& list, int count)
-    {
-        measure.setResults(Measure::GamutResults, list.mid(0, count));
-        view.drawColor(MeasureGamut);
-    }
-
-    void run(const QList<CColor>& list)
-    {
-        for (int k = 1; k <= list.size(); ++k)
-            measureUpTo(list, k);
-    }
+    Page() : ViewPage(Measure::GamutResults, kPageWidth, kPageHeight) {}
 
     QString coverage() const
     {
         return view.coverageItem() ? view.coverageItem()->toPlainText() : QString();
     }
-
-    QImage render()
-    {
-        for (int pass = 0; pass < 3; ++pass)
-            QCoreApplication::processEvents();
-        QImage image(kPageWidth, kPageHeight, QImage::Format_ARGB32);
-        image.fill(QColor(37, 37, 37));
-        QPainter painter(&image);
-        scene.render(&painter, QRectF(0, 0, kPageWidth, kPageHeight),
-                     QRectF(kPageWidth, 0, kPageWidth, kPageHeight));
-        return image;
-    }
-
-    Measure measure;
-    QGraphicsScene scene;
-    GamutView view;
 };
 
 QRect rectOf(const BaseWindow* w)
@@ -195,14 +144,8 @@ private slots:
     {
         initPictureResources();
         // The tables read the delivered style sheet from the working directory.
-        const QString style = QFINDTESTDATA("../../../data/table.qss");
-        QVERIFY(!style.isEmpty());
-        QVERIFY(m_runDir.isValid());
-        QVERIFY(QFile::copy(style, m_runDir.filePath("table.qss")));
-        m_oldDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_runDir.path()));
+        QVERIFY(m_runDir.enter());
     }
-    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
     void init()
     {
         testenv::clearSettings();
@@ -585,8 +528,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_runDir;
-    QString m_oldDir;
+    StyledRunDir m_runDir;
 };
 
 QV_TEST_MAIN_WIDGETS(TestGamutView)

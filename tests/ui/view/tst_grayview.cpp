@@ -9,6 +9,7 @@
 #include "platform/settings.h"
 #include "resources/resources.h"
 #include "testenv.h"
+#include "viewpage.h"
 #include "ui/window/cctwindow.h"
 #include "ui/window/chartgrid.h"
 #include "ui/window/deltewindow.h"
@@ -52,40 +53,9 @@ void useReference(double gamma)
 }
 
 // The page of a scene with the gray view on it, laid out as the result scene does it.
-struct Page
+struct Page : ViewPage<GrayView>
 {
-    Page()
-        : view(&scene, &measure)
-    {
-        relayout();
-    }
-    ~Page() { flushDeferredDeletes(); }
-
-    static void flushDeferredDeletes()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void relayout()
-    {
-        view.releaseDataTable();
-        scene.clear();
-        view.setGeometry(0, kPageWidth, kPageHeight);
-        flushDeferredDeletes();
-    }
-
-    // Appends element `count - 1` of `list` as the engine does, then delivers the notification.
-    void measureUpTo(const QList<CColor>& list, int count)
-    {
-        measure.setResults(Measure::GrayResults, list.mid(0, count));
-        view.drawColor(MeasureGray);
-    }
-
-    void run(const QList<CColor>& list)
-    {
-        for (int k = 1; k <= list.size(); ++k)
-            measureUpTo(list, k);
-    }
+    Page() : ViewPage(Measure::GrayResults, kPageWidth, kPageHeight) {}
 
     QStringList tooltipsContaining(const QString& label) const
     {
@@ -115,23 +85,6 @@ struct Page
             n += c ? 1 : 0;
         return n;
     }
-
-    QImage render()
-    {
-        // The tables lay themselves out (scroll bars included) when the event loop runs.
-        for (int pass = 0; pass < 3; ++pass)
-            QCoreApplication::processEvents();
-        QImage image(kPageWidth, kPageHeight, QImage::Format_ARGB32);
-        image.fill(QColor(37, 37, 37));
-        QPainter painter(&image);
-        scene.render(&painter, QRectF(0, 0, kPageWidth, kPageHeight),
-                     QRectF(0, 0, kPageWidth, kPageHeight));
-        return image;
-    }
-
-    Measure measure;
-    QGraphicsScene scene;
-    GrayView view;
 };
 
 QPointF centre(QGraphicsItem* item)
@@ -227,14 +180,8 @@ private slots:
         initPictureResources();
         // The page is drawn as the program shows it: its tables read the delivered style sheet
         // from the working directory.
-        const QString style = QFINDTESTDATA("../../../data/table.qss");
-        QVERIFY(!style.isEmpty());
-        QVERIFY(m_runDir.isValid());
-        QVERIFY(QFile::copy(style, m_runDir.filePath("table.qss")));
-        m_oldDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_runDir.path()));
+        QVERIFY(m_runDir.enter());
     }
-    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
     void init()
     {
         testenv::clearSettings();
@@ -913,8 +860,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_runDir;
-    QString m_oldDir;
+    StyledRunDir m_runDir;
 };
 
 QV_TEST_MAIN_WIDGETS(TestGrayView)

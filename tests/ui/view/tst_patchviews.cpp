@@ -13,6 +13,7 @@
 #include "resources/resources.h"
 #include "sceneitems.h"
 #include "testenv.h"
+#include "viewpage.h"
 #include "ui/window/chkgamut.h"
 #include "ui/window/colorchkdatawindow.h"
 #include "ui/window/deltewindow.h"
@@ -72,58 +73,12 @@ int filledRows(QTableWidget* table)
     return n;
 }
 
-void flushDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // A scene with one page on it, laid out as the result scene lays it out.
 template <typename View>
-struct Page
+struct Page : ViewPage<View>
 {
-    Page()
-        : view(&scene, &measure)
-    {
-        relayout();
-    }
-    ~Page() { flushDeferredDeletes(); }
-
-    void relayout()
-    {
-        view.releaseDataTable();
-        scene.clear();
-        view.setGeometry(View::Mode * kPageWidth, kPageWidth, kPageHeight);
-        flushDeferredDeletes();
-    }
-
-    // Appends the list up to `count` entries as the engine does, then notifies.
-    void measureUpTo(Measure::ResultList which, const QList<CColor>& list, int count)
-    {
-        measure.setResults(which, list.mid(0, count));
-        view.drawColor(View::Mode);
-    }
-
-    void run(Measure::ResultList which, const QList<CColor>& list)
-    {
-        for (int k = 1; k <= list.size(); ++k)
-            measureUpTo(which, list, k);
-    }
-
-    QImage render()
-    {
-        for (int pass = 0; pass < 3; ++pass)
-            QCoreApplication::processEvents();
-        QImage image(kPageWidth, kPageHeight, QImage::Format_ARGB32);
-        image.fill(QColor(37, 37, 37));
-        QPainter painter(&image);
-        scene.render(&painter, QRectF(0, 0, kPageWidth, kPageHeight),
-                     QRectF(View::Mode * kPageWidth, 0, kPageWidth, kPageHeight));
-        return image;
-    }
-
-    Measure measure;
-    QGraphicsScene scene;
-    View view;
+    // Each test names the list it feeds.
+    Page() : ViewPage<View>(Measure::ColorCheckerResults, kPageWidth, kPageHeight) {}
 };
 
 } // namespace
@@ -136,14 +91,8 @@ private slots:
     void initTestCase()
     {
         initPictureResources();
-        QVERIFY(m_dir.isValid());
-        m_oldDir = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-        QFile style("table.qss");
-        QVERIFY(style.open(QIODevice::WriteOnly));
-        style.write("QTableWidget { color: rgb(150, 150, 150); }");
+        QVERIFY(m_runDir.enterWith("QTableWidget { color: rgb(150, 150, 150); }"));
     }
-    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
     void init()
     {
         testenv::clearSettings();
@@ -505,8 +454,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_dir;
-    QString m_oldDir;
+    StyledRunDir m_runDir;
 };
 
 QV_TEST_MAIN_WIDGETS(TestPatchViews)

@@ -12,6 +12,7 @@
 #include "resources/resources.h"
 #include "sceneitems.h"
 #include "testenv.h"
+#include "chartreference.h"
 
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLineItem>
@@ -32,16 +33,6 @@
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-void useStandard(int standard)
-{
-    setCurrentColorReference(std::make_shared<ColorReference>(standard, WhiteOwn, 2.2));
-}
-
-void useChart(int ciechart)
-{
-    platform::writeSetting("reference", "ciechart", ciechart);
-}
 
 bool near(double a, double b, double tolerance = 1e-9)
 {

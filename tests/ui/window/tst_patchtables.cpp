@@ -6,6 +6,7 @@
 #include "platform/settings.h"
 #include "resources/resources.h"
 #include "testenv.h"
+#include "styledrundir.h"
 #include "ui/window/colorchkdatawindow.h"
 #include "ui/window/patchnames.h"
 #include "ui/window/satdatawindow.h"
@@ -71,15 +72,9 @@ private slots:
     void initTestCase()
     {
         initPictureResources();
-        QVERIFY(m_dir.isValid());
-        m_oldDir = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
         // A style sheet in the working directory, as the program has it.
-        QFile style("table.qss");
-        QVERIFY(style.open(QIODevice::WriteOnly));
-        style.write("QTableWidget { color: rgb(150, 150, 150); }");
+        QVERIFY(m_runDir.enterWith("QTableWidget { color: rgb(150, 150, 150); }"));
     }
-    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
     void init()
     {
         testenv::clearSettings();
@@ -324,8 +319,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_dir;
-    QString m_oldDir;
+    StyledRunDir m_runDir;
 };
 
 QV_TEST_MAIN_WIDGETS(TestPatchTables)

@@ -1,4 +1,4 @@
-#include "shell/application.h"
+#include "appcore/application.h"
 
 #include "colour/currentreference.h"
 #include "platform/eventwait.h"

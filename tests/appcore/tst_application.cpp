@@ -3,8 +3,8 @@
 #include "apptestmain.h"
 #include "colour/currentreference.h"
 #include "messagerecorder.h"
-#include "shell/application.h"
-#include "shell/imessagebox.h"
+#include "appcore/application.h"
+#include "appcore/imessagebox.h"
 #include "testenv.h"
 
 #include <QElapsedTimer>

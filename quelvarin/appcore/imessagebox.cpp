@@ -1,4 +1,4 @@
-#include "shell/imessagebox.h"
+#include "appcore/imessagebox.h"
 
 #include "platform/messagepresenter.h"
 #include "resources/resources.h"

@@ -1,0 +1,15 @@
+#include "sensors/serialinstrument.h"
+
+#include "appcore/imessagebox.h"
+#include "sensors/sensor.h"
+
+bool openInstrumentPort(platform::SerialLine& port, const platform::SerialConfig& config, const QString& failText)
+{
+    port.setPortName(CSensor::lastPortName());
+    if (!port.open()) {
+        IMessageBox::ask(QStringLiteral("Open Sensor Error!"), failText.arg(port.portName()));
+        return false;
+    }
+    port.setConfig(config);
+    return true;
+}
