@@ -2,6 +2,8 @@
 // the main window then shows its menus, titles and tooltips translated while the reference entries
 // stay as they stand.
 
+#include "shell/calculatedialog.h"
+#include "shell/colorwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/programtranslation.h"
 
@@ -10,6 +12,9 @@
 #include "testenv.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTableWidget>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -40,6 +45,7 @@ private slots:
     void loadedOnlyOnAChineseSystemFromBesideTheProgram_data();
     void loadedOnlyOnAChineseSystemFromBesideTheProgram();
     void mainWindowShowsTheTranslatedTexts();
+    void colourWindowsShowTheTranslatedTexts();
 
 private:
     QTemporaryDir root;
@@ -137,6 +143,37 @@ void TestMainWindowTranslation::mainWindowShowsTheTranslatedTexts()
         }
         QVERIFY(grayTitle);
         QVERIFY(startTip);
+    }
+    QCoreApplication::removeTranslator(&translator);
+}
+
+void TestMainWindowTranslation::colourWindowsShowTheTranslatedTexts()
+{
+    QTemporaryDir bin;
+    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
+    QTranslator translator;
+    QVERIFY(installProgramTranslation(translator, QLocale("zh_CN"), bin.filePath("quelvarin")));
+    {
+        ColorWindow window;
+        QStringList labels;
+        for (const QLabel* l : window.findChildren<QLabel*>())
+            labels << l->text();
+        labels.sort();
+        QStringList expected = {QString::fromUtf8("红："), QString::fromUtf8("绿："),
+                                QString::fromUtf8("蓝："), QString::fromUtf8("灰：")};
+        expected.sort();
+        QCOMPARE(labels, expected);
+
+        CalculateDialog calculator;
+        QCOMPARE(calculator.calcButton->text(), QString::fromUtf8("计算"));
+        QVERIFY(calculator.findChildren<QLabel*>().first()->text() == QString::fromUtf8("色温"));
+        // Notations and column symbols stay as they stand.
+        QCOMPARE(calculator.xyzCheck->text(), QString("XYZ"));
+        QCOMPARE(calculator.upvpYCheck->text(), QString("u'v'Y"));
+        QCOMPARE(calculator.labTable->horizontalHeaderItem(0)->text(), QString("L"));
+        calculator.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&calculator));
+        calculator.grab().save(QDir(testenv::artifactDir()).filePath("colour_calculator_zh.png"));
     }
     QCoreApplication::removeTranslator(&translator);
 }
