@@ -21,7 +21,6 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QTextStream>
 #include <QTime>
 #include <QtGlobal>
 
@@ -74,16 +73,28 @@ bool Simulator::loadSpecTable(const QString& fileName)
     return true;
 }
 
+// Twelve numbers of any sensible length fit many times over.
+constexpr qint64 kMaxSpecLineBytes = 4096;
+
 void Simulator::readSpecTable(QIODevice& file, const QString& fileName)
 {
     // Read into a copy, so the shared table changes in one step.
     double table[kSpecRows][kSpecColumns];
     std::memcpy(table, specTable, sizeof table);
 
-    QTextStream in(&file);
     int row = 0;
-    for (; row < kSpecRows && !in.atEnd(); ++row) {
-        const QString line = in.readLine();
+    for (; row < kSpecRows && !file.atEnd(); ++row) {
+        const QByteArray bytes = file.readLine(kMaxSpecLineBytes);
+        if (!bytes.endsWith('\n') && !file.atEnd()) {
+            // A line far longer than twelve numbers can be is not part of the table: skip the
+            // rest of it piece by piece instead of holding it whole, and keep the row's values.
+            while (!file.atEnd() && !file.readLine(kMaxSpecLineBytes).endsWith('\n')) {
+            }
+            qWarning().noquote() << QStringLiteral("%1:%2: line longer than %3 bytes; its values are kept")
+                                        .arg(fileName).arg(row + 1).arg(kMaxSpecLineBytes);
+            continue;
+        }
+        const QString line = QString::fromUtf8(bytes).trimmed();
         const QStringList fields = line.split(QLatin1Char(','), Qt::SkipEmptyParts);
         const int used = qMin(fields.size(), kSpecColumns);
         for (int col = 0; col < used; ++col) {

@@ -143,6 +143,9 @@ void TestSimulator::specFile_data()
         << QByteArray("nan,inf,-inf,4\n") << QVector<Cell>{{0, 0, 0}, {0, 1, 0}, {0, 2, 0}, {0, 3, 4}};
     QTest::newRow("CRLF line ends")
         << QByteArray("1,2\r\n3,4\r\n") << QVector<Cell>{{0, 1, 2}, {1, 0, 3}, {1, 1, 4}};
+    QTest::newRow("an over-long line keeps its row and the next line is the next row")
+        << QByteArray(1 << 20, '7') + "\n5,6\n"
+        << QVector<Cell>{{0, 0, kPreloaded}, {1, 0, 5}, {1, 1, 6}, {2, 0, kPreloaded}};
     QByteArray lines;
     for (int i = 0; i < 402; ++i)
         lines += QByteArray::number(i) + '\n';
