@@ -8,6 +8,7 @@
 #include "measure/measurethread.h"
 #include "measurerecorder.h"
 #include "platform/settings.h"
+#include "eventloopwait.h"
 #include "logcapture.h"
 #include "testenv.h"
 
@@ -257,7 +258,7 @@ private slots:
         Measure* m = m_thread->measure();
         CalibrateMonitor cm;  // its output tables are identity: the codes go out unchanged
         std::thread worker([&] { m->measureCalibrateCCT(&cm, StandardHdtvRec709); });
-        QVERIFY(QTest::qWaitFor([&] { return m_rec->patches.size() == 204; }, 30000));
+        QVERIFY(testenv::waitUntil([&] { return m_rec->patches.size() == 204; }, 30000));
         worker.join();
         QCOMPARE(m_sensor->readings(), 204);
         QCOMPARE(cm.pointList.size(), 51);
@@ -304,7 +305,7 @@ private slots:
             for (int k = 0; k < 3; ++k)
                 cm.nodeTable[row][n][k] = n / 255.0;
         std::thread worker([&] { m->measureCalibrate1D(&cm, standard); });
-        QVERIFY(QTest::qWaitFor([&] { return m_rec->patches.size() == 256; }, 30000));
+        QVERIFY(testenv::waitUntil([&] { return m_rec->patches.size() == 256; }, 30000));
         worker.join();
         QCOMPARE(m_rec->patches[17].r, 17 / 255.0);
         for (int n : {0, 100, 255})
