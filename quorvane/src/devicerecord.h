@@ -27,6 +27,13 @@ inline bool windowInFrame(const SpectrometerDevice* d)
     return end <= d->spectromoduleInformation->frameSize && end <= TVI_PixelSampleLimit;
 }
 
+// The window lies inside the pixels a calibration record holds (its sample number): the entries
+// beyond them were never calibrated.
+inline bool windowInRecord(const SpectrometerDevice* d, uint32_t sampleNumber)
+{
+    return uint64_t(d->windowStartPixel) + d->windowPixelCount <= sampleNumber;
+}
+
 // Bytes of the intensity-calibration image in the module ROM.
 constexpr uint32_t kIntensityImageSize = 16776;
 
