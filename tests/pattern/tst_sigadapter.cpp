@@ -259,10 +259,10 @@ private slots:
         dir.write("test3d.cfe", cube(3, [](double r, double g, double b) { return triple(r, g, b); }));
         SigAdapter adapter;
         QCOMPARE(SigAdapter::lutSize, 3);
-        const double* node = SigAdapter::patternLut->grid[2][1][0];
-        QCOMPARE(node[0], 1.0);
-        QCOMPARE(node[1], 0.5);
-        QCOMPARE(node[2], 0.0);
+        const float* node = SigAdapter::patternLut->node(2, 1, 0);
+        QCOMPARE(node[0], 1.0f);
+        QCOMPARE(node[1], 0.5f);
+        QCOMPARE(node[2], 0.0f);
     }
 
     void damagedTablesAreLoggedAndSkipped_data()
@@ -275,6 +275,7 @@ private slots:
         shortCube.chop(shortCube.size() - shortCube.lastIndexOf('\n', shortCube.size() - 2) - 1);
         QByteArray twoFieldNode = cube(2, id).replace("1 1 1", "1 1");
         QByteArray wordNode = cube(2, id).replace("0 1 0", "0 x 0");
+        QByteArray hugeNode = cube(2, id).replace("1 1 0", "1 1e39 0");
         QByteArray shortCurves = identityCurves(8);
         shortCurves.chop(shortCurves.size() - shortCurves.lastIndexOf('\n', shortCurves.size() - 2) - 1);
         QByteArray twoFieldCurve = identityCurves(4).replace("1 1 1", "1 1");
@@ -290,6 +291,7 @@ private slots:
         QTest::newRow("3-D one node line missing") << "test3d.cfe" << shortCube << "ends after";
         QTest::newRow("3-D node with two numbers") << "test3d.cfe" << twoFieldNode << ":9: expected three";
         QTest::newRow("3-D node with a word") << "test3d.cfe" << wordNode << ":4: \"x\"";
+        QTest::newRow("3-D node beyond a float") << "test3d.cfe" << hugeNode << ":5: 1e+39 is out of range";
         QTest::newRow("1-D size 1") << "test1d.cfe" << QByteArray("C 1\n0 0 0\n") << ":1: size";
         QTest::newRow("1-D size above 1024") << "test1d.cfe" << QByteArray("C 1025\n") << ":1: size";
         QTest::newRow("1-D negative size") << "test1d.cfe" << QByteArray("C -3\n") << ":1: size";
