@@ -41,7 +41,7 @@ bool CA210SensorCOM::init()
 {
     const platform::SerialConfig line{ca210com::kBaudRate, QSerialPort::Data7, QSerialPort::EvenParity, QSerialPort::TwoStop,
                                       QSerialPort::NoFlowControl, timing.readTimeoutMs};
-    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1")))
+    if (!openInstrumentPort(*port, line, tr("Can't open") + QStringLiteral(" %1"), tr("Open Sensor Error!")))
         return false;
 
     for (const char* setup : {ca210com::kRemoteOn, ca210com::kSetup1, ca210com::kSetup2, ca210com::kSetup3}) {

@@ -179,7 +179,7 @@ bool CRXXXCensor::init()
 {
     const platform::SerialConfig line{cr::kBaudRate, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
                                       QSerialPort::NoFlowControl, timing.readTimeoutMs};
-    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1"))) {
+    if (!openInstrumentPort(*port, line, tr("Can't open") + QStringLiteral(" %1"), tr("Open Sensor Error!"))) {
         connected = false;
         return false;
     }
