@@ -3,6 +3,7 @@
 #include "sensors/cs2000sensor.h"
 
 #include "cs2000emulator.h"
+#include "cutreplies.h"
 #include "logcapture.h"
 #include "messagerecorder.h"
 #include "platform/serialline.h"
@@ -252,22 +253,8 @@ void TestCS2000Sensor::cutRepliesAreRefused_data()
     QTest::addColumn<bool>("ok");
 
     // Every cut of the short replies; a spectral block in a value, between two, and in its CR LF.
-    struct Whole
-    {
-        const char* name;
-        QString kind;
-        QByteArray reply;
-    };
-    const QList<Whole> whole = {
-        {"measuring time", "time", cs2000emulator::measureReply(5)},
-        {"colorimetric values", "values", cs2000emulator::colorimetric(kColour)},
-    };
-    for (const Whole& w : whole) {
-        QTest::addRow("%s whole", w.name) << w.kind << w.reply << true;
-        for (int n = 0; n < w.reply.size(); ++n)
-            QTest::addRow("%s cut to %d bytes: %s", w.name, n, w.reply.left(n).trimmed().constData())
-                << w.kind << w.reply.left(n) << false;
-    }
+    cutreplies::addRows("measuring time", "time", cs2000emulator::measureReply(5));
+    cutreplies::addRows("colorimetric values", "values", cs2000emulator::colorimetric(kColour));
     const QByteArray block = blockReply(1, 0.5f);
     const int size = block.size();
     const int lastComma = block.lastIndexOf(',');

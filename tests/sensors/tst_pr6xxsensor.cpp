@@ -2,6 +2,7 @@
 // measurement and closing against the PR-6xx on a pseudo-terminal, with the faults of the line.
 #include "sensors/pr6xxsensor.h"
 
+#include "cutreplies.h"
 #include "logcapture.h"
 #include "messagerecorder.h"
 #include "platform/serialline.h"
@@ -195,23 +196,9 @@ void TestPR6xxSensor::cutRepliesAreRefused_data()
 
     // Every cut of the short replies; a list is cut in its header, in a value, in its CR LF and
     // between two lines.
-    struct Whole
-    {
-        const char* name;
-        QString kind;
-        QByteArray reply;
-    };
-    const QList<Whole> whole = {
-        {"serial number", "text", pr6xxemulator::textReply("PR123456", pr6xx::kSerialLength)},
-        {"model", "text", pr6xxemulator::textReply("PR-655", pr6xx::kModelLength)},
-        {"measurement", "measure", pr6xxemulator::measurement(kColour)},
-    };
-    for (const Whole& w : whole) {
-        QTest::addRow("%s whole", w.name) << w.kind << w.reply << true;
-        for (int n = 0; n < w.reply.size(); ++n)
-            QTest::addRow("%s cut to %d bytes: %s", w.name, n, w.reply.left(n).trimmed().constData())
-                << w.kind << w.reply.left(n) << false;
-    }
+    cutreplies::addRows("serial number", "text", pr6xxemulator::textReply("PR123456", pr6xx::kSerialLength));
+    cutreplies::addRows("model", "text", pr6xxemulator::textReply("PR-655", pr6xx::kModelLength));
+    cutreplies::addRows("measurement", "measure", pr6xxemulator::measurement(kColour));
     QTest::newRow("serial number stopped early") << "text" << QByteArray("00000,612") << false;
     for (int lines : {128, 256}) {
         const QString kind = QString("list%1").arg(lines);
