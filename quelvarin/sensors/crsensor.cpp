@@ -179,7 +179,7 @@ bool CRXXXCensor::init()
 {
     const platform::SerialConfig line{cr::kBaudRate, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
                                       QSerialPort::NoFlowControl, timing.readTimeoutMs};
-    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1"))) {
+    if (!openInstrumentPort(*port, line, tr("Can't open") + QStringLiteral(" %1"), tr("Open Sensor Error!"))) {
         connected = false;
         return false;
     }
@@ -265,8 +265,12 @@ void CRXXXCensor::readSpectrum()
     QVector<float> values(count, 0.0f);
     for (int i = 0; i < count; ++i) {
         const QString line = readReply();
-        if (line.isEmpty())
-            break; // the remaining values stay 0
+        if (line.isEmpty()) {
+            // A spectrum cut short is no spectrum (its missing values would read as zeros): the
+            // spectrum stays as it was, as after a refused reply.
+            qDebug() << "CR spectrum stopped after" << i << "of" << count << "values";
+            return;
+        }
         lastReply = line;
         values[i] = line.trimmed().toFloat();
     }

@@ -7,6 +7,11 @@
 
 namespace cs2000 {
 
+bool replyWhole(const QByteArray& reply)
+{
+    return reply.endsWith("\r\n");
+}
+
 QByteArray blockCommand(int block)
 {
     return QByteArray("MEDR,1,0,0") + QByteArray::number(block) + "\r\n";
@@ -87,7 +92,7 @@ Cs2000MEAS::Cs2000MEAS()
 
 bool Cs2000MEAS::handler(const QByteArray& reply)
 {
-    if (!Cs2000Cmd::handler(reply))
+    if (!Cs2000Cmd::handler(reply) || !cs2000::replyWhole(reply))
         return false;
     int seconds = 0;
     if (reply.size() > kOkPrefixLength && reply[kOkPrefixLength - 1] == ',' && scanInt(reply, kOkPrefixLength, &seconds))
@@ -103,7 +108,7 @@ Cs2000MV::Cs2000MV()
 
 bool Cs2000MV::handler(const QByteArray& reply)
 {
-    if (!Cs2000Cmd::handler(reply))
+    if (!Cs2000Cmd::handler(reply) || !cs2000::replyWhole(reply))
         return false;
     const QList<QByteArray> f = fields(reply);
     float v[3] = {0, 0, 0};
@@ -157,7 +162,7 @@ Cs2000MS::Cs2000MS(int block)
 
 bool Cs2000MS::handler(const QByteArray& reply)
 {
-    if (!Cs2000Cmd::handler(reply))
+    if (!Cs2000Cmd::handler(reply) || !cs2000::replyWhole(reply))
         return false;
     const QByteArray body = reply.mid(kOkPrefixLength, reply.size() - kOkPrefixLength - kTerminatorLength);
     const QList<QByteArray> items = body.split(',');

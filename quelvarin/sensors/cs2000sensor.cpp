@@ -34,9 +34,12 @@ bool CS2000Sensor::doCmd(Cs2000Cmd& cmd, int deadlineMs)
     // takes about a second, with no pause longer than the read time-out.
     const int transferMs = timing.readTimeoutMs + 2 * cmd.replyLength;
     const QByteArray reply = port->readReply(cmd.replyLength, deadlineMs, timing.readTimeoutMs, deadlineMs + transferMs);
-    if (reply.size() == cmd.replyLength)
+    if (reply.size() == cmd.replyLength && cs2000::replyWhole(reply))
         return cmd.handler(reply);
-    qDebug() << "CS2000" << cmd.command << "reply of" << reply.size() << "bytes, expected" << cmd.replyLength;
+    // Shorter, or longer (no CR LF where it must end; its tail is still on the line): either way
+    // not the reply this command awaits.
+    qDebug() << "CS2000" << cmd.command << "reply of" << reply.size() << "bytes, expected" << cmd.replyLength
+             << "ending in CR LF";
     if (!reply.isEmpty())
         port->flush();
     return false;

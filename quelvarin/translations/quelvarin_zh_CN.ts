@@ -9,6 +9,17 @@
     </message>
 </context>
 <context>
+    <name>CA210SensorCOM</name>
+    <message>
+        <source>Can&apos;t open</source>
+        <translation>无法打开</translation>
+    </message>
+    <message>
+        <source>Open Sensor Error!</source>
+        <translation>打开传感器出错！</translation>
+    </message>
+</context>
+<context>
     <name>CAvantes</name>
     <message>
         <source>Open AS5216.DLL failed</source>
@@ -47,6 +58,14 @@
     <message>
         <source>Sensor Error!</source>
         <translation>传感器错误！</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open</source>
+        <translation>无法打开</translation>
+    </message>
+    <message>
+        <source>Open Sensor Error!</source>
+        <translation>打开传感器出错！</translation>
     </message>
 </context>
 <context>

@@ -1,11 +1,13 @@
 // The Chinese translation: installed from beside the program file only on a Chinese system, and
 // the main window then shows its menus, titles and tooltips translated while the reference entries
-// stay as they stand.
+// stay as they stand; the serial instruments' port failure reads in Chinese too.
 
 #include "shell/calculatedialog.h"
 #include "shell/colorwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/programtranslation.h"
+#include "sensors/ca210comsensor.h"
+#include "sensors/crsensor.h"
 
 #include "apptestmain.h"
 #include "messagerecorder.h"
@@ -46,6 +48,8 @@ private slots:
     void loadedOnlyOnAChineseSystemFromBesideTheProgram();
     void mainWindowShowsTheTranslatedTexts();
     void colourWindowsShowTheTranslatedTexts();
+    void serialPortFailureIsTranslated_data();
+    void serialPortFailureIsTranslated();
 
 private:
     QTemporaryDir root;
@@ -176,6 +180,39 @@ void TestMainWindowTranslation::colourWindowsShowTheTranslatedTexts()
         calculator.grab().save(QDir(testenv::artifactDir()).filePath("colour_calculator_zh.png"));
     }
     QCoreApplication::removeTranslator(&translator);
+}
+
+void TestMainWindowTranslation::serialPortFailureIsTranslated_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::newRow("CR-100/CR-250") << "cr";
+    QTest::newRow("CA-210 on a serial port") << "ca210";
+}
+
+void TestMainWindowTranslation::serialPortFailureIsTranslated()
+{
+    QFETCH(QString, driver);
+    testenv::clearSettings(); // the instrument on COM1
+    qputenv("KW_SERIAL_COM1", QDir(root.path()).filePath("no-such-port").toUtf8());
+    QTemporaryDir bin;
+    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
+    QTranslator translator;
+    QVERIFY(installProgramTranslation(translator, QLocale("zh_CN"), bin.filePath("quelvarin")));
+
+    MessageRecorder boxes;
+    std::unique_ptr<CSensor> sensor;
+    if (driver == "cr")
+        sensor = std::make_unique<CRXXXCensor>();
+    else
+        sensor = std::make_unique<CA210SensorCOM>();
+    const bool opened = sensor->init();
+    QCoreApplication::removeTranslator(&translator);
+    qunsetenv("KW_SERIAL_COM1");
+
+    QVERIFY(!opened);
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QString::fromUtf8("打开传感器出错！"));
+    QCOMPARE(boxes.last().text, QString::fromUtf8("无法打开 COM1"));
 }
 
 QV_TEST_MAIN_APPLICATION(TestMainWindowTranslation)
