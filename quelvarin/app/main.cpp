@@ -2,6 +2,7 @@
 // and the main window around the event loop.
 
 #include "appcore/application.h"
+#include "platform/logging.h"
 #include "shell/mainwindow.h"
 #include "shell/programtranslation.h"
 
@@ -33,7 +34,7 @@ void scheduleScreenshot(MainWindow& window)
         if (shot.isNull() || shot.toImage().allGray())
             shot = window.grab(); // platforms without a screen grab: the window's own rendering
         if (!shot.save(file))
-            qWarning("QV_SCREENSHOT: cannot write %s", qPrintable(file));
+            qCWarning(platform::programLog, "QV_SCREENSHOT: cannot write %s", qPrintable(file));
         window.close();
     });
 }

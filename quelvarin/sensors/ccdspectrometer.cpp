@@ -1,6 +1,7 @@
 #include "sensors/ccdspectrometer.h"
 
 #include "platform/automation.h"
+#include "platform/logging.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -75,7 +76,8 @@ bool SynerJY::init()
 
     const long entered = platform::enterAutomationThread();
     if (entered != 0 && entered != 1) {
-        qWarning("Qt: Could not initialize OLE (error %lx)", static_cast<unsigned long>(entered));
+        qCWarning(platform::sensorLog, "Qt: Could not initialize OLE (error %lx)",
+                  static_cast<unsigned long>(entered));
         connected = false;
         return false;
     }
@@ -85,7 +87,7 @@ bool SynerJY::init()
     platform::leaveAutomationThread();
     if (!bound) {
         // Without its server the detector can never deliver; say so now, not at every reading.
-        qWarning() << "CCD: the automation server" << kProgId << "is not available";
+        qCWarning(platform::sensorLog) << "CCD: the automation server" << kProgId << "is not available";
         delete device;
         device = nullptr;
         connected = false;
@@ -130,7 +132,8 @@ void SynerJY::stopMeasure()
 
 void SynerJY::ReceivedException(int code, const QString& source, const QString& desc, const QString& help)
 {
-    qWarning().noquote() << QStringLiteral("Exception: %1 %2 %3 %4").arg(code).arg(source, desc, help);
+    qCWarning(platform::sensorLog).noquote()
+        << QStringLiteral("Exception: %1 %2 %3 %4").arg(code).arg(source, desc, help);
 }
 
 void SynerJY::ReceivedSignal(const QString& name, const QVariantList& args)
@@ -289,7 +292,7 @@ CColor SynerJY::GetColor()
     bool take = false;
     {
         QMutexLocker lock(&m_mutex);
-        qDebug() << "GetColor:" << m_dataReady;
+        qCDebug(platform::sensorLog) << "GetColor:" << m_dataReady;
         // A chip of fewer than two columns gives no scale to interpolate on: not ready.
         take = m_dataReady && m_readyForAcquisition && m_columns >= 2;
         if (take) {

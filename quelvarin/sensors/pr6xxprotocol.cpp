@@ -1,5 +1,7 @@
 #include "sensors/pr6xxprotocol.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QList>
 
@@ -143,11 +145,11 @@ bool PR6xxSCmd::handler(const QByteArray& reply)
 {
     errorCode = pr6xx::statusOf(reply);
     if (errorCode != 0) {
-        qDebug() << "specture error code" << errorCode;
+        qCDebug(platform::sensorLog) << "specture error code" << errorCode;
         return false;
     }
     const QList<QByteArray> lines = pr6xx::splitLines(pr6xx::listText(reply), false);
-    qDebug("specture list count = %d\n", int(lines.size()));
+    qCDebug(platform::sensorLog, "specture list count = %d\n", int(lines.size()));
     if (lines.size() < pr6xx::kMinLines)
         return false;
     const int n = std::min(int(lines.size()), pr6xx::kMaxValues);
