@@ -1,5 +1,5 @@
-// Program entry: the application object, the Chinese translation when the system speaks Chinese,
-// and the main window around the event loop.
+// Program entry: the application object, the Chinese translations (Qt's and the program's) when
+// the system speaks Chinese, and the main window around the event loop.
 
 #include "appcore/application.h"
 #include "platform/logging.h"
@@ -47,6 +47,9 @@ int main(int argc, char** argv)
     // Qt's plug-ins may be installed beneath the program.
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
+    // Qt's translation first: the program's, installed after it, is looked up first.
+    QTranslator qtTranslator;
+    installQtTranslation(qtTranslator, QLocale::system());
     QTranslator translator;
     installProgramTranslation(translator, QLocale::system(),
                               QCoreApplication::applicationFilePath());
