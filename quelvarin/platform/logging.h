@@ -22,43 +22,23 @@
 
 #include <QLoggingCategory>
 
+// A category function as Qt's Q_LOGGING_CATEGORY makes one, but inline: the category is made on
+// first use, so it is safe from any static initialiser, and no source file has to define it.
+#define QV_LOGGING_CATEGORY(function, name)                                                        \
+    inline const QLoggingCategory& function()                                                      \
+    {                                                                                              \
+        static const QLoggingCategory category(name, QtWarningMsg);                                \
+        return category;                                                                           \
+    }
+
 namespace platform {
 
-inline const QLoggingCategory& programLog()
-{
-    static const QLoggingCategory category("quelvarin", QtWarningMsg);
-    return category;
-}
-
-inline const QLoggingCategory& platformLog()
-{
-    static const QLoggingCategory category("quelvarin.platform", QtWarningMsg);
-    return category;
-}
-
-inline const QLoggingCategory& sensorLog()
-{
-    static const QLoggingCategory category("quelvarin.sensors", QtWarningMsg);
-    return category;
-}
-
+QV_LOGGING_CATEGORY(programLog, "quelvarin")
+QV_LOGGING_CATEGORY(platformLog, "quelvarin.platform")
+QV_LOGGING_CATEGORY(sensorLog, "quelvarin.sensors")
 // Hundreds of lines per reading: apart from the driver's other lines.
-inline const QLoggingCategory& as5216Log()
-{
-    static const QLoggingCategory category("quelvarin.sensors.as5216", QtWarningMsg);
-    return category;
-}
-
-inline const QLoggingCategory& measureLog()
-{
-    static const QLoggingCategory category("quelvarin.measure", QtWarningMsg);
-    return category;
-}
-
-inline const QLoggingCategory& shellLog()
-{
-    static const QLoggingCategory category("quelvarin.shell", QtWarningMsg);
-    return category;
-}
+QV_LOGGING_CATEGORY(as5216Log, "quelvarin.sensors.as5216")
+QV_LOGGING_CATEGORY(measureLog, "quelvarin.measure")
+QV_LOGGING_CATEGORY(shellLog, "quelvarin.shell")
 
 } // namespace platform
