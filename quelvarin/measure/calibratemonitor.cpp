@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-Q_LOGGING_CATEGORY(lcCalibrate, "quelvarin.calibrate", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcCalibrate, "quelvarin.calibrate", QtWarningMsg)
 
 namespace {
 
@@ -717,7 +717,7 @@ bool CalibrateMonitor::readFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qWarning() << "cube file open Error";
+        qCWarning(lcCalibrate) << "cube file open Error";
         return false;
     }
     // Every line is read and checked before the cube changes.
@@ -727,7 +727,7 @@ bool CalibrateMonitor::readFile(const QString& path)
     for (int line = 1; line <= kCubeLines; ++line) {
         const QString text = in.readLine();
         if (text.isNull()) {
-            qWarning().noquote() << QStringLiteral("%1: %2 lines where %3 are needed")
+            qCWarning(lcCalibrate).noquote() << QStringLiteral("%1: %2 lines where %3 are needed")
                                         .arg(path)
                                         .arg(line - 1)
                                         .arg(kCubeLines);
@@ -741,7 +741,7 @@ bool CalibrateMonitor::readFile(const QString& path)
             values.push_back(v);
         }
         if (!ok) {
-            qWarning().noquote()
+            qCWarning(lcCalibrate).noquote()
                 << QStringLiteral("%1, line %2: not three numbers (\"%3\")").arg(path).arg(line).arg(text.left(80));
             return false;
         }
@@ -784,11 +784,11 @@ bool CalibrateMonitor::dumpLutFiles(QString* error)
         const Lut3d* lut = outputLut(s);
         const QString base = QString::fromLatin1(kSpaces[s].fileBase);
         const QString cubePath = dir.isEmpty() ? base + ".cube" : dir + "/" + base + ".cube";
-        qDebug() << "calibrate monitor create file path" << cubePath;
+        qCDebug(lcCalibrate) << "calibrate monitor create file path" << cubePath;
         auto cube = std::make_unique<QSaveFile>(cubePath);
         QString why;
         if (!cube->open(QIODevice::WriteOnly) || !cubefile::write(cube.get(), *lut, &why)) {
-            qWarning() << "Lut3D file open Error" << cubePath << why << cube->errorString();
+            qCWarning(lcCalibrate) << "Lut3D file open Error" << cubePath << why << cube->errorString();
             return failed(cubePath);
         }
         files.push_back(std::move(cube));
@@ -796,7 +796,7 @@ bool CalibrateMonitor::dumpLutFiles(QString* error)
             const QString lutPath = dir.isEmpty() ? base + ".3dlut" : dir + "/" + base + ".3dlut";
             auto bin = std::make_unique<QSaveFile>(lutPath);
             if (!bin->open(QIODevice::WriteOnly) || !File3dLut::write(bin.get(), *lut, &why)) {
-                qWarning() << "3dlutfile dump Error" << lutPath << why << bin->errorString();
+                qCWarning(lcCalibrate) << "3dlutfile dump Error" << lutPath << why << bin->errorString();
                 return failed(lutPath);
             }
             files.push_back(std::move(bin));
@@ -805,7 +805,7 @@ bool CalibrateMonitor::dumpLutFiles(QString* error)
     // Every file is complete: put them all in place.
     for (const auto& f : files) {
         if (!f->commit()) {
-            qWarning() << "LUT file commit failed" << f->fileName() << f->errorString();
+            qCWarning(lcCalibrate) << "LUT file commit failed" << f->fileName() << f->errorString();
             return failed(f->fileName());
         }
     }

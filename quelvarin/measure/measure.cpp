@@ -1,10 +1,10 @@
 #include "measure/measure.h"
-#include "platform/logging.h"
 
 #include "measure/patchset.h"
 #include "colour/currentreference.h"
 #include "pattern/sigadapter.h"
 #include "platform/guithread.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "appcore/application.h"
@@ -140,7 +140,7 @@ CColor Measure::measureOnce()
 {
     CSensor* sensor = m_sensor;
     if (!sensor) {
-        qWarning() << "measureOnce: no instrument attached";
+        qCWarning(platform::measureLog) << "measureOnce: no instrument attached";
         return CColor(nullColor);
     }
     sensor->startMeasure();

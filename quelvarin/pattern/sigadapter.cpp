@@ -1,5 +1,4 @@
 #include "pattern/sigadapter.h"
-#include "platform/logging.h"
 
 #include "colour/lut3d.h"
 #include "pattern/correctiontables.h"
@@ -7,6 +6,7 @@
 #include "pattern/patternwindow.h"
 #include "platform/eventwait.h"
 #include "platform/guithread.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
 
 #include <QDebug>
@@ -38,7 +38,7 @@ bool tableUsable(const correctiontables::ReadError& result, const char* missingM
         return false;
     }
     if (!result.error.isEmpty()) {
-        qWarning().noquote() << result.error << "-" << stage << "correction skipped";
+        qCWarning(platform::programLog).noquote() << result.error << "-" << stage << "correction skipped";
         return false;
     }
     return true;

@@ -1,11 +1,14 @@
 #include "platform/serialline.h"
 
+#include "platform/logging.h"
+
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QStringList>
 #include <QThread>
 
 #include <poll.h>
@@ -43,17 +46,47 @@ QString serialOverrideVariable(int comNumber)
     return QStringLiteral("KW_SERIAL_COM%1").arg(comNumber);
 }
 
-QString serialDevicePath(const QString& portName, const std::function<QByteArray(const char*)>& env,
-                         const std::function<bool(const QString&)>& exists)
+namespace {
+
+// n of a "COMn" name in 1..kMaxComNumber; 0 for any other name.
+int comNumber(const QString& portName)
 {
     static const QRegularExpression comName(QStringLiteral("^COM([0-9]{1,3})$"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = comName.match(portName);
-    if (!m.hasMatch())
+    const int n = m.hasMatch() ? m.captured(1).toInt() : 0;
+    return n >= 1 && n <= kMaxComNumber ? n : 0;
+}
+
+QString familyPath(const char* family, int comNumber)
+{
+    return QString::fromLatin1(family) + QString::number(comNumber - 1);
+}
+
+// Why no device stands behind `portName`, naming the places looked at, so that the user can
+// plug the adapter in or point the override variable at the right device.
+QString noDeviceReason(const QString& portName)
+{
+    const int n = comNumber(portName);
+    if (n == 0)
+        return QStringLiteral("no serial device stands behind %1: neither COM1..COM%2 nor a device path")
+            .arg(portName)
+            .arg(kMaxComNumber);
+    QStringList paths;
+    for (const char* family : kDeviceFamilies)
+        paths << familyPath(family, n);
+    return QStringLiteral("no serial device stands behind %1: none of %2 exists and %3 is not set")
+        .arg(portName, paths.join(QStringLiteral(", ")), serialOverrideVariable(n));
+}
+
+} // namespace
+
+QString serialDevicePath(const QString& portName, const std::function<QByteArray(const char*)>& env,
+                         const std::function<bool(const QString&)>& exists)
+{
+    const int n = comNumber(portName);
+    if (n == 0)
         return portName.startsWith(QLatin1Char('/')) ? portName : QString();
-    const int n = m.captured(1).toInt();
-    if (n < 1 || n > kMaxComNumber)
-        return QString();
 
     const QByteArray variable = serialOverrideVariable(n).toLatin1();
     const QByteArray overridden = env ? env(variable.constData()) : qgetenv(variable.constData());
@@ -61,7 +94,7 @@ QString serialDevicePath(const QString& portName, const std::function<QByteArray
         return QString::fromLocal8Bit(overridden);
 
     for (const char* family : kDeviceFamilies) {
-        const QString path = QString::fromLatin1(family) + QString::number(n - 1);
+        const QString path = familyPath(family, n);
         if (exists ? exists(path) : QFileInfo::exists(path))
             return path;
     }
@@ -217,26 +250,35 @@ bool SerialLine::open()
         p.failed = false;
         p.error.clear();
         if (path.isEmpty()) {
-            p.error = QStringLiteral("no serial device stands behind %1").arg(name);
+            p.error = noDeviceReason(name);
             return;
         }
         s.setPortName(path);
         if (!s.open(QIODevice::ReadWrite)) {
             p.error = s.errorString();
+            // Serial devices belong to the group "dialout" on Debian and its kin.
+            if (s.error() == QSerialPort::PermissionError)
+                p.error += QStringLiteral(" (reading and writing %1 needs membership of its group, "
+                                          "usually dialout)")
+                               .arg(path);
             return;
         }
         // Refusals are logged, not fatal: a pseudo-terminal keeps 8 data bits and no parity.
         if (!s.setBaudRate(cfg.baudRate) || !s.setDataBits(cfg.dataBits) || !s.setParity(cfg.parity)
             || !s.setStopBits(cfg.stopBits) || !s.setFlowControl(cfg.flowControl)) {
-            qWarning() << "serial" << name << "refused part of its configuration:" << s.errorString();
+            qCWarning(platformLog) << "serial" << name << "refused part of its configuration:"
+                                   << s.errorString();
             s.clearError();
         }
         ok = true;
     });
     if (ok)
-        qInfo().noquote() << "serial port" << name << "opened on" << path;
+        qCDebug(platformLog).noquote() << "serial port" << name << "opened on" << path;
+    else if (path.isEmpty())
+        qCWarning(platformLog).noquote() << "serial port" << name << "not opened:" << errorString();
     else
-        qWarning().noquote() << "serial port" << name << "(" + path + ")" << "not opened:" << errorString();
+        qCWarning(platformLog).noquote() << "serial port" << name << "on" << path
+                                         << "not opened:" << errorString();
     return ok;
 }
 
@@ -265,7 +307,7 @@ void SerialLine::setSetting(const std::function<void(SerialConfig&)>& record, co
     }
     call([&](Port& p) {
         if (p.usable() && !apply(*p.serial))
-            qWarning() << "serial line refused" << what;
+            qCWarning(platformLog) << "serial line refused" << what;
     });
 }
 

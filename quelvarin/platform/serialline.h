@@ -4,8 +4,8 @@
 // Ports are named "COMn" as the operator knows them. A name maps to a device path: the environment
 // variable KW_SERIAL_COMn when it is set (tests point it at a pseudo-terminal), else the first
 // existing of /dev/ttyUSB(n-1), /dev/ttyACM(n-1), /dev/ttyS(n-1). Messages keep the "COMn" name;
-// the path is logged when the port is opened. A name that is not of the form COMn is taken as a
-// device path.
+// a port that cannot be opened is logged as a warning with the device path tried (or the paths
+// looked at, when none exists). A name that is not of the form COMn is taken as a device path.
 //
 // Reads have a total time-out: read(max, ms) returns once `max` bytes arrived or `ms` have passed
 // since the call, joining whatever fragments came meanwhile.

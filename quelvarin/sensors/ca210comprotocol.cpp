@@ -1,5 +1,7 @@
 #include "sensors/ca210comprotocol.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QList>
 
@@ -110,6 +112,6 @@ bool CA210MV::hand(const QByteArray& reply)
     x = v[0];
     y = v[1];
     z = v[2];
-    qDebug() << "MV" << x << y << z;
+    qCDebug(platform::sensorLog) << "MV" << x << y << z;
     return true;
 }

@@ -1,6 +1,7 @@
 #include "sensors/ca210comsensor.h"
 
 #include "platform/eventwait.h"
+#include "platform/logging.h"
 #include "platform/serialline.h"
 #include "sensors/serialinstrument.h"
 
@@ -32,7 +33,8 @@ bool CA210SensorCOM::doCmd(CA210Cmd& command, int deadlineMs)
         port->flush();
         return false;
     }
-    qDebug() << "CA210" << command.cmd << "reply of" << reply.size() << "bytes, expected" << command.replyLength;
+    qCDebug(platform::sensorLog) << "CA210" << command.cmd << "reply of" << reply.size()
+                                 << "bytes, expected" << command.replyLength;
     port->flush();
     return false;
 }
@@ -71,7 +73,7 @@ CColor CA210SensorCOM::singleMeasurement()
     if (!doCmd(measure, timing.measureDeadlineMs))
         return CColor(nullColor);
     const CColor c(measure.x, measure.y, measure.z);
-    qDebug() << "color" << c[0] << c[1] << c[2];
+    qCDebug(platform::sensorLog) << "color" << c[0] << c[1] << c[2];
     return c;
 }
 

@@ -1,5 +1,6 @@
 #include "sensors/crsensor.h"
 
+#include "platform/logging.h"
 #include "platform/serialline.h"
 #include "sensors/serialinstrument.h"
 #include "appcore/imessagebox.h"
@@ -36,7 +37,7 @@ QString CRXXXCensor::readReply()
             return QString::fromLatin1(line);
         }
         if (end > cr::kMaxLineLength || (end < 0 && m_pending.size() > cr::kMaxLineLength + 1)) {
-            qDebug() << "CR reply line longer than" << cr::kMaxLineLength << "bytes";
+            qCDebug(platform::sensorLog) << "CR reply line longer than" << cr::kMaxLineLength << "bytes";
             port->flush();
             m_pending.clear();
             return QString();
@@ -259,7 +260,7 @@ void CRXXXCensor::readSpectrum()
     if (!cr::isSuccess(lastReply))
         return;
     if (!cr::parseSpectrumHeader(lastReply, &start, &end, &count)) {
-        qDebug() << "CR spectrum header unreadable:" << lastReply;
+        qCDebug(platform::sensorLog) << "CR spectrum header unreadable:" << lastReply;
         return;
     }
     QVector<float> values(count, 0.0f);
@@ -268,7 +269,7 @@ void CRXXXCensor::readSpectrum()
         if (line.isEmpty()) {
             // A spectrum cut short is no spectrum (its missing values would read as zeros): the
             // spectrum stays as it was, as after a refused reply.
-            qDebug() << "CR spectrum stopped after" << i << "of" << count << "values";
+            qCDebug(platform::sensorLog) << "CR spectrum stopped after" << i << "of" << count << "values";
             return;
         }
         lastReply = line;

@@ -1,5 +1,7 @@
 #include "sensors/cs2000protocol.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QList>
 
@@ -97,7 +99,7 @@ bool Cs2000MEAS::handler(const QByteArray& reply)
     int seconds = 0;
     if (reply.size() > kOkPrefixLength && reply[kOkPrefixLength - 1] == ',' && scanInt(reply, kOkPrefixLength, &seconds))
         measureTime = std::clamp(seconds, 0, cs2000::kMaxMeasureSeconds) * 1000;
-    qDebug() << "Time =" << measureTime;
+    qCDebug(platform::sensorLog) << "Time =" << measureTime;
     return true;
 }
 
@@ -117,14 +119,14 @@ bool Cs2000MV::handler(const QByteArray& reply)
         v[i] = i < f.size() ? f[i].trimmed().toFloat(&ok) : 0.0f;
         if (!ok) {
             // A reply that does not carry the three values is no reading (not a black one).
-            qDebug() << "MV reply without three values" << reply;
+            qCDebug(platform::sensorLog) << "MV reply without three values" << reply;
             return false;
         }
     }
     x = v[0];
     y = v[1];
     z = v[2];
-    qDebug() << "MV" << x << y << z;
+    qCDebug(platform::sensorLog) << "MV" << x << y << z;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "sensors/cs2000sensor.h"
 
+#include "platform/logging.h"
 #include "platform/serialline.h"
 #include "sensors/serialinstrument.h"
 
@@ -38,8 +39,8 @@ bool CS2000Sensor::doCmd(Cs2000Cmd& cmd, int deadlineMs)
         return cmd.handler(reply);
     // Shorter, or longer (no CR LF where it must end; its tail is still on the line): either way
     // not the reply this command awaits.
-    qDebug() << "CS2000" << cmd.command << "reply of" << reply.size() << "bytes, expected" << cmd.replyLength
-             << "ending in CR LF";
+    qCDebug(platform::sensorLog) << "CS2000" << cmd.command << "reply of" << reply.size()
+                                 << "bytes, expected" << cmd.replyLength << "ending in CR LF";
     if (!reply.isEmpty())
         port->flush();
     return false;
@@ -104,7 +105,7 @@ CColor CS2000Sensor::GetColor()
     for (;;) {
         const qint64 left = totalMs - clock.elapsed();
         if (left <= 0) {
-            qDebug() << "CS2000 measurement did not end within" << totalMs << "ms";
+            qCDebug(platform::sensorLog) << "CS2000 measurement did not end within" << totalMs << "ms";
             return CColor(nullColor);
         }
         Cs2000Cmd end(QByteArray(), cs2000::kStatusLength);
@@ -124,7 +125,8 @@ CColor CS2000Sensor::GetColor()
         Cs2000MS ms(block);
         if (!doCmd(ms)) {
             // The range of a failed block reads as zeros, not as the previous measurement.
-            qWarning() << "CS2000 spectral block" << block << "failed; its range is left at 0";
+            qCWarning(platform::sensorLog) << "CS2000 spectral block" << block
+                                           << "failed; its range is left at 0";
             std::fill(std::begin(ms.values), std::end(ms.values), 0.0f);
         }
         spectrum.setValues((block - 1) * cs2000::kBlockValues, cs2000::blockValueCount(block), ms.values);

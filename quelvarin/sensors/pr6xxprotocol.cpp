@@ -1,5 +1,7 @@
 #include "sensors/pr6xxprotocol.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QList>
 
@@ -155,12 +157,12 @@ bool PR6xxSCmd::handler(const QByteArray& reply)
 {
     errorCode = pr6xx::statusOf(reply);
     if (errorCode != 0) {
-        qDebug() << "specture error code" << errorCode;
+        qCDebug(platform::sensorLog) << "specture error code" << errorCode;
         return false;
     }
     const QByteArray text = pr6xx::listText(reply);
     const QList<QByteArray> got = pr6xx::splitLines(text, false);
-    qDebug("specture list count = %d\n", int(got.size()));
+    qCDebug(platform::sensorLog, "specture list count = %d\n", int(got.size()));
     // A list cut short, in a line or between two, is no spectrum: its missing values would read
     // as zeros, and its last value as a cut-off number.
     if (!pr6xx::replyComplete(text) || got.size() < std::max(lines, pr6xx::kMinLines))

@@ -4,6 +4,7 @@
 #include "shell/mainwindow.h"
 
 #include "measure/measurethread.h"
+#include "platform/logging.h"
 #include "shell/referencepage.h"
 
 #include <QDebug>
@@ -11,7 +12,7 @@
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
-    qDebug() << "mainwindwo key pressed";
+    qCDebug(platform::shellLog) << "mainwindwo key pressed";
     switch (event->key()) {
     case Qt::Key_Escape:
         // Only the stop request: the running sequence ends at its next patch and reports it.

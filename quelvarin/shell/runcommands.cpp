@@ -9,6 +9,7 @@
 #include "measure/measurethread.h"
 #include "pattern/sigadapter.h"
 #include "platform/eventwait.h"
+#include "platform/logging.h"
 #include "sensors/sensor.h"
 #include "appcore/application.h"
 #include "appcore/imessagebox.h"
@@ -243,7 +244,7 @@ void MainWindow::showMeasError(QString msg)
 {
     if (closeRequested) {
         // The window closes as soon as the run has ended; a box would only hold that up.
-        qWarning().noquote() << "Measurement encounter some problems:" << msg;
+        qCWarning(platform::shellLog).noquote() << "Measurement encounter some problems:" << msg;
         return;
     }
     IMessageBox box(tr("Error"), tr("Measurement encounter some problems.         "), msg);

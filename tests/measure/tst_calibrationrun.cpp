@@ -313,7 +313,7 @@ private slots:
         QLoggingCategory::setFilterRules("quelvarin.calibrate.debug=true");
         LogCapture log;
         cm.doCalibrateGamma(standard);
-        QLoggingCategory::setFilterRules(QString());
+        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));
         // Code 128's target luminance, then the drive where the measured luminances reach it.
         const double Lb = 10.0, Lw = 2560.0, x = 128 / 255.0;
         double t;

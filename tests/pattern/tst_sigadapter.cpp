@@ -333,6 +333,8 @@ private slots:
         QTest::newRow("default rules: no debug line") << QString() << QStringList();
         QTest::newRow("quelvarin.debug=true") << "quelvarin.debug=true"
                                               << QStringList{"3dcfe file open Error"};
+        QTest::newRow("quelvarin*.debug=true") << "quelvarin*.debug=true"
+                                               << QStringList{"3dcfe file open Error"};
     }
     void startUpDebugLinesFollowTheLoggingRules()
     {
@@ -349,7 +351,7 @@ private slots:
             debug = log.messages(QtDebugMsg);
             warnings = log.messages(QtWarningMsg);
         }
-        QLoggingCategory::setFilterRules(QStringLiteral("quelvarin.debug=true"));
+        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));
         QCOMPARE(debug, debugLines);
         QCOMPARE(warnings.size(), 1);
         QVERIFY2(warnings.first().startsWith("test1d.cfe:1: size"), qPrintable(warnings.first()));

@@ -1,6 +1,7 @@
 // The Chinese translation: installed from beside the program file only on a Chinese system, and
 // the main window then shows its menus, titles and tooltips translated while the reference entries
-// stay as they stand; the serial instruments' port failure reads in Chinese too.
+// stay as they stand; the serial instruments' port failure reads in Chinese too. Qt's own
+// translation goes beside it, for the texts Qt draws itself: standard buttons and file dialogs.
 
 #include "shell/calculatedialog.h"
 #include "shell/colorwindow.h"
@@ -15,11 +16,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QTableWidget>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -50,6 +54,9 @@ private slots:
     void colourWindowsShowTheTranslatedTexts();
     void serialPortFailureIsTranslated_data();
     void serialPortFailureIsTranslated();
+    void qtTextsFollowTheSystemLanguage_data();
+    void qtTextsFollowTheSystemLanguage();
+    void chineseFileDialogAndMessageBox();
 
 private:
     QTemporaryDir root;
@@ -213,6 +220,85 @@ void TestMainWindowTranslation::serialPortFailureIsTranslated()
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.last().title, QString::fromUtf8("打开传感器出错！"));
     QCOMPARE(boxes.last().text, QString::fromUtf8("无法打开 COM1"));
+}
+
+void TestMainWindowTranslation::qtTextsFollowTheSystemLanguage_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("fromQtFolder"); // else from a folder without Qt's translation
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("ok");
+    QTest::addColumn<QString>("cancel");
+    const QString ok = QString::fromUtf8("确定"), cancel = QString::fromUtf8("取消");
+    QTest::newRow("Chinese system") << "zh_CN" << true << true << ok << cancel;
+    QTest::newRow("Chinese (Taiwan) system") << "zh_TW" << true << true << ok << cancel;
+    QTest::newRow("English system") << "en_US" << true << false << "OK" << "Cancel";
+    QTest::newRow("Chinese system, Qt's translation missing") << "zh_CN" << false << false << "OK" << "Cancel";
+}
+
+void TestMainWindowTranslation::qtTextsFollowTheSystemLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(bool, fromQtFolder);
+    QFETCH(bool, installed);
+    QFETCH(QString, ok);
+    QFETCH(QString, cancel);
+
+    QTemporaryDir empty;
+    QTranslator translator;
+    const bool result =
+        installQtTranslation(translator, QLocale(locale), fromQtFolder ? QString() : empty.path());
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    const QString boxOk = box.button(QMessageBox::Ok)->text();
+    const QString boxCancel = box.button(QMessageBox::Cancel)->text();
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    const QString dialogOk = buttons.button(QDialogButtonBox::Ok)->text();
+    QCoreApplication::removeTranslator(&translator);
+
+    QCOMPARE(result, installed);
+    QCOMPARE(boxOk, ok);
+    QCOMPARE(boxCancel, cancel);
+    QCOMPARE(dialogOk, ok);
+}
+
+// Both translations as the program installs them: Qt's, then the program's. The file dialog and
+// a message box are saved as pictures to be looked at.
+void TestMainWindowTranslation::chineseFileDialogAndMessageBox()
+{
+    QTemporaryDir bin;
+    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
+    QTranslator qt;
+    QTranslator program;
+    QVERIFY(installQtTranslation(qt, QLocale("zh_CN")));
+    QVERIFY(installProgramTranslation(program, QLocale("zh_CN"), bin.filePath("quelvarin")));
+    {
+        QFileDialog dialog(nullptr, QString(), bin.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QStringList labels;
+        for (const QLabel* l : dialog.findChildren<QLabel*>())
+            labels << l->text();
+        QVERIFY2(labels.contains(QString::fromUtf8("查找范围：")), qPrintable(labels.join('|')));
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(buttons);
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("取消"));
+        dialog.grab().save(QDir(testenv::artifactDir()).filePath("file_dialog_zh.png"));
+
+        // A box of the program's own: its text from the program's translation, its buttons from Qt's.
+        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::translate("MainWindow", "Views"),
+                        QCoreApplication::translate("MainWindow", "Views"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QString::fromUtf8("确定"));
+        QCOMPARE(box.text(), QString::fromUtf8("视图"));
+        box.grab().save(QDir(testenv::artifactDir()).filePath("message_box_zh.png"));
+    }
+    QCoreApplication::removeTranslator(&program);
+    QCoreApplication::removeTranslator(&qt);
 }
 
 QV_TEST_MAIN_APPLICATION(TestMainWindowTranslation)
