@@ -108,9 +108,12 @@ void GamutView::refresh()
     // The scene has just deleted every item, the figure with them.
     coverageText = nullptr;
     BaseView::refresh();
-    // An empty list still shows its coverage, 0.
-    if (drawnResults() == 0)
-        showCoverage(coverageFigure(0.0));
+}
+
+void GamutView::drawNoResults()
+{
+    // An empty list still shows its coverage, 0, not the figure of a list that is gone.
+    showCoverage(coverageFigure(0.0));
 }
 
 void GamutView::resetDrawing()

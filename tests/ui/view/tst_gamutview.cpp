@@ -507,6 +507,37 @@ private slots:
         QCOMPARE(p.coverage(), QString("0% of Coverage"));
     }
 
+    // A page drawn from an empty list shows the coverage of that list, 0, not the figure of
+    // the run that is gone, whether the run was cleared first or its list just emptied.
+    void anEmptyListShowsCoverageZero_data()
+    {
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("after the run was cleared") << true;
+        QTest::newRow("the list emptied") << false;
+    }
+
+    void anEmptyListShowsCoverageZero()
+    {
+        QFETCH(bool, cleared);
+        Page p;
+        p.run(idealRec709Run());
+        QVERIFY(p.coverage().startsWith("100"));
+        if (cleared)
+            p.view.clear();
+        p.measure.setResults(Measure::GamutResults, {});
+        p.view.drawColor(GamutView::Mode);
+        QCOMPARE(p.coverage(), QString("0% of Coverage"));
+        QVERIFY(p.view.markerItems().isEmpty());
+        QVERIFY(p.view.barItems().isEmpty());
+        // One figure on the page.
+        int figures = 0;
+        for (const QGraphicsItem* item : p.scene.items()) {
+            auto* t = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
+            figures += t && t->toPlainText().endsWith("% of Coverage");
+        }
+        QCOMPARE(figures, 1);
+    }
+
     void otherModesChangeNothing()
     {
         Page p;
