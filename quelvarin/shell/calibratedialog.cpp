@@ -4,6 +4,7 @@
 #include "measure/measure.h"
 #include "sensors/sensor.h"
 #include "appcore/imessagebox.h"
+#include "shell/markerstyle.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,7 +20,7 @@ namespace {
 
 const QColor kBackground(37, 37, 37);
 const QColor kTableBase(50, 50, 50);
-const char kRadioStyle[] = "color:white";
+const char kRadioStyle[] = "QRadioButton{color:white}";
 const char kButtonStyle[] = "background:#303030; color:white";
 const char kGroupStyle[] = "QGroupBox {border: 2px solid #505050; margin-top: 2ex;} QGroupBox::title "
                            "{subcontrol-origin: margin; padding: 0 3px; color:white} ";
@@ -114,7 +115,7 @@ CalibrateDialog::CalibrateDialog(Measure* measure, QWidget* parent)
     whiteButton = new QRadioButton(tr("White"));
     auto* colorLayout = new QVBoxLayout;
     for (QRadioButton* b : {redButton, greenButton, blueButton, whiteButton}) {
-        b->setStyleSheet(kRadioStyle);
+        b->setStyleSheet(QString::fromLatin1(kRadioStyle) + QLatin1Char(' ') + markerStyle());
         connect(b, &QRadioButton::clicked, this, &CalibrateDialog::doChangeColor);
         colorLayout->addWidget(b);
     }

@@ -138,7 +138,8 @@ bool FullScene::exportTo(const QString& baseName)
     reportpage::setUpPrinter(summaryPrinter, staged + QStringLiteral("_Report.pdf"));
     QPainter summary;
     if (!ExportFileSet::replaceable(summaryName) || !summary.begin(&summaryPrinter)) {
-        qCWarning(platform::shellLog).noquote() << summaryName << ": cannot be written";
+        qCWarning(platform::shellLog).noquote()
+            << "failed to open file, is it writable?" << summaryName;
         showBox(errorTitle, tr("PDF File Open Error!"));
         return false;
     }
@@ -186,7 +187,8 @@ bool FullScene::exportTo(const QString& baseName)
         for (BaseView* v : printing)
             v->exportPro(&detail, &detailPrinter);
     } else {
-        qCWarning(platform::shellLog).noquote() << detailName << ": cannot be written";
+        qCWarning(platform::shellLog).noquote()
+            << "failed in flushing page to disk, disk full?" << detailName;
         failed(tr("Detailed PDF File Open Error!"), detailName);
     }
 

@@ -39,8 +39,11 @@ const char kPointNot[] = ":/menu/resource/point-not.png";
 const QColor kWindowBackground(37, 37, 37);
 const char kMenuStyle[] = "QMenu{background:#505050;border:1px solid gray;}";
 // Scoped to the button itself: an unscoped rule would also reach the button's tooltip, which
-// then loses its background and shows as a black box without text.
-const char kTransparent[] = "QPushButton{background-color:transparent}";
+// then loses its background and shows as a black box without text. Pressed, the style would
+// draw its panel in the (see-through) button colour, which comes out as a black square around
+// the picture; Start stays pressed while its question is open, so pressed shows the picture only.
+const char kTransparent[] =
+    "QPushButton{background-color:transparent} QPushButton:pressed{border:none}";
 
 // Title bar: a 90-pixel logo, the tool row, and a 90-pixel settings corner.
 constexpr int kTitleSide = 90;

@@ -195,7 +195,9 @@ private slots:
         QTest::addRow("setup, 21 steps, uneven step in double") << 2 << 21 << true << 10.0 + 90.0 / 19.0;
         QTest::addRow("no setup, 3 steps, not an integer") << 1 << 4 << false << 100.0 / 3.0;
         QTest::addRow("one step") << 0 << 1 << false << 0.0;
-        QTest::addRow("no steps") << 0 << 0 << true << 0.0;
+        QTest::addRow("setup black of one step is the pedestal") << 0 << 1 << true << 7.5;
+        QTest::addRow("setup black of no steps is the pedestal") << 0 << 0 << true << 7.5;
+        QTest::addRow("setup, one step, beyond black: no step size") << 1 << 1 << true << 0.0;
         QTest::addRow("negative steps") << 3 << -2 << false << 0.0;
     }
     void stepLevelPercent()
