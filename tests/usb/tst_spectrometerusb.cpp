@@ -4,6 +4,7 @@
 // pieces continues where it stopped), a time-out and a vanished device end with the transfer
 // failure, and closing gives the interface (and a kernel driver set aside) back.
 #include "libusbrig.h"
+#include "spectrometerreading.h"
 #include "testenv.h"
 
 #include <tavrin/romrecords.h>
@@ -20,6 +21,14 @@ namespace {
 
 constexpr uint32_t kVendor = 0x0638, kProduct = 0x0AAC;
 constexpr uint32_t kFrameBytes = 2 * 101;  // the scene's frame of 101 pixels, two bytes each
+
+// Starts the rig and opens its first spectrometer; null when it does not open cleanly.
+void* startAndOpen(LibusbRig& rig)
+{
+    rig.start();
+    void* handle = nullptr;
+    return TVI_SpectrometerOpen(0, &handle, kVendor, kProduct) == EC_Success ? handle : nullptr;
+}
 
 uint32_t amount()
 {
@@ -104,10 +113,8 @@ private slots:
         EmulatedDevice& device = rig.addSpectrometer({}, {}, usb);
         for (size_t i = 0; i < 0x3000; ++i)
             device.spectrometerRom[0x20000 + i] = uint8_t(i * 7 + 3);
-        rig.start();
-
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct), ERRORCODE(EC_Success));
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
         QCOMPARE(rig.bus.record(0).claimedInterface, interruptInterfaceFirst ? 1 : 0);
         // More than one chunk: two whole ones of 4096 bytes and a rest.
         std::vector<uint8_t> bytes(4096 * 2 + 100, 0);
@@ -123,12 +130,9 @@ private slots:
     void anAcquisitionReplyInTwoTransfers()
     {
         LibusbRig rig;
-        DeviceOptions options;
-        options.light = sceneLight(illuminantA, 0.05);
-        EmulatedDevice& device = rig.addSpectrometer({}, options);
-        rig.start();
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct), ERRORCODE(EC_Success));
+        EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
 
         // Both frames of the first acquisition (the first is thrown away) arrive in two pieces.
         rig.emulator.addFault({Call::ScanRead, 1, Fault::Partial, 60, ""});
@@ -151,9 +155,8 @@ private slots:
     {
         LibusbRig rig;
         rig.addSpectrometer();
-        rig.start();
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct), ERRORCODE(EC_Success));
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
 
         // The module ROM read is not retried: one transfer that never completes fails it.
         rig.emulator.addFault({Call::ScanRead, 1, Fault::TimeOut, 0, ""});
@@ -174,9 +177,8 @@ private slots:
     {
         LibusbRig rig;
         rig.addSpectrometer();
-        rig.start();
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct), ERRORCODE(EC_Success));
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
 
         rig.bus.unplug(0);
         std::vector<uint8_t> bytes(64, 0);
@@ -205,9 +207,8 @@ private slots:
         UsbDeviceOptions usb;
         usb.kernelDriver = kernelDriver.toStdString();
         rig.addSpectrometer({}, {}, usb);
-        rig.start();
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct), ERRORCODE(EC_Success));
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
         UsbDeviceRecord r = rig.bus.record(0);
         QCOMPARE(r.claimedInterface, 0);
         QCOMPARE(r.detaches, kernelDriver.isEmpty() ? 0 : 1);
