@@ -1,6 +1,7 @@
 #include "bridgelibrary.h"
 
 #include "runtimelibrary.h"
+#include "warning.h"
 
 #include <tavrin/platform.h>
 
@@ -39,7 +40,7 @@ bool BridgeLibrary::bind()
     }
     if (!m_warned) {
         m_warned = true;
-        const std::string reason = library ? std::string("it has no function ") + missing
+        const std::string reason = missing ? std::string("it has no function ") + missing
                                            : std::string("it was not found (") + why + ")";
         warn(std::string("USB bridge library ") + kBridgeLibraryFile + ": " + reason
              + "; spectrometers on the USB bridge are not looked for");

@@ -1,6 +1,5 @@
 #include "runtimelibrary.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <limits.h>
@@ -67,11 +66,6 @@ void closeRuntimeLibrary(void* library)
 {
     if (library)
         dlclose(library);
-}
-
-void warn(const std::string& text)
-{
-    std::fprintf(stderr, "tavrin: warning: %s\n", text.c_str());
 }
 
 } // namespace tavrin

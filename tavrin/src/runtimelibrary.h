@@ -29,7 +29,4 @@ bool resolveRuntimeEntry(void* library, const char* name, Fn& entry)
 
 void closeRuntimeLibrary(void* library);
 
-// One warning line on stderr, in the library's own voice ("tavrin: warning: ...").
-void warn(const std::string& text);
-
 } // namespace tavrin

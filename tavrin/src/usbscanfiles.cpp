@@ -1,7 +1,7 @@
 #include "usbscanfiles.h"
 
 #include "commandtable.h"
-#include "runtimelibrary.h"
+#include "warning.h"
 
 #include <libusb.h>
 
