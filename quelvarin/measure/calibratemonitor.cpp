@@ -414,12 +414,16 @@ bool CalibrateMonitor::searchNearLuv(const LuvTarget& t, int r0, int g0, int b0,
     if (!m_model.nearest(t, box, kFastSearchBound, rgb))
         return false;
     if (r0 == g0 && g0 == b0 && g0 >= 0 && g0 < kCodes) {
-        // A gray node: with green held, the red and blue that give the target's chromaticity.
+        // A gray node: with green held at the green the search chose, the red and blue near its
+        // choice that give the target's chromaticity. The green must be the one kept: red and
+        // blue neutral at any other green tint the gray.
+        const int green = rgb[1];
+        const int rc = rgb[0], bc = rgb[2];
         double best = kFastSearchBound;
         int red = -1, blue = -1;
-        for (int r = std::max(r0 - kGrayRefine, 0); r < std::min(r0 + kGrayRefine, kTopCode); ++r)
-            for (int b = std::max(b0 - kGrayRefine, 0); b < std::min(b0 + kGrayRefine, kTopCode); ++b) {
-                const double* e = m_model.entry(r, g0, b);
+        for (int r = std::max(rc - kGrayRefine, 0); r < std::min(rc + kGrayRefine, kTopCode); ++r)
+            for (int b = std::max(bc - kGrayRefine, 0); b < std::min(bc + kGrayRefine, kTopCode); ++b) {
+                const double* e = m_model.entry(r, green, b);
                 const double du = t.u - e[1];
                 const double dv = t.v - e[2];
                 const double d = du * du + dv * dv;
