@@ -254,6 +254,26 @@
         <source>Invalid reference value at 4 row %1col!</source>
         <translation>第 4 行第 %1 列的参考值无效！</translation>
     </message>
+    <message>
+        <source>Invalid sensor reading!</source>
+        <translation>传感器读数无效！</translation>
+    </message>
+    <message>
+        <source>Abnormal sensor matrix!</source>
+        <translation>传感器矩阵异常！</translation>
+    </message>
+    <message>
+        <source>Abnormal matrix!</source>
+        <translation>矩阵异常！</translation>
+    </message>
+    <message>
+        <source>Abnormal sensor white!</source>
+        <translation>传感器白色值异常！</translation>
+    </message>
+    <message>
+        <source>The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?</source>
+        <translation>红、绿、蓝的传感器测量值几乎没有差别。传感器是否对准了色块？</translation>
+    </message>
 </context>
 <context>
     <name>CalibrateMonitor</name>

@@ -285,6 +285,8 @@ private slots:
         QTest::newRow("reference row of zeros") << "ref zero row" << "Abnormal matrix!";
         QTest::newRow("a failed reading") << "sensor null" << "Invalid sensor reading!";
         QTest::newRow("sensor primaries in one plane") << "sensor singular" << "Abnormal sensor matrix!";
+        QTest::newRow("sensor beside the swatch: readings barely differ")
+            << "sensor alike" << "The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?";
     }
     void calibrateRefuses()
     {
@@ -309,6 +311,11 @@ private slots:
         if (edit == "sensor singular")
             setRow(d.sensorTable, 2, kSensor[0][0] + kSensor[1][0], kSensor[0][1] + kSensor[1][1],
                    kSensor[0][2] + kSensor[1][2]);
+        if (edit == "sensor alike") {
+            setRow(d.sensorTable, 0, 20.0, 21.0, 23.0);
+            setRow(d.sensorTable, 1, 20.2, 21.1, 23.4);
+            setRow(d.sensorTable, 2, 20.1, 21.4, 22.9);
+        }
         MessageRecorder boxes;
         QTest::mouseClick(d.calibrateButton, Qt::LeftButton);
         QCOMPARE(boxes.count(), 1);
