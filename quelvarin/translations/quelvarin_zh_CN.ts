@@ -1726,6 +1726,14 @@ of the software</source>
         <source>Sensor and Profile mismatch</source>
         <translation>传感器与配置文件不匹配</translation>
     </message>
+    <message>
+        <source>The sensor readings do not change with the colours shown: is the sensor on the pattern? No LUT file was written.</source>
+        <translation>传感器读数不随显示的颜色变化：传感器是否对准了测试图案？未写入任何 LUT 文件。</translation>
+    </message>
+    <message>
+        <source>A sensor reading failed during the calibration. No LUT file was written.</source>
+        <translation>校准过程中有一次传感器读数失败。未写入任何 LUT 文件。</translation>
+    </message>
 </context>
 <context>
     <name>MeasurePage</name>

@@ -416,6 +416,35 @@ private slots:
         }
     }
 
+    // Readings of real displays are taken for a display, by the ramps and by the cube: noise,
+    // a grey black, a dim channel, a ramp that dips in its darkest steps.
+    void readingsOfDisplaysAccepted_data()
+    {
+        QTest::addColumn<Model>("display");
+        QTest::newRow("Rec709, one per cent of noise") << referenceDisplay(StandardHdtvRec709, 2.2, 100, 0.05, 0.01);
+        QTest::newRow("BT.2020") << referenceDisplay(StandardUhdtvBt2020, 2.4, 300, 0.0);
+        QTest::newRow("projector in a lit room, 10:1") << referenceDisplay(StandardSmpteC, 2.2, 50, 5.0, 0.005);
+        const Model rec709 = referenceDisplay(StandardHdtvRec709, 2.2, 100, 0.1);
+        QTest::newRow("blue at a tenth of its light") << Model([rec709](double r, double g, double b, double xyz[3]) {
+            rec709(r, g, b * std::pow(0.1, 1 / 2.2), xyz);
+        });
+        QTest::newRow("darkest steps dip") << Model([rec709](double r, double g, double b, double xyz[3]) {
+            rec709(r, g, b, xyz);
+            if (std::max({r, g, b}) < 0.1 && std::max({r, g, b}) > 0.0)
+                for (int k = 0; k < 3; ++k)
+                    xyz[k] -= 0.04 * std::sin(300 * (r + g + b));
+        });
+    }
+    void readingsOfDisplaysAccepted()
+    {
+        QFETCH(Model, display);
+        CalibrateMonitor cm;
+        fillRamps(cm, display);
+        QCOMPARE(cm.checkRamps(), CalibrateMonitor::Readings::Display);
+        fillCube(cm, display);
+        QCOMPARE(CalibrateMonitor::checkCube(), CalibrateMonitor::Readings::Display);
+    }
+
     void cornerGuess_data()
     {
         QTest::addColumn<double>("u");
