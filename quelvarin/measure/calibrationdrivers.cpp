@@ -30,6 +30,12 @@ constexpr int kRecordSpread = 2;
 
 const char kNoMemory[] =
     QT_TRANSLATE_NOOP("Measure", "There is not enough memory for the monitor calibration.");
+const char kReadingsUnchanging[] =
+    QT_TRANSLATE_NOOP("Measure", "The sensor readings do not change with the colours shown: is the "
+                                 "sensor on the pattern? No LUT file was written.");
+const char kReadingFailed[] =
+    QT_TRANSLATE_NOOP("Measure", "A sensor reading failed during the calibration. No LUT file was "
+                                 "written.");
 
 } // namespace
 
@@ -64,6 +70,16 @@ void Measure::runCalibration()
     const bool measured = fast ? measureCalibrateFast(&calibrator) : measureCalibrate3D(&calibrator);
     if (!measured)
         return;  // stopped: measureStopped was emitted, the output stays open
+    // A table built from readings that are not a display's would only spoil the display.
+    const CalibrateMonitor::Readings readings = fast ? calibrator.checkRamps() : CalibrateMonitor::checkCube();
+    if (readings == CalibrateMonitor::Readings::Failed) {
+        endWithError(tr(kReadingFailed));
+        return;
+    }
+    if (readings == CalibrateMonitor::Readings::Unchanging) {
+        endWithError(tr(kReadingsUnchanging));
+        return;
+    }
     const bool built = fast ? calibrator.doCalibrateFast3D() : calibrator.doCalibrate3D();
     if (!built) {
         endWithError(tr(kNoMemory));

@@ -20,6 +20,10 @@ namespace {
 
 const QColor kBackground(37, 37, 37);
 const QColor kTableBase(50, 50, 50);
+// Values on the dark tables: white where they are typed, light grey in the tables the operator
+// cannot edit (still far above the contrast that text needs).
+const QColor kTableText(255, 255, 255);
+const QColor kTableTextDisabled(200, 200, 200);
 const char kRadioStyle[] = "QRadioButton{color:white}";
 const char kButtonStyle[] = "background:#303030; color:white";
 const char kGroupStyle[] = "QGroupBox {border: 2px solid #505050; margin-top: 2ex;} QGroupBox::title "
@@ -53,6 +57,8 @@ QTableWidget* table(int rows, const QSize& size)
     t->setFixedSize(size);
     QPalette p = t->palette();
     p.setColor(QPalette::All, QPalette::Base, kTableBase);
+    p.setColor(QPalette::All, QPalette::Text, kTableText);
+    p.setColor(QPalette::Disabled, QPalette::Text, kTableTextDisabled);
     t->setPalette(p);
     for (int c = 0; c < 3; ++c)
         t->setColumnWidth(c, kColumnWidth);
