@@ -147,6 +147,9 @@ private:
                               std::function<void()> command);
     void waitForRun();
     void endRunBeforeClosing();
+    // Esc, in this window or in the pattern window (hotkeys.cpp): the stop request of the run
+    // under way.
+    void escapePressed();
 
     Measure* measure = nullptr;
     MeasureThread* measureThread = nullptr;
