@@ -3,7 +3,6 @@
 // the operator choose one, as without any), and a run in which every reading failed is not
 // reported as a plain success.
 
-#include "shell/initdialog.h"
 #include "shell/mainwindow.h"
 
 #include "apptestmain.h"
@@ -15,7 +14,6 @@
 #include "virtualclock.h"
 #include "zerodelaysensor.h"
 
-#include <QComboBox>
 #include <QFileDialog>
 #include <QSignalSpy>
 #include <QTimer>
@@ -36,19 +34,6 @@ constexpr int kFailingType = SensorModel::K10;
 constexpr int kWorkingType = SensorModel::Spyder4;
 
 enum class Command { Start, MeasureAll, Calibrate };
-
-// Answers the sensor selection dialog with the instrument `type`.
-DialogRecorder::Answer chooseSensor(int type)
-{
-    return [type](QDialog& d) {
-        auto* init = qobject_cast<InitDialog*>(&d);
-        if (!init)
-            return int(QDialog::Rejected);
-        init->sensorCombo->setCurrentIndex(type);
-        init->accept();
-        return init->result();
-    };
-}
 
 } // namespace
 
@@ -164,7 +149,7 @@ void TestRunRefusals::instrumentNotConnectedStartsNoRun()
     QSignalSpy started(m, &Measure::measureStarted);
     DialogRecorder dialogs;
     if (chooseAgain)
-        dialogs.answerNext(chooseSensor(kFailingType));
+        dialogs.answerNext(DialogRecorder::choosingSensor(kFailingType));
     MessageRecorder shown;
     if (viaSimulator)
         shown.answerNext(QMessageBox::Cancel);
@@ -211,7 +196,7 @@ void TestRunRefusals::connectingAWorkingInstrumentThenStartsTheRun()
     QList<int> started;
     connect(m, &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
     DialogRecorder dialogs;
-    dialogs.answerNext(chooseSensor(kWorkingType));
+    dialogs.answerNext(DialogRecorder::choosingSensor(kWorkingType));
     MessageRecorder shown;
 
     run(command);
