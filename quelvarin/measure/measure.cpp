@@ -170,6 +170,8 @@ bool Measure::run()
     const patchset::Set set = patchset::chosen();
     const int mode = m_mode;
 
+    m_readingsTaken.store(0);
+    m_readingsGood.store(0);
     emit measureStarted(mode);
 
     if (!startPatternOnGui()) {

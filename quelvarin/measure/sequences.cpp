@@ -144,6 +144,9 @@ bool Measure::runPatches(ResultList list, int modeArg, const QVector<Patch>& pat
             return false;
         }
         CColor result(measureOnce());
+        ++m_readingsTaken;
+        if (result != nullColor)
+            ++m_readingsGood;
         result.levelR = p.r;
         result.levelG = p.g;
         result.levelB = p.b;

@@ -2,6 +2,8 @@
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
+#include "pattern/patternwindow.h"
+#include "pattern/sigadapter.h"
 #include "platform/eventwait.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
@@ -175,6 +177,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(measure, &Measure::measureStopped, this, &MainWindow::doStopMeasure);
     connect(measure, &Measure::errorOccured, this, &MainWindow::showMeasError);
+    // The operator watches the pattern window during a run: Esc there stops it as Esc here does.
+    connect(measure->sigAdapter()->window, &PatternWindow::stopMeasure, this, &MainWindow::escapePressed);
     // calibrateStarted and calibrateFinished: connectCalibrationCommands.
 
     setLayout(mainLayout);

@@ -1619,6 +1619,10 @@ of the software</source>
         <source>Save failed</source>
         <translation>保存失败</translation>
     </message>
+    <message>
+        <source>No reading succeeded: the sensor gave no value for any test colour. Check its connection and that it faces the pattern.</source>
+        <translation>没有一次读数成功：传感器对所有测试颜色都没有给出数值。请检查其连接，并确认它对准了测试图案。</translation>
+    </message>
 </context>
 <context>
     <name>Measure</name>
