@@ -1,8 +1,8 @@
 // Reading the largest "test3d.cfe" the program accepts (grid size 256: 16.8 million node lines,
-// about 453 MB of text) at start-up. The reader goes through the file line by line, so its peak
-// memory should stay close to what the finished table itself occupies (the resident growth that
-// remains while the table is held): the goal is a peak growth below 1.25 times that. The time
-// is reported beside it (the same file read as raw bytes, without parsing, is the reference).
+// about 453 MB of text) at start-up. Goals: the read takes under 1.5 s; the peak memory growth
+// stays under 300 MiB (the table itself, three floats a node, is about 192 MiB, and the reader
+// holds only the line it parses); and a node line costs under 60 times what reading its bytes
+// alone costs (the same file read as raw bytes, without parsing, measured in the same run).
 //
 // The file is written once into a temporary folder before the timing starts.
 
@@ -25,7 +25,9 @@
 namespace {
 
 constexpr int kSize = correctiontables::kMax3dSize;
-constexpr double kMemoryGoal = 1.25; // peak growth / table size
+constexpr double kTimeGoalMs = 1500;
+constexpr double kMemoryGoalMiB = 300; // peak resident growth while reading
+constexpr double kRatioGoal = 60;      // ours / raw read, per node line
 QString g_path;
 
 // A line of /proc/self/status in kB: "VmHWM" (peak resident) or "VmRSS" (resident now).
@@ -77,7 +79,7 @@ void readLargestTable(benchmark::State& state)
     for (auto _ : state) {
         resetPeak();
         const long before = statusKb("VmRSS");
-        std::unique_ptr<Lut3d> lut;
+        std::unique_ptr<PackedLut3d> lut;
         const correctiontables::ReadError e = correctiontables::read3d(g_path, &lut);
         if (!e.error.isEmpty() || !lut) {
             state.SkipWithError(qPrintable(e.error));
@@ -85,7 +87,7 @@ void readLargestTable(benchmark::State& state)
         }
         g_peakGrowthMiB = (statusKb("VmHWM") - before) / 1024.0;
         g_tableMiB = (statusKb("VmRSS") - before) / 1024.0;
-        benchmark::DoNotOptimize(lut->grid);
+        benchmark::DoNotOptimize(lut->nodes());
     }
     state.SetItemsProcessed(state.iterations() * qint64(kSize) * kSize * kSize);
 }
@@ -127,13 +129,17 @@ int main(int argc, char** argv)
 
     reporter.printRatio("test3d.cfe", "readLargestTable/iterations:1", "readRawBytes/iterations:1",
                         "raw read", "node line");
-    const double ms = reporter.nsPerItem("readLargestTable/iterations:1") * kSize * kSize * kSize / 1e6;
-    if (g_tableMiB > 0) {
-        const double ratio = g_peakGrowthMiB / g_tableMiB;
-        std::printf("reading the largest test3d.cfe: %.0f ms, peak memory growth %.0f MiB for a "
-                    "table that occupies %.0f MiB, ratio %.2f (goal < %.2f): %s\n",
-                    ms, g_peakGrowthMiB, g_tableMiB, ratio, kMemoryGoal,
-                    ratio < kMemoryGoal ? "met" : "NOT met");
-    }
+    const double ours = reporter.nsPerItem("readLargestTable/iterations:1");
+    const double raw = reporter.nsPerItem("readRawBytes/iterations:1");
+    const double ms = ours * kSize * kSize * kSize / 1e6;
+    const auto verdict = [](bool met) { return met ? "met" : "NOT met"; };
+    std::printf("reading the largest test3d.cfe: %.0f ms (goal < %.0f ms): %s\n", ms, kTimeGoalMs,
+                verdict(ms < kTimeGoalMs));
+    std::printf("peak memory growth %.0f MiB for a table that occupies %.0f MiB (goal < %.0f MiB): "
+                "%s\n",
+                g_peakGrowthMiB, g_tableMiB, kMemoryGoalMiB,
+                verdict(g_tableMiB > 0 && g_peakGrowthMiB < kMemoryGoalMiB));
+    std::printf("ours / raw read per node line %.1f (goal < %.0f): %s\n", ours / raw, kRatioGoal,
+                verdict(ours / raw < kRatioGoal));
     return 0;
 }

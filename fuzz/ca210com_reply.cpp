@@ -32,6 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const bool ok = mv.hand(reply);
         if (ok && !(reply.startsWith("OK0") || reply.startsWith("\rOK0")))
             std::abort(); // only the twenty status prefixes are accepted
+        if (ok && reply.startsWith("OK0") && !reply.contains('\r'))
+            std::abort(); // a reply cut before its CR is no reading
         break;
     }
     }

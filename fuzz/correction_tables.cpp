@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray text(reinterpret_cast<const char*>(data) + 1, int(size - 1));
     switch (data[0] % 3) {
     case 0: {
-        std::unique_ptr<Lut3d> lut;
+        std::unique_ptr<PackedLut3d> lut;
         const auto result = correctiontables::parse3d(text, "fuzz", &lut);
         if (result.error.isEmpty() != bool(lut))
             std::abort(); // a table exactly when there is no error

@@ -1,5 +1,6 @@
 // Fuzz target: the reply handlers of the CS-2000 command objects. The first byte chooses the
-// command object.
+// command object. A value-carrying reply that did not arrive whole (no CR LF at its end) is
+// never accepted.
 #include "sensors/cs2000protocol.h"
 
 #include <QByteArray>
@@ -22,14 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     case 1: {
         Cs2000MEAS meas;
-        meas.handler(reply);
+        if (meas.handler(reply) && !reply.endsWith("\r\n"))
+            std::abort();
         if (meas.measureTime < 0 || meas.measureTime > cs2000::kMaxMeasureSeconds * 1000)
             std::abort(); // the announced time is bounded
         break;
     }
     case 2: {
         Cs2000MV mv;
-        mv.handler(reply);
+        if (mv.handler(reply) && !reply.endsWith("\r\n"))
+            std::abort();
         break;
     }
     case 3: {
@@ -41,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     default: {
         Cs2000MS ms(1 + data[0] / 5 % 4);
-        ms.handler(reply);
+        if (ms.handler(reply) && !reply.endsWith("\r\n"))
+            std::abort();
         break;
     }
     }

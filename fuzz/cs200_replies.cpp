@@ -33,13 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int delay = cs200::measurementDelayMs(reply);
         if (delay < -cs200::kDelayLeadMs || delay > cs200::kMaxMeasuringSeconds * 1000 - cs200::kDelayLeadMs)
             std::abort(); // every wait is bounded
+        if (delay != 0 && !reply.contains('\r'))
+            std::abort(); // a reply cut before its line end sets no wait
         break;
     }
     default: {
         const cs200::Reading r = cs200::parseReading(reply);
         if (r.status == cs200::Reading::Ready
-            && (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.z) || !reply.startsWith("OK00")))
-            std::abort(); // only a well-formed OK00 gives a colour
+            && (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.z) || !reply.startsWith("OK00")
+                || !reply.contains('\r')))
+            std::abort(); // only a well-formed OK00 with its line end gives a colour
         break;
     }
     }

@@ -1,7 +1,8 @@
-// Program entry: the application object, the Chinese translation when the system speaks Chinese,
-// and the main window around the event loop.
+// Program entry: the application object, the Chinese translations (Qt's and the program's) when
+// the system speaks Chinese, and the main window around the event loop.
 
 #include "appcore/application.h"
+#include "platform/logging.h"
 #include "shell/mainwindow.h"
 #include "shell/programtranslation.h"
 
@@ -33,7 +34,7 @@ void scheduleScreenshot(MainWindow& window)
         if (shot.isNull() || shot.toImage().allGray())
             shot = window.grab(); // platforms without a screen grab: the window's own rendering
         if (!shot.save(file))
-            qWarning("QV_SCREENSHOT: cannot write %s", qPrintable(file));
+            qCWarning(platform::programLog, "QV_SCREENSHOT: cannot write %s", qPrintable(file));
         window.close();
     });
 }
@@ -46,6 +47,9 @@ int main(int argc, char** argv)
     // Qt's plug-ins may be installed beneath the program.
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
 
+    // Qt's translation first: the program's, installed after it, is looked up first.
+    QTranslator qtTranslator;
+    installQtTranslation(qtTranslator, QLocale::system());
     QTranslator translator;
     installProgramTranslation(translator, QLocale::system(),
                               QCoreApplication::applicationFilePath());

@@ -4,7 +4,10 @@
 
 #include "colour/color.h"
 
+#include <QtGlobal>
+
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -15,10 +18,13 @@ constexpr int kDim = 3;
 // define a correction.
 constexpr double kPivotTolerance = 1e-12;
 
-const char* const kInvalidReading = "Invalid sensor reading!";
-const char* const kAbnormalSensorMatrix = "Abnormal sensor matrix!";
-const char* const kAbnormalReference = "Abnormal matrix!";
-const char* const kAbnormalSensorWhite = "Abnormal sensor white!";
+// The sensor calibration dialog shows these, translated in its own context.
+const char* const kInvalidReading = QT_TRANSLATE_NOOP("CalibrateDialog", "Invalid sensor reading!");
+const char* const kAbnormalSensorMatrix = QT_TRANSLATE_NOOP("CalibrateDialog", "Abnormal sensor matrix!");
+const char* const kAbnormalReference = QT_TRANSLATE_NOOP("CalibrateDialog", "Abnormal matrix!");
+const char* const kAbnormalSensorWhite = QT_TRANSLATE_NOOP("CalibrateDialog", "Abnormal sensor white!");
+const char* const kPrimariesAlike = QT_TRANSLATE_NOOP(
+    "CalibrateDialog", "The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?");
 
 Matrix diagonal(const Matrix& v)
 {
@@ -76,6 +82,14 @@ bool invertible(const Matrix& m)
     return true;
 }
 
+double columnNorm(const Matrix& m)
+{
+    double norm = 0.0;
+    for (int c = 0; c < kDim; ++c)
+        norm = std::fmax(norm, std::fabs(m(0, c)) + std::fabs(m(1, c)) + std::fabs(m(2, c)));
+    return norm;
+}
+
 bool refuse(QString* why, const char* message)
 {
     if (why)
@@ -84,6 +98,14 @@ bool refuse(QString* why, const char* message)
 }
 
 } // namespace
+
+double conditionNumber(const Matrix& m)
+{
+    if (m.rows() != kDim || m.cols() != kDim || !allFinite(m) || !invertible(m))
+        return std::numeric_limits<double>::infinity();
+    const double k = columnNorm(m) * columnNorm(m.inverse());
+    return std::isfinite(k) ? k : std::numeric_limits<double>::infinity();
+}
 
 Matrix CColor::correctionMatrix(const Matrix& measured, const Matrix& reference,
                                 const CColor& measuredWhite, const CColor& referenceWhite)
@@ -119,6 +141,9 @@ bool canComputeCorrection(const Matrix& measured, const Matrix& reference,
 
     if (!allFinite(measured) || !invertible(measured))
         return refuse(why, kAbnormalSensorMatrix);
+    // Invertible, but so close to singular that the correction would be mostly noise.
+    if (conditionNumber(measured) > kMaxPrimariesCondition)
+        return refuse(why, kPrimariesAlike);
     if (!allFinite(reference) || reference.det() == 0.0 || !invertible(reference))
         return refuse(why, kAbnormalReference);
 

@@ -8,14 +8,6 @@
 
 namespace {
 
-// Lookup input clamped into the table's domain; NaN is taken as 0 so it can never index.
-inline double clampUnit(double v)
-{
-    if (!(v > 0.0))
-        return 0.0;
-    return v < 1.0 ? v : 1.0;
-}
-
 inline double clampUnitKeepNan(double v)
 {
     return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
@@ -43,16 +35,6 @@ void applyClamped(LutRgb* rgb, const double m[3][3], const double offset[3])
     const double in[3] = {rgb->rgb[0], rgb->rgb[1], rgb->rgb[2]};
     for (int i = 0; i < 3; ++i)
         rgb->rgb[i] = clampUnitKeepNan(m[i][0] * in[0] + m[i][1] * in[1] + m[i][2] * in[2] + offset[i]);
-}
-
-// Lower index of the interpolation cell and the position inside it along one axis.
-inline int cellIndex(double f, int n, double* frac)
-{
-    int i = int(std::floor(f));
-    if (i > n - 2)
-        i = n - 2; // input exactly 1.0: the last cell, at its upper edge
-    *frac = f - i;
-    return i;
 }
 
 } // namespace
@@ -139,23 +121,35 @@ void Lut3d::lookup(LutRgb* rgb) const
 {
     if (!grid || !rgb || size < kMinSize)
         return;
-    const double scale = double(size - 1);
-    double dr, dg, db;
-    const int ir = cellIndex(clampUnit(rgb->rgb[0]) * scale, size, &dr);
-    const int ig = cellIndex(clampUnit(rgb->rgb[1]) * scale, size, &dg);
-    const int ib = cellIndex(clampUnit(rgb->rgb[2]) * scale, size, &db);
+    trilinearLookup(size, [this](int r, int g, int b) { return grid[r][g][b]; }, rgb);
+}
 
-    // Red first, then green, then blue, as the tables were always interpolated.
-    for (int k = 0; k < 3; ++k) {
-        auto node = [&](int r, int g, int b) { return grid[ir + r][ig + g][ib + b][k]; };
-        const double c00 = node(0, 0, 0) + (node(1, 0, 0) - node(0, 0, 0)) * dr;
-        const double c10 = node(0, 1, 0) + (node(1, 1, 0) - node(0, 1, 0)) * dr;
-        const double c01 = node(0, 0, 1) + (node(1, 0, 1) - node(0, 0, 1)) * dr;
-        const double c11 = node(0, 1, 1) + (node(1, 1, 1) - node(0, 1, 1)) * dr;
-        const double c0 = c00 + (c10 - c00) * dg;
-        const double c1 = c01 + (c11 - c01) * dg;
-        rgb->rgb[k] = c0 + (c1 - c0) * db;
-    }
+bool PackedLut3d::allocate()
+{
+    m_nodes.reset();
+    if (size < kMinSize || size > kMaxSize)
+        return false;
+    const size_t n = size_t(size);
+    m_nodes.reset(new (std::nothrow) float[n * n * n * kNodeValues]);
+    if (!m_nodes)
+        return false;
+    const double step = double(size - 1);
+    float* node = m_nodes.get();
+    for (int b = 0; b < size; ++b)
+        for (int g = 0; g < size; ++g)
+            for (int r = 0; r < size; ++r) {
+                *node++ = float(r / step);
+                *node++ = float(g / step);
+                *node++ = float(b / step);
+            }
+    return true;
+}
+
+void PackedLut3d::lookup(LutRgb* rgb) const
+{
+    if (!m_nodes || !rgb || size < kMinSize)
+        return;
+    trilinearLookup(size, [this](int r, int g, int b) { return node(r, g, b); }, rgb);
 }
 
 void Lut3d::merge3dLut(Lut3d* first, Lut3d* second)

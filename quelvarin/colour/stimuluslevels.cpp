@@ -20,10 +20,12 @@ double aboveSetup(double v, bool setup)
 
 double stepLevelPercent(int i, int n, bool setup)
 {
-    if (n < 2)
-        return 0.0;
+    // Black with setup is the pedestal whatever the series' length.
     if (setup && i == 0)
         return kSetupPercent;
+    // Fewer than two steps have no step size: level 0 rather than a division by zero.
+    if (n < 2)
+        return 0.0;
     if (setup && n >= kSetupSeriesMinSteps)
         return (i - 1.0) * (100.0 - kFirstStepWithSetup) / (n - 2.0) + kFirstStepWithSetup;
     return i * 100.0 / (n - 1.0);

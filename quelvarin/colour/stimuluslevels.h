@@ -3,7 +3,8 @@
 // analogue video, where black sits at 7.5 % and the range above it spans 92.5 %.
 
 // Level of step i of n equal steps, in percent. With setup, step 0 is the 7.5 % black and, for
-// more than eleven steps, steps 1..n-1 run from 10 to 100 %. Fewer than two steps give 0.
+// more than eleven steps, steps 1..n-1 run from 10 to 100 %. Other steps of fewer than two
+// steps (no step size) give 0.
 double stepLevelPercent(int i, int n, bool setup);
 
 // Drive fraction 0..1 of a level in percent; with setup, 7.5 % and below is 0.

@@ -1,5 +1,6 @@
 #include "measure/calibratemonitor.h"
 
+#include "colour/correction.h"
 #include "colour/currentreference.h"
 #include "measure/cubefile.h"
 #include "measure/file3dlut.h"
@@ -17,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-Q_LOGGING_CATEGORY(lcCalibrate, "quelvarin.calibrate", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcCalibrate, "quelvarin.calibrate", QtWarningMsg)
 
 namespace {
 
@@ -91,6 +92,53 @@ void guessFrom(const Corners& c, double u, double v, double w, int out[3])
     }
 }
 
+// A ramp rises when its own component goes up from its first to its last reading by more than
+// twice all its falls between neighbouring readings together. A display's ramp falls only
+// where the instrument's noise meets the darkest steps, by a tiny part of the rise; readings
+// that do not follow the pattern fall about as much as they rise, many times their net change.
+constexpr double kMaxFallShare = 0.5;
+
+struct Xyz
+{
+    double v[3];
+};
+
+Xyz xyzOf(const double* p)
+{
+    return Xyz{{p[0], p[1], p[2]}};
+}
+
+bool isReading(const Xyz& c)
+{
+    const bool null = c.v[0] == kNullValue && c.v[1] == kNullValue && c.v[2] == kNullValue;
+    return !null && std::isfinite(c.v[0]) && std::isfinite(c.v[1]) && std::isfinite(c.v[2]);
+}
+
+// ramps[c]: channel c's readings from drive 0 to full; black and white: the display's black
+// and white, measured or predicted.
+CalibrateMonitor::Readings judgeReadings(const std::vector<Xyz> (&ramps)[3], const Xyz& black,
+                                         const Xyz& white)
+{
+    using Readings = CalibrateMonitor::Readings;
+    Matrix primaries(0.0, 3, 3);  // columns: each channel's light at full drive, its black off
+    for (int c = 0; c < 3; ++c) {
+        const std::vector<Xyz>& ramp = ramps[c];
+        double falls = 0.0;
+        for (size_t i = 1; i < ramp.size(); ++i)
+            falls += std::max(0.0, ramp[i - 1].v[c] - ramp[i].v[c]);
+        const double rise = ramp.back().v[c] - ramp.front().v[c];
+        if (!(rise > 0.0) || falls > kMaxFallShare * rise)
+            return Readings::Unchanging;
+        for (int k = 0; k < 3; ++k)
+            primaries(k, c) = ramp.back().v[k] - ramp.front().v[k];
+    }
+    if (!(white.v[1] > black.v[1]))
+        return Readings::Unchanging;
+    if (conditionNumber(primaries) > kMaxPrimariesCondition)
+        return Readings::Unchanging;
+    return Readings::Display;
+}
+
 } // namespace
 
 // ---- process-wide state ---------------------------------------------------------------------
@@ -159,6 +207,48 @@ void CalibrateMonitor::setCubeNode(int r, int g, int b, const CColor& c)
         return;
     for (int k = 0; k < 3; ++k)
         measuredCube.grid[r][g][b][k] = c[k];
+}
+
+// ---- are the readings a display's? ---------------------------------------------------------
+
+CalibrateMonitor::Readings CalibrateMonitor::checkRamps() const
+{
+    std::vector<Xyz> ramps[3];
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < kRampSteps; ++i) {
+            ramps[c].push_back(xyzOf(nodeTable[c][i]));
+            if (!isReading(ramps[c].back()))
+                return Readings::Failed;
+        }
+    // Black and white as the ramp builder takes them: black from the three ramps' first
+    // readings, white their sum at full drive.
+    const Xyz black{{ramps[0].front().v[0], ramps[1].front().v[1], ramps[2].front().v[2]}};
+    Xyz white = black;
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < 3; ++k)
+            white.v[k] += ramps[c].back().v[k] - ramps[c].front().v[k];
+    return judgeReadings(ramps, black, white);
+}
+
+CalibrateMonitor::Readings CalibrateMonitor::checkCube()
+{
+    if (!measuredCube.grid)
+        return Readings::Failed;
+    for (int r = 0; r < kCubePoints; ++r)
+        for (int g = 0; g < kCubePoints; ++g)
+            for (int b = 0; b < kCubePoints; ++b)
+                if (!isReading(xyzOf(measuredCube.grid[r][g][b])))
+                    return Readings::Failed;
+    // The ramps run along the cube's edges from black.
+    std::vector<Xyz> ramps[3];
+    for (int i = 0; i < kCubePoints; ++i) {
+        ramps[0].push_back(xyzOf(measuredCube.grid[i][0][0]));
+        ramps[1].push_back(xyzOf(measuredCube.grid[0][i][0]));
+        ramps[2].push_back(xyzOf(measuredCube.grid[0][0][i]));
+    }
+    const int top = kCubePoints - 1;
+    return judgeReadings(ramps, xyzOf(measuredCube.grid[0][0][0]),
+                         xyzOf(measuredCube.grid[top][top][top]));
 }
 
 // ---- colour of a table entry and of a target ------------------------------------------------
@@ -414,12 +504,16 @@ bool CalibrateMonitor::searchNearLuv(const LuvTarget& t, int r0, int g0, int b0,
     if (!m_model.nearest(t, box, kFastSearchBound, rgb))
         return false;
     if (r0 == g0 && g0 == b0 && g0 >= 0 && g0 < kCodes) {
-        // A gray node: with green held, the red and blue that give the target's chromaticity.
+        // A gray node: with green held at the green the search chose, the red and blue near its
+        // choice that give the target's chromaticity. The green must be the one kept: red and
+        // blue neutral at any other green tint the gray.
+        const int green = rgb[1];
+        const int rc = rgb[0], bc = rgb[2];
         double best = kFastSearchBound;
         int red = -1, blue = -1;
-        for (int r = std::max(r0 - kGrayRefine, 0); r < std::min(r0 + kGrayRefine, kTopCode); ++r)
-            for (int b = std::max(b0 - kGrayRefine, 0); b < std::min(b0 + kGrayRefine, kTopCode); ++b) {
-                const double* e = m_model.entry(r, g0, b);
+        for (int r = std::max(rc - kGrayRefine, 0); r < std::min(rc + kGrayRefine, kTopCode); ++r)
+            for (int b = std::max(bc - kGrayRefine, 0); b < std::min(bc + kGrayRefine, kTopCode); ++b) {
+                const double* e = m_model.entry(r, green, b);
                 const double du = t.u - e[1];
                 const double dv = t.v - e[2];
                 const double d = du * du + dv * dv;
@@ -717,7 +811,7 @@ bool CalibrateMonitor::readFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qWarning() << "cube file open Error";
+        qCWarning(lcCalibrate) << "cube file open Error";
         return false;
     }
     // Every line is read and checked before the cube changes.
@@ -727,7 +821,7 @@ bool CalibrateMonitor::readFile(const QString& path)
     for (int line = 1; line <= kCubeLines; ++line) {
         const QString text = in.readLine();
         if (text.isNull()) {
-            qWarning().noquote() << QStringLiteral("%1: %2 lines where %3 are needed")
+            qCWarning(lcCalibrate).noquote() << QStringLiteral("%1: %2 lines where %3 are needed")
                                         .arg(path)
                                         .arg(line - 1)
                                         .arg(kCubeLines);
@@ -741,7 +835,7 @@ bool CalibrateMonitor::readFile(const QString& path)
             values.push_back(v);
         }
         if (!ok) {
-            qWarning().noquote()
+            qCWarning(lcCalibrate).noquote()
                 << QStringLiteral("%1, line %2: not three numbers (\"%3\")").arg(path).arg(line).arg(text.left(80));
             return false;
         }
@@ -784,11 +878,11 @@ bool CalibrateMonitor::dumpLutFiles(QString* error)
         const Lut3d* lut = outputLut(s);
         const QString base = QString::fromLatin1(kSpaces[s].fileBase);
         const QString cubePath = dir.isEmpty() ? base + ".cube" : dir + "/" + base + ".cube";
-        qDebug() << "calibrate monitor create file path" << cubePath;
+        qCDebug(lcCalibrate) << "calibrate monitor create file path" << cubePath;
         auto cube = std::make_unique<QSaveFile>(cubePath);
         QString why;
         if (!cube->open(QIODevice::WriteOnly) || !cubefile::write(cube.get(), *lut, &why)) {
-            qWarning() << "Lut3D file open Error" << cubePath << why << cube->errorString();
+            qCWarning(lcCalibrate) << "Lut3D file open Error" << cubePath << why << cube->errorString();
             return failed(cubePath);
         }
         files.push_back(std::move(cube));
@@ -796,7 +890,7 @@ bool CalibrateMonitor::dumpLutFiles(QString* error)
             const QString lutPath = dir.isEmpty() ? base + ".3dlut" : dir + "/" + base + ".3dlut";
             auto bin = std::make_unique<QSaveFile>(lutPath);
             if (!bin->open(QIODevice::WriteOnly) || !File3dLut::write(bin.get(), *lut, &why)) {
-                qWarning() << "3dlutfile dump Error" << lutPath << why << bin->errorString();
+                qCWarning(lcCalibrate) << "3dlutfile dump Error" << lutPath << why << bin->errorString();
                 return failed(lutPath);
             }
             files.push_back(std::move(bin));
@@ -805,7 +899,7 @@ bool CalibrateMonitor::dumpLutFiles(QString* error)
     // Every file is complete: put them all in place.
     for (const auto& f : files) {
         if (!f->commit()) {
-            qWarning() << "LUT file commit failed" << f->fileName() << f->errorString();
+            qCWarning(lcCalibrate) << "LUT file commit failed" << f->fileName() << f->errorString();
             return failed(f->fileName());
         }
     }

@@ -88,6 +88,20 @@ public:
     void setNodeColor(int row, int node, const CColor& c);
     void setCubeNode(int r, int g, int b, const CColor& c);
 
+    // What the measured readings say before anything is built from them: a display answers
+    // each channel's ramp with a rise in that channel's own component (X red, Y green, Z blue)
+    // far beyond the ramp's own scatter, its white is brighter than its black, and the three
+    // primaries are clearly different colours. An instrument that is not on the pattern (or
+    // returns one reading whatever is shown) gives none of that.
+    enum class Readings
+    {
+        Display,
+        Failed,     // a reading is the null colour or not finite
+        Unchanging, // the readings do not follow the patches
+    };
+    Readings checkRamps() const;  // the three measured ramps (before prepareRamps)
+    static Readings checkCube();  // the measured cube
+
     // Builds the output table of every chosen colour space from the cube / from the ramps.
     // False only when a large table cannot be allocated (nothing is built then).
     bool doCalibrate3D();

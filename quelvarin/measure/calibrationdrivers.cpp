@@ -6,6 +6,7 @@
 
 #include "colour/colorreference.h"
 #include "colour/currentreference.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
 
 #include <QDebug>
@@ -29,6 +30,12 @@ constexpr int kRecordSpread = 2;
 
 const char kNoMemory[] =
     QT_TRANSLATE_NOOP("Measure", "There is not enough memory for the monitor calibration.");
+const char kReadingsUnchanging[] =
+    QT_TRANSLATE_NOOP("Measure", "The sensor readings do not change with the colours shown: is the "
+                                 "sensor on the pattern? No LUT file was written.");
+const char kReadingFailed[] =
+    QT_TRANSLATE_NOOP("Measure", "A sensor reading failed during the calibration. No LUT file was "
+                                 "written.");
 
 } // namespace
 
@@ -63,6 +70,16 @@ void Measure::runCalibration()
     const bool measured = fast ? measureCalibrateFast(&calibrator) : measureCalibrate3D(&calibrator);
     if (!measured)
         return;  // stopped: measureStopped was emitted, the output stays open
+    // A table built from readings that are not a display's would only spoil the display.
+    const CalibrateMonitor::Readings readings = fast ? calibrator.checkRamps() : CalibrateMonitor::checkCube();
+    if (readings == CalibrateMonitor::Readings::Failed) {
+        endWithError(tr(kReadingFailed));
+        return;
+    }
+    if (readings == CalibrateMonitor::Readings::Unchanging) {
+        endWithError(tr(kReadingsUnchanging));
+        return;
+    }
     const bool built = fast ? calibrator.doCalibrateFast3D() : calibrator.doCalibrate3D();
     if (!built) {
         endWithError(tr(kNoMemory));
@@ -159,7 +176,7 @@ bool Measure::measureCalibrateCCT(CalibrateMonitor* calibrator, int standard)
         p.level = centre;
         calibrator->pointList.append(p);
     }
-    qDebug() << "point 1d list size" << calibrator->pointList.size();
+    qCDebug(lcCalibrate) << "point 1d list size" << calibrator->pointList.size();
     return true;
 }
 
@@ -211,15 +228,15 @@ void Measure::testCIE2000()
     ScopedThreadColorReference scope(ref);
 
     for (const Pair& p : xyzPairs)
-        qDebug() << "deltE2000: "
-                 << CColor::deltaE2000XYZ(p.a[0], p.a[1], p.a[2], p.b[0], p.b[1], p.b[2], Yn);
+        qCDebug(platform::measureLog)
+            << "deltE2000: " << CColor::deltaE2000XYZ(p.a[0], p.a[1], p.a[2], p.b[0], p.b[1], p.b[2], Yn);
     for (const Pair& p : labPairs) {
         CColor c1, c2;
         c1.fromLab(CColor(p.a[0], p.a[1], p.a[2]));
         c2.fromLab(CColor(p.b[0], p.b[1], p.b[2]));
-        qDebug() << "deltE2000Lab: "
-                 << CColor::deltaE2000XYZ(c1[0] * Yn, c1[1] * Yn, c1[2] * Yn, c2[0] * Yn, c2[1] * Yn,
-                                          c2[2] * Yn, Yn);
+        qCDebug(platform::measureLog) << "deltE2000Lab: "
+                                      << CColor::deltaE2000XYZ(c1[0] * Yn, c1[1] * Yn, c1[2] * Yn, c2[0] * Yn,
+                                                               c2[1] * Yn, c2[2] * Yn, Yn);
     }
     const struct
     {
@@ -233,12 +250,13 @@ void Measure::testCIE2000()
         CColor c;
         c.fromRGB(CColor(p.rgb[0], p.rgb[1], p.rgb[2]));
         const CColor xy = c.toxyY();
-        qDebug() << p.label << xy[0] << xy[1];
+        qCDebug(platform::measureLog) << p.label << xy[0] << xy[1];
     }
     CColor white;
     white.fromRGB(CColor(1.0, 1.0, 1.0));
-    qDebug() << "White X Y Z" << white[0] << white[1] << white[2];
-    qDebug() << "refRGBY" << ref->rgbToXyz(1, 0) << ref->rgbToXyz(1, 1) << ref->rgbToXyz(1, 2);
+    qCDebug(platform::measureLog) << "White X Y Z" << white[0] << white[1] << white[2];
+    qCDebug(platform::measureLog) << "refRGBY" << ref->rgbToXyz(1, 0) << ref->rgbToXyz(1, 1)
+                                  << ref->rgbToXyz(1, 2);
 
     auto labAt = [Yn](double x, double y) {
         CColor c;
@@ -246,17 +264,17 @@ void Measure::testCIE2000()
         return c;
     };
     const CColor hdtvWhite = labAt(0.312712, 0.329008).toLab(Yn);
-    qDebug() << "hdtv white ab" << hdtvWhite[1] << hdtvWhite[2];
+    qCDebug(platform::measureLog) << "hdtv white ab" << hdtvWhite[1] << hdtvWhite[2];
     // The DCI-P3 white at the same luminance as the two whites around it.
     const CColor p3White = labAt(0.314, 0.351).toLab(Yn);
-    qDebug() << "P3 white ab" << p3White[1] << p3White[2];
+    qCDebug(platform::measureLog) << "P3 white ab" << p3White[1] << p3White[2];
     const CColor aWhite = labAt(0.447593, 0.407539);
     const CColor aLab = aWhite.toLab(Yn);
-    qDebug() << "A white ab" << aLab[1] << aLab[2];
+    qCDebug(platform::measureLog) << "A white ab" << aLab[1] << aLab[2];
     const CColor aRgb = aWhite.toRGB();
-    qDebug() << "A white RGB" << aRgb[0] << aRgb[1] << aRgb[2];
+    qCDebug(platform::measureLog) << "A white RGB" << aRgb[0] << aRgb[1] << aRgb[2];
     CColor red750;
     red750.fromxyY(CColor(0.73469, 0.26531, 50.0));
     const CColor rgb750 = red750.toRGB();
-    qDebug() << "750nm RGB " << rgb750[0] << rgb750[1] << rgb750[2];
+    qCDebug(platform::measureLog) << "750nm RGB " << rgb750[0] << rgb750[1] << rgb750[2];
 }

@@ -1,5 +1,7 @@
 #include "measure/file3dlut.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QIODevice>
@@ -169,12 +171,12 @@ int File3dLut::dump(const QString& path, const Lut3d* lut, const double (*row)[4
     Q_UNUSED(row);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qDebug() << "File Open Error!";
+        qCDebug(platform::measureLog) << "File Open Error!";
         return 0;
     }
     QString error;
     if (!lut || !write(&file, *lut, &error)) {
-        qWarning() << "3dlut write failed:" << path << error;
+        qCWarning(platform::measureLog) << "3dlut write failed:" << path << error;
         file.close();
         file.remove();
         return 0;

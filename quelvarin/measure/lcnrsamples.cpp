@@ -1,4 +1,5 @@
 #include "measure/lcnrsamples.h"
+
 #include "platform/logging.h"
 
 #include <QBuffer>
@@ -182,7 +183,7 @@ bool DCS::loadSample(const QString& fileName)
     }
     if (dropped > 0)
         qCDebug(platform::programLog) << "LCNR sample file" << fileName << ":" << dropped
-                 << "samples beyond" << maxSamples << "dropped";
+                                      << "samples beyond" << maxSamples << "dropped";
     for (const Sample& s : read) {
         level[count] = s.level;
         for (int c = 0; c < ComponentCount; ++c)
@@ -254,7 +255,7 @@ bool DCS::expandTables()
 int DCS::buildTables()
 {
     if (!expandTables()) {
-        qWarning() << "LCNR tables not built:" << m_error;
+        qCWarning(platform::measureLog) << "LCNR tables not built:" << m_error;
         return -1;
     }
     writeTables(QString::fromLatin1(tableFileName));

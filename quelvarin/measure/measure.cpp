@@ -1,10 +1,10 @@
 #include "measure/measure.h"
-#include "platform/logging.h"
 
 #include "measure/patchset.h"
 #include "colour/currentreference.h"
 #include "pattern/sigadapter.h"
 #include "platform/guithread.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "appcore/application.h"
@@ -140,7 +140,7 @@ CColor Measure::measureOnce()
 {
     CSensor* sensor = m_sensor;
     if (!sensor) {
-        qWarning() << "measureOnce: no instrument attached";
+        qCWarning(platform::measureLog) << "measureOnce: no instrument attached";
         return CColor(nullColor);
     }
     sensor->startMeasure();
@@ -170,6 +170,8 @@ bool Measure::run()
     const patchset::Set set = patchset::chosen();
     const int mode = m_mode;
 
+    m_readingsTaken.store(0);
+    m_readingsGood.store(0);
     emit measureStarted(mode);
 
     if (!startPatternOnGui()) {

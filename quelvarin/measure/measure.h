@@ -65,6 +65,15 @@ public:
     static void setClosePatternAfterRun(bool close);
     static bool closePatternAfterRun();
 
+    // The readings the latest run of modes 0..4 took, and how many of them gave a colour (a
+    // failed reading is the null colour). Read once the run has ended.
+    struct RunReadings
+    {
+        int taken = 0;
+        int good = 0;
+    };
+    RunReadings lastRunReadings() const { return {m_readingsTaken.load(), m_readingsGood.load()}; }
+
     // The sequences (worker thread, called by run()).
     bool measureGray();
     bool measureGamut();
@@ -229,6 +238,8 @@ private:
     bool m_usbSelected = true;
     bool m_comSelected = false;
     std::atomic<bool> m_stopRequested{false};
+    std::atomic<int> m_readingsTaken{0}; // of the latest run, counted on the worker
+    std::atomic<int> m_readingsGood{0};
     SigAdapter* m_sigAdapter = nullptr;
     SensorFactory m_factory;
 

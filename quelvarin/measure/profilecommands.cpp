@@ -4,6 +4,7 @@
 #include "measure/measure.h"
 
 #include "measure/sensorprofile.h"
+#include "platform/logging.h"
 #include "sensors/sensor.h"
 #include "appcore/imessagebox.h"
 
@@ -34,7 +35,7 @@ bool Measure::loadProfile(const QString& path)
     QString why;
     const SensorProfile::Status status = SensorProfile::load(path, &read, &why);
     if (status != SensorProfile::Status::Ok)
-        qWarning().noquote() << "sensor profile refused:" << why;
+        qCWarning(platform::measureLog).noquote() << "sensor profile refused:" << why;
     switch (status) {
     case SensorProfile::Status::Ok:
         break;
@@ -57,7 +58,8 @@ bool Measure::loadProfile(const QString& path)
     // profile saved next records the file's instrument type.
     m_sensorType = read.sensorType;
     m_profileSerial = read.serialNumber;
-    qDebug() << "profile serial" << m_profileSerial << "sensor serial" << sensor->serialNumber;
+    qCDebug(platform::measureLog) << "profile serial" << m_profileSerial << "sensor serial"
+                                  << sensor->serialNumber;
     if (m_profileSerial != sensor->serialNumber) {
         IMessageBox::ask(tr("Open profile"), tr("Sensor and Profile mismatch"));
         return false;

@@ -3,6 +3,7 @@
 #include "measure/measure.h"
 
 #include "measure/patchset.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
 #include "appcore/application.h"
@@ -98,7 +99,8 @@ int readGraySteps()
     const int stored = platform::readSetting("measure", "steps", kDefaultGraySteps).toInt();
     const int steps = qBound(kMinGraySteps, stored, kMaxGraySteps);
     if (steps != stored)
-        qWarning() << "measure/steps" << stored << "is out of range; the gray scale takes" << steps;
+        qCWarning(platform::measureLog) << "measure/steps" << stored
+                                        << "is out of range; the gray scale takes" << steps;
     return steps;
 }
 
@@ -142,6 +144,9 @@ bool Measure::runPatches(ResultList list, int modeArg, const QVector<Patch>& pat
             return false;
         }
         CColor result(measureOnce());
+        ++m_readingsTaken;
+        if (result != nullColor)
+            ++m_readingsGood;
         result.levelR = p.r;
         result.levelG = p.g;
         result.levelB = p.b;

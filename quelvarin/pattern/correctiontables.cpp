@@ -5,9 +5,11 @@
 #include <QBuffer>
 #include <QFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <system_error>
 #include <vector>
 
@@ -17,8 +19,8 @@ namespace {
 // The longest line a table may hold; a node line is some 30 bytes. Longer lines are refused
 // rather than read into memory whole.
 constexpr qint64 kMaxLineBytes = 64 * 1024;
-// Chunk of the pass that counts the lines before a table is allocated.
-constexpr qint64 kCountChunkBytes = 1 << 20;
+// What one read from the device brings: large enough that a read costs nothing per line.
+constexpr qint64 kChunkBytes = 1 << 20;
 
 QString failure(const QString& fileName, qint64 lineNumber, const QString& what)
 {
@@ -33,14 +35,15 @@ struct Line
     QByteArray text() const { return QByteArray(data, size); }
 };
 
-// The lines of a table, read one at a time from a device into one buffer: only the current line
-// is held. Lines end at '\n' (a '\r' before it is dropped); the terminator of the last line opens
-// no new line, and an empty device holds one empty line.
+// The lines of a table, read from a device in large chunks into one buffer that is reused to
+// the end: a line costs no allocation and no call into the device. Lines end at '\n' (a '\r'
+// before it is dropped); the terminator of the last line opens no new line, and an empty device
+// holds one empty line. A line longer than kMaxLineBytes is refused, not gathered.
 class LineReader
 {
 public:
     LineReader(QIODevice& device, const QString& fileName)
-        : m_device(device), m_fileName(fileName), m_buffer(size_t(kMaxLineBytes) + 2)
+        : m_device(device), m_fileName(fileName), m_buffer(size_t(kChunkBytes + kMaxLineBytes))
     {
     }
 
@@ -48,41 +51,75 @@ public:
     // or cannot be read.
     bool next(Line* line, QString* error)
     {
-        if (m_device.atEnd()) {
-            if (m_number > 0)
+        for (;;) {
+            const size_t pending = m_end - m_begin;
+            if (const auto* newline =
+                    static_cast<const char*>(std::memchr(m_buffer.data() + m_begin, '\n', pending))) {
+                const size_t size = size_t(newline - (m_buffer.data() + m_begin));
+                if (size > size_t(kMaxLineBytes))
+                    return tooLong(error);
+                *line = lineAt(m_begin, size);
+                m_begin += size + 1;
+                return true;
+            }
+            if (pending > size_t(kMaxLineBytes))
+                return tooLong(error);
+            if (m_atEnd) {
+                if (pending == 0 && m_number > 0)
+                    return false;
+                // The last line without a terminator (or the one empty line of an empty file).
+                *line = lineAt(m_begin, pending);
+                m_begin = m_end;
+                return true;
+            }
+            if (!fill(error))
                 return false;
-            *line = Line{m_buffer.data(), 0}; // an empty file is one empty line
-            ++m_number;
-            return true;
         }
-        // Up to one byte more than a line may hold (readLine keeps a byte for its terminator).
-        const qint64 read = m_device.readLine(m_buffer.data(), qint64(m_buffer.size()));
-        ++m_number;
-        if (read < 0) {
-            *error = failure(m_fileName, m_number, QStringLiteral("cannot be read (%1)")
-                                                       .arg(m_device.errorString()));
-            return false;
-        }
-        int size = int(read);
-        if (size > 0 && m_buffer[size_t(size) - 1] == '\n') {
-            --size;
-        } else if (size > kMaxLineBytes) {
-            *error = failure(m_fileName, m_number, QStringLiteral("line longer than %1 bytes")
-                                                       .arg(kMaxLineBytes));
-            return false;
-        }
-        if (size > 0 && m_buffer[size_t(size) - 1] == '\r')
-            --size;
-        *line = Line{m_buffer.data(), size};
-        return true;
     }
 
     qint64 number() const { return m_number; }
 
 private:
+    // Moves the unfinished line to the front and appends the next chunk behind it.
+    bool fill(QString* error)
+    {
+        const size_t pending = m_end - m_begin;
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, pending);
+        m_begin = 0;
+        m_end = pending;
+        const qint64 read = m_device.read(m_buffer.data() + m_end, qint64(m_buffer.size() - m_end));
+        if (read < 0) {
+            *error = failure(m_fileName, m_number + 1,
+                             QStringLiteral("cannot be read (%1)").arg(m_device.errorString()));
+            return false;
+        }
+        m_end += size_t(read);
+        m_atEnd = read == 0;
+        return true;
+    }
+
+    Line lineAt(size_t begin, size_t size)
+    {
+        ++m_number;
+        const char* data = m_buffer.data() + begin;
+        if (size > 0 && data[size - 1] == '\r')
+            --size;
+        return Line{data, int(size)};
+    }
+
+    bool tooLong(QString* error)
+    {
+        *error = failure(m_fileName, m_number + 1,
+                         QStringLiteral("line longer than %1 bytes").arg(kMaxLineBytes));
+        return false;
+    }
+
     QIODevice& m_device;
     QString m_fileName;
     std::vector<char> m_buffer;
+    size_t m_begin = 0; // first byte not handed out yet
+    size_t m_end = 0;   // end of the bytes read so far
+    bool m_atEnd = false;
     qint64 m_number = 0; // lines handed out so far
 };
 
@@ -96,13 +133,14 @@ qint64 countLines(QIODevice& device)
     qint64 lines = 0;
     char last = '\n';
     bool any = false;
-    QByteArray chunk;
-    while (!(chunk = device.read(kCountChunkBytes)).isEmpty()) {
-        lines += chunk.count('\n');
-        last = chunk.at(chunk.size() - 1);
+    std::vector<char> chunk(static_cast<size_t>(kChunkBytes));
+    qint64 read = 0;
+    while ((read = device.read(chunk.data(), qint64(chunk.size()))) > 0) {
+        lines += std::count(chunk.data(), chunk.data() + read, '\n');
+        last = chunk[size_t(read) - 1];
         any = true;
     }
-    if (!device.seek(start))
+    if (read < 0 || !device.seek(start))
         return -1;
     if (!any)
         return 1;
@@ -210,7 +248,7 @@ bool readTriple(LineReader& lines, const QString& fileName, double out[3], QStri
     return true;
 }
 
-ReadError parse3dFrom(QIODevice& device, const QString& fileName, std::unique_ptr<Lut3d>* lut)
+ReadError parse3dFrom(QIODevice& device, const QString& fileName, std::unique_ptr<PackedLut3d>* lut)
 {
     ReadError result;
     const qint64 total = countLines(device);
@@ -226,12 +264,14 @@ ReadError parse3dFrom(QIODevice& device, const QString& fileName, std::unique_pt
                                    .arg(qMax<qint64>(0, total - 1)).arg(nodes));
         return result;
     }
-    auto table = std::make_unique<Lut3d>(n);
+    auto table = std::make_unique<PackedLut3d>(n);
     if (!table->allocate()) {
         result.error = failure(fileName, 1, QStringLiteral("cannot allocate a table of size %1").arg(n));
         return result;
     }
-    for (qint64 k = 0; k < nodes; ++k) {
+    // The file's node order is the table's own (red fastest): node k is the k-th triple.
+    float* node = table->nodes();
+    for (qint64 k = 0; k < nodes; ++k, node += PackedLut3d::kNodeValues) {
         double rgb[3];
         if (!readTriple(lines, fileName, rgb, &result.error)) {
             if (result.error.endsWith(QLatin1String("(file ends early)")))
@@ -240,13 +280,15 @@ ReadError parse3dFrom(QIODevice& device, const QString& fileName, std::unique_pt
                                            .arg(k).arg(nodes));
             return result;
         }
-        const int ri = int(k % n);
-        const int gi = int((k / n) % n);
-        const int bi = int(k / (qint64(n) * n));
-        double* node = table->grid[ri][gi][bi];
-        node[0] = rgb[0];
-        node[1] = rgb[1];
-        node[2] = rgb[2];
+        for (int c = 0; c < 3; ++c) {
+            // A node holds floats: a value beyond their range would become infinite.
+            if (std::fabs(rgb[c]) > double(std::numeric_limits<float>::max())) {
+                result.error = failure(fileName, lines.number(),
+                                       QStringLiteral("%1 is out of range").arg(rgb[c]));
+                return result;
+            }
+            node[c] = float(rgb[c]);
+        }
     }
     *lut = std::move(table);
     return result;
@@ -294,7 +336,7 @@ ReadError openFile(QFile& file)
 
 } // namespace
 
-ReadError read3d(QIODevice& device, const QString& fileName, std::unique_ptr<Lut3d>* lut)
+ReadError read3d(QIODevice& device, const QString& fileName, std::unique_ptr<PackedLut3d>* lut)
 {
     return parse3dFrom(device, fileName, lut);
 }
@@ -304,7 +346,7 @@ ReadError read1d(QIODevice& device, const QString& fileName, Curves* curves)
     return parse1dFrom(device, fileName, curves);
 }
 
-ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_ptr<Lut3d>* lut)
+ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_ptr<PackedLut3d>* lut)
 {
     QBuffer buffer;
     buffer.setData(text);
@@ -320,7 +362,7 @@ ReadError parse1d(const QByteArray& text, const QString& fileName, Curves* curve
     return parse1dFrom(buffer, fileName, curves);
 }
 
-ReadError read3d(const QString& path, std::unique_ptr<Lut3d>* lut)
+ReadError read3d(const QString& path, std::unique_ptr<PackedLut3d>* lut)
 {
     QFile file(path);
     ReadError e = openFile(file);

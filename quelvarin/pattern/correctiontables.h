@@ -18,14 +18,15 @@
 // longer than 64 KiB, a field that is not a finite number, or a size out of range makes it fail
 // with a message naming the file, the line and what was wrong, and the adapter then skips that
 // stage. Files are read line by line (a first pass counts the lines, so a short file is refused
-// before its table is allocated): the largest table costs about its own size in memory.
+// before its table is allocated): the largest table costs about its own size in memory. The 3-D
+// nodes are kept as floats, three a node in one block; a value beyond a float's range is refused.
 
 #include <QString>
 
 #include <memory>
 #include <vector>
 
-class Lut3d;
+class PackedLut3d;
 class QIODevice;
 
 namespace correctiontables {
@@ -52,17 +53,17 @@ struct ReadError
 };
 
 // Reads a 3-D table from `path`. On success `lut` holds an allocated table.
-ReadError read3d(const QString& path, std::unique_ptr<Lut3d>* lut);
+ReadError read3d(const QString& path, std::unique_ptr<PackedLut3d>* lut);
 
 // Reads the 1-D curves from `path`.
 ReadError read1d(const QString& path, Curves* curves);
 
 // The same from an open device, read line by line (the file name is used in messages only).
-ReadError read3d(QIODevice& device, const QString& fileName, std::unique_ptr<Lut3d>* lut);
+ReadError read3d(QIODevice& device, const QString& fileName, std::unique_ptr<PackedLut3d>* lut);
 ReadError read1d(QIODevice& device, const QString& fileName, Curves* curves);
 
 // Parsers on text alone (the file name is used in messages only).
-ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_ptr<Lut3d>* lut);
+ReadError parse3d(const QByteArray& text, const QString& fileName, std::unique_ptr<PackedLut3d>* lut);
 ReadError parse1d(const QByteArray& text, const QString& fileName, Curves* curves);
 
 } // namespace correctiontables

@@ -64,6 +64,8 @@ public:
     // Drops everything: a new exchange starts from nothing.
     void clear() { m_bytes.clear(); }
     int size() const { return m_bytes.size(); }
+    // The first `n` bytes as they came, for the log.
+    QByteArray head(int n) const { return m_bytes.left(n); }
 
     // The largest levels of the whole INI replies in the buffer.
     QVector<quint16> takeInitReplies();

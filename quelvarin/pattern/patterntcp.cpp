@@ -125,6 +125,9 @@ void PatternTcp::readData()
         }
     } else if (m_state == ColorSent) {
         m_received.append(bytes);
+        if (m_received.size() >= patternprotocol::kResponseLength)
+            qCDebug(platform::programLog).noquote()
+                << "readdata" << QString::fromLatin1(m_received.head(patternprotocol::kTagLength));
         for (quint32 acknowledged : m_received.takeResponses()) {
             qCDebug(platform::programLog) << "read RSP seq" << acknowledged << sequenceNumber;
             // An acknowledgement of an earlier request (late or repeated) is skipped; the one

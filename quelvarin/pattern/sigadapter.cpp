@@ -1,5 +1,4 @@
 #include "pattern/sigadapter.h"
-#include "platform/logging.h"
 
 #include "colour/lut3d.h"
 #include "pattern/correctiontables.h"
@@ -7,6 +6,7 @@
 #include "pattern/patternwindow.h"
 #include "platform/eventwait.h"
 #include "platform/guithread.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
 
 #include <QDebug>
@@ -38,7 +38,7 @@ bool tableUsable(const correctiontables::ReadError& result, const char* missingM
         return false;
     }
     if (!result.error.isEmpty()) {
-        qWarning().noquote() << result.error << "-" << stage << "correction skipped";
+        qCWarning(platform::programLog).noquote() << result.error << "-" << stage << "correction skipped";
         return false;
     }
     return true;
@@ -72,7 +72,7 @@ std::array<int, SigAdapter::kMaxCurveSize> SigAdapter::curveG{};
 std::array<int, SigAdapter::kMaxCurveSize> SigAdapter::curveB{};
 int SigAdapter::curveSize = 0;
 double SigAdapter::colorMatrix[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-Lut3d* SigAdapter::patternLut = nullptr;
+PackedLut3d* SigAdapter::patternLut = nullptr;
 int SigAdapter::lutSize = 0;
 
 SigAdapter::SigAdapter()
@@ -95,7 +95,7 @@ void SigAdapter::loadCorrectionTables()
     delete patternLut;
     patternLut = nullptr;
     lutSize = 0;
-    std::unique_ptr<Lut3d> lut;
+    std::unique_ptr<PackedLut3d> lut;
     if (tableUsable(correctiontables::read3d(correctiontables::k3dFileName, &lut), "3dcfe file open Error",
                     "3-D")) {
         lutSize = lut->size;

@@ -14,7 +14,7 @@
 #include <array>
 #include <memory>
 
-class Lut3d;
+class PackedLut3d;
 class PatternTcp;
 class PatternWindow;
 
@@ -57,7 +57,7 @@ public:
     static std::array<int, kMaxCurveSize> curveB;
     static int curveSize;       // entries in use; 0 = no 1-D stage
     static double colorMatrix[3][3];
-    static Lut3d* patternLut;   // null = no 3-D stage
+    static PackedLut3d* patternLut; // null = no 3-D stage
     static int lutSize;
 
 public slots:

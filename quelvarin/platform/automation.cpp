@@ -1,5 +1,7 @@
 #include "platform/automation.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QHash>
 #include <QMutex>
@@ -139,7 +141,8 @@ bool AutomationObject::setControl(const QString& control)
     m_control = control;
     AutomationServerPtr server = createAutomationServer(control);
     if (!server) {
-        qWarning().noquote() << QStringLiteral("Automation: no server is registered for \"%1\"").arg(control);
+        qCWarning(platformLog).noquote()
+            << QStringLiteral("Automation: no server is registered for \"%1\"").arg(control);
         return false;
     }
     bind(std::move(server));
@@ -186,7 +189,7 @@ QVariant AutomationObject::dynamicCall(const char* signature, const QVariant& a1
     while (!args.isEmpty() && !args.last().isValid())
         args.removeLast();
     if (sig.valid && args.size() > sig.parameters.size()) {
-        qWarning().noquote() << QStringLiteral("Automation: %1 takes %2 arguments, %3 given")
+        qCWarning(platformLog).noquote() << QStringLiteral("Automation: %1 takes %2 arguments, %3 given")
                                     .arg(QLatin1String(signature))
                                     .arg(sig.parameters.size())
                                     .arg(args.size());
@@ -201,7 +204,7 @@ QVariant AutomationObject::dynamicCall(const char* signature, QList<QVariant>& a
 {
     const AutomationSignature sig = AutomationSignature::parse(QString::fromLatin1(signature));
     if (sig.valid && args.size() != sig.parameters.size()) {
-        qWarning().noquote() << QStringLiteral("Automation: %1 takes %2 arguments, %3 given")
+        qCWarning(platformLog).noquote() << QStringLiteral("Automation: %1 takes %2 arguments, %3 given")
                                     .arg(QLatin1String(signature))
                                     .arg(sig.parameters.size())
                                     .arg(args.size());
@@ -217,7 +220,8 @@ QVariant AutomationObject::call(const AutomationSignature& sig, QList<QVariant>&
     if (!server)
         return QVariant();
     if (!sig.valid) {
-        qWarning().noquote() << QStringLiteral("Automation: cannot read the signature \"%1\"").arg(sig.name);
+        qCWarning(platformLog).noquote()
+            << QStringLiteral("Automation: cannot read the signature \"%1\"").arg(sig.name);
         return QVariant();
     }
     if (!sig.method)
@@ -228,9 +232,10 @@ QVariant AutomationObject::call(const AutomationSignature& sig, QList<QVariant>&
     for (int i = 0; i < args.size(); ++i) {
         QVariant value = args.at(i);
         if (!convertArgument(value, sig.parameters.at(i).type)) {
-            qWarning().noquote() << QStringLiteral("Automation: argument %1 of %2 has the wrong type")
-                                        .arg(i + 1)
-                                        .arg(sig.name);
+            qCWarning(platformLog).noquote()
+                << QStringLiteral("Automation: argument %1 of %2 has the wrong type")
+                       .arg(i + 1)
+                       .arg(sig.name);
             return QVariant();
         }
         converted.append(value);

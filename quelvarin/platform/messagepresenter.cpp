@@ -1,6 +1,7 @@
 #include "platform/messagepresenter.h"
 
 #include "platform/guithread.h"
+#include "platform/logging.h"
 
 #include <QDebug>
 #include <QMutex>
@@ -28,7 +29,7 @@ int runModally(QMessageBox& box)
 int presentMessageBox(QMessageBox& box)
 {
     if (!isGuiThread()) {
-        qWarning() << "message box" << box.windowTitle() << "presented outside the GUI thread";
+        qCWarning(platformLog) << "message box" << box.windowTitle() << "presented outside the GUI thread";
     }
     MessagePresenter presenter;
     {

@@ -1,12 +1,22 @@
 #include "platform/serialline.h"
 
+#include "platform/guithread.h"
+#include "platform/logging.h"
+
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDebug>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QStringList>
 #include <QThread>
+#include <QTimer>
+
+#include <atomic>
 
 #include <poll.h>
 
@@ -36,6 +46,15 @@ bool hungUp(int fd)
 // read loop spin; such a wait counts as the end of the read after this many in a row.
 constexpr int kMaxIdleWakeups = 64;
 
+// When the GUI thread's event loop cannot run (the application is quitting), the wait for a call
+// looks at it in slices this long, handling what arrives in between.
+constexpr int kQuittingSliceMs = 5;
+
+int boundAfter(int timeoutMs)
+{
+    return qMax(0, timeoutMs) + SerialLine::kQueueMarginMs;
+}
+
 } // namespace
 
 QString serialOverrideVariable(int comNumber)
@@ -43,17 +62,47 @@ QString serialOverrideVariable(int comNumber)
     return QStringLiteral("KW_SERIAL_COM%1").arg(comNumber);
 }
 
-QString serialDevicePath(const QString& portName, const std::function<QByteArray(const char*)>& env,
-                         const std::function<bool(const QString&)>& exists)
+namespace {
+
+// n of a "COMn" name in 1..kMaxComNumber; 0 for any other name.
+int comNumber(const QString& portName)
 {
     static const QRegularExpression comName(QStringLiteral("^COM([0-9]{1,3})$"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = comName.match(portName);
-    if (!m.hasMatch())
+    const int n = m.hasMatch() ? m.captured(1).toInt() : 0;
+    return n >= 1 && n <= kMaxComNumber ? n : 0;
+}
+
+QString familyPath(const char* family, int comNumber)
+{
+    return QString::fromLatin1(family) + QString::number(comNumber - 1);
+}
+
+// Why no device stands behind `portName`, naming the places looked at, so that the user can
+// plug the adapter in or point the override variable at the right device.
+QString noDeviceReason(const QString& portName)
+{
+    const int n = comNumber(portName);
+    if (n == 0)
+        return QStringLiteral("no serial device stands behind %1: neither COM1..COM%2 nor a device path")
+            .arg(portName)
+            .arg(kMaxComNumber);
+    QStringList paths;
+    for (const char* family : kDeviceFamilies)
+        paths << familyPath(family, n);
+    return QStringLiteral("no serial device stands behind %1: none of %2 exists and %3 is not set")
+        .arg(portName, paths.join(QStringLiteral(", ")), serialOverrideVariable(n));
+}
+
+} // namespace
+
+QString serialDevicePath(const QString& portName, const std::function<QByteArray(const char*)>& env,
+                         const std::function<bool(const QString&)>& exists)
+{
+    const int n = comNumber(portName);
+    if (n == 0)
         return portName.startsWith(QLatin1Char('/')) ? portName : QString();
-    const int n = m.captured(1).toInt();
-    if (n < 1 || n > kMaxComNumber)
-        return QString();
 
     const QByteArray variable = serialOverrideVariable(n).toLatin1();
     const QByteArray overridden = env ? env(variable.constData()) : qgetenv(variable.constData());
@@ -61,7 +110,7 @@ QString serialDevicePath(const QString& portName, const std::function<QByteArray
         return QString::fromLocal8Bit(overridden);
 
     for (const char* family : kDeviceFamilies) {
-        const QString path = QString::fromLatin1(family) + QString::number(n - 1);
+        const QString path = familyPath(family, n);
         if (exists ? exists(path) : QFileInfo::exists(path))
             return path;
     }
@@ -147,6 +196,50 @@ struct SerialLine::Port
     }
 };
 
+// One call handed to the line's thread. Shared between the caller and the line, so a call given up
+// can still finish (or be skipped) safely after its caller has gone.
+struct SerialLine::Job
+{
+    std::function<void(Port&)> fn;
+    QSemaphore done;                 // released once the line is through with the call
+    std::atomic<bool> givenUp{false}; // set by the caller whose wait ran out
+    QEventLoop* loop = nullptr;       // the GUI thread's wait, touched on the GUI thread only
+};
+
+namespace {
+
+// The GUI thread's wait for `job`: its events go on (all but the operator's input, which waits
+// until the call is done) until the line is through with the call or `boundMs` have passed.
+template <typename JobT>
+bool waitHandlingEvents(JobT& job, int boundMs)
+{
+    const QDeadlineTimer deadline(boundMs);
+    for (;;) {
+        if (job.done.tryAcquire())
+            return true;
+        const qint64 remaining = deadline.remainingTime();
+        if (remaining <= 0)
+            return false;
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(int(remaining));
+        job.loop = &loop;
+        const int refused = loop.exec(QEventLoop::ExcludeUserInputEvents);
+        job.loop = nullptr;
+        if (refused != 0) {
+            // The application is quitting and no event loop runs any more: handle what arrives
+            // in short slices until the call is done or the bound has passed.
+            if (job.done.tryAcquire(1, int(qMin<qint64>(remaining, kQuittingSliceMs))))
+                return true;
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, kQuittingSliceMs);
+        }
+    }
+}
+
+} // namespace
+
 SerialLine::SerialLine()
     : m_thread(new QThread)
     , m_port(std::make_unique<Port>())
@@ -158,27 +251,73 @@ SerialLine::SerialLine()
 
 SerialLine::~SerialLine()
 {
-    call([](Port& p) {
-        if (p.serial) {
-            p.serial->close();
-            delete p.serial;
-            p.serial = nullptr;
-        }
-    });
+    // A destructor must not handle events (they could reach objects being destroyed), so it
+    // blocks for the close, which is quick; both waits are bounded all the same.
+    runOnLine(boundAfter(kControlTimeoutMs),
+              [](Port& p) {
+                  if (p.serial) {
+                      p.serial->close();
+                      delete p.serial;
+                      p.serial = nullptr;
+                  }
+              },
+              Wait::Blocking);
     m_thread->quit();
-    m_thread->wait();
+    if (!m_thread->wait(unsigned(boundAfter(kControlTimeoutMs)))) {
+        // The line's thread is stuck in the device (a close the kernel holds to drain): it still
+        // uses the port, so both are left to the end of the program rather than freed under it.
+        qCWarning(platformLog).noquote() << "serial port" << portName() << "did not close in time; left open";
+        (void)m_port.release();
+        return;
+    }
     m_port.reset();
     delete m_thread;
 }
 
-void SerialLine::call(const std::function<void(Port&)>& fn) const
+bool SerialLine::runOnLine(int boundMs, std::function<void(Port&)> fn, Wait wait) const
 {
     Port& port = *m_port;
     if (QThread::currentThread() == m_thread) {
         fn(port);
-        return;
+        return true;
     }
-    QMetaObject::invokeMethod(&port.context, [&port, &fn] { fn(port); }, Qt::BlockingQueuedConnection);
+    auto job = std::make_shared<Job>();
+    job->fn = std::move(fn);
+    const bool handleEvents = wait == Wait::HandlingEvents && QCoreApplication::instance() && isGuiThread();
+    QMetaObject::invokeMethod(
+        &port.context,
+        [job, &port, handleEvents] {
+            if (!job->givenUp.load())
+                job->fn(port);
+            job->done.release();
+            if (handleEvents) {
+                // Wakes the GUI thread's wait; run there, where its loop pointer lives.
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [job] {
+                        if (job->loop)
+                            job->loop->quit();
+                    },
+                    Qt::QueuedConnection);
+            }
+        },
+        Qt::QueuedConnection);
+    const bool finished = handleEvents ? waitHandlingEvents(*job, boundMs) : job->done.tryAcquire(1, boundMs);
+    if (!finished) {
+        job->givenUp.store(true);
+        qCWarning(platformLog).noquote() << "serial port" << portName() << "did not answer a call within" << boundMs
+                             << "ms; the call is given up";
+    }
+    return finished;
+}
+
+template <typename R>
+R SerialLine::call(int boundMs, R fallback, std::function<R(Port&)> fn) const
+{
+    // The result lives with the job: a call given up may still write it after this returns.
+    auto result = std::make_shared<R>(fallback);
+    const bool finished = runOnLine(boundMs, [result, fn = std::move(fn)](Port& p) { *result = fn(p); });
+    return finished ? *result : fallback;
 }
 
 void SerialLine::setPortName(const QString& name)
@@ -208,8 +347,7 @@ bool SerialLine::open()
         QMutexLocker lock(&m_stateMutex);
         m_devicePath = path;
     }
-    bool ok = false;
-    call([&](Port& p) {
+    const bool ok = call<bool>(boundAfter(kControlTimeoutMs), false, [name, path, cfg](Port& p) {
         QSerialPort& s = p.device();
         if (s.isOpen())
             s.close();
@@ -217,39 +355,47 @@ bool SerialLine::open()
         p.failed = false;
         p.error.clear();
         if (path.isEmpty()) {
-            p.error = QStringLiteral("no serial device stands behind %1").arg(name);
-            return;
+            p.error = noDeviceReason(name);
+            return false;
         }
         s.setPortName(path);
         if (!s.open(QIODevice::ReadWrite)) {
             p.error = s.errorString();
-            return;
+            // Serial devices belong to the group "dialout" on Debian and its kin.
+            if (s.error() == QSerialPort::PermissionError)
+                p.error += QStringLiteral(" (reading and writing %1 needs membership of its group, "
+                                          "usually dialout)")
+                               .arg(path);
+            return false;
         }
         // Refusals are logged, not fatal: a pseudo-terminal keeps 8 data bits and no parity.
         if (!s.setBaudRate(cfg.baudRate) || !s.setDataBits(cfg.dataBits) || !s.setParity(cfg.parity)
             || !s.setStopBits(cfg.stopBits) || !s.setFlowControl(cfg.flowControl)) {
-            qWarning() << "serial" << name << "refused part of its configuration:" << s.errorString();
+            qCWarning(platformLog) << "serial" << name << "refused part of its configuration:"
+                                   << s.errorString();
             s.clearError();
         }
-        ok = true;
+        return true;
     });
     if (ok)
-        qInfo().noquote() << "serial port" << name << "opened on" << path;
+        qCDebug(platformLog).noquote() << "serial port" << name << "opened on" << path;
+    else if (path.isEmpty())
+        qCWarning(platformLog).noquote() << "serial port" << name << "not opened:" << errorString();
     else
-        qWarning().noquote() << "serial port" << name << "(" + path + ")" << "not opened:" << errorString();
+        qCWarning(platformLog).noquote() << "serial port" << name << "on" << path
+                                         << "not opened:" << errorString();
     return ok;
 }
 
 bool SerialLine::isOpen() const
 {
-    bool open = false;
-    call([&](Port& p) { open = p.serial && p.serial->isOpen(); });
-    return open;
+    return call<bool>(boundAfter(kControlTimeoutMs), false,
+                      [](Port& p) { return p.serial && p.serial->isOpen(); });
 }
 
 void SerialLine::close()
 {
-    call([](Port& p) {
+    runOnLine(boundAfter(kControlTimeoutMs), [](Port& p) {
         if (p.serial && p.serial->isOpen())
             p.serial->close();
         p.failed = false;
@@ -257,15 +403,15 @@ void SerialLine::close()
 }
 
 void SerialLine::setSetting(const std::function<void(SerialConfig&)>& record, const char* what,
-                            const std::function<bool(QSerialPort&)>& apply)
+                            std::function<bool(QSerialPort&)> apply)
 {
     {
         QMutexLocker lock(&m_stateMutex);
         record(m_config);
     }
-    call([&](Port& p) {
+    runOnLine(boundAfter(kControlTimeoutMs), [what, apply = std::move(apply)](Port& p) {
         if (p.usable() && !apply(*p.serial))
-            qWarning() << "serial line refused" << what;
+            qCWarning(platformLog) << "serial line refused" << what;
     });
 }
 
@@ -323,13 +469,12 @@ SerialConfig SerialLine::config() const
 
 qint64 SerialLine::write(const QByteArray& bytes)
 {
-    qint64 written = -1;
-    call([&](Port& p) {
+    return call<qint64>(boundAfter(kWriteTimeoutMs), -1, [bytes](Port& p) -> qint64 {
         if (!p.usable())
-            return;
+            return -1;
         if (p.serial->write(bytes) < 0) {
             p.checkHangUp();
-            return;
+            return -1;
         }
         QDeadlineTimer deadline(kWriteTimeoutMs);
         while (p.serial->bytesToWrite() > 0 && !p.failed) {
@@ -337,9 +482,8 @@ qint64 SerialLine::write(const QByteArray& bytes)
             if (remaining <= 0 || !p.serial->waitForBytesWritten(int(remaining)))
                 break;
         }
-        written = p.failed ? -1 : bytes.size() - p.serial->bytesToWrite();
+        return p.failed ? -1 : bytes.size() - p.serial->bytesToWrite();
     });
-    return written;
 }
 
 QByteArray SerialLine::read(int max)
@@ -349,41 +493,38 @@ QByteArray SerialLine::read(int max)
 
 QByteArray SerialLine::read(int max, int timeoutMs)
 {
-    QByteArray out;
-    call([&](Port& p) { out = p.readUntil(max, QDeadlineTimer(qMax(0, timeoutMs))); });
-    return out;
+    return call<QByteArray>(boundAfter(timeoutMs), QByteArray(), [max, timeoutMs](Port& p) {
+        return p.readUntil(max, QDeadlineTimer(qMax(0, timeoutMs)));
+    });
 }
 
 QByteArray SerialLine::readReply(int length, int firstByteMs, int gapMs, int totalMs)
 {
-    QByteArray out;
-    call([&](Port& p) {
+    return call<QByteArray>(boundAfter(totalMs), QByteArray(), [length, firstByteMs, gapMs, totalMs](Port& p) {
         const QDeadlineTimer total(qMax(0, totalMs));
         QDeadlineTimer first(qMax(0, firstByteMs));
         if (total.remainingTime() < first.remainingTime())
             first = total;
-        out = p.readUntil(length > 0 ? 1 : 0, first);
+        QByteArray out = p.readUntil(length > 0 ? 1 : 0, first);
         if (!out.isEmpty() && out.size() < length)
             out += p.readUntil(length - out.size(), total, qMax(0, gapMs));
+        return out;
     });
-    return out;
 }
 
 QByteArray SerialLine::readAvailable(int max)
 {
-    QByteArray out;
-    call([&](Port& p) {
+    return call<QByteArray>(boundAfter(kControlTimeoutMs), QByteArray(), [max](Port& p) {
         if (!p.usable() || max <= 0)
-            return;
+            return QByteArray();
         p.serial->waitForReadyRead(0); // takes in what the device holds
-        out = p.serial->read(max);
+        return p.serial->read(max);
     });
-    return out;
 }
 
 void SerialLine::flush()
 {
-    call([](Port& p) {
+    runOnLine(boundAfter(kControlTimeoutMs), [](Port& p) {
         if (!p.usable())
             return;
         p.serial->waitForReadyRead(0);
@@ -394,40 +535,36 @@ void SerialLine::flush()
 
 bool SerialLine::setDtr(bool on)
 {
-    bool ok = false;
-    call([&](Port& p) {
-        if (p.usable()) {
-            ok = p.serial->setDataTerminalReady(on);
-            p.serial->clearError();
-        }
+    return call<bool>(boundAfter(kControlTimeoutMs), false, [on](Port& p) {
+        if (!p.usable())
+            return false;
+        const bool ok = p.serial->setDataTerminalReady(on);
+        p.serial->clearError();
+        return ok;
     });
-    return ok;
 }
 
 bool SerialLine::setRts(bool on)
 {
-    bool ok = false;
-    call([&](Port& p) {
-        if (p.usable() && p.serial->flowControl() != QSerialPort::HardwareControl) {
-            ok = p.serial->setRequestToSend(on);
-            p.serial->clearError();
-        }
+    return call<bool>(boundAfter(kControlTimeoutMs), false, [on](Port& p) {
+        if (!p.usable() || p.serial->flowControl() == QSerialPort::HardwareControl)
+            return false;
+        const bool ok = p.serial->setRequestToSend(on);
+        p.serial->clearError();
+        return ok;
     });
-    return ok;
 }
 
 bool SerialLine::failed() const
 {
-    bool failed = false;
-    call([&](Port& p) { failed = p.failed; });
-    return failed;
+    // A line that does not even answer this has failed.
+    return call<bool>(boundAfter(kControlTimeoutMs), true, [](Port& p) { return p.failed; });
 }
 
 QString SerialLine::errorString() const
 {
-    QString error;
-    call([&](Port& p) { error = p.error; });
-    return error;
+    return call<QString>(boundAfter(kControlTimeoutMs), QStringLiteral("the serial line did not answer in time"),
+                         [](Port& p) { return p.error; });
 }
 
 } // namespace platform

@@ -4,8 +4,8 @@
 // Ports are named "COMn" as the operator knows them. A name maps to a device path: the environment
 // variable KW_SERIAL_COMn when it is set (tests point it at a pseudo-terminal), else the first
 // existing of /dev/ttyUSB(n-1), /dev/ttyACM(n-1), /dev/ttyS(n-1). Messages keep the "COMn" name;
-// the path is logged when the port is opened. A name that is not of the form COMn is taken as a
-// device path.
+// a port that cannot be opened is logged as a warning with the device path tried (or the paths
+// looked at, when none exists). A name that is not of the form COMn is taken as a device path.
 //
 // Reads have a total time-out: read(max, ms) returns once `max` bytes arrived or `ms` have passed
 // since the call, joining whatever fragments came meanwhile.
@@ -14,7 +14,14 @@
 // thread (readings). The port object lives on a private thread of its own and every call is carried
 // out there while the caller waits, so calls from any thread are safe and never interleave inside
 // one call. A command and its reply form one exchange: a driver that may be called from two
-// threads holds lock() across it.
+// threads holds exchangeMutex() across it.
+//
+// How the caller waits: the GUI thread goes on handling its events (the windows repaint, timers
+// and queued calls run) while the operator's input is held back until the call is done, so a
+// silent instrument never freezes the window and no command can start under a connect. Any other
+// thread simply blocks. Either wait is bounded: the call's own time-out plus kQueueMarginMs for
+// a call of another thread ahead of it. A call whose bound passed is given up (it answers like a
+// closed line: nothing read, -1 written, false) and no longer runs unless it has already begun.
 //
 // Modem-line calls (DTR, RTS) are best effort: pseudo-terminals and some adapters refuse them.
 
@@ -124,14 +131,27 @@ public:
 
     // Longest wait for written bytes to leave.
     static constexpr int kWriteTimeoutMs = 2000;
+    // Bound of the calls without a time-out of their own (open, close, settings, queries): a
+    // device opens and closes at once, unless the kernel holds a close to drain unsent bytes.
+    static constexpr int kControlTimeoutMs = 3000;
+    // Added to every call's bound: room for a call of another thread that holds the line first.
+    static constexpr int kQueueMarginMs = 1000;
 
 private:
     struct Port;
-    void call(const std::function<void(Port&)>& fn) const;
+    struct Job;
+    // Carries `fn` out on the line's thread and waits for it as the header comment says; false
+    // when the wait gave up (`fn` then does not run unless it had begun). `fn` must not refer to
+    // the caller's locals: a call given up may still be running after the caller has gone.
+    enum class Wait { HandlingEvents, Blocking };
+    bool runOnLine(int boundMs, std::function<void(Port&)> fn, Wait wait = Wait::HandlingEvents) const;
+    // runOnLine for a call with a result: what `fn` returned, or `fallback` when given up.
+    template <typename R>
+    R call(int boundMs, R fallback, std::function<R(Port&)> fn) const;
     // Records a setting under the state lock, then applies it to the port when it is open; a
     // refusal is logged as `what`.
     void setSetting(const std::function<void(SerialConfig&)>& record, const char* what,
-                    const std::function<bool(QSerialPort&)>& apply);
+                    std::function<bool(QSerialPort&)> apply);
 
     QThread* m_thread = nullptr;
     std::unique_ptr<Port> m_port; // used on m_thread only

@@ -1,5 +1,7 @@
 #include "sensors/as5216spectrum.h"
 
+#include "platform/logging.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -128,15 +130,17 @@ std::array<double, 3> integrateXyz(const std::vector<double>& wavelengths, const
             if (wavelengths[i] >= from && wavelengths[i] < to)
                 ++inside;
         }
-        if (inside == 0)
-            continue;
-        // The weight steps along the segment by the pixel's rank inside it.
+        // The weight steps along the segment by the pixel's rank inside it. A segment without a
+        // pixel adds nothing, but is traced like the others.
         const int m = inside + 1;
         const double dx = (cmfX[size_t(j + 1)] - cmfX[size_t(j)]) / m;
         const double dy = (cmfY[size_t(j + 1)] - cmfY[size_t(j)]) / m;
         const double dz = (cmfZ[size_t(j + 1)] - cmfZ[size_t(j)]) / m;
+        qCDebug(platform::as5216Log, "aver_num = %d", m);
+        qCDebug(platform::as5216Log, "num_cut_in[0] = %f\n num_cut_in[1] = %f\n num_cut_in[2] = %f", dx, dy,
+                dz);
         int k = 0;
-        for (size_t i = 0; i < n; ++i) {
+        for (size_t i = 0; i < n && inside > 0; ++i) {
             if (!(wavelengths[i] >= from && wavelengths[i] < to))
                 continue;
             ++k;
@@ -144,6 +148,9 @@ std::array<double, 3> integrateXyz(const std::vector<double>& wavelengths, const
             sum[1] += (cmfY[size_t(j)] + k * dy) * irr[i];
             sum[2] += (cmfZ[size_t(j)] + k * dz) * irr[i];
         }
+        // The running sums, the segment and the rank the next pixel would have had.
+        qCDebug(platform::as5216Log, "sum[0] = %f\n sum[1] = %f\n sum[2] = %f\n b4 = %d\n b5 = %d", sum[0], sum[1],
+                sum[2], j, k + 1);
     }
     return {sum[0] * kXyzScale, sum[1] * kXyzScale, sum[2] * kXyzScale};
 }

@@ -83,7 +83,8 @@ std::vector<double> irradiance(const std::vector<double>& raw, const Calibration
 // Integrates irradiance over the wavelengths of the pixels: for each 5 nm segment [a, a+5) the
 // n pixels inside it are weighted, in index order, by the table value at a plus k/(n+1) of the
 // step to the next node (k = 1..n). Pixels outside 380..780 nm add nothing. Returns X, Y, Z
-// already multiplied by kXyzScale.
+// already multiplied by kXyzScale. Every segment is traced as debug lines of the category
+// "quelvarin.sensors.as5216": m, the three steps, the running sums, the segment and the next k.
 std::array<double, 3> integrateXyz(const std::vector<double>& wavelengths, const std::vector<double>& irradiance);
 
 // The measurement record for a scan of `pixels` pixels.

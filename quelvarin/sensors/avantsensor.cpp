@@ -1,5 +1,6 @@
 #include "sensors/avantsensor.h"
 
+#include "platform/logging.h"
 #include "platform/runtimelibrary.h"
 #include "sensors/as5216spectrum.h"
 #include "appcore/application.h"
@@ -21,7 +22,8 @@ void logEights(const char* label, const double* values, size_t count)
         QStringList parts;
         for (size_t k = i; k < count && k < i + 8; ++k)
             parts << QString::number(values[k], 'f', 6);
-        qDebug().noquote() << QStringLiteral("%1[%2]: %3").arg(QLatin1String(label)).arg(i).arg(parts.join(','));
+        qCDebug(platform::as5216Log).noquote()
+            << QStringLiteral("%1[%2]: %3").arg(QLatin1String(label)).arg(i).arg(parts.join(','));
     }
 }
 
@@ -80,14 +82,14 @@ bool CAvantes::init()
         return false;
     }
     const int present = entries.init(0);
-    qDebug("AVS_Init: %d", present);
+    qCDebug(platform::as5216Log, "AVS_Init: %d", present);
     if (present <= 0) {
         message(tr("There's no device connected!"));
         connected = false;
         return false;
     }
     deviceCount = entries.devices();
-    qDebug("AVS_Devices: %d", deviceCount);
+    qCDebug(platform::as5216Log, "AVS_Devices: %d", deviceCount);
     if (deviceCount > as5216::kMaxDevices)
         deviceCount = as5216::kMaxDevices;
     if (deviceCount > 0) {
@@ -116,7 +118,7 @@ bool CAvantes::init()
         connected = false;
         return false;
     }
-    qDebug("AVS_NumPixels: %d", int(pixels));
+    qCDebug(platform::as5216Log, "AVS_NumPixels: %d", int(pixels));
     libraryPixels = pixels;
     pixelCount = pixels > as5216::kMaxPixels ? as5216::kMaxPixels : int(pixels);
 
@@ -130,7 +132,7 @@ bool CAvantes::init()
     lambda.resize(size_t(pixelCount));
     wavelengths = std::move(lambda);
     logEights("Lambda", wavelengths.data(), wavelengths.size());
-    qDebug("AVS init OK");
+    qCDebug(platform::as5216Log, "AVS init OK");
     connected = true;
     return true;
 }
@@ -140,21 +142,21 @@ int CAvantes::startMeasure()
     scanStarted = false;
     if (!connected)
         return 0;
-    qDebug("startMeasure:");
+    qCDebug(platform::as5216Log, "startMeasure:");
     std::array<unsigned char, as5216::kMeasRecordSize> record = as5216::measurementRecord(pixelCount);
-    qDebug("startMeasure1111111111111111111111111111111111111111111111:");
+    qCDebug(platform::as5216Log, "startMeasure1111111111111111111111111111111111111111111111:");
     if (entries.prepare(handle, record.data()) != 0)
         return 0;
-    qDebug("startMeasure2222222222222222222222222222222222222222222222:");
+    qCDebug(platform::as5216Log, "startMeasure2222222222222222222222222222222222222222222222:");
     std::fill(config.begin(), config.end(), 0);
     unsigned int size = unsigned(as5216::kConfigSize);
     const int configResult = entries.config(handle, unsigned(as5216::kConfigSize), &size, config.data());
-    qDebug("startMeasure3333333333333333333333333333333333333333333333:");
+    qCDebug(platform::as5216Log, "startMeasure3333333333333333333333333333333333333333333333:");
     if (configResult != 0)
         return 0;
     if (entries.measure(handle, nullptr, 1) != 0)
         return 0;
-    qDebug("Position:   startMeasure end");
+    qCDebug(platform::as5216Log, "Position:   startMeasure end");
     scanStarted = true;
     measureDelay = int(as5216::kIntegrationTimeMs);
     return measureDelay;
@@ -162,8 +164,8 @@ int CAvantes::startMeasure()
 
 CColor CAvantes::GetColor()
 {
-    qDebug("Position:GetColor start");
-    qDebug("%s", QByteArray(76, 'x').constData());
+    qCDebug(platform::as5216Log, "Position:GetColor start");
+    qCDebug(platform::as5216Log, "%s", QByteArray(76, 'x').constData());
     if (!connected || !scanStarted)
         return CColor(nullColor);
     scanStarted = false;
@@ -172,16 +174,16 @@ CColor CAvantes::GetColor()
     QElapsedTimer clock;
     clock.start();
     int waited = 0;
-    qDebug("Position:GetColor middle1111");
+    qCDebug(platform::as5216Log, "Position:GetColor middle1111");
     while (entries.poll(handle) != 1) {
         if (waited >= kScanDeadlineMs || clock.elapsed() >= kScanDeadlineMs) {
-            qDebug("AS5216: no scan after %d ms", kScanDeadlineMs);
+            qCDebug(platform::as5216Log, "AS5216: no scan after %d ms", kScanDeadlineMs);
             return CColor(nullColor);
         }
         Application::delay(kPollIntervalMs);
         waited += kPollIntervalMs;
     }
-    qDebug("Position:GetColor middle2222");
+    qCDebug(platform::as5216Log, "Position:GetColor middle2222");
 
     // The scan covers the pixels of the measurement record; room for the library's count too.
     std::vector<double> raw(size_t(libraryPixels > pixelCount ? libraryPixels : pixelCount), 0.0);
@@ -190,9 +192,9 @@ CColor CAvantes::GetColor()
         return CColor(nullColor);
     raw.resize(size_t(pixelCount));
     const char* stars = "****************************************************************************";
-    qDebug("%s", stars);
+    qCDebug(platform::as5216Log, "%s", stars);
     logEights("m_pSpectrum", raw.data(), raw.size());
-    qDebug("%s", stars);
+    qCDebug(platform::as5216Log, "%s", stars);
 
     const as5216::Calibration cal = as5216::calibrationFromConfig(config.data(), pixelCount);
     std::vector<double> scaled(raw.size()), factors(raw.size()), linearised(raw.size());
@@ -208,24 +210,24 @@ CColor CAvantes::GetColor()
             parts << QString::number(c, 'f', 6);
         return parts.join(',');
     }();
-    qDebug().noquote() << "a_pData->m_Detector.m_aNLCorrect:" + coefficients;
-    qDebug().noquote() << "A1: " + coefficients;
+    qCDebug(platform::as5216Log).noquote() << "a_pData->m_Detector.m_aNLCorrect:" + coefficients;
+    qCDebug(platform::as5216Log).noquote() << "A1: " + coefficients;
     logEights("NCPS", factors.data(), factors.size());
     logEights("Spectrum", raw.data(), raw.size());
     logEights("SpectrumNL", linearised.data(), linearised.size());
-    qDebug("%s", stars);
-    qDebug("ADCFactor:%f", adcFactor);
-    qDebug("CalInttime:%f", double(cal.calIntTime));
-    qDebug("CurInttime:%f", double(as5216::kIntegrationTimeMs));
+    qCDebug(platform::as5216Log, "%s", stars);
+    qCDebug(platform::as5216Log, "ADCFactor:%f", adcFactor);
+    qCDebug(platform::as5216Log, "CalInttime:%f", double(cal.calIntTime));
+    qCDebug(platform::as5216Log, "CurInttime:%f", double(as5216::kIntegrationTimeMs));
     const std::vector<double> divisors(cal.divisors.begin(), cal.divisors.end());
     logEights("a_pData->m_Irradiance.m_IntensityCalib.m_aCalibConvers", divisors.data(), divisors.size());
-    qDebug("%s", stars);
+    qCDebug(platform::as5216Log, "%s", stars);
     const std::vector<double> irr = as5216::irradiance(raw, cal, adcFactor);
     logEights("Irradiance", irr.data(), irr.size());
     logEights("Lambda", wavelengths.data(), wavelengths.size());
     const std::array<double, 3> xyz = as5216::integrateXyz(wavelengths, irr);
     if (xyz[1] != 0.0)
-        qDebug("K1 = %f", 40.0 / (xyz[1] / as5216::kXyzScale));
+        qCDebug(platform::as5216Log, "K1 = %f", 40.0 / (xyz[1] / as5216::kXyzScale));
     return correctColor(CColor(xyz[0], xyz[1], xyz[2]));
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/automation.h"
 #include "appcore/imessagebox.h"
+#include "platform/logging.h"
 
 #include <QDebug>
 
@@ -34,7 +35,7 @@ bool C5Sensor::init()
     bool isInt = false;
     const int code = status.toInt(&isInt);
     if (!status.isValid() || !isInt || code != kOk) {
-        qWarning() << "Chroma 5: OpenProbe failed, status" << status;
+        qCWarning(platform::sensorLog) << "Chroma 5: OpenProbe failed, status" << status;
         IMessageBox::ask(name, tr("Open device failed"));
         connected = false;
         return false;
@@ -70,7 +71,7 @@ CColor C5Sensor::GetColor()
         // x, y chromaticity and Y luminance; y = 0 gives X = Y = Z = 0.
         result.fromxyY(CColor(out.at(0).toDouble(), out.at(1).toDouble(), out.at(2).toDouble()));
     } else {
-        qWarning() << "Chroma 5: GetMeasurement failed, status" << status;
+        qCWarning(platform::sensorLog) << "Chroma 5: GetMeasurement failed, status" << status;
     }
     return correctColor(result);
 }

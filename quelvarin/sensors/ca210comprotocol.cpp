@@ -1,5 +1,7 @@
 #include "sensors/ca210comprotocol.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QList>
 
@@ -79,14 +81,23 @@ CA210MV::CA210MV()
 
 bool CA210MV::hand(const QByteArray& reply)
 {
-    int at = reply.startsWith('\r') ? 1 : 0;
+    const bool afterCr = reply.startsWith('\r');
+    int at = afterCr ? 1 : 0;
     if (reply.size() < at + 4 || reply.mid(at, 3) != "OK0" || reply[at + 3] < '0' || reply[at + 3] > '9')
         return false;
     at += 4;
     if (reply.mid(at, 4) != ",P1 ")
         return false;
     QByteArray body = reply.mid(at + 4);
-    while (body.endsWith('\n') || body.endsWith('\r'))
+    // The values end at the reply's CR. After a leading CR the fixed length ends before it, so
+    // the values run to the end; without one, a reply whose CR has not come was cut short, and
+    // its last value may be cut off in the middle.
+    const int end = body.indexOf('\r');
+    if (end >= 0)
+        body.truncate(end);
+    else if (!afterCr)
+        return false;
+    while (body.endsWith('\n'))
         body.chop(1);
     const QList<QByteArray> parts = body.split(';');
     if (parts.size() != 3)
@@ -101,6 +112,6 @@ bool CA210MV::hand(const QByteArray& reply)
     x = v[0];
     y = v[1];
     z = v[2];
-    qDebug() << "MV" << x << y << z;
+    qCDebug(platform::sensorLog) << "MV" << x << y << z;
     return true;
 }

@@ -80,7 +80,7 @@ public:
 };
 
 // "XYZ": accepted with one of the twenty status prefixes ("OK00".."OK09", each possibly after a
-// CR) and exactly three numbers after ",P1 ".
+// CR) and exactly three numbers after ",P1 ", ended by the reply's CR unless a CR came first.
 class CA210MV : public CA210Cmd
 {
 public:

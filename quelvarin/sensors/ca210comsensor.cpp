@@ -1,6 +1,7 @@
 #include "sensors/ca210comsensor.h"
 
 #include "platform/eventwait.h"
+#include "platform/logging.h"
 #include "platform/serialline.h"
 #include "sensors/serialinstrument.h"
 
@@ -25,9 +26,15 @@ bool CA210SensorCOM::doCmd(CA210Cmd& command, int deadlineMs)
     const int transferMs = timing.readTimeoutMs + 2 * command.replyLength;
     const QByteArray reply =
         port->readReply(command.replyLength, deadlineMs, timing.readTimeoutMs, deadlineMs + transferMs);
-    if (reply.size() == command.replyLength)
-        return command.hand(reply);
-    qDebug() << "CA210" << command.cmd << "reply of" << reply.size() << "bytes, expected" << command.replyLength;
+    if (reply.size() == command.replyLength) {
+        if (command.hand(reply))
+            return true;
+        // A refused reply may be the start of a longer one: its tail must not open the next reply.
+        port->flush();
+        return false;
+    }
+    qCDebug(platform::sensorLog) << "CA210" << command.cmd << "reply of" << reply.size()
+                                 << "bytes, expected" << command.replyLength;
     port->flush();
     return false;
 }
@@ -36,7 +43,7 @@ bool CA210SensorCOM::init()
 {
     const platform::SerialConfig line{ca210com::kBaudRate, QSerialPort::Data7, QSerialPort::EvenParity, QSerialPort::TwoStop,
                                       QSerialPort::NoFlowControl, timing.readTimeoutMs};
-    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1")))
+    if (!openInstrumentPort(*port, line, tr("Can't open") + QStringLiteral(" %1"), tr("Open Sensor Error!")))
         return false;
 
     for (const char* setup : {ca210com::kRemoteOn, ca210com::kSetup1, ca210com::kSetup2, ca210com::kSetup3}) {
@@ -66,7 +73,7 @@ CColor CA210SensorCOM::singleMeasurement()
     if (!doCmd(measure, timing.measureDeadlineMs))
         return CColor(nullColor);
     const CColor c(measure.x, measure.y, measure.z);
-    qDebug() << "color" << c[0] << c[1] << c[2];
+    qCDebug(platform::sensorLog) << "color" << c[0] << c[1] << c[2];
     return c;
 }
 

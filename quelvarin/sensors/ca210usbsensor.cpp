@@ -2,6 +2,7 @@
 
 #include "platform/automation.h"
 #include "appcore/application.h"
+#include "platform/logging.h"
 
 #include <QDebug>
 
@@ -26,7 +27,7 @@ bool CA210Sensor::init()
     listenForExceptions(server);
     if (!server->setControl(QString::fromLatin1(kProgId))) {
         // No server installed: nothing to talk to, so no reading could be trusted.
-        qWarning() << "CA-210: the automation server" << kProgId << "is not available";
+        qCWarning(platform::sensorLog) << "CA-210: the automation server" << kProgId << "is not available";
         releaseObjects();
         connected = false;
         return false;
@@ -42,7 +43,7 @@ bool CA210Sensor::init()
 
     singleCa = server->querySubObject("SingleCa()");
     if (!singleCa) {
-        qWarning() << "CA-210: the server hands out no instrument object";
+        qCWarning(platform::sensorLog) << "CA-210: the server hands out no instrument object";
         releaseObjects();
         connected = false;
         return false;
@@ -56,7 +57,7 @@ bool CA210Sensor::init()
     probe = singleCa->querySubObject("SingleProbe()");
     memory = singleCa->querySubObject("Memory()");
     if (!probe) {
-        qWarning() << "CA-210: the server hands out no probe object";
+        qCWarning(platform::sensorLog) << "CA-210: the server hands out no probe object";
         releaseObjects();
         connected = false;
         return false;
@@ -120,7 +121,7 @@ CColor CA210Sensor::readXYZ()
         bool ok = false;
         const double v = values[i].toDouble(&ok);
         if (!values[i].isValid() || !ok) {
-            qWarning() << "CA-210: the probe gives no value" << i;
+            qCWarning(platform::sensorLog) << "CA-210: the probe gives no value" << i;
             return CColor(nullColor);
         }
         result[i] = v;
@@ -142,7 +143,7 @@ CColor CA210Sensor::GetColor()
 void CA210Sensor::ReceivedException(int code, const QString& source, const QString& desc,
                                     const QString& help)
 {
-    qWarning().noquote() << QStringLiteral("Exception: %1 \"%2\" \"%3\" \"%4\"")
+    qCWarning(platform::sensorLog).noquote() << QStringLiteral("Exception: %1 \"%2\" \"%3\" \"%4\"")
                                 .arg(code)
                                 .arg(source, desc, help);
     ++m_exceptions;

@@ -1,11 +1,15 @@
 #include "sensors/ccdspectrometer.h"
 
 #include "platform/automation.h"
+#include "platform/logging.h"
+#include "sensors/cietables.h"
 
 #include <QDebug>
 #include <QMutexLocker>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -75,7 +79,8 @@ bool SynerJY::init()
 
     const long entered = platform::enterAutomationThread();
     if (entered != 0 && entered != 1) {
-        qWarning("Qt: Could not initialize OLE (error %lx)", static_cast<unsigned long>(entered));
+        qCWarning(platform::sensorLog, "Qt: Could not initialize OLE (error %lx)",
+                  static_cast<unsigned long>(entered));
         connected = false;
         return false;
     }
@@ -85,7 +90,7 @@ bool SynerJY::init()
     platform::leaveAutomationThread();
     if (!bound) {
         // Without its server the detector can never deliver; say so now, not at every reading.
-        qWarning() << "CCD: the automation server" << kProgId << "is not available";
+        qCWarning(platform::sensorLog) << "CCD: the automation server" << kProgId << "is not available";
         delete device;
         device = nullptr;
         connected = false;
@@ -130,7 +135,8 @@ void SynerJY::stopMeasure()
 
 void SynerJY::ReceivedException(int code, const QString& source, const QString& desc, const QString& help)
 {
-    qWarning().noquote() << QStringLiteral("Exception: %1 %2 %3 %4").arg(code).arg(source, desc, help);
+    qCWarning(platform::sensorLog).noquote()
+        << QStringLiteral("Exception: %1 %2 %3 %4").arg(code).arg(source, desc, help);
 }
 
 void SynerJY::ReceivedSignal(const QString& name, const QVariantList& args)
@@ -192,14 +198,7 @@ void SynerJY::readDetectorInfo()
         QMutexLocker lock(&m_mutex);
         m_area = area;
     }
-    // computeWavelengths
-    {
-        const int columns = qBound(0, area.xEnd - area.xStart + 1, kMaxColumns);
-        QMutexLocker lock(&m_mutex);
-        m_columns = columns;
-        for (int i = 0; i < columns; ++i)
-            m_wavelengths[i] = columnWavelength(area.xStart + i);
-    }
+    computeWavelengths();
 
     // Queries whose answers the acquisition does not need. Each list ends with a negative token.
     enumerate("GetFirstGain(QString&)", "GetNextGain(QString&)");
@@ -210,6 +209,15 @@ void SynerJY::readDetectorInfo()
     device->dynamicCall("IsOperatingModeSupported(int)", 9);
     QList<QVariant> version{0, 0, 0, 0};
     device->dynamicCall("GetComponentVersion(int&, int&, int&, int&)", version);
+}
+
+void SynerJY::computeWavelengths()
+{
+    QMutexLocker lock(&m_mutex);
+    const int columns = qBound(0, m_area.xEnd - m_area.xStart + 1, kMaxColumns);
+    m_columns = columns;
+    for (int i = 0; i < columns; ++i)
+        m_wavelengths[i] = columnWavelength(m_area.xStart + i);
 }
 
 void SynerJY::enumerate(const char* first, const char* next)
@@ -289,7 +297,7 @@ CColor SynerJY::GetColor()
     bool take = false;
     {
         QMutexLocker lock(&m_mutex);
-        qDebug() << "GetColor:" << m_dataReady;
+        qCDebug(platform::sensorLog) << "GetColor:" << m_dataReady;
         // A chip of fewer than two columns gives no scale to interpolate on: not ready.
         take = m_dataReady && m_readyForAcquisition && m_columns >= 2;
         if (take) {
@@ -311,6 +319,31 @@ CColor SynerJY::GetColor()
     spectrum.setValues(0, values.size(), values.constData());
     // The result of this instrument is the spectrum; the colour only marks a reading.
     return correctColor(CColor(1.0, 1.0, 1.0));
+}
+
+void SynerJY::clearBackground()
+{
+    std::fill(std::begin(background), std::end(background), 0);
+}
+
+double SynerJY::scaledColumn(int column)
+{
+    return column * kColumnScale;
+}
+
+bool SynerJY::colourMatching(int wavelength, double* xbar, double* ybar, double* zbar)
+{
+    if (wavelength < kCmfFirstNm || wavelength > kCmfLastNm || (wavelength - kCmfFirstNm) % kCmfStepNm != 0)
+        return false;
+    // The table runs in 1 nm steps from its first row's wavelength.
+    const cie::CsvTable& t = cie::cmf1931;
+    const int row = wavelength - int(t.at(0, 0));
+    if (row < 0 || row >= t.rows || t.at(row, 0) != wavelength)
+        return false;
+    *xbar = t.at(row, 1);
+    *ybar = t.at(row, 2);
+    *zbar = t.at(row, 3);
+    return true;
 }
 
 SynerJY::ChipArea SynerJY::chipArea() const

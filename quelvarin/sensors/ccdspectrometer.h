@@ -61,6 +61,13 @@ public:
     static constexpr int kAcquisitionCountFormat = 1;
     static constexpr int kArea = 1;
 
+    // Factor of scaledColumn.
+    static constexpr double kColumnScale = 0.0001;
+    // The colour-matching functions of colourMatching: 380..780 nm in 5 nm steps.
+    static constexpr int kCmfFirstNm = 380;
+    static constexpr int kCmfLastNm = 780;
+    static constexpr int kCmfStepNm = 5;
+
     struct ChipArea
     {
         int xStart = 0, xEnd = 0, yStart = 0, yEnd = 0, xBin = 0, yBin = 0;
@@ -84,8 +91,20 @@ public:
     // -1 outside it (and with fewer than 2 columns).
     static double countAt(double wavelength, const int* counts, const double* wavelengths, int columns);
 
+    // Helpers beside the acquisition; no reading uses them.
+    // Sets every count of `background` to 0.
+    void clearBackground();
+    // A pixel column index times kColumnScale.
+    static double scaledColumn(int column);
+    // The CIE 1931 2° colour-matching functions at `wavelength` nm, 380..780 nm in 5 nm steps;
+    // false, with the outputs untouched, at any other wavelength.
+    static bool colourMatching(int wavelength, double* xbar, double* ybar, double* zbar);
+
     // Steps run by the server's events (public for the tests).
     void readDetectorInfo();
+    // The wavelength of every column of the chip area, by the dispersion polynomial (at most
+    // kMaxColumns columns).
+    void computeWavelengths();
     void setupAcquisition();
     void readData(platform::AutomationObject* result);
 
@@ -98,6 +117,8 @@ public:
     QVector<double> pixelWavelengths() const; // columns() values
 
     platform::AutomationObject* device = nullptr; // owned; null until init and after close
+    // Dark counts per pixel column; no reading subtracts them. Used on one thread only.
+    int background[kMaxColumns] = {};
 
 public slots:
     void ReceivedException(int code, const QString& source, const QString& desc, const QString& help);

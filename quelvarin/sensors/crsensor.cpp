@@ -1,5 +1,6 @@
 #include "sensors/crsensor.h"
 
+#include "platform/logging.h"
 #include "platform/serialline.h"
 #include "sensors/serialinstrument.h"
 #include "appcore/imessagebox.h"
@@ -36,7 +37,7 @@ QString CRXXXCensor::readReply()
             return QString::fromLatin1(line);
         }
         if (end > cr::kMaxLineLength || (end < 0 && m_pending.size() > cr::kMaxLineLength + 1)) {
-            qDebug() << "CR reply line longer than" << cr::kMaxLineLength << "bytes";
+            qCDebug(platform::sensorLog) << "CR reply line longer than" << cr::kMaxLineLength << "bytes";
             port->flush();
             m_pending.clear();
             return QString();
@@ -179,7 +180,7 @@ bool CRXXXCensor::init()
 {
     const platform::SerialConfig line{cr::kBaudRate, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
                                       QSerialPort::NoFlowControl, timing.readTimeoutMs};
-    if (!openInstrumentPort(*port, line, QStringLiteral("Can't open %1"))) {
+    if (!openInstrumentPort(*port, line, tr("Can't open") + QStringLiteral(" %1"), tr("Open Sensor Error!"))) {
         connected = false;
         return false;
     }
@@ -259,14 +260,18 @@ void CRXXXCensor::readSpectrum()
     if (!cr::isSuccess(lastReply))
         return;
     if (!cr::parseSpectrumHeader(lastReply, &start, &end, &count)) {
-        qDebug() << "CR spectrum header unreadable:" << lastReply;
+        qCDebug(platform::sensorLog) << "CR spectrum header unreadable:" << lastReply;
         return;
     }
     QVector<float> values(count, 0.0f);
     for (int i = 0; i < count; ++i) {
         const QString line = readReply();
-        if (line.isEmpty())
-            break; // the remaining values stay 0
+        if (line.isEmpty()) {
+            // A spectrum cut short is no spectrum (its missing values would read as zeros): the
+            // spectrum stays as it was, as after a refused reply.
+            qCDebug(platform::sensorLog) << "CR spectrum stopped after" << i << "of" << count << "values";
+            return;
+        }
         lastReply = line;
         values[i] = line.trimmed().toFloat();
     }

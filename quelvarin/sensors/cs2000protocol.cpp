@@ -1,11 +1,18 @@
 #include "sensors/cs2000protocol.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QList>
 
 #include <algorithm>
 
 namespace cs2000 {
+
+bool replyWhole(const QByteArray& reply)
+{
+    return reply.endsWith("\r\n");
+}
 
 QByteArray blockCommand(int block)
 {
@@ -87,12 +94,12 @@ Cs2000MEAS::Cs2000MEAS()
 
 bool Cs2000MEAS::handler(const QByteArray& reply)
 {
-    if (!Cs2000Cmd::handler(reply))
+    if (!Cs2000Cmd::handler(reply) || !cs2000::replyWhole(reply))
         return false;
     int seconds = 0;
     if (reply.size() > kOkPrefixLength && reply[kOkPrefixLength - 1] == ',' && scanInt(reply, kOkPrefixLength, &seconds))
         measureTime = std::clamp(seconds, 0, cs2000::kMaxMeasureSeconds) * 1000;
-    qDebug() << "Time =" << measureTime;
+    qCDebug(platform::sensorLog) << "Time =" << measureTime;
     return true;
 }
 
@@ -103,7 +110,7 @@ Cs2000MV::Cs2000MV()
 
 bool Cs2000MV::handler(const QByteArray& reply)
 {
-    if (!Cs2000Cmd::handler(reply))
+    if (!Cs2000Cmd::handler(reply) || !cs2000::replyWhole(reply))
         return false;
     const QList<QByteArray> f = fields(reply);
     float v[3] = {0, 0, 0};
@@ -112,14 +119,14 @@ bool Cs2000MV::handler(const QByteArray& reply)
         v[i] = i < f.size() ? f[i].trimmed().toFloat(&ok) : 0.0f;
         if (!ok) {
             // A reply that does not carry the three values is no reading (not a black one).
-            qDebug() << "MV reply without three values" << reply;
+            qCDebug(platform::sensorLog) << "MV reply without three values" << reply;
             return false;
         }
     }
     x = v[0];
     y = v[1];
     z = v[2];
-    qDebug() << "MV" << x << y << z;
+    qCDebug(platform::sensorLog) << "MV" << x << y << z;
     return true;
 }
 
@@ -157,7 +164,7 @@ Cs2000MS::Cs2000MS(int block)
 
 bool Cs2000MS::handler(const QByteArray& reply)
 {
-    if (!Cs2000Cmd::handler(reply))
+    if (!Cs2000Cmd::handler(reply) || !cs2000::replyWhole(reply))
         return false;
     const QByteArray body = reply.mid(kOkPrefixLength, reply.size() - kOkPrefixLength - kTerminatorLength);
     const QList<QByteArray> items = body.split(',');

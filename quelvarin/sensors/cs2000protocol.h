@@ -14,6 +14,9 @@
 //   "MEDR,1,0,04"         1016  "OK00," 101 values             680-780 nm
 //   "RMTS,0"                 6                                 leave remote mode
 //
+// Every reply ends with CR LF, and the fixed length is where it must end: a reply that does not
+// end there is longer than expected, and what was read of it stops inside its last value.
+//
 // A command object holds the bytes to send, the exact length of the reply and the parser of the
 // reply (handler); these classes work on bytes alone and CS2000Sensor runs them over the line.
 
@@ -58,6 +61,9 @@ inline constexpr int kMeasureMarginMs = 30000;
 // The longest measuring time taken from an announcement; a larger number is clamped to it.
 inline constexpr int kMaxMeasureSeconds = kMeasureDeadlineMs / 1000;
 
+// Whether a reply arrived whole: it ends with its CR LF.
+bool replyWhole(const QByteArray& reply);
+
 // The command of spectral block 1..4 and its reply length.
 QByteArray blockCommand(int block);
 int blockReplyLength(int block);
@@ -82,7 +88,8 @@ public:
     int errorCode = -1; // -1: no error reported
 };
 
-// "MEAS,1": the measuring time the instrument announces, in milliseconds.
+// "MEAS,1": the measuring time the instrument announces, in milliseconds. The value-carrying
+// replies below are refused unless they arrived whole.
 class Cs2000MEAS : public Cs2000Cmd
 {
 public:

@@ -1,5 +1,6 @@
 #include "sensors/cs2000sensor.h"
 
+#include "platform/logging.h"
 #include "platform/serialline.h"
 #include "sensors/serialinstrument.h"
 
@@ -34,9 +35,12 @@ bool CS2000Sensor::doCmd(Cs2000Cmd& cmd, int deadlineMs)
     // takes about a second, with no pause longer than the read time-out.
     const int transferMs = timing.readTimeoutMs + 2 * cmd.replyLength;
     const QByteArray reply = port->readReply(cmd.replyLength, deadlineMs, timing.readTimeoutMs, deadlineMs + transferMs);
-    if (reply.size() == cmd.replyLength)
+    if (reply.size() == cmd.replyLength && cs2000::replyWhole(reply))
         return cmd.handler(reply);
-    qDebug() << "CS2000" << cmd.command << "reply of" << reply.size() << "bytes, expected" << cmd.replyLength;
+    // Shorter, or longer (no CR LF where it must end; its tail is still on the line): either way
+    // not the reply this command awaits.
+    qCDebug(platform::sensorLog) << "CS2000" << cmd.command << "reply of" << reply.size()
+                                 << "bytes, expected" << cmd.replyLength << "ending in CR LF";
     if (!reply.isEmpty())
         port->flush();
     return false;
@@ -101,7 +105,7 @@ CColor CS2000Sensor::GetColor()
     for (;;) {
         const qint64 left = totalMs - clock.elapsed();
         if (left <= 0) {
-            qDebug() << "CS2000 measurement did not end within" << totalMs << "ms";
+            qCDebug(platform::sensorLog) << "CS2000 measurement did not end within" << totalMs << "ms";
             return CColor(nullColor);
         }
         Cs2000Cmd end(QByteArray(), cs2000::kStatusLength);
@@ -121,7 +125,8 @@ CColor CS2000Sensor::GetColor()
         Cs2000MS ms(block);
         if (!doCmd(ms)) {
             // The range of a failed block reads as zeros, not as the previous measurement.
-            qWarning() << "CS2000 spectral block" << block << "failed; its range is left at 0";
+            qCWarning(platform::sensorLog) << "CS2000 spectral block" << block
+                                           << "failed; its range is left at 0";
             std::fill(std::begin(ms.values), std::end(ms.values), 0.0f);
         }
         spectrum.setValues((block - 1) * cs2000::kBlockValues, cs2000::blockValueCount(block), ms.values);

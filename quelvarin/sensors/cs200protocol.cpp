@@ -13,7 +13,8 @@ bool hasStatus(const QByteArray& reply, const char* status)
     return reply.startsWith(status);
 }
 
-// The values after "<status>," split at the commas; empty when the separator is missing.
+// The values after "<status>," split at the commas; empty when the separator is missing, or when
+// the line end has not come: a reply cut short may stop inside its last value.
 QList<QByteArray> valueFields(const QByteArray& reply)
 {
     const int statusLength = int(std::strlen(kStatusOk));
@@ -22,8 +23,9 @@ QList<QByteArray> valueFields(const QByteArray& reply)
     QByteArray values = reply.mid(statusLength + 1);
     // The values end at the line end; whatever the buffer holds after it is not part of them.
     const int end = values.indexOf('\r');
-    if (end >= 0)
-        values.truncate(end);
+    if (end < 0)
+        return {};
+    values.truncate(end);
     return values.split(',');
 }
 

@@ -1,5 +1,6 @@
 #include "sensors/cs200sensor.h"
 
+#include "platform/logging.h"
 #include "platform/runtimelibrary.h"
 #include "sensors/cs200protocol.h"
 #include "appcore/application.h"
@@ -117,7 +118,7 @@ CColor CS200Sensor::readXYZ()
             break;
         }
         if (waited >= cs200::kNotReadyDeadlineMs || clock.elapsed() >= cs200::kNotReadyDeadlineMs) {
-            qDebug() << "CS-200: no result after" << cs200::kNotReadyDeadlineMs << "ms";
+            qCDebug(platform::sensorLog) << "CS-200: no result after" << cs200::kNotReadyDeadlineMs << "ms";
             return CColor(nullColor);
         }
         Application::delay(cs200::kNotReadyRetryMs);

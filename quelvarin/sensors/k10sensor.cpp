@@ -1,5 +1,6 @@
 #include "sensors/k10sensor.h"
 
+#include "platform/logging.h"
 #include "platform/serialline.h"
 #include "sensors/serialinstrument.h"
 #include "appcore/imessagebox.h"
@@ -47,7 +48,7 @@ bool K10Sensor::init()
         return false;
     }
     serialNumber = k10::serialFromInfo(info);
-    qDebug() << "K10 SerialNum" << serialNumber;
+    qCDebug(platform::sensorLog) << "K10 SerialNum" << serialNumber;
     connected = true;
     return true;
 }
@@ -90,22 +91,22 @@ CColor K10Sensor::singleMeasure()
     clock.start();
     for (int attempt = 1;; ++attempt) {
         if (port->write(k10::kMeasureCommand) < k10::kCommandLength) {
-            qDebug() << "K10 write cmd error!";
+            qCDebug(platform::sensorLog) << "K10 write cmd error!";
             return CColor(nullColor);
         }
         const QByteArray reply = port->read(k10::kReplyLength, timing.readTimeoutMs);
         if (reply.size() < k10::kReplyLength) {
-            qDebug() << "K10 read data error!";
+            qCDebug(platform::sensorLog) << "K10 read data error!";
             port->flush();
             // Asked again a few times only: a silent or unplugged instrument fails the reading
             // instead of holding the run for ever.
             if (attempt >= timing.maxTries || clock.elapsed() >= timing.retryDeadlineMs || port->failed()) {
-                qDebug() << "K10 no complete reply after" << attempt << "tries";
+                qCDebug(platform::sensorLog) << "K10 no complete reply after" << attempt << "tries";
                 return CColor(nullColor);
             }
             continue;
         }
-        qDebug() << "K10" << reply.left(3);
+        qCDebug(platform::sensorLog) << "K10" << reply.left(3);
         if (!k10::isMeasurementReply(reply)) {
             port->flush();
             return CColor(nullColor);

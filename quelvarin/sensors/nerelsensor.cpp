@@ -1,6 +1,7 @@
 #include "sensors/nerelsensor.h"
 
 #include "appcore/imessagebox.h"
+#include "platform/logging.h"
 
 #include <quorvane/quorvane.h>
 
@@ -70,7 +71,7 @@ bool NerelSensor::openFirstDevice()
         uint32_t amount = 0;
         if (QVI_SepctrometerGetDeviceAmount(vendor, product, &amount) != EC_Success || amount == 0)
             continue;
-        qDebug("device[%x-%x] number: %d\n", vendor, product, int(amount));
+        qCDebug(platform::sensorLog, "device[%x-%x] number: %d\n", vendor, product, int(amount));
         for (uint32_t i = 0; i < amount; ++i) {
             void* opened = nullptr;
             const ERRORCODE rc = QVI_SpectrometerOpen(i, &opened, vendor, product);
@@ -102,7 +103,7 @@ bool NerelSensor::init()
     QVI_SpectromoduleGetWavelengthStart(handle, &wavelengthStart);
     QVI_SpectromoduleGetWavelengthEnd(handle, &wavelengthEnd);
     const ERRORCODE sized = QVI_SpectromoduleGetFrameSize(handle, &frameSize);
-    qDebug("framesize = %u\n", unsigned(frameSize));
+    qCDebug(platform::sensorLog, "framesize = %u\n", unsigned(frameSize));
     if (sized != EC_Success || frameSize == 0) {
         closeDevice();
         return fail(name, tr("get frame size failed."));

@@ -1,5 +1,7 @@
 #include "sensors/pr6xxprotocol.h"
 
+#include "platform/logging.h"
+
 #include <QDebug>
 #include <QList>
 
@@ -22,7 +24,18 @@ int statusOf(const QByteArray& reply)
     return ok ? status : kUnreadableStatus;
 }
 
+bool replyComplete(const QByteArray& reply)
+{
+    return reply.endsWith("\r\n");
+}
+
 namespace {
+
+// The status of a reply that arrived whole; kUnreadableStatus for one cut short.
+int statusOfComplete(const QByteArray& reply)
+{
+    return replyComplete(reply) ? statusOf(reply) : kUnreadableStatus;
+}
 
 QByteArray listText(const QByteArray& reply)
 {
@@ -91,11 +104,11 @@ bool PR6xxCmd::handler(const QByteArray& reply)
 
 bool PR6xxMCmd::handler(const QByteArray& reply)
 {
-    errorCode = pr6xx::statusOf(reply);
+    errorCode = pr6xx::statusOfComplete(reply);
     if (errorCode != 0)
         return false;
     text = reply.mid(pr6xx::kTextOffset);
-    text.chop(std::min(2, int(text.size())));
+    text.chop(std::min(2, int(text.size()))); // the CR LF
     return true;
 }
 
@@ -106,7 +119,7 @@ PR6xxDCmd::PR6xxDCmd()
 
 bool PR6xxDCmd::handler(const QByteArray& reply)
 {
-    errorCode = pr6xx::statusOf(reply);
+    errorCode = pr6xx::statusOfComplete(reply);
     if (errorCode != 0)
         return false;
     QByteArray body = reply;
@@ -136,6 +149,7 @@ bool PR6xxDCmd::handler(const QByteArray& reply)
 
 PR6xxSCmd::PR6xxSCmd(const QByteArray& command, int lines)
     : PR6xxCmd(command, pr6xx::listReplyLength(lines))
+    , lines(lines)
 {
 }
 
@@ -143,15 +157,18 @@ bool PR6xxSCmd::handler(const QByteArray& reply)
 {
     errorCode = pr6xx::statusOf(reply);
     if (errorCode != 0) {
-        qDebug() << "specture error code" << errorCode;
+        qCDebug(platform::sensorLog) << "specture error code" << errorCode;
         return false;
     }
-    const QList<QByteArray> lines = pr6xx::splitLines(pr6xx::listText(reply), false);
-    qDebug("specture list count = %d\n", int(lines.size()));
-    if (lines.size() < pr6xx::kMinLines)
+    const QByteArray text = pr6xx::listText(reply);
+    const QList<QByteArray> got = pr6xx::splitLines(text, false);
+    qCDebug(platform::sensorLog, "specture list count = %d\n", int(got.size()));
+    // A list cut short, in a line or between two, is no spectrum: its missing values would read
+    // as zeros, and its last value as a cut-off number.
+    if (!pr6xx::replyComplete(text) || got.size() < std::max(lines, pr6xx::kMinLines))
         return false;
-    const int n = std::min(int(lines.size()), pr6xx::kMaxValues);
+    const int n = std::min(int(got.size()), pr6xx::kMaxValues);
     for (int i = 0; i < n; ++i)
-        values[i] = lines[i].trimmed().toFloat();
+        values[i] = got[i].trimmed().toFloat();
     return true;
 }

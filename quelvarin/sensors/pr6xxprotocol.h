@@ -16,6 +16,10 @@
 //
 // A command object holds the bytes to send, the reply size that ends reading and the parser of the
 // reply; these classes work on bytes alone and PR6xxSensor runs them over the line.
+//
+// A reply counts only once it has arrived whole: up to its CR LF, and a spectral list with every
+// line it was asked for. A reply cut short (the line stalled, the deadline passed) still begins
+// with a good status, and its last number, cut off in the middle, would read as a smaller one.
 
 #include <QByteArray>
 #include <QVector>
@@ -44,7 +48,8 @@ inline constexpr int kLineLength = 7;
 inline constexpr int kStatusLength = 5;
 inline constexpr int kTextOffset = 6;       // text replies: after "00000,"
 inline constexpr int kLowLightStatus = -8;  // "M2": too dark to measure; read as black
-// Marks a status that is not a number: never success.
+// Marks a reply whose status cannot be read (not a number, or the reply did not arrive whole):
+// never success.
 inline constexpr int kUnreadableStatus = -99999;
 
 inline constexpr int kSmallModelLines = 128; // "PR-655"
@@ -72,6 +77,8 @@ inline int listReplyLength(int lines)
 int linesOfModel(const QByteArray& model);
 // The first five characters as a decimal number, or kUnreadableStatus.
 int statusOf(const QByteArray& reply);
+// Whether a reply arrived whole: it ends with its CR LF.
+bool replyComplete(const QByteArray& reply);
 // Whether a spectral reply holds exactly `lines` complete lines (the reading may end).
 bool listComplete(const QByteArray& reply, int lines);
 // `lines` values of light minus dark (negative differences read as 0) spread evenly over
@@ -94,7 +101,8 @@ public:
     int errorCode = 0;
 };
 
-// A text reply ("D110", "D111"): the text from byte 6 without the final CR LF.
+// A text reply ("D110", "D111"): the text from byte 6 without the final CR LF. A reply without
+// its CR LF is refused (errorCode kUnreadableStatus) and leaves `text` as it was.
 class PR6xxMCmd : public PR6xxCmd
 {
 public:
@@ -103,7 +111,8 @@ public:
     QByteArray text;
 };
 
-// "M2": status, a number, X, Y, Z; all five fields are required, the integers are decimal.
+// "M2": status, a number, X, Y, Z; all five fields are required, the integers are decimal, and
+// the reply must end with its CR LF.
 class PR6xxDCmd : public PR6xxCmd
 {
 public:
@@ -112,11 +121,13 @@ public:
     float X = 0, Y = 0, Z = 0;
 };
 
-// "D8"/"D9": one value per line after the 8-byte header; fewer than 128 lines fail.
+// "D8"/"D9": one value per line after the 8-byte header. The list must hold the lines asked for
+// (never fewer than 128), each ended by its CR LF: the values of a list cut short would be zeros.
 class PR6xxSCmd : public PR6xxCmd
 {
 public:
     PR6xxSCmd(const QByteArray& command, int lines);
     bool handler(const QByteArray& reply) override;
+    int lines;
     float values[pr6xx::kMaxValues] = {};
 };

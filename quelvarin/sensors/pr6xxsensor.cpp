@@ -1,5 +1,6 @@
 #include "sensors/pr6xxsensor.h"
 
+#include "platform/logging.h"
 #include "platform/messagepresenter.h"
 #include "platform/serialline.h"
 #include "sensors/serialinstrument.h"
@@ -29,7 +30,7 @@ bool PR6xxSensor::exchange(PR6xxCmd& cmd, int deadlineMs, bool list)
             port->flush();
             return false;
         }
-        qDebug() << "CMD:" << cmd.command;
+        qCDebug(platform::sensorLog) << "CMD:" << cmd.command;
     }
     if (cmd.replyLength == 0)
         return cmd.handler(QByteArray());
@@ -39,7 +40,7 @@ bool PR6xxSensor::exchange(PR6xxCmd& cmd, int deadlineMs, bool list)
     QByteArray reply;
     for (;;) {
         if (reply.endsWith("\r\n") && reply.size() >= cmd.replyLength - 2) {
-            qDebug() << "CMD:" << cmd.command << "unexpected end received.";
+            qCDebug(platform::sensorLog) << "CMD:" << cmd.command << "unexpected end received.";
             break;
         }
         if (list && pr6xx::listComplete(reply, lineCount))
@@ -50,14 +51,14 @@ bool PR6xxSensor::exchange(PR6xxCmd& cmd, int deadlineMs, bool list)
             break;
         const qint64 left = deadlineMs - clock.elapsed();
         if (left <= 0 || port->failed()) {
-            qDebug() << "CMD:" << cmd.command << "timeout";
+            qCDebug(platform::sensorLog) << "CMD:" << cmd.command << "timeout";
             break;
         }
         reply += port->read(cmd.replyLength - reply.size(), int(qMin<qint64>(left, timing.readTimeoutMs)));
         if (reply.size() >= cmd.replyLength)
             break;
     }
-    qDebug() << "RSP:" << reply.size() << reply;
+    qCDebug(platform::sensorLog) << "RSP:" << reply.size() << reply;
     return cmd.handler(reply);
 }
 
@@ -100,7 +101,7 @@ bool PR6xxSensor::init()
     if (doCmd(modelQuery, timing.setupDeadlineMs)) {
         model = QString::fromLatin1(modelQuery.text);
         lineCount = pr6xx::linesOfModel(modelQuery.text);
-        qDebug() << "Name: " << model;
+        qCDebug(platform::sensorLog) << "Name: " << model;
     }
 
     PR6xxCmd setup1(pr6xx::kSetup1, pr6xx::kSetup1Length);
@@ -143,7 +144,7 @@ CColor PR6xxSensor::GetColor()
         return CColor(nullColor);
     }
     const CColor result(measure.X, measure.Y, measure.Z);
-    qDebug() << "Pr655 NumDetector" << lineCount;
+    qCDebug(platform::sensorLog) << "Pr655 NumDetector" << lineCount;
 
     PR6xxSCmd dark(pr6xx::kDark, lineCount);
     if (doDataCmd(dark)) {

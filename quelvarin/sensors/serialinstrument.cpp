@@ -3,11 +3,12 @@
 #include "appcore/imessagebox.h"
 #include "sensors/sensor.h"
 
-bool openInstrumentPort(platform::SerialLine& port, const platform::SerialConfig& config, const QString& failText)
+bool openInstrumentPort(platform::SerialLine& port, const platform::SerialConfig& config, const QString& failText,
+                        const QString& title)
 {
     port.setPortName(CSensor::lastPortName());
     if (!port.open()) {
-        IMessageBox::ask(QStringLiteral("Open Sensor Error!"), failText.arg(port.portName()));
+        IMessageBox::ask(title, failText.arg(port.portName()));
         return false;
     }
     port.setConfig(config);

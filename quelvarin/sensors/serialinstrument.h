@@ -7,6 +7,7 @@
 #include <QString>
 
 // Opens `port` on the port last chosen (CSensor::lastPortName()) and applies `config`. When the
-// port does not open, shows "Open Sensor Error!" with `failText` (its %1 the port name) and
-// answers false.
-bool openInstrumentPort(platform::SerialLine& port, const platform::SerialConfig& config, const QString& failText);
+// port does not open, shows `title` ("Open Sensor Error!" unless the driver translates it) with
+// `failText` (its %1 the port name) and answers false.
+bool openInstrumentPort(platform::SerialLine& port, const platform::SerialConfig& config, const QString& failText,
+                        const QString& title = QStringLiteral("Open Sensor Error!"));

@@ -18,6 +18,7 @@
 
 #include "pattern/sigadapter.h"
 #include "appcore/application.h"
+#include "platform/logging.h"
 
 #include <QDebug>
 #include <QFile>
@@ -66,7 +67,7 @@ bool Simulator::loadSpecTable(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qWarning() << "Spec file open Error";
+        qCWarning(platform::sensorLog) << "Spec file open Error";
         return false;
     }
     readSpecTable(file, fileName);
@@ -90,8 +91,9 @@ void Simulator::readSpecTable(QIODevice& file, const QString& fileName)
             // rest of it piece by piece instead of holding it whole, and keep the row's values.
             while (!file.atEnd() && !file.readLine(kMaxSpecLineBytes).endsWith('\n')) {
             }
-            qWarning().noquote() << QStringLiteral("%1:%2: line longer than %3 bytes; its values are kept")
-                                        .arg(fileName).arg(row + 1).arg(kMaxSpecLineBytes);
+            qCWarning(platform::sensorLog).noquote()
+                << QStringLiteral("%1:%2: line longer than %3 bytes; its values are kept")
+                       .arg(fileName).arg(row + 1).arg(kMaxSpecLineBytes);
             continue;
         }
         const QString line = QString::fromUtf8(bytes).trimmed();
@@ -104,18 +106,21 @@ void Simulator::readSpecTable(QIODevice& file, const QString& fileName)
             ok = ok && std::isfinite(v);
             table[row][col] = ok ? v : 0.0;
             if (!ok) {
-                qWarning().noquote() << QStringLiteral("%1:%2: field %3 \"%4\" is not a number; taken as 0")
-                                            .arg(fileName).arg(row + 1).arg(col + 1).arg(fields[col]);
+                qCWarning(platform::sensorLog).noquote()
+                    << QStringLiteral("%1:%2: field %3 \"%4\" is not a number; taken as 0")
+                           .arg(fileName).arg(row + 1).arg(col + 1).arg(fields[col]);
             }
         }
         if (used < kSpecColumns) {
-            qWarning().noquote() << QStringLiteral("%1:%2: %3 fields, %4 expected; the rest keep their values")
-                                        .arg(fileName).arg(row + 1).arg(used).arg(kSpecColumns);
+            qCWarning(platform::sensorLog).noquote()
+                << QStringLiteral("%1:%2: %3 fields, %4 expected; the rest keep their values")
+                       .arg(fileName).arg(row + 1).arg(used).arg(kSpecColumns);
         }
     }
     if (row < kSpecRows) {
-        qWarning().noquote() << QStringLiteral("%1: %2 lines, %3 expected; the rest keep their values")
-                                    .arg(fileName).arg(row).arg(kSpecRows);
+        qCWarning(platform::sensorLog).noquote()
+            << QStringLiteral("%1: %2 lines, %3 expected; the rest keep their values")
+                   .arg(fileName).arg(row).arg(kSpecRows);
     }
 
     std::memcpy(specTable, table, sizeof table);

@@ -1,6 +1,7 @@
 #include "sensors/spyder4sensor.h"
 
 #include "platform/guithread.h"
+#include "platform/logging.h"
 #include "platform/runtimelibrary.h"
 #include "platform/settings.h"
 #include "sensors/spyderprotocol.h"
@@ -83,12 +84,12 @@ bool Spyder4Sensor::win32_init()
     if (entries.startup(record.data(), m_deviceCode) != 1) {
         unsigned char detail = 0;
         const unsigned int error = entries.getDetailedError(&detail);
-        qDebug() << "err startup" << error << detail;
+        qCDebug(platform::sensorLog) << "err startup" << error << detail;
         message(tr("Open device failed"));
         return false;
     }
     serialNumber = spyder::serialFromStartupRecord(record.data(), record.size());
-    qDebug().noquote() << QStringLiteral("SN = %1").arg(serialNumber);
+    qCDebug(platform::sensorLog).noquote() << QStringLiteral("SN = %1").arg(serialNumber);
     shared.setLed(spyder::kLedOnMode, spyder::kLedOnLevel);
     return true;
 }
@@ -121,18 +122,18 @@ int Spyder4Sensor::customCalibrate()
             QMutexLocker lock(&radianceMutex);
             radianceTable = read.values;
         }
-        qDebug() << "radiance file parse finish";
+        qCDebug(platform::sensorLog) << "radiance file parse finish";
         return useCustomTable(read.values);
     }
     case spyder::RadianceFileResult::Unreadable:
-        qDebug().noquote() << read.error;
+        qCDebug(platform::sensorLog).noquote() << read.error;
         tellRadianceErrorOnce(QStringLiteral("radiance file read error!"));
         break;
     case spyder::RadianceFileResult::WrongFieldCount:
-        qDebug().noquote() << read.error;
+        qCDebug(platform::sensorLog).noquote() << read.error;
         break;
     case spyder::RadianceFileResult::BadField:
-        qDebug().noquote() << read.error;
+        qCDebug(platform::sensorLog).noquote() << read.error;
         tellRadianceErrorOnce(QStringLiteral("radiance file parse error!"));
         break;
     }
@@ -165,6 +166,6 @@ void Spyder4Sensor::setGammut(int m)
 
 void Spyder4Sensor::setBackLight(int n)
 {
-    qDebug() << "spyder4 set BackLight" << n;
+    qCDebug(platform::sensorLog) << "spyder4 set BackLight" << n;
     backlightNum = n;
 }

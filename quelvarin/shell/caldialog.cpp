@@ -2,6 +2,7 @@
 
 #include "measure/calibratemonitor.h"
 #include "platform/settings.h"
+#include "shell/markerstyle.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -41,7 +42,7 @@ CalDialog::CalDialog(QWidget* parent)
 {
     setAutoFillBackground(true);
     setWindowTitle(tr("calibration"));
-    setStyleSheet(kDialogStyle);
+    setStyleSheet(withMarkerStyle(kDialogStyle));
     setFixedSize(kDialogSize);
 
     normalRadio = new QRadioButton(tr("Normal"));

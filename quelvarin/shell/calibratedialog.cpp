@@ -4,6 +4,7 @@
 #include "measure/measure.h"
 #include "sensors/sensor.h"
 #include "appcore/imessagebox.h"
+#include "shell/markerstyle.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,7 +20,11 @@ namespace {
 
 const QColor kBackground(37, 37, 37);
 const QColor kTableBase(50, 50, 50);
-const char kRadioStyle[] = "color:white";
+// Values on the dark tables: white where they are typed, light grey in the tables the operator
+// cannot edit (still far above the contrast that text needs).
+const QColor kTableText(255, 255, 255);
+const QColor kTableTextDisabled(200, 200, 200);
+const char kRadioStyle[] = "QRadioButton{color:white}";
 const char kButtonStyle[] = "background:#303030; color:white";
 const char kGroupStyle[] = "QGroupBox {border: 2px solid #505050; margin-top: 2ex;} QGroupBox::title "
                            "{subcontrol-origin: margin; padding: 0 3px; color:white} ";
@@ -52,6 +57,8 @@ QTableWidget* table(int rows, const QSize& size)
     t->setFixedSize(size);
     QPalette p = t->palette();
     p.setColor(QPalette::All, QPalette::Base, kTableBase);
+    p.setColor(QPalette::All, QPalette::Text, kTableText);
+    p.setColor(QPalette::Disabled, QPalette::Text, kTableTextDisabled);
     t->setPalette(p);
     for (int c = 0; c < 3; ++c)
         t->setColumnWidth(c, kColumnWidth);
@@ -114,7 +121,7 @@ CalibrateDialog::CalibrateDialog(Measure* measure, QWidget* parent)
     whiteButton = new QRadioButton(tr("White"));
     auto* colorLayout = new QVBoxLayout;
     for (QRadioButton* b : {redButton, greenButton, blueButton, whiteButton}) {
-        b->setStyleSheet(kRadioStyle);
+        b->setStyleSheet(QString::fromLatin1(kRadioStyle) + QLatin1Char(' ') + markerStyle());
         connect(b, &QRadioButton::clicked, this, &CalibrateDialog::doChangeColor);
         colorLayout->addWidget(b);
     }

@@ -6,9 +6,10 @@
 // closing the dialog undoes nothing.
 //
 // Refused: an engine without an instrument (the buttons stay disabled), a cell that is not a
-// number, a failed reading (the null colour), and measured or reference values from which no
-// correction can be computed (the colour library's check, e.g. "Abnormal matrix!"). "Measure" is
-// disabled while its reading runs.
+// number, a failed reading (the null colour), readings of red, green and blue that barely differ
+// (the sensor beside the patch), and measured or reference values from which no correction can
+// be computed (the colour library's check, e.g. "Abnormal matrix!"). "Measure" is disabled while
+// its reading runs.
 
 #include "colour/color.h"
 #include "colour/matrix.h"

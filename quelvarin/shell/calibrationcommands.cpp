@@ -77,8 +77,8 @@ void MainWindow::calibrateSensor()
 
 void MainWindow::doCalibrate()
 {
-    // Without an instrument the operator connects one first.
-    if (!measure->sensor() && !doNewProfile())
+    // Without a connected instrument the operator connects one first.
+    if (!instrumentConnected() && !doNewProfile())
         return;
     if (refusedWhileMeasuring(tr("Measure")))
         return;

@@ -8,9 +8,9 @@
 // nothing: the whole file is validated first, and only a valid file replaces the result lists.
 
 #include "shell/dataexport.h"
-#include "platform/logging.h"
 
 #include "measure/measuredatafile.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
 #include "appcore/application.h"
 #include "shell/exportfileset.h"
@@ -125,8 +125,8 @@ bool FullScene::exportTo(const QString& baseName)
     QFile dataFile(files.isValid() ? staged + QStringLiteral(".data") : QString());
     if (!files.isValid() || !ExportFileSet::replaceable(dataName)
         || !dataFile.open(QIODevice::WriteOnly)) {
-        qWarning().noquote() << dataName << ": cannot be written:"
-                             << (files.isValid() ? dataFile.errorString()
+        qCWarning(platform::shellLog).noquote() << dataName << ": cannot be written:"
+                                                << (files.isValid() ? dataFile.errorString()
                                                  : QStringLiteral("no staging folder"));
         showBox(errorTitle, tr("Data File Open Error!"));
         return false;
@@ -138,7 +138,8 @@ bool FullScene::exportTo(const QString& baseName)
     reportpage::setUpPrinter(summaryPrinter, staged + QStringLiteral("_Report.pdf"));
     QPainter summary;
     if (!ExportFileSet::replaceable(summaryName) || !summary.begin(&summaryPrinter)) {
-        qWarning().noquote() << summaryName << ": cannot be written";
+        qCWarning(platform::shellLog).noquote()
+            << "failed to open file, is it writable?" << summaryName;
         showBox(errorTitle, tr("PDF File Open Error!"));
         return false;
     }
@@ -186,7 +187,8 @@ bool FullScene::exportTo(const QString& baseName)
         for (BaseView* v : printing)
             v->exportPro(&detail, &detailPrinter);
     } else {
-        qWarning().noquote() << detailName << ": cannot be written";
+        qCWarning(platform::shellLog).noquote()
+            << "failed in flushing page to disk, disk full?" << detailName;
         failed(tr("Detailed PDF File Open Error!"), detailName);
     }
 
@@ -199,14 +201,15 @@ bool FullScene::exportTo(const QString& baseName)
         failed(tr("PDF File Write Error!"), detailName);
 
     if (!failure.isEmpty()) {
-        qWarning().noquote() << "export failed:" << failure << failedFile;
+        qCWarning(platform::shellLog).noquote() << "export failed:" << failure << failedFile;
         showBox(errorTitle, failure, failedFile);
         return false;
     }
     // Every file is complete: all of them replace the old set together, or none does.
     QString notReplaced;
     if (!files.commit(&notReplaced)) {
-        qWarning().noquote() << notReplaced << ": cannot be replaced; the earlier export is kept";
+        qCWarning(platform::shellLog).noquote() << notReplaced
+                                                << ": cannot be replaced; the earlier export is kept";
         const QString text = notReplaced.endsWith(QLatin1String(".png"))
                                  ? tr("Picture File Write Error!")
                              : notReplaced.endsWith(QLatin1String(".pdf")) ? tr("PDF File Write Error!")
@@ -223,15 +226,16 @@ bool FullScene::importFrom(const QString& fileName)
     const QString errorTitle = tr("Import Error");
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning().noquote() << fileName << ": cannot be opened:" << file.errorString();
+        qCWarning(platform::shellLog).noquote() << fileName << ": cannot be opened:" << file.errorString();
         showBox(errorTitle, tr("File Open Error!"));
         return false;
     }
     // Any file can be chosen. A device or pipe that never ends, or a file larger than any
     // measurement could fill, is refused before it is read into memory.
     if (file.isSequential() || file.size() > kMaxDataFileBytes) {
-        qWarning().noquote() << fileName << ": not a data file: a device, a pipe or more than"
-                             << kMaxDataFileBytes << "bytes";
+        qCWarning(platform::shellLog).noquote() << fileName
+                                                << ": not a data file: a device, a pipe or more than"
+                                                << kMaxDataFileBytes << "bytes";
         showBox(errorTitle, tr("Data Error!"));
         layoutViews();
         return false;
@@ -247,12 +251,12 @@ bool FullScene::importFrom(const QString& fileName)
         readFailed ? MeasureDataFile::Status::DataError
                    : MeasureDataFile::decode(bytes, &contents, &why);
     if (status == MeasureDataFile::Status::VersionError) {
-        qWarning().noquote() << fileName << ":" << why;
+        qCWarning(platform::shellLog).noquote() << fileName << ":" << why;
         showBox(errorTitle, tr("File Version Error!"));
         return false;
     }
     if (status != MeasureDataFile::Status::Ok) {
-        qWarning().noquote() << fileName << ":" << (readFailed ? file.errorString() : why);
+        qCWarning(platform::shellLog).noquote() << fileName << ":" << (readFailed ? file.errorString() : why);
         showBox(errorTitle, tr("Data Error!"));
         layoutViews();
         return false;

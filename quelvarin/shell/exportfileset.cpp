@@ -1,5 +1,7 @@
 #include "shell/exportfileset.h"
 
+#include "platform/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,8 +17,8 @@ ExportFileSet::ExportFileSet(const QString& baseName)
     m_staging = std::make_unique<QTemporaryDir>(
         QDir(m_targetDir).filePath(QStringLiteral(".%1-export-XXXXXX").arg(m_fileName)));
     if (!m_staging->isValid())
-        qWarning().noquote() << m_targetDir << ": no staging folder for the export:"
-                             << m_staging->errorString();
+        qCWarning(platform::shellLog).noquote() << m_targetDir << ": no staging folder for the export:"
+                                                << m_staging->errorString();
 }
 
 ExportFileSet::~ExportFileSet() = default;

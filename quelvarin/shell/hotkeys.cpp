@@ -3,7 +3,9 @@
 
 #include "shell/mainwindow.h"
 
+#include "measure/measure.h"
 #include "measure/measurethread.h"
+#include "platform/logging.h"
 #include "shell/referencepage.h"
 
 #include <QDebug>
@@ -11,12 +13,9 @@
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
-    qDebug() << "mainwindwo key pressed";
+    qCDebug(platform::shellLog) << "mainwindwo key pressed";
     switch (event->key()) {
-    case Qt::Key_Escape:
-        // Only the stop request: the running sequence ends at its next patch and reports it.
-        measureThread->stopMeasure();
-        break;
+    case Qt::Key_Escape: escapePressed(); break;
     case Qt::Key_I: importData(); break;
     case Qt::Key_E: exportData(); break;
     case Qt::Key_S: openOptionDlg(); break;
@@ -32,4 +31,15 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_A: doMeasureAll(); break;
     default: break;
     }
+}
+
+void MainWindow::escapePressed()
+{
+    // Only the stop request: the running sequence ends at its next patch and reports it, and the
+    // chain ends when doStopMeasure hears of it. A run of a chain must then also close the
+    // pattern output after it (as a stop by the button arranges before the run can notice),
+    // or the pattern would stay up over the display once the chain has ended.
+    if (measureAllRunning && measureThread->isRunning())
+        Measure::setClosePatternAfterRun(true);
+    measureThread->stopMeasure();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/settings.h"
 #include "sensors/sensor.h"
+#include "shell/markerstyle.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -143,7 +144,7 @@ InitDialog::InitDialog(QWidget* parent)
 
     setWindowTitle(tr("Select sensor"));
     resize(kDialogSize);
-    setStyleSheet(kDialogStyle);
+    setStyleSheet(withMarkerStyle(kDialogStyle));
 }
 
 void InitDialog::readPortSelect()

@@ -1,5 +1,6 @@
 #include "shell/languagepage.h"
 
+#include "platform/logging.h"
 #include "platform/settings.h"
 
 #include <QDebug>
@@ -57,5 +58,5 @@ void LanguagePage::SaveReference()
         return;
     const QString code = current->data(Qt::UserRole).toString();
     platform::writeSetting("global", "language", code);
-    qDebug() << "lang:" << code;
+    qCDebug(platform::shellLog) << "lang:" << code;
 }

@@ -2,6 +2,8 @@
 
 #include "measure/measure.h"
 #include "measure/measurethread.h"
+#include "pattern/patternwindow.h"
+#include "pattern/sigadapter.h"
 #include "platform/eventwait.h"
 #include "platform/settings.h"
 #include "sensors/sensor.h"
@@ -39,8 +41,11 @@ const char kPointNot[] = ":/menu/resource/point-not.png";
 const QColor kWindowBackground(37, 37, 37);
 const char kMenuStyle[] = "QMenu{background:#505050;border:1px solid gray;}";
 // Scoped to the button itself: an unscoped rule would also reach the button's tooltip, which
-// then loses its background and shows as a black box without text.
-const char kTransparent[] = "QPushButton{background-color:transparent}";
+// then loses its background and shows as a black box without text. Pressed, the style would
+// draw its panel in the (see-through) button colour, which comes out as a black square around
+// the picture; Start stays pressed while its question is open, so pressed shows the picture only.
+const char kTransparent[] =
+    "QPushButton{background-color:transparent} QPushButton:pressed{border:none}";
 
 // Title bar: a 90-pixel logo, the tool row, and a 90-pixel settings corner.
 constexpr int kTitleSide = 90;
@@ -172,6 +177,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(measure, &Measure::measureStopped, this, &MainWindow::doStopMeasure);
     connect(measure, &Measure::errorOccured, this, &MainWindow::showMeasError);
+    // The operator watches the pattern window during a run: Esc there stops it as Esc here does.
+    connect(measure->sigAdapter()->window, &PatternWindow::stopMeasure, this, &MainWindow::escapePressed);
     // calibrateStarted and calibrateFinished: connectCalibrationCommands.
 
     setLayout(mainLayout);

@@ -110,6 +110,9 @@ private:
     // The busy refusal: while a run is under way, shows "Measurement is in processing." under the
     // command's `title` and returns true; otherwise shows nothing and returns false.
     bool refusedWhileMeasuring(const QString& title);
+    // An instrument is attached and connected: a run may measure with it. Start, "Measure ALL"
+    // and the monitor calibration have the operator connect one first otherwise.
+    bool instrumentConnected() const;
     void confirmRun();
     // Connects and enables the export, import and About buttons and actions (datacommands.cpp).
     void connectDataCommands();
@@ -144,6 +147,9 @@ private:
                               std::function<void()> command);
     void waitForRun();
     void endRunBeforeClosing();
+    // Esc, in this window or in the pattern window (hotkeys.cpp): the stop request of the run
+    // under way.
+    void escapePressed();
 
     Measure* measure = nullptr;
     MeasureThread* measureThread = nullptr;
@@ -209,6 +215,10 @@ private:
     bool startingRun = false;
     // A stop (or a close) came while startingRun: that run does not begin.
     bool stopBeforeStart = false;
+    // The readings of the runs the next finished box reports on (one run, or a whole chain):
+    // a box over readings that all failed says so.
+    int reportedReadings = 0;
+    int reportedGoodReadings = 0;
     // Runs started and runs ended (the worker thread's finished signal); a chain waits until
     // they agree.
     int runsStarted = 0;

@@ -4,6 +4,7 @@
 #include "sensors/sensor.h"
 #include "shell/displaypage.h"
 #include "shell/languagepage.h"
+#include "shell/markerstyle.h"
 #include "shell/measurepage.h"
 #include "shell/referencepage.h"
 #include "shell/sensorpage.h"
@@ -36,7 +37,7 @@ OptionDialog::OptionDialog(int pages, Measure* measure, int screenCount, QWidget
     setAutoFillBackground(true);
     createPages(pages, screenCount);
     setWindowTitle(tr("Options"));
-    setStyleSheet(kDialogStyle);
+    setStyleSheet(withMarkerStyle(kDialogStyle));
 }
 
 void OptionDialog::createPages(int pages, int screenCount)

@@ -9,6 +9,7 @@
 #include "measure/measurethread.h"
 #include "pattern/sigadapter.h"
 #include "platform/eventwait.h"
+#include "platform/logging.h"
 #include "sensors/sensor.h"
 #include "appcore/application.h"
 #include "appcore/imessagebox.h"
@@ -47,8 +48,9 @@ void MainWindow::doStart()
         deferred = Deferred::Start;
         return;
     }
-    // Without an instrument the operator connects one first.
-    if (!measure->sensor() && !doNewProfile())
+    // Without a connected instrument the operator connects one first: a run with an instrument
+    // that failed to connect would only collect failed readings.
+    if (!instrumentConnected() && !doNewProfile())
         return;
     if (refusedWhileMeasuring(tr("Measure"))) {
         showStartButtonState();
@@ -56,10 +58,19 @@ void MainWindow::doStart()
     }
     confirmRun();
     showStartButtonState();
-    if (closeRequested || isMeasuring())
+    // The simulator question's Cancel may have replaced the simulator by an instrument that
+    // failed to connect (and said so).
+    if (closeRequested || isMeasuring() || !instrumentConnected())
         return;
     startButton->setIcon(QIcon(kStartSel));
+    reportedReadings = reportedGoodReadings = 0;
     startMode(viewIndex);
+}
+
+bool MainWindow::instrumentConnected() const
+{
+    const CSensor* sensor = measure->sensor();
+    return sensor && sensor->connected;
 }
 
 void MainWindow::showStartButtonState()
@@ -139,14 +150,14 @@ void MainWindow::doMeasureAll()
         deferred = Deferred::MeasureAll;
         return;
     }
-    if (!measure->sensor() && !doNewProfile())
+    if (!instrumentConnected() && !doNewProfile())
         return;
     // The engine's mode and close-pattern flag must not change under a running sequence, so a
     // chain is refused like Start while a run (or another chain) is under way.
     if (refusedWhileMeasuring(tr("Measure")))
         return;
     confirmRun();
-    if (closeRequested || isMeasuring())
+    if (closeRequested || isMeasuring() || !instrumentConnected())
         return;
 
     chainInProgress = true;
@@ -162,6 +173,7 @@ void MainWindow::doMeasureAll()
 void MainWindow::runChain()
 {
     startButton->setIcon(QIcon(kStartSel));
+    reportedReadings = reportedGoodReadings = 0;
     showFinishedMessage = false;
     Measure::setClosePatternAfterRun(false);
     viewIndex = MeasureGray;
@@ -232,10 +244,21 @@ void MainWindow::doStopMeasure()
 
 void MainWindow::measureFinished()
 {
+    // Queued after the run's last reading and before the next run of a chain begins.
+    const Measure::RunReadings run = measure->lastRunReadings();
+    reportedReadings += run.taken;
+    reportedGoodReadings += run.good;
     if (!showFinishedMessage || closeRequested)
         return;
     startButton->setIcon(QIcon(kStartNot));
-    IMessageBox box(tr("Meaurement"), tr("Meaurement process finished!"), QString());
+    // Every reading failed (the instrument never answered, or not with a colour): that is no
+    // result, and the finished box must not pass for one.
+    const bool noneSucceeded = reportedReadings > 0 && reportedGoodReadings == 0;
+    reportedReadings = reportedGoodReadings = 0;
+    IMessageBox box(tr("Meaurement"), tr("Meaurement process finished!"),
+                    noneSucceeded ? tr("No reading succeeded: the sensor gave no value for any test "
+                                       "colour. Check its connection and that it faces the pattern.")
+                                  : QString());
     box.exec();
 }
 
@@ -243,7 +266,7 @@ void MainWindow::showMeasError(QString msg)
 {
     if (closeRequested) {
         // The window closes as soon as the run has ended; a box would only hold that up.
-        qWarning().noquote() << "Measurement encounter some problems:" << msg;
+        qCWarning(platform::shellLog).noquote() << "Measurement encounter some problems:" << msg;
         return;
     }
     IMessageBox box(tr("Error"), tr("Measurement encounter some problems.         "), msg);

@@ -9,6 +9,17 @@
     </message>
 </context>
 <context>
+    <name>CA210SensorCOM</name>
+    <message>
+        <source>Can&apos;t open</source>
+        <translation>无法打开</translation>
+    </message>
+    <message>
+        <source>Open Sensor Error!</source>
+        <translation>打开传感器出错！</translation>
+    </message>
+</context>
+<context>
     <name>CAvantes</name>
     <message>
         <source>Open AS5216.DLL failed</source>
@@ -47,6 +58,14 @@
     <message>
         <source>Sensor Error!</source>
         <translation>传感器错误！</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open</source>
+        <translation>无法打开</translation>
+    </message>
+    <message>
+        <source>Open Sensor Error!</source>
+        <translation>打开传感器出错！</translation>
     </message>
 </context>
 <context>
@@ -234,6 +253,26 @@
     <message>
         <source>Invalid reference value at 4 row %1col!</source>
         <translation>第 4 行第 %1 列的参考值无效！</translation>
+    </message>
+    <message>
+        <source>Invalid sensor reading!</source>
+        <translation>传感器读数无效！</translation>
+    </message>
+    <message>
+        <source>Abnormal sensor matrix!</source>
+        <translation>传感器矩阵异常！</translation>
+    </message>
+    <message>
+        <source>Abnormal matrix!</source>
+        <translation>矩阵异常！</translation>
+    </message>
+    <message>
+        <source>Abnormal sensor white!</source>
+        <translation>传感器白色值异常！</translation>
+    </message>
+    <message>
+        <source>The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?</source>
+        <translation>红、绿、蓝的传感器测量值几乎没有差别。传感器是否对准了色块？</translation>
     </message>
 </context>
 <context>
@@ -1580,6 +1619,10 @@ of the software</source>
         <source>Save failed</source>
         <translation>保存失败</translation>
     </message>
+    <message>
+        <source>No reading succeeded: the sensor gave no value for any test colour. Check its connection and that it faces the pattern.</source>
+        <translation>没有一次读数成功：传感器对所有测试颜色都没有给出数值。请检查其连接，并确认它对准了测试图案。</translation>
+    </message>
 </context>
 <context>
     <name>Measure</name>
@@ -1686,6 +1729,14 @@ of the software</source>
     <message>
         <source>Sensor and Profile mismatch</source>
         <translation>传感器与配置文件不匹配</translation>
+    </message>
+    <message>
+        <source>The sensor readings do not change with the colours shown: is the sensor on the pattern? No LUT file was written.</source>
+        <translation>传感器读数不随显示的颜色变化：传感器是否对准了测试图案？未写入任何 LUT 文件。</translation>
+    </message>
+    <message>
+        <source>A sensor reading failed during the calibration. No LUT file was written.</source>
+        <translation>校准过程中有一次传感器读数失败。未写入任何 LUT 文件。</translation>
     </message>
 </context>
 <context>

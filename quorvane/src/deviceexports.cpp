@@ -303,7 +303,7 @@ ERRORCODE QVI_SpectromoduleGetIntensityCalibration(void* handle, double* factors
     // A record that failed to read holds no calibration to hand out.
     if (d->intensityCalibrationStatus)
         return d->intensityCalibrationStatus;
-    if (!windowInFrame(d))
+    if (!windowInFrame(d) || !windowInRecord(d, d->intensityCalibration->sampleNumber))
         return EC_InvalidArgument;
     std::memcpy(factors, &d->intensityCalibration->factors[d->windowStartPixel],
                 size_t(d->windowPixelCount) * sizeof(double));

@@ -6,6 +6,7 @@
 #include <tavrin/calibration.h>
 #include <tavrin/spectrometer.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -181,15 +182,28 @@ ERRORCODE QVI_BackgroundRemove(void* handle, uint32_t integrationTime, float* sp
     DarkPixels dark;
     if (!darkPixels(d, &dark))
         return EC_InvalidArgument;
-    if (ERRORCODE rc = DSPLI_BackgroundLevel(d->backgroundCalibration, integrationTime, spectrum, nullptr,
+    // Both steps work on a copy: a stray-light step that fails leaves the caller's spectrum as it
+    // was, not with its background removed once already.
+    std::vector<float> work;
+    try {
+        work.assign(spectrum, spectrum + d->windowPixelCount);
+    } catch (const std::bad_alloc&) {
+        return EC_AllocationFailed;
+    }
+    // An empty window has nothing to change, but is still a spectrum to the routines below.
+    float* const target = work.empty() ? spectrum : work.data();
+    if (ERRORCODE rc = DSPLI_BackgroundLevel(d->backgroundCalibration, integrationTime, target, nullptr,
                                              d->windowStartPixel, d->windowPixelCount, d->rawFrame + dark.first,
                                              dark.first, dark.count))
         return rc;
     // A device without stray-light regions has its background removed and nothing more.
     Region r1, r2;
-    if (!strayLightRegions(d, &r1, &r2))
-        return EC_Success;
-    return removeStrayLight(d, integrationTime, spectrum, r1, r2);
+    if (strayLightRegions(d, &r1, &r2)) {
+        if (ERRORCODE rc = removeStrayLight(d, integrationTime, target, r1, r2))
+            return rc;
+    }
+    std::copy(work.begin(), work.end(), spectrum);
+    return EC_Success;
 }
 
 ERRORCODE QVI_StraylightRemove(void* handle, uint32_t integrationTime, float* spectrum)

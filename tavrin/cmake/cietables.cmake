@@ -1,10 +1,19 @@
 # Turns the CIE reference tables of data/cie/ into one C++ source, cell for cell (cmake -P script).
-#   cmake -DDATA=<data/cie> -DOUT=<file.cpp> -DTABLES="name=file.csv+name=file.csv+..." -P cietables.cmake
+#   cmake -DDATA=<data/cie> -DOUT=<file.cpp> -DTABLES="name=file.csv+name=file.csv+..."
+#         [-DNAMESPACE=a::b] [-DHEADER=path.h] -P cietables.cmake
 # Every table becomes a row-major array of doubles with the CSV's header line beside it; an empty cell
 # (no published value) becomes NaN. The numbers keep the source's digit strings. The library derives
 # everything else (scaling, daylight reconstruction, white points) from these arrays at run time.
+# NAMESPACE and HEADER (the header that declares CsvTable and the tables) default to the device
+# library's; the program generates its own tables with its own namespace and header.
 if(NOT DATA OR NOT OUT OR NOT TABLES)
   message(FATAL_ERROR "cietables.cmake needs DATA, OUT and TABLES")
+endif()
+if(NOT NAMESPACE)
+  set(NAMESPACE "tavrin::cie")
+endif()
+if(NOT HEADER)
+  set(HEADER "cietables.h")
 endif()
 
 set(body "")
@@ -54,17 +63,15 @@ foreach(entry IN LISTS TABLES)
 endforeach()
 
 set(text "// Generated at build time from data/cie/ by tavrin/cmake/cietables.cmake. Do not edit.
-#include \"cietables.h\"
+#include \"${HEADER}\"
 
 #include <limits>
 
-namespace tavrin {
-namespace cie {
+namespace ${NAMESPACE} {
 
-static constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+[[maybe_unused]] static constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-${body}} // namespace cie
-} // namespace tavrin
+${body}} // namespace ${NAMESPACE}
 ")
 # Rewrite only on change so that a re-run does not rebuild the library.
 if(EXISTS "${OUT}")

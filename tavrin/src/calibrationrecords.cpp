@@ -440,6 +440,10 @@ ERRORCODE TVI_SpectromoduleIntensityCalibrationFormatConvert(void* handle)
         return EC_Success;
     if (!d->intensityCalibration)
         return EC_NoDevice;
+    // Without a window (the wavelength calibration could not be read at open) not one old factor
+    // would be kept: the old image stays as it is until it can be converted.
+    if (d->windowPixelCount == 0)
+        return EC_InvalidArgument;
     Owned<uint8_t> old = allocateImage(kOldIntensityImageSize);
     Owned<IntensityCalibration> converted(
         static_cast<IntensityCalibration*>(allocateErased(sizeof(IntensityCalibration))));

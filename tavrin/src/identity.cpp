@@ -66,8 +66,10 @@ uint32_t usableFrameSize(const SpectrometerDevice* d)
 }
 
 // The full-frame wavelength table and the window from the module's wavelength range: from the
-// last pixel below the start to the first pixel above the end.
-ERRORCODE buildWavelengthTables(SpectrometerDevice* d, uint32_t frameSize)
+// last pixel below the start to the first pixel above the end. A range that reaches past the
+// frame has no pixel above its end: the window then ends at the last pixel, so that nothing reads
+// or writes past the frame through it, and *cut says so.
+ERRORCODE buildWavelengthTables(SpectrometerDevice* d, uint32_t frameSize, bool* cut)
 {
     d->frameWavelengths = static_cast<float*>(allocateZeroed(frameSize, sizeof(float)));
     if (!d->frameWavelengths)
@@ -83,11 +85,14 @@ ERRORCODE buildWavelengthTables(SpectrometerDevice* d, uint32_t frameSize)
         if (e < d->frameWavelengths[i])
             break;
     }
-    const uint32_t count = i - start + 1;
+    uint32_t count = i - start + 1;
+    *cut = count > frameSize - start;
+    if (*cut)
+        count = frameSize - start;
     d->windowWavelengths = static_cast<float*>(allocateZeroed(count, sizeof(float)));
     if (!d->windowWavelengths)
         return EC_AllocationFailed;
-    for (uint32_t k = 0; k < count && start + k < frameSize; ++k)
+    for (uint32_t k = 0; k < count; ++k)
         d->windowWavelengths[k] = d->frameWavelengths[start + k];
     d->windowStartPixel = start;
     d->windowPixelCount = count;
@@ -214,8 +219,9 @@ ERRORCODE TVI_SpectrometerOpen(uint32_t deviceIndex, void** handle, uint32_t ven
     const uint32_t frameSize = usableFrameSize(d);
     if (frameSize == 0 && d->spectromoduleInformationStatus == EC_Success)
         d->spectromoduleInformationStatus = EC_InvalidArgument;
+    bool windowCut = false;
     if (d->wavelengthCalibrationStatus == EC_Success && frameSize > 0) {
-        if (ERRORCODE rc = buildWavelengthTables(d, frameSize))
+        if (ERRORCODE rc = buildWavelengthTables(d, frameSize, &windowCut))
             return failOpen(d, rc);
     }
     const uint32_t rawPixels = frameSize > 0 ? frameSize : uint32_t(TVI_FrameSizeLimit);
@@ -225,8 +231,9 @@ ERRORCODE TVI_SpectrometerOpen(uint32_t deviceIndex, void** handle, uint32_t ven
     d->deviceIndex = deviceIndex;
     d->lastIntegrationTime = 0;
     *handle = d;
-    const uint64_t windowEnd = uint64_t(d->windowStartPixel) + d->windowPixelCount;
-    return frameSize > 0 && windowEnd > frameSize ? ERRORCODE(EC_InvalidArgument) : ERRORCODE(EC_Success);
+    // The handle is open and usable all the same; 6 tells the caller that the module's range was
+    // cut at the frame.
+    return windowCut ? ERRORCODE(EC_InvalidArgument) : ERRORCODE(EC_Success);
 }
 
 ERRORCODE TVI_SpectrometerClose(void* handle)

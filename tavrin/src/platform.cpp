@@ -1,5 +1,8 @@
 #include <tavrin/platform.h>
 
+#include "bridgelibrary.h"
+#include "usbscanfiles.h"
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -8,72 +11,65 @@ namespace tavrin {
 
 namespace {
 
-// No USB bridge library and no scan driver exist on this platform: no device is ever found.
-class NoDevicePlatform final : public Platform
+class SystemPlatform final : public Platform
 {
 public:
-    uint32_t bridgeCountDevices(uint32_t* count) override
+    explicit SystemPlatform(const SystemPlatformOptions& options) : m_scan(options.longestWaitMs) {}
+
+    uint32_t bridgeCountDevices(uint32_t* count) override { return m_bridge.countDevices(count); }
+    uint32_t bridgeOpen(uint32_t index, void** handle) override { return m_bridge.open(index, handle); }
+    uint32_t bridgeClose(void* handle) override { return m_bridge.close(handle); }
+    uint32_t bridgeRead(void* handle, void* buffer, uint32_t length, uint32_t* returned) override
     {
-        *count = 0;
-        return BridgeSuccess;
+        return m_bridge.read(handle, buffer, length, returned);
     }
-    uint32_t bridgeOpen(uint32_t, void** handle) override
+    uint32_t bridgeWrite(void* handle, const void* buffer, uint32_t length, uint32_t* written) override
     {
-        *handle = nullptr;
-        return BridgeDeviceNotFound;
+        return m_bridge.write(handle, buffer, length, written);
     }
-    uint32_t bridgeClose(void*) override { return BridgeDeviceNotFound; }
-    uint32_t bridgeRead(void*, void*, uint32_t, uint32_t* returned) override
+    uint32_t bridgeCheckRxQueue(void* handle, uint32_t* bytes, uint32_t* status) override
     {
-        *returned = 0;
-        return BridgeDeviceNotFound;
+        return m_bridge.checkRxQueue(handle, bytes, status);
     }
-    uint32_t bridgeWrite(void*, const void*, uint32_t, uint32_t* written) override
+
+    bool scanOpen(uint32_t number, void** file) override { return m_scan.open(number, file); }
+    void scanClose(void* file) override { m_scan.close(file); }
+    ScanResult scanGetDescriptor(void* file, UsbDeviceDescriptor* descriptor, uint32_t timeoutMs) override
     {
-        *written = 0;
-        return BridgeDeviceNotFound;
+        return m_scan.descriptor(file, descriptor, timeoutMs);
     }
-    uint32_t bridgeCheckRxQueue(void*, uint32_t* bytes, uint32_t* status) override
+    ScanResult scanRead(void* file, void* buffer, uint32_t length, uint32_t* moved,
+                        uint32_t timeoutMs) override
     {
-        *bytes = 0;
-        *status = 0;
-        return BridgeDeviceNotFound;
+        return m_scan.read(file, buffer, length, moved, timeoutMs);
     }
-    bool scanOpen(uint32_t, void** file) override
+    ScanResult scanWrite(void* file, const void* buffer, uint32_t length, uint32_t* moved,
+                         uint32_t timeoutMs) override
     {
-        *file = nullptr;
-        return false;
+        return m_scan.write(file, buffer, length, moved, timeoutMs);
     }
-    void scanClose(void*) override {}
-    ScanResult scanGetDescriptor(void*, UsbDeviceDescriptor*, uint32_t) override
-    {
-        return ScanResult::Failed;
-    }
-    ScanResult scanRead(void*, void*, uint32_t, uint32_t* moved, uint32_t) override
-    {
-        *moved = 0;
-        return ScanResult::Failed;
-    }
-    ScanResult scanWrite(void*, const void*, uint32_t, uint32_t* moved, uint32_t) override
-    {
-        *moved = 0;
-        return ScanResult::Failed;
-    }
-    void sleepMs(uint32_t ms) override
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    }
+
+    void sleepMs(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+private:
+    BridgeLibrary m_bridge;
+    UsbScanFiles m_scan;
 };
 
-NoDevicePlatform& defaultPlatform()
+Platform& defaultPlatform()
 {
-    static NoDevicePlatform instance;
+    static SystemPlatform instance{SystemPlatformOptions{}};
     return instance;
 }
 
 std::atomic<Platform*> current{nullptr};
 
 } // namespace
+
+std::unique_ptr<Platform> makeSystemPlatform(const SystemPlatformOptions& options)
+{
+    return std::make_unique<SystemPlatform>(options);
+}
 
 Platform* platform()
 {

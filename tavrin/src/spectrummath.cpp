@@ -10,14 +10,15 @@
 
 namespace {
 
-// Both calibration records hold one entry per absolute sensor pixel.
-constexpr uint32_t kPixelTableSize = TVI_PixelSampleLimit;
 // A record whose sample number reaches this is not a valid calibration.
 constexpr uint32_t kSampleNumberLimit = TVI_PixelSampleLimit + 1;
 
-bool windowInTable(uint32_t first, uint32_t count)
+// Both calibration records hold one entry per absolute sensor pixel, but only the first
+// `sampleNumber` entries were calibrated (read from the ROM or measured); the rest of the table
+// is filler that must never reach a spectrum. Callers have refused sample numbers of 2096 or more.
+bool windowInRecord(uint32_t first, uint32_t count, uint32_t sampleNumber)
 {
-    return first <= kPixelTableSize && count <= kPixelTableSize - first;
+    return first <= sampleNumber && count <= sampleNumber - first;
 }
 
 // Intensity corrections share everything but the factor of a pixel.
@@ -45,7 +46,7 @@ ERRORCODE checkIntensityRecord(const IntensityCalibration* record, const float* 
         return EC_InvalidArgument;
     if (record->sampleNumber >= kSampleNumberLimit)
         return EC_SampleNumberTooLarge;
-    if (!windowInTable(firstPixel, pixelCount))
+    if (!windowInRecord(firstPixel, pixelCount, record->sampleNumber))
         return EC_InvalidArgument;
     return EC_Success;
 }
@@ -146,7 +147,8 @@ ERRORCODE DSPLI_BackgroundLevel(const BackgroundCalibration* record, uint32_t in
         return EC_InvalidArgument;
     if (record->sampleNumber >= kSampleNumberLimit)
         return EC_SampleNumberTooLarge;
-    if (!windowInTable(firstPixel, pixelCount) || !windowInTable(firstDarkPixel, darkPixelCount)
+    if (!windowInRecord(firstPixel, pixelCount, record->sampleNumber)
+        || !windowInRecord(firstDarkPixel, darkPixelCount, record->sampleNumber)
         || (darkPixelCount > 0 && !darkValues))
         return EC_InvalidArgument;
 

@@ -3,6 +3,7 @@
 #include "testenv.h"
 
 #include "colour/color.h"
+#include "colour/colorreference.h"
 #include "colour/correction.h"
 #include "colour/stimuluslevels.h"
 
@@ -39,6 +40,8 @@ double relativeError(const Matrix& a, const Matrix& b)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Matrix)
 
 class TestCorrection : public QObject
 {
@@ -110,6 +113,8 @@ private slots:
         QTest::addRow("measured white between two primaries") << "white in a face" << "Abnormal sensor white!";
         QTest::addRow("infinite reference value") << "infinite reference" << "Abnormal matrix!";
         QTest::addRow("not 3x3") << "wrong size" << "Abnormal sensor matrix!";
+        QTest::addRow("three readings beside the patch")
+            << "barely differ" << "The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?";
     }
     void checkRefusesBadInputs()
     {
@@ -140,6 +145,11 @@ private slots:
             reference(2, 2) = HUGE_VAL;
         if (bad == "wrong size")
             measured = Matrix(1.0, 3, 2);
+        if (bad == "barely differ") {
+            // The room's light read three times, two per cent apart.
+            const double readings[9] = {20.0, 20.2, 20.1, 21.0, 21.1, 21.4, 23.0, 23.4, 22.9};
+            measured = Matrix(readings, 3, 3);
+        }
 
         LogCapture log;
         QString why;
@@ -147,6 +157,38 @@ private slots:
         QVERIFY(!accepted);
         QCOMPARE(why, message);
         QVERIFY2(log.messages().isEmpty(), qPrintable(log.messages().join('\n')));
+    }
+
+    // The condition number of the primaries of real displays stays far below the limit, also
+    // when one channel gives little light; readings that barely differ lie far above it.
+    void conditionOfPrimaries_data()
+    {
+        QTest::addColumn<Matrix>("primaries");
+        QTest::addColumn<bool>("accepted");
+        auto display = [](ColorStandard standard, int dimChannel = -1) {
+            Matrix m = ColorReference(standard).rgbToXyz * 100.0;
+            for (int r = 0; dimChannel >= 0 && r < 3; ++r)
+                m(r, dimChannel) *= 0.1;
+            return m;
+        };
+        QTest::addRow("Rec709 display") << display(StandardHdtvRec709) << true;
+        QTest::addRow("BT.2020 display") << display(StandardUhdtvBt2020) << true;
+        QTest::addRow("SMPTE-C display") << display(StandardSmpteC) << true;
+        QTest::addRow("Rec709, red at a tenth") << display(StandardHdtvRec709, 0) << true;
+        QTest::addRow("read with the instrument's error")
+            << Matrix(kInstrumentError, 3, 3) * Matrix(kDisplay, 3, 3) << true;
+        const double fivePerCent[9] = {20.0, 21.0, 19.4, 21.0, 20.0, 21.3, 23.0, 23.9, 22.0};
+        QTest::addRow("three readings five per cent apart") << Matrix(fivePerCent, 3, 3) << false;
+        const double alike[9] = {20.0, 20.01, 20.0, 21.0, 21.0, 21.02, 23.0, 23.0, 23.0};
+        QTest::addRow("three readings a thousandth apart") << Matrix(alike, 3, 3) << false;
+        QTest::addRow("singular") << Matrix(1.0, 3, 3) << false;
+    }
+    void conditionOfPrimaries()
+    {
+        QFETCH(Matrix, primaries);
+        QFETCH(bool, accepted);
+        const double k = conditionNumber(primaries);
+        QVERIFY2((k <= kMaxPrimariesCondition) == accepted, qPrintable(QString::number(k)));
     }
 
     // Everything the check accepts computes without a matrix error, with or without the
@@ -195,7 +237,9 @@ private slots:
         QTest::addRow("setup, 21 steps, uneven step in double") << 2 << 21 << true << 10.0 + 90.0 / 19.0;
         QTest::addRow("no setup, 3 steps, not an integer") << 1 << 4 << false << 100.0 / 3.0;
         QTest::addRow("one step") << 0 << 1 << false << 0.0;
-        QTest::addRow("no steps") << 0 << 0 << true << 0.0;
+        QTest::addRow("setup black of one step is the pedestal") << 0 << 1 << true << 7.5;
+        QTest::addRow("setup black of no steps is the pedestal") << 0 << 0 << true << 7.5;
+        QTest::addRow("setup, one step, beyond black: no step size") << 1 << 1 << true << 0.0;
         QTest::addRow("negative steps") << 3 << -2 << false << 0.0;
     }
     void stepLevelPercent()

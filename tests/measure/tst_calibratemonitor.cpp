@@ -8,6 +8,7 @@
 #include "measure/calibratemonitor.h"
 #include "measure/cubefile.h"
 #include "measure/file3dlut.h"
+#include "opencolorio.h"
 #include "platform/settings.h"
 #include "testenv.h"
 
@@ -133,10 +134,12 @@ void plainFastBuild(const CalibrateMonitor& cm, const std::shared_ptr<const Colo
                 if (!model.nearestByScan(t, box, 99999999999.0, rgb))
                     continue;
                 if (r0 == g0 && g0 == b0) {
+                    // Neutral red and blue near the search's, at the green it chose.
                     double best = 99999999999.0;
-                    for (int r = std::max(r0 - 10, 0); r < std::min(r0 + 10, 255); ++r)
-                        for (int bb = std::max(b0 - 10, 0); bb < std::min(b0 + 10, 255); ++bb) {
-                            const double* e = model.entry(r, g0, bb);
+                    const int rc = rgb[0], bc = rgb[2];
+                    for (int r = std::max(rc - 10, 0); r < std::min(rc + 10, 255); ++r)
+                        for (int bb = std::max(bc - 10, 0); bb < std::min(bc + 10, 255); ++bb) {
+                            const double* e = model.entry(r, rgb[1], bb);
                             const double d = (t.u - e[1]) * (t.u - e[1]) + (t.v - e[2]) * (t.v - e[2]);
                             if (d < best) {
                                 best = d;
@@ -200,6 +203,18 @@ void shownAgainstTarget(const Lut3d& lut, const Model& display, const CalibrateM
                 *maxUv = std::max(*maxUv, std::hypot(shown.toupvpY()[0] - target.toupvpY()[0],
                                                      shown.toupvpY()[1] - target.toupvpY()[1]));
             }
+}
+
+// CIEDE2000 of what a display shows against the target of gray `level` in a colour space,
+// against the space's white at the target peak.
+double grayDeltaE(const std::shared_ptr<const ColorReference>& ref, const CalibrateMonitor& cm,
+                  double level, const double shown[3])
+{
+    ScopedThreadColorReference scope(ref);
+    CColor levels(0, 0, 0), target;
+    levels.levelR = levels.levelG = levels.levelB = level;
+    levels.GetTarget(cm.peakY, cm.blackY, target);
+    return CColor::deltaE2000XYZ(target[0], target[1], target[2], shown[0], shown[1], shown[2], cm.peakY);
 }
 
 void chooseSpaces(bool hdtv, bool dci, bool uhdtv)
@@ -401,6 +416,35 @@ private slots:
         }
     }
 
+    // Readings of real displays are taken for a display, by the ramps and by the cube: noise,
+    // a grey black, a dim channel, a ramp that dips in its darkest steps.
+    void readingsOfDisplaysAccepted_data()
+    {
+        QTest::addColumn<Model>("display");
+        QTest::newRow("Rec709, one per cent of noise") << referenceDisplay(StandardHdtvRec709, 2.2, 100, 0.05, 0.01);
+        QTest::newRow("BT.2020") << referenceDisplay(StandardUhdtvBt2020, 2.4, 300, 0.0);
+        QTest::newRow("projector in a lit room, 10:1") << referenceDisplay(StandardSmpteC, 2.2, 50, 5.0, 0.005);
+        const Model rec709 = referenceDisplay(StandardHdtvRec709, 2.2, 100, 0.1);
+        QTest::newRow("blue at a tenth of its light") << Model([rec709](double r, double g, double b, double xyz[3]) {
+            rec709(r, g, b * std::pow(0.1, 1 / 2.2), xyz);
+        });
+        QTest::newRow("darkest steps dip") << Model([rec709](double r, double g, double b, double xyz[3]) {
+            rec709(r, g, b, xyz);
+            if (std::max({r, g, b}) < 0.1 && std::max({r, g, b}) > 0.0)
+                for (int k = 0; k < 3; ++k)
+                    xyz[k] -= 0.04 * std::sin(300 * (r + g + b));
+        });
+    }
+    void readingsOfDisplaysAccepted()
+    {
+        QFETCH(Model, display);
+        CalibrateMonitor cm;
+        fillRamps(cm, display);
+        QCOMPARE(cm.checkRamps(), CalibrateMonitor::Readings::Display);
+        fillCube(cm, display);
+        QCOMPARE(CalibrateMonitor::checkCube(), CalibrateMonitor::Readings::Display);
+    }
+
     void cornerGuess_data()
     {
         QTest::addColumn<double>("u");
@@ -572,6 +616,66 @@ private slots:
         chooseSpaces(true, false, false);
         QVERIFY(cm.doCalibrate3D());
         QVERIFY(isIdentity(CalibrateMonitor::lutHdtv));
+    }
+
+    // The grays of a target space, through the written ".cube" as OpenColorIO applies it
+    // (trilinear), are no farther from their targets than the uncalibrated display shows them,
+    // on a display that can show the space. The displays answer exactly as their reference says
+    // (gamma 2.22, no black light), as the simulator does.
+    void fastGraysNoWorseThanUncalibrated_data()
+    {
+        QTest::addColumn<Model>("display");
+        QTest::addColumn<int>("space");
+        const Model rec709 = referenceDisplay(StandardHdtvRec709, 2.2222222222222223, 100, 0);
+        const Model bt2020 = referenceDisplay(StandardUhdtvBt2020, 2.2222222222222223, 100, 0);
+        QTest::newRow("HDTV on a Rec709 display") << rec709 << 0;
+        QTest::newRow("HDTV on a BT.2020 display") << bt2020 << 0;
+        QTest::newRow("DCIP3 on a BT.2020 display") << bt2020 << 1;
+        QTest::newRow("UHDTV on a BT.2020 display") << bt2020 << 2;
+    }
+    void fastGraysNoWorseThanUncalibrated()
+    {
+        QFETCH(Model, display);
+        QFETCH(int, space);
+        QTemporaryDir dir;
+        platform::writeSetting("calibrate", "savedir", dir.path().toUtf8());
+        CalibrateMonitor cm;
+        fillRamps(cm, display);
+        chooseSpaces(space == 0, space == 1, space == 2);
+        QVERIFY(cm.doCalibrateFast3D());
+        QString error;
+        QVERIFY2(cm.dumpLutFiles(&error), qPrintable(error));
+        const char* const name = CalibrateMonitor::kSpaces[space].fileBase;
+
+        constexpr int kGrays = 32;
+        QVector<LutRgb> grays;
+        for (int i = 0; i <= kGrays; ++i)
+            grays << LutRgb(i / double(kGrays), i / double(kGrays), i / double(kGrays));
+        QVector<LutRgb> drives;
+        QVERIFY2(opencolorio::apply(dir.filePath(QString(name) + ".cube"), grays, &drives, &error),
+                 qPrintable(error));
+        // Half a just noticeable difference: near black, where a level of 1/16 is an L* of about
+        // 1, the table's nodes cannot do better; a gray tinted by the wrong green costs 1 to 3.
+        constexpr double kTolerance = 0.5;
+        const auto ref = spaceReference(space);
+        double worstBefore = 0.0, worstAfter = 0.0;
+        QStringList worse;
+        for (int i = 0; i <= kGrays; ++i) {
+            const double level = i / double(kGrays);
+            double before[3], after[3];
+            display(level, level, level, before);
+            display(drives[i].rgb[0], drives[i].rgb[1], drives[i].rgb[2], after);
+            const double dBefore = grayDeltaE(ref, cm, level, before);
+            const double dAfter = grayDeltaE(ref, cm, level, after);
+            worstBefore = std::max(worstBefore, dBefore);
+            worstAfter = std::max(worstAfter, dAfter);
+            if (!(dAfter <= dBefore + kTolerance))
+                worse << QString("gray %1/%2: %3 calibrated against %4 uncalibrated")
+                             .arg(i).arg(kGrays).arg(dAfter, 0, 'f', 2).arg(dBefore, 0, 'f', 2);
+        }
+        qInfo().noquote() << QString("%1: worst gray %2 uncalibrated, %3 calibrated")
+                                 .arg(name).arg(worstBefore, 0, 'f', 2).arg(worstAfter, 0, 'f', 2);
+        QVERIFY2(worse.isEmpty(), qPrintable(worse.join('\n')));
     }
 
     void lutFiles_data()

@@ -2,6 +2,7 @@
 // the cube measurement orders with their percentages, stopping each, the runs that end before
 // measuring, a completed run that writes its LUT files, and a run whose files cannot be written.
 
+#include "colour/colorreference.h"
 #include "colour/currentreference.h"
 #include "measure/calibratemonitor.h"
 #include "measure/measure.h"
@@ -44,6 +45,17 @@ bool runAndWait(MeasureRecorder* rec, Measure* m, MeasureThread* thread, int tim
     return rec->threadDone;
 }
 
+// A display with Rec709 primaries, gamma 2.2, 100 cd/m2 white and a little black light.
+CColor displayColour(double r, double g, double b)
+{
+    static const Matrix m = ColorReference(StandardHdtvRec709).rgbToXyz;
+    const double p[3] = {std::pow(r, 2.2), std::pow(g, 2.2), std::pow(b, 2.2)};
+    double xyz[3];
+    for (int k = 0; k < 3; ++k)
+        xyz[k] = 100.0 * (m(k, 0) * p[0] + m(k, 1) * p[1] + m(k, 2) * p[2]) + 0.05;
+    return CColor(xyz[0], xyz[1], xyz[2]);
+}
+
 } // namespace
 
 class TestCalibrationRun : public QObject
@@ -63,6 +75,12 @@ private slots:
         m_rec = std::make_unique<MeasureRecorder>(m_thread.get());
         m_sensor = openZeroDelaySensor(m_thread->measure());
         QVERIFY(m_sensor);
+        // The instrument reads the display's colour of the patch on screen (the recorder has
+        // seen it before the worker goes on to measure).
+        m_sensor->answer = [this](int) {
+            const ShownPatch& p = m_rec->patches.last();
+            return displayColour(p.r, p.g, p.b);
+        };
         Measure* m = m_thread->measure();
         m_calStarted = m_calFinished = 0;
         connect(m, &Measure::calibrateStarted, this, [this] { ++m_calStarted; }, Qt::QueuedConnection);
@@ -214,6 +232,49 @@ private slots:
         setCurrentColorReference(nullptr);
     }
 
+    // Readings that cannot be a display's: the run ends with a message that says so, before
+    // anything is built; no file is written and no finished signal comes.
+    void readingsThatAreNoDisplay_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::addColumn<QString>("readings");
+        QTest::addColumn<QString>("message");
+        const QString unchanging = "The sensor readings do not change with the colours shown: is the sensor "
+                                   "on the pattern? No LUT file was written.";
+        const QString failed = "A sensor reading failed during the calibration. No LUT file was written.";
+        QTest::newRow("fast, one reading for every patch") << true << "same" << unchanging;
+        QTest::newRow("cube, one reading for every patch") << false << "same" << unchanging;
+        QTest::newRow("fast, scatter around one reading") << true << "scatter" << unchanging;
+        QTest::newRow("fast, three primaries of one colour") << true << "counted" << unchanging;
+        QTest::newRow("fast, a failed reading") << true << "one failed" << failed;
+        QTest::newRow("cube, a failed reading") << false << "one failed" << failed;
+    }
+    void readingsThatAreNoDisplay()
+    {
+        QFETCH(bool, fast);
+        QFETCH(QString, readings);
+        QFETCH(QString, message);
+        platform::writeSetting("calibrate", "fast", fast);
+        platform::writeSetting("calibrate", "lut3d", true);
+        if (readings == "same")
+            m_sensor->answer = [](int) { return CColor(20.0, 21.0, 23.0); };
+        else if (readings == "scatter")  // the room's light, one per cent of noise
+            m_sensor->answer = [](int n) {
+                const double f = 1.0 + 0.01 * std::sin(n * 12.9898);
+                return CColor(20.0 * f, 21.0 * f, 23.0 * f);
+            };
+        else if (readings == "counted")  // rising ramps, every reading the same chromaticity
+            m_sensor->answer = nullptr;
+        else
+            m_sensor->failingReadings = {fast ? 45 : 2000};  // the others count up
+        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
+        QCOMPARE(m_rec->patches.size(), fast ? 90 : 4096);
+        QCOMPARE(m_rec->errors, QStringList{message});
+        QCOMPARE(m_calFinished, 0);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
+    }
+
     // The large tables cannot be had: the run ends with an error and writes nothing. The
     // resampled cube (24 MB) is taken before measuring, the fast model (384 MiB) after.
     void tablesThatCannotBeAllocated_data()
@@ -255,6 +316,7 @@ private slots:
     // The one-dimensional passes, called on a thread of their own as the engine's worker would.
     void grayBalanceMeasurement()
     {
+        m_sensor->answer = nullptr;  // readings counted, to see which landed where
         Measure* m = m_thread->measure();
         CalibrateMonitor cm;  // its output tables are identity: the codes go out unchanged
         std::thread worker([&] { m->measureCalibrateCCT(&cm, StandardHdtvRec709); });
@@ -298,6 +360,7 @@ private slots:
         QFETCH(int, gammaType);
         QFETCH(bool, bt1886);
         platform::writeSetting("reference", "gammatype", gammaType);
+        m_sensor->answer = nullptr;  // readings counted, to see which landed where
         Measure* m = m_thread->measure();
         CalibrateMonitor cm;
         const int row = standard == StandardUhdtvBt2020 ? 2 : standard == StandardDciP3 ? 1 : 0;
@@ -314,7 +377,7 @@ private slots:
         QLoggingCategory::setFilterRules("quelvarin.calibrate.debug=true");
         LogCapture log;
         cm.doCalibrateGamma(standard);
-        QLoggingCategory::setFilterRules(QString());
+        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));
         // Code 128's target luminance, then the drive where the measured luminances reach it.
         const double Lb = 10.0, Lw = 2560.0, x = 128 / 255.0;
         double t;

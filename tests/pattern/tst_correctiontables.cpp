@@ -86,7 +86,7 @@ private slots:
     {
         QFETCH(int, n);
         GeneratedCube device(n);
-        std::unique_ptr<Lut3d> lut;
+        std::unique_ptr<PackedLut3d> lut;
         const correctiontables::ReadError result =
             correctiontables::read3d(device, "test3d.cfe", &lut);
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
@@ -99,7 +99,7 @@ private slots:
         for (qint64 k : {qint64(0), qint64(1), nodes / 2, nodes - 1}) {
             const int ri = int(k % n), gi = int((k / n) % n), bi = int(k / (qint64(n) * n));
             for (int c = 0; c < 3; ++c)
-                QCOMPARE(lut->grid[ri][gi][bi][c], std::round(device.level(k, c) * 1e6) / 1e6);
+                QCOMPARE(lut->node(ri, gi, bi)[c], float(std::round(device.level(k, c) * 1e6) / 1e6));
         }
     }
 
@@ -124,11 +124,11 @@ private slots:
     void deviceAndTextReadTheSame()
     {
         QFETCH(QByteArray, text);
-        std::unique_ptr<Lut3d> fromText;
+        std::unique_ptr<PackedLut3d> fromText;
         const auto a = correctiontables::parse3d(text, "t", &fromText);
         QBuffer buffer(&text);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
-        std::unique_ptr<Lut3d> fromDevice;
+        std::unique_ptr<PackedLut3d> fromDevice;
         const auto b = correctiontables::read3d(buffer, "t", &fromDevice);
         QCOMPARE(b.error, a.error);
         QCOMPARE(bool(fromDevice), bool(fromText));

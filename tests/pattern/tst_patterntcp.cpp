@@ -1,4 +1,5 @@
 // The pattern-generator client against a local emulator of the generator.
+#include "logcapture.h"
 #include "messagerecorder.h"
 #include "pattern/patternprotocol.h"
 #include "pattern/patterntcp.h"
@@ -156,6 +157,22 @@ private slots:
             QTRY_COMPARE(client->state(), int(Acknowledged));
             QCOMPARE(PatternTcp::sequenceNumber, sequence + 1);
         }
+    }
+
+    // The reply's tag is logged once the whole reply is there, not for the first fragment.
+    void replyTagIsLoggedWhenTheReplyIsWhole()
+    {
+        connectClient();
+        generator->splitAt = 3;
+        LogCapture log;
+        QVERIFY(client->sendColor(1, 2, 3));
+        QTRY_VERIFY(!generator->pending().isEmpty());
+        platform::waitProcessingEvents(50);
+        QVERIFY(log.messages().contains("readData"));
+        QVERIFY2(!log.messages().join('|').contains("readdata"), qPrintable(log.messages().join('|')));
+        generator->releaseHeld();
+        QTRY_COMPARE(client->state(), int(Acknowledged));
+        QCOMPARE(log.messages().filter("readdata"), QStringList{"readdata RSP"});
     }
 
     void twoInitRepliesAddUp_data()

@@ -21,6 +21,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -208,6 +209,49 @@ private slots:
         QCOMPARE(adapter.window->red, double(std::lround(out[0] * 255)));
     }
 
+    // A cube of 5 whose nodes bend every channel and mix the others in, some outputs beyond
+    // 0..1; each node value is a multiple of 1/4096 written out exactly, so the table holds the
+    // same numbers however it stores them. The expected levels are what the adapter has always
+    // produced for these inputs, to the last bit.
+    void cubeLookupsKeepTheirExactLevels_data()
+    {
+        QTest::addColumn<QList<double>>("in");
+        QTest::addColumn<QList<double>>("out");
+        QTest::newRow("black corner") << QList<double>{0, 0, 0} << QList<double>{0x1.48p-6, 0x0p+0, 0x0p+0};
+        QTest::newRow("white corner") << QList<double>{1, 1, 1} << QList<double>{0x1p+0, 0x1p+0, 0x1p+0};
+        QTest::newRow("magenta corner") << QList<double>{1, 0, 1} << QList<double>{0x1.d7p-1, 0x0p+0, 0x1.e66p-1};
+        QTest::newRow("on a node") << QList<double>{0.25, 0.5, 0.75} << QList<double>{0x1.a6p-3, 0x1.3d2p-1, 0x1.162p-1};
+        QTest::newRow("on an edge") << QList<double>{0.5, 0, 1} << QList<double>{0x1.8acp-2, 0x0p+0, 0x1.e66p-1};
+        QTest::newRow("on a top face") << QList<double>{1, 0.6, 0.3} << QList<double>{0x1.e048f5c28f5c3p-1, 0x1.5b79999999999p-1, 0x1.18a3d70a3d70ap-3};
+        QTest::newRow("between nodes") << QList<double>{0.3, 0.71, 0.123} << QList<double>{0x1.c3d192641b328p-3, 0x1.a3e6a7ef9db23p-1, 0x1.69cccccccccccp-5};
+        QTest::newRow("near the top") << QList<double>{0.9999, 0.99, 0.001} << QList<double>{0x1.d6fe54b48d3aep-1, 0x1p+0, 0x1.1d1040bfe3b04p-4};
+        QTest::newRow("out of range") << QList<double>{1.7, -0.3, std::nan("")} << QList<double>{0x1.d7p-1, 0x0p+0, 0x0p+0};
+    }
+    void cubeLookupsKeepTheirExactLevels()
+    {
+        QFETCH(QList<double>, in);
+        QFETCH(QList<double>, out);
+        const auto exact = [](double v) {
+            return QString::number(std::round(v * 4096) / 4096, 'f', 12);
+        };
+        const auto bent = [&](double r, double g, double b) {
+            return exact(0.02 + 0.9 * std::pow(r, 1.3) + 0.1 * g * b) + " "
+                   + exact(1.1 * std::pow(g, 0.8) - 0.05 * r) + " " + exact(0.95 * b * b + 0.07 * r * g);
+        };
+        WorkingDir dir;
+        dir.write("test3d.cfe", cube(5, [&](double r, double g, double b) { return bent(r, g, b); }));
+        SigAdapter adapter;
+        QVERIFY(SigAdapter::patternLut);
+        showLocally(adapter);
+        adapter.chgPattenColor(in[0], in[1], in[2], 0, 0);
+        const QList<double> got{adapter.r, adapter.g, adapter.b};
+        for (int c = 0; c < 3; ++c) {
+            char text[64];
+            std::snprintf(text, sizeof text, "channel %d: %a, expected %a", c, got[c], out[c]);
+            QVERIFY2(got[c] == out[c], text);
+        }
+    }
+
     void cubeNodesFollowTheFileOrder()
     {
         // Red varies fastest: line k is node (k mod N, (k div N) mod N, k div N^2).
@@ -215,10 +259,10 @@ private slots:
         dir.write("test3d.cfe", cube(3, [](double r, double g, double b) { return triple(r, g, b); }));
         SigAdapter adapter;
         QCOMPARE(SigAdapter::lutSize, 3);
-        const double* node = SigAdapter::patternLut->grid[2][1][0];
-        QCOMPARE(node[0], 1.0);
-        QCOMPARE(node[1], 0.5);
-        QCOMPARE(node[2], 0.0);
+        const float* node = SigAdapter::patternLut->node(2, 1, 0);
+        QCOMPARE(node[0], 1.0f);
+        QCOMPARE(node[1], 0.5f);
+        QCOMPARE(node[2], 0.0f);
     }
 
     void damagedTablesAreLoggedAndSkipped_data()
@@ -231,6 +275,7 @@ private slots:
         shortCube.chop(shortCube.size() - shortCube.lastIndexOf('\n', shortCube.size() - 2) - 1);
         QByteArray twoFieldNode = cube(2, id).replace("1 1 1", "1 1");
         QByteArray wordNode = cube(2, id).replace("0 1 0", "0 x 0");
+        QByteArray hugeNode = cube(2, id).replace("1 1 0", "1 1e39 0");
         QByteArray shortCurves = identityCurves(8);
         shortCurves.chop(shortCurves.size() - shortCurves.lastIndexOf('\n', shortCurves.size() - 2) - 1);
         QByteArray twoFieldCurve = identityCurves(4).replace("1 1 1", "1 1");
@@ -246,6 +291,7 @@ private slots:
         QTest::newRow("3-D one node line missing") << "test3d.cfe" << shortCube << "ends after";
         QTest::newRow("3-D node with two numbers") << "test3d.cfe" << twoFieldNode << ":9: expected three";
         QTest::newRow("3-D node with a word") << "test3d.cfe" << wordNode << ":4: \"x\"";
+        QTest::newRow("3-D node beyond a float") << "test3d.cfe" << hugeNode << ":5: 1e+39 is out of range";
         QTest::newRow("1-D size 1") << "test1d.cfe" << QByteArray("C 1\n0 0 0\n") << ":1: size";
         QTest::newRow("1-D size above 1024") << "test1d.cfe" << QByteArray("C 1025\n") << ":1: size";
         QTest::newRow("1-D negative size") << "test1d.cfe" << QByteArray("C -3\n") << ":1: size";
@@ -287,6 +333,8 @@ private slots:
         QTest::newRow("default rules: no debug line") << QString() << QStringList();
         QTest::newRow("quelvarin.debug=true") << "quelvarin.debug=true"
                                               << QStringList{"3dcfe file open Error"};
+        QTest::newRow("quelvarin*.debug=true") << "quelvarin*.debug=true"
+                                               << QStringList{"3dcfe file open Error"};
     }
     void startUpDebugLinesFollowTheLoggingRules()
     {
@@ -303,7 +351,7 @@ private slots:
             debug = log.messages(QtDebugMsg);
             warnings = log.messages(QtWarningMsg);
         }
-        QLoggingCategory::setFilterRules(QStringLiteral("quelvarin.debug=true"));
+        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));
         QCOMPARE(debug, debugLines);
         QCOMPARE(warnings.size(), 1);
         QVERIFY2(warnings.first().startsWith("test1d.cfe:1: size"), qPrintable(warnings.first()));

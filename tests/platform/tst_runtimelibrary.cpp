@@ -4,12 +4,14 @@
 #include "platform/runtimelibrary.h"
 
 #include "fakevendorlibrary.h"
+#include "logcapture.h"
 #include "testenv.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestRuntimeLibrary : public QObject
@@ -22,6 +24,7 @@ private slots:
     void loadsFromTheOverrideFolder();
     void loadsFromTheProgramFolder();
     void missingLibraryLeavesNothingLoaded();
+    void failureNamesEveryPlaceTried();
     void resolvesEntryPointsByName();
 };
 
@@ -87,6 +90,42 @@ void TestRuntimeLibrary::missingLibraryLeavesNothingLoaded()
     QVERIFY(!platform::loadLibrary(library, "no-such-vendor-library.dll"));
     QVERIFY(!library.isLoaded());
     QCOMPARE(library.fileName(), QString("no-such-vendor-library.dll"));
+}
+
+// A user who put the library somewhere reads where the program looked and why each place failed:
+// one warning, shown by default.
+void TestRuntimeLibrary::failureNamesEveryPlaceTried()
+{
+    QTemporaryDir vendor;
+    QVERIFY(vendor.isValid());
+    const QByteArray previous = qgetenv(platform::kLibraryDirVariable);
+    qputenv(platform::kLibraryDirVariable, vendor.path().toUtf8());
+    // A file under the library's name that is no library.
+    QFile broken(vendor.filePath("qv-not-a-library.dll"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("not a shared object");
+    broken.close();
+
+    QStringList warnings;
+    {
+        LogCapture log;
+        QLibrary missing, notLoadable;
+        QVERIFY(!platform::loadLibrary(missing, "qv-no-such-library.dll"));
+        QVERIFY(!platform::loadLibrary(notLoadable, "qv-not-a-library.dll"));
+        warnings = log.messages(QtWarningMsg);
+    }
+    qputenv(platform::kLibraryDirVariable, previous);
+
+    QCOMPARE(warnings.size(), 2);
+    const QString programDir = QCoreApplication::applicationDirPath();
+    for (const QString& part : {QString("qv-no-such-library.dll"),
+                                vendor.filePath("qv-no-such-library.dll") + " (absent)",
+                                programDir + "/qv-no-such-library.dll (absent)",
+                                QString("the system search path (")})
+        QVERIFY2(warnings.at(0).contains(part), qPrintable(warnings.at(0) + "\n lacks " + part));
+    QVERIFY2(warnings.at(1).contains(vendor.filePath("qv-not-a-library.dll") + " ("), qPrintable(warnings.at(1)));
+    QVERIFY2(!warnings.at(1).contains(vendor.filePath("qv-not-a-library.dll") + " (absent)"),
+             qPrintable(warnings.at(1)));
 }
 
 void TestRuntimeLibrary::resolvesEntryPointsByName()

@@ -2,6 +2,7 @@
 // reads that join fragments, flushing, an unplugged device, and use from two threads. The
 // instrument side is a pseudo-terminal emulator.
 #include "platform/serialline.h"
+#include "logcapture.h"
 #include "serialemulator.h"
 #include "testenv.h"
 
@@ -33,6 +34,8 @@ private slots:
     void comNamesMapToDevices();
     void opensByPathWithTheConfigurationAsked();
     void missingDeviceFailsToOpen();
+    void failedOpenNamesThePathsTried_data();
+    void failedOpenNamesThePathsTried();
     void readHasATotalTimeOut_data();
     void readHasATotalTimeOut();
     void replyReadJoinsFragmentsAndStopsAtAPause_data();
@@ -134,6 +137,45 @@ void TestSerialLine::missingDeviceFailsToOpen()
     QCOMPARE(line.write("x"), qint64(-1));
     QVERIFY(line.read(4, 10).isEmpty());
     qunsetenv("KW_SERIAL_COM12");
+}
+
+// The warning of a port that cannot be opened says what stands behind its name: the device the
+// override names, or every device path looked at and the variable that would name another.
+void TestSerialLine::failedOpenNamesThePathsTried_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QByteArray>("override");
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("override names a missing device")
+        << "COM12" << QByteArray("/nonexistent/serial-device")
+        << QStringList{"COM12", "/nonexistent/serial-device"};
+    QTest::newRow("no device behind the name")
+        << "COM200" << QByteArray()
+        << QStringList{"COM200", "/dev/ttyUSB199", "/dev/ttyACM199", "/dev/ttyS199", "KW_SERIAL_COM200"};
+    QTest::newRow("not a port name") << "LPT1" << QByteArray() << QStringList{"LPT1", "COM1..COM256"};
+}
+
+void TestSerialLine::failedOpenNamesThePathsTried()
+{
+    QFETCH(QString, port);
+    QFETCH(QByteArray, override);
+    QFETCH(QStringList, named);
+    const QByteArray variable = platform::serialOverrideVariable(port.mid(3).toInt()).toLatin1();
+    if (!override.isEmpty())
+        qputenv(variable.constData(), override);
+    QStringList warnings;
+    {
+        LogCapture log;
+        SerialLine line;
+        line.setPortName(port);
+        QVERIFY(!line.open());
+        warnings = log.messages(QtWarningMsg);
+    }
+    if (!override.isEmpty())
+        qunsetenv(variable.constData());
+    QCOMPARE(warnings.size(), 1);
+    for (const QString& part : named)
+        QVERIFY2(warnings.first().contains(part), qPrintable(warnings.first() + "\n lacks " + part));
 }
 
 void TestSerialLine::readHasATotalTimeOut_data()

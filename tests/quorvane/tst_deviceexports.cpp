@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -292,12 +293,19 @@ private slots:
         QTest::newRow("time beyond 16 bits of ms") << 2 << ERRORCODE(6);
         QTest::newRow("module record unread") << 3 << kModuleFailure;
         QTest::newRow("window past the frame") << 4 << ERRORCODE(6);
+        // Values the ROM cannot keep, found only when the new image is built.
+        QTest::newRow("a factor not a number") << 5 << ERRORCODE(6);
+        QTest::newRow("a factor beyond the ROM's exponent") << 6 << ERRORCODE(6);
+        QTest::newRow("record without the pixels outside the window") << 7 << ERRORCODE(6);
     }
     void intensityTableRefusedBeforeErasing()
     {
         QFETCH(int, which);
         QFETCH(ERRORCODE, expected);
-        OpenScene o;
+        Scene scene;
+        if (which == 7)
+            scene.intensityFactors.assign(10, 2.0);  // pixels 10..14 and 98..100 never calibrated
+        OpenScene o(scene);
         if (which == 3)
             o.record()->spectromoduleInformationStatus = kModuleFailure;
         if (which == 4)
@@ -306,6 +314,10 @@ private slots:
         const QByteArray before(reinterpret_cast<const char*>(image), 16776);
         o.device.received.clear();
         std::vector<double> factors(83, 2.0);
+        if (which == 5)
+            factors[40] = std::nan("");
+        if (which == 6)
+            factors[40] = 1e200;
         QCOMPARE(QVI_SpectromoduleSetIntensityCalibration(which == 1 ? nullptr : o.handle,
                                                           which == 0 ? nullptr : factors.data(), 1,
                                                           which == 2 ? 65536000u : 1000u),

@@ -37,6 +37,42 @@ DeviceOptions sceneOptions(double strayBase = 2.0, double strayPerPixel = 0.01)
     return options;
 }
 
+// Illuminant A every 10 nm from 360 to 800 nm: the reference of the factory intensity calibration.
+struct Reference {
+    std::vector<float> wavelengths, values;
+};
+Reference illuminantAReference()
+{
+    Reference r;
+    for (int w = 360; w <= 800; w += 10) {
+        r.wavelengths.push_back(float(w));
+        r.values.push_back(float(illuminantA(w)));
+    }
+    return r;
+}
+
+// The reference at window pixel 40 (575 nm), between its samples at 570 and 580 nm.
+double referenceAtPixel40()
+{
+    return illuminantA(570) + (illuminantA(580) - illuminantA(570)) / 2;
+}
+
+// The factory intensity calibration of a measured window spectrum against that reference; checks
+// the image it writes (date, the frame's 101 samples, 100 ms, the factor of window pixel 40).
+void calibrateAgainstIlluminantA(OpenScene& o, std::vector<float>& measured)
+{
+    Reference r = illuminantAReference();
+    QCOMPARE(QVI_DoIntensityCalibration(o.handle, uint32_t(r.wavelengths.size()), r.wavelengths.data(),
+                                        r.values.data(), measured.data(), 100000, 0x1E67),
+             ERRORCODE(0));
+    const uint8_t* image = o.device.moduleImage(romimage::layoutForKind(0).intensity);
+    QCOMPARE(int(romimage::getU16(image)), 0x1E67);
+    QCOMPARE(int(romimage::getU16(image + 4)), 101);
+    QCOMPARE(int(romimage::getU16(image + 6)), 100);
+    const double factor = romimage::romDecimalValue(image + 8 + 8 * (kWindowStart + 40));
+    QVERIFY(std::abs(factor - referenceAtPixel40() / measured[40]) < 1e-6);
+}
+
 std::vector<float> acquire(OpenScene& o, uint32_t microseconds)
 {
     std::vector<float> s(kWindow, 0.0f);
@@ -271,21 +307,10 @@ private slots:
         OpenScene o({}, sceneOptions());
         auto measured = acquire(o, 100000);
         QCOMPARE(QVI_BackgroundRemove(o.handle, 100000, measured.data()), ERRORCODE(0));
-        std::vector<float> rw, rv;
-        for (int w = 360; w <= 800; w += 10) {
-            rw.push_back(float(w));
-            rv.push_back(float(illuminantA(w)));
-        }
-        QCOMPARE(QVI_DoIntensityCalibration(o.handle, uint32_t(rw.size()), rw.data(), rv.data(), measured.data(),
-                                            100000, 0x1E67),
-                 ERRORCODE(0));
-        const uint8_t* image = o.device.moduleImage(romimage::layoutForKind(0).intensity);
-        QCOMPARE(int(romimage::getU16(image)), 0x1E67);
-        QCOMPARE(int(romimage::getU16(image + 4)), 101);
-        QCOMPARE(int(romimage::getU16(image + 6)), 100);
-        // Window pixel 40 (575 nm) between reference samples 570 and 580.
-        const double reference = illuminantA(570) + (illuminantA(580) - illuminantA(570)) / 2;
-        QVERIFY(std::abs(romimage::romDecimalValue(image + 8 + 8 * 55) - reference / measured[40]) < 1e-6);
+        calibrateAgainstIlluminantA(o, measured);
+        if (QTest::currentTestFailed())
+            return;
+        const double reference = referenceAtPixel40();
         // The device's own record follows, so the corrections use the new factors at once.
         auto again = measured;
         QCOMPARE(QVI_ContrastIntensityCorrection(o.handle, again.data()), ERRORCODE(0));
@@ -322,6 +347,127 @@ private slots:
         QVERIFY(!o.romTouched());
         QVERIFY(std::memcmp(&record, o.record()->intensityCalibration, sizeof record) == 0);
         o.record()->spectromoduleInformationStatus = 0;
+    }
+
+    // A module range that runs past the frame (to 900 nm; the last pixel sees 800 nm): the open
+    // answers 6, the window ends at the last pixel (15..100) and every export works on it.
+    void windowCutAtTheFrame_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::newRow("acquisition") << 0;
+        QTest::newRow("triggered acquisition") << 1;
+        QTest::newRow("intensity calibration") << 2;
+        QTest::newRow("intensity table written") << 3;
+        QTest::newRow("intensity table read") << 4;
+    }
+    void windowCutAtTheFrame()
+    {
+        QFETCH(int, which);
+        constexpr uint32_t kCut = 86;
+        Scene scene;
+        scene.wavelengthEnd = 900.0;
+        scene.intensityFactors.assign(101, 2.0);
+        OpenScene o(scene, sceneOptions());
+        QCOMPARE(o.opened, ERRORCODE(EC_InvalidArgument));
+        QVERIFY(o.handle);
+        uint16_t pixels = 0;
+        QCOMPARE(QVI_SpectromoduleGetFrameSize(o.handle, &pixels), ERRORCODE(0));
+        QCOMPARE(uint32_t(pixels), kCut);
+        // Arrays of exactly the window's size, so that a write past them is caught.
+        std::vector<float> wavelengths(kCut), s(kCut, -1.0f);
+        QCOMPARE(QVI_SpectrometerWavelengthAcquire(o.handle, wavelengths.data()), ERRORCODE(0));
+        QCOMPARE(wavelengths.front(), 375.0f);
+        QCOMPARE(wavelengths.back(), 800.0f);
+        const uint8_t* image = o.device.moduleImage(romimage::layoutForKind(0).intensity);
+        if (which == 0 || which == 1) {
+            if (which == 0) {
+                QCOMPARE(QVI_SpectrometerDataAcquire(o.handle, 100000, s.data(), 1), ERRORCODE(0));
+            } else {
+                o.scoped.emulator.trigger(o.device, 2000);
+                o.scoped.emulator.sleepMs(10);
+                QCOMPARE(QVI_SpectrometerTriggerDataAcquire(o.handle, s.data()), ERRORCODE(0));
+            }
+            for (uint32_t i = 0; i < kCut; ++i)
+                QCOMPARE(s[i], o.device.lastFrame[kWindowStart + i]);
+        } else if (which == 2) {
+            QCOMPARE(QVI_SpectrometerDataAcquire(o.handle, 100000, s.data(), 1), ERRORCODE(0));
+            QCOMPARE(QVI_BackgroundRemove(o.handle, 100000, s.data()), ERRORCODE(0));
+            calibrateAgainstIlluminantA(o, s);
+        } else if (which == 3) {
+            std::vector<double> factors(kCut);
+            for (uint32_t i = 0; i < kCut; ++i)
+                factors[i] = 0.5 + 0.01 * i;
+            QCOMPARE(QVI_SpectromoduleSetIntensityCalibration(o.handle, factors.data(), 0x1E67, 100000), ERRORCODE(0));
+            QCOMPARE(int(romimage::getU16(image + 4)), 101);
+            QVERIFY(std::abs(romimage::romDecimalValue(image + 8 + 8 * 100) - 1.35) < 1e-9);
+        } else {
+            std::vector<double> factors(kCut, -1.0);
+            uint16_t date = 0;
+            uint32_t time = 0;
+            QCOMPARE(QVI_SpectromoduleGetIntensityCalibration(o.handle, factors.data(), &date, &time), ERRORCODE(0));
+            QCOMPARE(factors, std::vector<double>(kCut, 2.0));
+            QCOMPARE(time, 100000u);
+        }
+    }
+
+    // A calibration record holds its sample number of pixels and no more: a window (15..97) or a
+    // stray-light region reaching beyond them is refused, and the caller's values stay as they were.
+    void correctionsStayWithinTheRecords_data()
+    {
+        QTest::addColumn<int>("which");  // 0 contrast, 1 absolute, 2 background, 3 stray light, 4 intensity table
+        QTest::addColumn<int>("intensityPixels");
+        QTest::addColumn<int>("backgroundPixels");
+        QTest::addColumn<ERRORCODE>("expected");
+        QTest::newRow("contrast, intensity record of 10 pixels") << 0 << 10 << 101 << ERRORCODE(6);
+        QTest::newRow("contrast, intensity record one pixel short") << 0 << 97 << 101 << ERRORCODE(6);
+        QTest::newRow("contrast, intensity record up to the window's end") << 0 << 98 << 101 << ERRORCODE(0);
+        QTest::newRow("absolute, intensity record of 10 pixels") << 1 << 10 << 101 << ERRORCODE(6);
+        QTest::newRow("background, background record of 10 pixels") << 2 << 101 << 10 << ERRORCODE(6);
+        QTest::newRow("background, stray-light region past the background record") << 2 << 101 << 98 << ERRORCODE(6);
+        QTest::newRow("background, background record of the frame") << 2 << 101 << 101 << ERRORCODE(0);
+        QTest::newRow("stray light, region past the background record") << 3 << 101 << 98 << ERRORCODE(6);
+        QTest::newRow("intensity table, record of 10 pixels") << 4 << 10 << 101 << ERRORCODE(6);
+        QTest::newRow("intensity table, record up to the window's end") << 4 << 98 << 101 << ERRORCODE(0);
+    }
+    void correctionsStayWithinTheRecords()
+    {
+        QFETCH(int, which);
+        QFETCH(int, intensityPixels);
+        QFETCH(int, backgroundPixels);
+        QFETCH(ERRORCODE, expected);
+        Scene scene;
+        scene.intensityFactors.assign(size_t(intensityPixels), 2.0);
+        scene.backgroundPixels = backgroundPixels;
+        OpenScene o(scene, sceneOptions());
+        QCOMPARE(o.opened, ERRORCODE(0));
+        QCOMPARE(o.record()->intensityCalibrationStatus, ERRORCODE(0));
+        QCOMPARE(o.record()->backgroundCalibrationStatus, ERRORCODE(0));
+        auto s = acquire(o, 100000);
+        const auto before = s;
+        std::vector<double> factors(kWindow, -1.0);
+        uint16_t date = 0;
+        uint32_t time = 0;
+        ERRORCODE rc = 99;
+        switch (which) {
+        case 0: rc = QVI_ContrastIntensityCorrection(o.handle, s.data()); break;
+        case 1: rc = QVI_AbsoluteIntensityCorrection(o.handle, s.data(), 100000); break;
+        case 2: rc = QVI_BackgroundRemove(o.handle, 100000, s.data()); break;
+        case 3: rc = QVI_StraylightRemove(o.handle, 100000, s.data()); break;
+        default: rc = QVI_SpectromoduleGetIntensityCalibration(o.handle, factors.data(), &date, &time); break;
+        }
+        QCOMPARE(rc, expected);
+        if (expected != 0) {
+            QCOMPARE(s, before);
+            QCOMPARE(factors, std::vector<double>(kWindow, -1.0));
+            return;
+        }
+        if (which == 4) {
+            QCOMPARE(factors, std::vector<double>(kWindow, 2.0));
+            return;
+        }
+        QVERIFY(s != before);
+        for (float v : s)
+            QVERIFY(std::isfinite(v));
     }
 
     void illuminantAThroughTheDriverSequence()

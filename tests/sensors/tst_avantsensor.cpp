@@ -6,10 +6,12 @@
 #include "sensors/avantsensor.h"
 
 #include "fakevendorlibrary.h"
+#include "logcapture.h"
 #include "messagerecorder.h"
 #include "testenv.h"
 #include "virtualclock.h"
 
+#include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -70,6 +72,7 @@ private slots:
     void nonlinearityFactor();
     void integration_data();
     void integration();
+    void segmentTrace();
     void zeroDivisorAddsNothing();
     void measurementRecordLayout();
 
@@ -136,6 +139,47 @@ void TestAvantes::integration()
     const std::vector<double> irr(w.size(), 1.0);
     const std::array<double, 3> xyz = as5216::integrateXyz(w, irr);
     QVERIFY2(close(xyz[1], 0.002574 * y), qPrintable(QString::number(xyz[1], 'g', 17)));
+}
+
+// Each of the 80 segments is traced under its own category, off unless switched on: the count of
+// pixels plus one, the three weight steps, then the running sums, the segment and the next rank.
+void TestAvantes::segmentTrace()
+{
+    const std::vector<double> w = {555.0, 559.9}; // both in segment 35, 555..560 nm
+    const std::vector<double> irr(w.size(), 1.0);
+    const QString rules = QString::fromLatin1(testenv::kDebugLineRules);
+    QStringList quiet;
+    {
+        LogCapture log;
+        as5216::integrateXyz(w, irr);
+        quiet = log.messages();
+    }
+    QLoggingCategory::setFilterRules(rules + "\nquelvarin.sensors.as5216.debug=true");
+    QStringList trace;
+    {
+        LogCapture log;
+        as5216::integrateXyz(w, irr);
+        trace = log.messages(QtDebugMsg);
+    }
+    QLoggingCategory::setFilterRules(rules);
+
+    QVERIFY2(quiet.isEmpty(), qPrintable(quiet.join('\n')));
+    QCOMPARE(trace.size(), 80 * 3);
+    QCOMPARE(trace.filter("aver_num = ").size(), 80);
+    QCOMPARE(trace.filter("aver_num = 3"), QStringList{"aver_num = 3"});
+    const int at = trace.indexOf("aver_num = 3");
+    QCOMPARE(at, 35 * 3);
+    QCOMPARE(trace.at(at + 1),
+             QString("num_cut_in[0] = 0.027467\n num_cut_in[1] = -0.001667\n num_cut_in[2] = -0.000600"));
+    QCOMPARE(trace.at(at + 2),
+             QString("sum[0] = 1.106600\n sum[1] = 1.995000\n sum[2] = 0.009600\n b4 = 35\n b5 = 3"));
+    // The segment before holds no pixel: nothing summed yet, and the next rank is the first.
+    QCOMPARE(trace.at(at - 3), QString("aver_num = 1"));
+    QCOMPARE(trace.at(at - 1),
+             QString("sum[0] = 0.000000\n sum[1] = 0.000000\n sum[2] = 0.000000\n b4 = 34\n b5 = 1"));
+    // The last line carries the whole sums on.
+    QVERIFY2(trace.last().endsWith("b4 = 79\n b5 = 1"), qPrintable(trace.last()));
+    QVERIFY2(trace.last().startsWith("sum[0] = 1.106600\n sum[1] = 1.995000"), qPrintable(trace.last()));
 }
 
 void TestAvantes::zeroDivisorAddsNothing()

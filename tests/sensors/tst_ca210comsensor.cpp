@@ -63,6 +63,7 @@ private slots:
     void lowLightAveragesTwoReadings();
     void readingFaults_data();
     void readingFaults();
+    void replyLongerThanItsLengthIsRefusedAndItsTailDropped();
     void closeLeavesRemoteModeAndSettles();
 
 private:
@@ -125,6 +126,11 @@ void TestCA210SensorCOM::measurementPrefixes_data()
     QTest::newRow("two numbers") << QByteArray("OK00,P1 95.05;100\r").leftJustified(38, ' ') << false;
     QTest::newRow("four numbers") << QByteArray("OK00,P1 95.05;100;108.9;1\r").leftJustified(38, ' ') << false;
     QTest::newRow("not a number") << QByteArray("OK00,P1 95.05;high;108.9\r").leftJustified(38, ' ') << false;
+    QTest::newRow("blanks after the CR") << QByteArray("OK00,P1 95.05;100;108.9\r").leftJustified(38, ' ') << true;
+    // Cut before its CR at any point, the reply is no reading.
+    const QByteArray good = ca210emulator::measurement(kColour);
+    for (int n = 0; n < good.size(); ++n)
+        QTest::addRow("cut to %d bytes: %s", n, good.left(n).trimmed().constData()) << good.left(n) << false;
 }
 
 void TestCA210SensorCOM::measurementPrefixes()
@@ -332,6 +338,24 @@ void TestCA210SensorCOM::readingFaults()
     if (colour)
         QVERIFY(near(c[1], kColour.y));
     QCOMPARE(raw.count(), 1);
+}
+
+void TestCA210SensorCOM::replyLongerThanItsLengthIsRefusedAndItsTailDropped()
+{
+    SerialEmulator emu;
+    MessageRecorder boxes;
+    auto sensor = connectedSensor(emu, {kColour});
+    QVERIFY(sensor);
+    sensor->averageTwo = false;
+    // 41 bytes: read to its 38, the reply stops inside Z ("...;10").
+    const QByteArray longer = "OK00,P1 95.0500000000;100.00000000;108.9\r";
+    QCOMPARE(longer.size(), 41);
+    emu.once("XYZ\r\n", Reply(longer));
+    emu.once("XYZ\r\n", Reply(ca210emulator::measurement(kColour)));
+    QVERIFY2(sensor->GetColor() == nullColor, qPrintable(emu.logText()));
+    // The rest of the long reply is not taken for the start of the next one.
+    const CColor next = sensor->GetColor();
+    QVERIFY2(next != nullColor && near(next[2], kColour.z), qPrintable(emu.logText()));
 }
 
 void TestCA210SensorCOM::closeLeavesRemoteModeAndSettles()

@@ -10,7 +10,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
 
 using platform::DetectorEntry;
@@ -282,6 +284,84 @@ private slots:
         const int counts[3] = {10, 20, 40};
         const double wavelengths[3] = {700.0, 600.0, 500.0};
         QCOMPARE(SynerJY::countAt(nm, counts, wavelengths, columns), count);
+    }
+
+    void backgroundIsCleared()
+    {
+        SynerJY sensor;
+        std::fill(std::begin(sensor.background), std::end(sensor.background), 7);
+        sensor.clearBackground();
+        QVERIFY(std::all_of(std::begin(sensor.background), std::end(sensor.background),
+                            [](int v) { return v == 0; }));
+    }
+
+    void columnScaling_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<double>("scaled");
+        QTest::newRow("column 0") << 0 << 0.0;
+        QTest::newRow("column 1") << 1 << 0.0001;
+        QTest::newRow("last column") << 2048 << 0.2048;
+        QTest::newRow("negative") << -25 << -0.0025;
+    }
+    void columnScaling()
+    {
+        QFETCH(int, column);
+        QFETCH(double, scaled);
+        QCOMPARE(SynerJY::scaledColumn(column), scaled);
+    }
+
+    // The CIE 1931 2° observer at the 5 nm nodes, values as data/cie/ holds them.
+    void colourMatchingAtFiveNanometres_data()
+    {
+        QTest::addColumn<int>("nm");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<double>("z");
+        QTest::newRow("380 nm, the first node") << 380 << true << 0.001368 << 0.000039 << 0.006450001;
+        QTest::newRow("385 nm") << 385 << true << 0.002236 << 0.000064 << 0.01054999;
+        QTest::newRow("555 nm, ybar 1") << 555 << true << 0.5120501 << 1.0 << 0.005749999;
+        QTest::newRow("600 nm") << 600 << true << 1.0622 << 0.631 << 0.0008;
+        QTest::newRow("780 nm, the last node") << 780 << true << 0.00004150994 << 0.00001499 << 0.0;
+        QTest::newRow("between nodes") << 381 << false << 0.0 << 0.0 << 0.0;
+        QTest::newRow("below the range") << 375 << false << 0.0 << 0.0 << 0.0;
+        QTest::newRow("above the range") << 785 << false << 0.0 << 0.0 << 0.0;
+    }
+    void colourMatchingAtFiveNanometres()
+    {
+        QFETCH(int, nm);
+        QFETCH(bool, found);
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(double, z);
+        double xbar = -1.0, ybar = -1.0, zbar = -1.0;
+        QCOMPARE(SynerJY::colourMatching(nm, &xbar, &ybar, &zbar), found);
+        if (!found) {
+            QVERIFY(xbar == -1.0 && ybar == -1.0 && zbar == -1.0); // untouched
+            return;
+        }
+        QCOMPARE(xbar, x);
+        QCOMPARE(ybar, y);
+        QCOMPARE(zbar, z);
+    }
+
+    // Every node is there: the 81 values of each function add up to the CIE 15 sums at 5 nm.
+    void colourMatchingCoversTheVisibleRange()
+    {
+        double sum[3] = {0.0, 0.0, 0.0};
+        int nodes = 0;
+        for (int nm = 380; nm <= 780; nm += 5) {
+            double v[3];
+            QVERIFY2(SynerJY::colourMatching(nm, &v[0], &v[1], &v[2]), qPrintable(QString::number(nm)));
+            for (int k = 0; k < 3; ++k)
+                sum[k] += v[k];
+            ++nodes;
+        }
+        QCOMPARE(nodes, 81);
+        QVERIFY2(qAbs(sum[0] - 21.3715) < 1e-3, qPrintable(QString::number(sum[0], 'f', 6)));
+        QVERIFY2(qAbs(sum[1] - 21.3713) < 1e-3, qPrintable(QString::number(sum[1], 'f', 6)));
+        QVERIFY2(qAbs(sum[2] - 21.3715) < 1e-3, qPrintable(QString::number(sum[2], 'f', 6)));
     }
 
     void eventsThatChangeNothing_data()

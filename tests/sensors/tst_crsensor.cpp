@@ -500,6 +500,7 @@ void TestCRSensor::readings_data()
     QTest::newRow("values short: null colour") << done << Reply(cremulator::ok("XYZ", "95.05,100")) << "null";
     QTest::newRow("values error: null colour") << done << Reply("ER:-1:No\r\n") << "null";
     QTest::newRow("values silent: null colour") << done << Reply::silence() << "null";
+    QTest::newRow("values cut before their CR LF: null colour") << done << Reply("OK:0:XYZ:95.05,100,108") << "null";
 }
 
 void TestCRSensor::readings()
@@ -538,34 +539,48 @@ void TestCRSensor::readings()
 void TestCRSensor::spectra_data()
 {
     QTest::addColumn<int>("stepNm");
-    QTest::addColumn<int>("linesSent"); // -1: all
-    QTest::newRow("1 nm, 401 values") << 1 << -1;
-    QTest::newRow("4 nm, 101 values resampled") << 4 << -1;
-    QTest::newRow("fewer lines than announced: the rest 0") << 1 << 200;
+    QTest::addColumn<QByteArray>("reply"); // to "RM Spectrum"; empty: the instrument's own
+    QTest::addColumn<bool>("whole");
+
+    const QByteArray full = cremulator::spectrum(kColour, 1);
+    const QList<QByteArray> lines = full.split('\n'); // the header, 401 values, an empty tail
+    QTest::newRow("1 nm, 401 values") << 1 << QByteArray() << true;
+    QTest::newRow("4 nm, 101 values resampled") << 4 << QByteArray() << true;
+    // A spectrum cut short is not taken: the one before stays.
+    QTest::newRow("fewer lines than announced: spectrum kept") << 1 << lines.mid(0, 201).join('\n') + "\n"
+                                                                 << false;
+    QTest::newRow("last value cut before its CR LF: spectrum kept") << 1 << full.left(full.size() - 3) << false;
 }
 
 void TestCRSensor::spectra()
 {
     QFETCH(int, stepNm);
-    QFETCH(int, linesSent);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, whole);
     SerialEmulator emu;
     MessageRecorder boxes;
     cremulator::Options o;
     o.spectrumStepNm = stepNm;
     auto sensor = connectedSensor(emu, o);
     QVERIFY(sensor);
-    if (linesSent >= 0) {
-        const QList<QByteArray> lines = cremulator::spectrum(kColour, stepNm).split('\n');
-        emu.on("RM Spectrum\r", Reply(lines.mid(0, linesSent + 1).join('\n') + "\n"));
-    }
+    if (!whole)
+        QVERIFY(sensor->GetColor() != nullColor); // a spectrum to keep
+    const SpectrumData before = sensor->spectrum;
+    if (!reply.isEmpty())
+        emu.on("RM Spectrum\r", Reply(reply));
     const CColor c = sensor->GetColor();
     QVERIFY2(c != nullColor, qPrintable(emu.logText()));
+    if (!whole) {
+        QCOMPARE(before.values[400], cremulator::spectrumValue(kColour, 780));
+        QVERIFY(sensor->spectrum == before);
+        return;
+    }
     QCOMPARE(sensor->spectrum.minWaveLength, 380);
     QCOMPARE(sensor->spectrum.maxWaveLength, 780);
     QCOMPARE(sensor->spectrum.count, 401);
     QCOMPARE(sensor->spectrum.values.size(), 401);
     for (int i : {0, 2, 4, 199, 200, 400}) {
-        const float expected = linesSent >= 0 && i >= linesSent ? 0.0f : cremulator::spectrumValue(kColour, 380 + i);
+        const float expected = cremulator::spectrumValue(kColour, 380 + i);
         QVERIFY2(std::abs(sensor->spectrum.values[i] - expected) < 1e-5, qPrintable(QString::number(i)));
     }
 }

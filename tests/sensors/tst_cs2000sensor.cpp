@@ -3,6 +3,7 @@
 #include "sensors/cs2000sensor.h"
 
 #include "cs2000emulator.h"
+#include "cutreplies.h"
 #include "logcapture.h"
 #include "messagerecorder.h"
 #include "platform/serialline.h"
@@ -64,6 +65,8 @@ private slots:
     void identificationReplies();
     void spectralBlockReplies_data();
     void spectralBlockReplies();
+    void cutRepliesAreRefused_data();
+    void cutRepliesAreRefused();
 
     void constructedWithAFullEmptySpectrum();
     void initPaths_data();
@@ -243,6 +246,47 @@ void TestCS2000Sensor::spectralBlockReplies()
         QCOMPARE(ms.values[i], i < filled ? 0.5f : 0.0f);
 }
 
+void TestCS2000Sensor::cutRepliesAreRefused_data()
+{
+    QTest::addColumn<QString>("kind"); // "time", "values", "block"
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("ok");
+
+    // Every cut of the short replies; a spectral block in a value, between two, and in its CR LF.
+    cutreplies::addRows("measuring time", "time", cs2000emulator::measureReply(5));
+    cutreplies::addRows("colorimetric values", "values", cs2000emulator::colorimetric(kColour));
+    const QByteArray block = blockReply(1, 0.5f);
+    const int size = block.size();
+    const int lastComma = block.lastIndexOf(',');
+    QTest::newRow("block whole") << "block" << block << true;
+    QTest::newRow("block cut in its last value") << "block" << block.left(size - 5) << false;
+    QTest::newRow("block cut after a comma") << "block" << block.left(lastComma + 1) << false;
+    QTest::newRow("block cut before a comma") << "block" << block.left(lastComma) << false;
+    QTest::newRow("block cut before its CR") << "block" << block.left(size - 2) << false;
+    QTest::newRow("block cut before its LF") << "block" << block.left(size - 1) << false;
+}
+
+void TestCS2000Sensor::cutRepliesAreRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, ok);
+    if (kind == "time") {
+        Cs2000MEAS meas;
+        QCOMPARE(meas.handler(reply), ok);
+        QCOMPARE(meas.measureTime, ok ? 5000 : 0);
+    } else if (kind == "values") {
+        Cs2000MV mv;
+        QCOMPARE(mv.handler(reply), ok);
+        QCOMPARE(mv.z, ok ? float(kColour.z) : 0.0f);
+    } else {
+        Cs2000MS ms(1);
+        QCOMPARE(ms.handler(reply), ok);
+        QCOMPARE(ms.values[0], ok ? 0.5f : 0.0f);
+        QCOMPARE(ms.values[99], ok ? 0.5f : 0.0f);
+    }
+}
+
 void TestCS2000Sensor::constructedWithAFullEmptySpectrum()
 {
     CS2000Sensor sensor;
@@ -333,6 +377,8 @@ void TestCS2000Sensor::startMeasureAnnouncesTheMeasuringTime_data()
     QTest::newRow("5 seconds") << Reply(cs2000emulator::measureReply(5)) << 5000 << 5000;
     QTest::newRow("error of another length: flushed, no time") << Reply(cs2000emulator::status(10)) << 0 << 100;
     QTest::newRow("silence") << Reply::silence() << 0 << 100;
+    // Read to its length, a longer reply stops inside its number: "OK00,0051" CR.
+    QTest::newRow("longer than its length: flushed, no time") << Reply("OK00,0051\r\n") << 0 << 100;
 }
 
 void TestCS2000Sensor::startMeasureAnnouncesTheMeasuringTime()
@@ -394,6 +440,9 @@ void TestCS2000Sensor::readingFaults_data()
                                                         << Reply(cs2000emulator::colorimetric(kColour).left(30))
                                                         << false << 1;
     QTest::newRow("garbage before the values") << QList<Reply>{ok} << Reply(values).garbage("\x11") << false << 1;
+    // Read to its length, a longer reply stops inside Z: "...,1.089000e+0".
+    QTest::newRow("values longer than their length: flushed, null colour")
+        << QList<Reply>{ok} << Reply("OK00,9.505e+01,1.000e+02,1.089000e+02\r\n") << false << 1;
     QTest::newRow("values unreadable") << QList<Reply>{ok} << Reply(QByteArray("OK00,a,b,c").leftJustified(34, ' ') + "\r\n")
                                        << false << 1;
 }

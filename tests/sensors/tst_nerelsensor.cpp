@@ -3,8 +3,8 @@
 // light.
 #include "sensors/nerelsensor.h"
 
-#include "emulatedscene.h"
 #include "messagerecorder.h"
+#include "spectrometerreading.h"
 #include "testenv.h"
 
 #include <QSignalSpy>
@@ -16,16 +16,7 @@ using namespace tavrinemu;
 
 namespace {
 
-DeviceOptions illuminantAScene()
-{
-    DeviceOptions options;
-    options.light = sceneLight(illuminantA, 0.05);
-    return options;
-}
-
 bool isNullColour(const CColor& c) { return c == nullColor; }
-double chromaticityX(const CColor& c) { return c[0] / (c[0] + c[1] + c[2]); }
-double chromaticityY(const CColor& c) { return c[1] / (c[0] + c[1] + c[2]); }
 
 } // namespace
 
@@ -71,8 +62,7 @@ private slots:
         QCOMPARE(raw.count(), 1);
         const CColor measured = raw.at(0).at(0).value<CColor>();
         QVERIFY(!isNullColour(measured));
-        QVERIFY2(std::abs(chromaticityX(measured) - 0.4476) < 2e-3 && std::abs(chromaticityY(measured) - 0.4074) < 2e-3,
-                 qPrintable(QString("x %1 y %2").arg(chromaticityX(measured)).arg(chromaticityY(measured))));
+        QVERIFY2(notIlluminantA(measured).isEmpty(), qPrintable(notIlluminantA(measured)));
         QCOMPARE(colour[1], 2 * measured[1]);  // the correction matrix applied
         QCOMPARE(device.integrationTimeUs, 2000000u);
 

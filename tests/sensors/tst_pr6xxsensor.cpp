@@ -2,6 +2,7 @@
 // measurement and closing against the PR-6xx on a pseudo-terminal, with the faults of the line.
 #include "sensors/pr6xxsensor.h"
 
+#include "cutreplies.h"
 #include "logcapture.h"
 #include "messagerecorder.h"
 #include "platform/serialline.h"
@@ -59,6 +60,8 @@ private slots:
     void measurementReplies();
     void spectralListReplies_data();
     void spectralListReplies();
+    void cutRepliesAreRefused_data();
+    void cutRepliesAreRefused();
     void spectrumIsLightMinusDarkOn401Values();
 
     void connectsAndMeasuresOnce_data();
@@ -99,8 +102,8 @@ void TestPR6xxSensor::statusAndTextReplies_data()
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("serial") << QByteArray("00000,PR123456\r\n") << true << true << 0 << QByteArray("PR123456");
     QTest::newRow("status alone") << QByteArray("00000\r\n") << true << true << 0 << QByteArray();
-    QTest::newRow("no CR LF at the end") << QByteArray("00000,PR-655\r") << false << true << 0
-                                         << QByteArray("PR-65");
+    QTest::newRow("no CR LF at the end") << QByteArray("00000,PR-655\r") << false << false
+                                         << pr6xx::kUnreadableStatus << QByteArray();
     QTest::newRow("error status") << QByteArray("-0008\r\n") << false << false << -8 << QByteArray();
     QTest::newRow("status with a leading 0 is decimal") << QByteArray("00010,x\r\n") << false << false << 10
                                                         << QByteArray();
@@ -165,7 +168,7 @@ void TestPR6xxSensor::spectralListReplies_data()
     QTest::newRow("128 lines accepted") << 128 << listOf(128, 0.5f) << true << true;
     QTest::newRow("127 lines rejected") << 128 << listOf(127, 0.5f) << false << false;
     QTest::newRow("256 lines") << 256 << listOf(256, 0.5f) << true << true;
-    QTest::newRow("200 of 256 lines: accepted, not complete") << 256 << listOf(200, 0.5f) << true << false;
+    QTest::newRow("200 of 256 lines: refused, not complete") << 256 << listOf(200, 0.5f) << false << false;
     QTest::newRow("more than 257 values: the first 257 kept") << 256 << listOf(300, 0.5f) << true << false;
     QTest::newRow("error status") << 128 << QByteArray("-0001\r\n") << false << false;
 }
@@ -183,6 +186,56 @@ void TestPR6xxSensor::spectralListReplies()
     if (ok)
         QCOMPARE(list.values[qMin(lines, 200) - 1], 0.5f);
     QCOMPARE(list.values[256], ok && reply.size() > 1800 ? 0.5f : 0.0f);
+}
+
+void TestPR6xxSensor::cutRepliesAreRefused_data()
+{
+    QTest::addColumn<QString>("kind"); // "text", "measure", "list128", "list256"
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("ok");
+
+    // Every cut of the short replies; a list is cut in its header, in a value, in its CR LF and
+    // between two lines.
+    cutreplies::addRows("serial number", "text", pr6xxemulator::textReply("PR123456", pr6xx::kSerialLength));
+    cutreplies::addRows("model", "text", pr6xxemulator::textReply("PR-655", pr6xx::kModelLength));
+    cutreplies::addRows("measurement", "measure", pr6xxemulator::measurement(kColour));
+    QTest::newRow("serial number stopped early") << "text" << QByteArray("00000,612") << false;
+    for (int lines : {128, 256}) {
+        const QString kind = QString("list%1").arg(lines);
+        const QByteArray list = listOf(lines, 0.5f);
+        const int size = list.size();
+        QTest::addRow("%d lines whole", lines) << kind << list << true;
+        QTest::addRow("%d lines: header only", lines) << kind << list.left(pr6xx::kListHeaderLength) << false;
+        QTest::addRow("%d lines: in the first value", lines) << kind << list.left(pr6xx::kListHeaderLength + 3)
+                                                            << false;
+        QTest::addRow("%d lines: in the last value", lines) << kind << list.left(size - 4) << false;
+        QTest::addRow("%d lines: before the last CR", lines) << kind << list.left(size - 2) << false;
+        QTest::addRow("%d lines: before the last LF", lines) << kind << list.left(size - 1) << false;
+        QTest::addRow("%d lines: one line short", lines) << kind << list.left(size - pr6xx::kLineLength) << false;
+    }
+    QTest::newRow("256 lines: cut after 128") << "list256" << listOf(128, 0.5f) << false;
+}
+
+void TestPR6xxSensor::cutRepliesAreRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, ok);
+    if (kind == "text") {
+        PR6xxMCmd m(pr6xx::kSerial, pr6xx::kSerialLength);
+        QCOMPARE(m.handler(reply), ok);
+        QCOMPARE(m.errorCode == 0, ok);
+        QCOMPARE(m.text.isEmpty(), !ok); // a cut reply leaves no text behind
+    } else if (kind == "measure") {
+        PR6xxDCmd m;
+        QCOMPARE(m.handler(reply), ok);
+        QCOMPARE(m.errorCode == 0, ok);
+        QCOMPARE(m.Z, ok ? float(kColour.z) : 0.0f);
+    } else {
+        PR6xxSCmd list(pr6xx::kLight, kind == "list128" ? 128 : 256);
+        QCOMPARE(list.handler(reply), ok);
+        QCOMPARE(list.values[0], ok ? 0.5f : 0.0f);
+    }
 }
 
 void TestPR6xxSensor::spectrumIsLightMinusDarkOn401Values()
@@ -253,18 +306,28 @@ void TestPR6xxSensor::setupFailures_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("modelText"); // the model the driver took
 
     const Reply serial = pr6xxemulator::textReply("PR123456", 16);
     const Reply model = pr6xxemulator::textReply("PR-655", 14);
-    QTest::newRow("no device") << false << serial << model << false << "Open Sensor Error!" << "Can't open COM1" << 256;
+    QTest::newRow("no device") << false << serial << model << false << "Open Sensor Error!" << "Can't open COM1" << 256
+                               << "";
     QTest::newRow("serial number silent") << true << Reply::silence() << model << false << "PR-6xx"
-                                          << "Get SN failed." << 256;
+                                          << "Get SN failed." << 256 << "";
     QTest::newRow("serial number error") << true << Reply("-0001\r\n") << model << false << "PR-6xx"
-                                         << "Get SN failed." << 256;
-    QTest::newRow("unplugged") << true << Reply::unplug() << model << false << "PR-6xx" << "Get SN failed." << 256;
-    QTest::newRow("model silent: 256 lines") << true << serial << Reply::silence() << true << "" << "" << 256;
-    QTest::newRow("model error: 256 lines") << true << serial << Reply("-0001\r\n") << true << "" << "" << 256;
-    QTest::newRow("split model is joined") << true << serial << Reply(model).split(5, 50) << true << "" << "" << 128;
+                                         << "Get SN failed." << 256 << "";
+    QTest::newRow("serial number stops before its CR LF") << true << Reply("00000,612") << model << false << "PR-6xx"
+                                                          << "Get SN failed." << 256 << "";
+    QTest::newRow("serial number without its LF") << true << Reply("00000,PR123456\r") << model << false
+                                                  << "PR-6xx" << "Get SN failed." << 256 << "";
+    QTest::newRow("unplugged") << true << Reply::unplug() << model << false << "PR-6xx" << "Get SN failed." << 256
+                               << "";
+    QTest::newRow("model silent: 256 lines") << true << serial << Reply::silence() << true << "" << "" << 256 << "";
+    QTest::newRow("model error: 256 lines") << true << serial << Reply("-0001\r\n") << true << "" << "" << 256 << "";
+    QTest::newRow("model stops before its CR LF: 256 lines") << true << serial << Reply("00000,PR-65") << true << ""
+                                                             << "" << 256 << "";
+    QTest::newRow("split model is joined") << true << serial << Reply(model).split(5, 50) << true << "" << "" << 128
+                                           << "PR-655";
 }
 
 void TestPR6xxSensor::setupFailures()
@@ -276,6 +339,7 @@ void TestPR6xxSensor::setupFailures()
     QFETCH(QString, title);
     QFETCH(QString, text);
     QFETCH(int, lines);
+    QFETCH(QString, modelText);
     SerialEmulator emu;
     if (device) {
         emu.bindTo(1);
@@ -296,6 +360,7 @@ void TestPR6xxSensor::setupFailures()
     QVERIFY(clock.elapsed() < 5 * quickTiming().setupDeadlineMs + 4000);
     QCOMPARE(sensor.connected, ok);
     QCOMPARE(sensor.lineCount, lines);
+    QCOMPARE(sensor.model, modelText);
     if (title.isEmpty()) {
         QCOMPARE(boxes.count(), 0);
         return;
@@ -328,7 +393,20 @@ void TestPR6xxSensor::readingOutcomes_data()
     QTest::newRow("late beyond the deadline: null colour") << Reply(m).after(1500) << dark << light << "null"
                                                            << false;
     QTest::newRow("unplugged: null colour") << Reply::unplug() << dark << light << "null" << false;
+    // A reply that stops before its end is waited for until the deadline, then refused.
+    const QByteArray whole = pr6xxemulator::measurement(kColour);
+    QTest::newRow("stops 3 bytes early: null colour") << Reply(whole.left(whole.size() - 3)) << dark << light
+                                                      << "null" << false;
+    QTest::newRow("stops before its LF: null colour") << Reply(whole.left(whole.size() - 1)) << dark << light
+                                                      << "null" << false;
+    QTest::newRow("too dark, stops before its CR LF: null colour") << Reply("-0008") << dark << light << "null"
+                                                                   << false;
     QTest::newRow("dark list fails: colour, spectrum kept") << m << Reply::silence() << light << "colour" << false;
+    const QByteArray lightList = listOf(256, 1.1f);
+    QTest::newRow("light list stops in its last value: colour, spectrum kept")
+        << m << dark << Reply(lightList.left(lightList.size() - 4)) << "colour" << false;
+    QTest::newRow("light list stops a line short: colour, spectrum kept")
+        << m << dark << Reply(lightList.left(lightList.size() - pr6xx::kLineLength)) << "colour" << false;
     QTest::newRow("light list short: colour, spectrum kept") << m << dark << Reply(listOf(100, 1.1f)) << "colour"
                                                              << false;
 }
@@ -354,7 +432,7 @@ void TestPR6xxSensor::readingOutcomes()
     clock.start();
     const CColor c = sensor->GetColor();
     QVERIFY(clock.elapsed() < quickTiming().measureDeadlineMs + 2 * quickTiming().listDeadlineMs + 1500);
-    if (measure.bytes.startsWith('-'))
+    if (measure.bytes.startsWith('-') && measure.bytes.endsWith("\r\n"))
         QVERIFY(clock.elapsed() < quickTiming().measureDeadlineMs); // an error reply is complete at once
     if (outcome == "colour") {
         QVERIFY2(near(c[1], 2 * kColour.y), qPrintable(emu.logText()));

@@ -14,12 +14,15 @@
 #include "zerodelaysensor.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -46,6 +49,35 @@ void setRow(QTableWidget* t, int row, double x, double y, double z)
 QStringList rowTexts(QTableWidget* t, int row)
 {
     return {t->item(row, 0)->text(), t->item(row, 1)->text(), t->item(row, 2)->text()};
+}
+
+// WCAG contrast ratio of two colours: (L1 + 0.05) / (L2 + 0.05) of their relative luminances.
+double contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The strongest contrast between the pixels of a grabbed piece of text and its background, a
+// pixel where nothing is written: that of the text where it is drawn at full strength.
+double textContrast(const QImage& shot, const QPoint& background)
+{
+    double best = 1.0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            best = std::max(best, contrast(shot.pixelColor(x, y), shot.pixelColor(background)));
+    return best;
+}
+
+// The text of a table cell, against the cell's corner.
+double cellTextContrast(QTableWidget* t, int row, int col)
+{
+    const QRect cell = t->visualItemRect(t->item(row, col));
+    return textContrast(t->viewport()->grab(cell).toImage(), QPoint(1, 1));
 }
 
 // Sensor primaries (columns red, green, blue) and white, all valid.
@@ -236,6 +268,44 @@ private slots:
         QCOMPARE(QColor(shot.pixel(d.width() / 2, d.height() - 10)), colour);
     }
 
+    // The values are readable on the dark tables: typed reference values, the readings and the
+    // matrix (the last two in tables the operator cannot edit). 4.5 is the contrast asked of
+    // body text for good eyesight and bad.
+    void valuesAreReadable()
+    {
+        CalibrateDialog d(m_measure.get());
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        for (int row = 0; row < 4; ++row) {
+            setRow(d.sensorTable, row, kSensor[row][0], kSensor[row][1], kSensor[row][2]);
+            setRow(d.referenceTable, row, kSensor[row][0] * 1.1, kSensor[row][1], kSensor[row][2]);
+        }
+        // A value typed in, its editor still open on the next cell.
+        d.referenceTable->setCurrentCell(0, 1);
+        d.referenceTable->editItem(d.referenceTable->item(0, 1));
+        QTRY_VERIFY(d.referenceTable->findChild<QLineEdit*>());
+        QLineEdit* editor = d.referenceTable->findChild<QLineEdit*>();
+        editor->selectAll();
+        QTest::keyClicks(editor, "12.5");
+        d.grab().save(QDir(testenv::artifactDir()).filePath("sensor_calibration_values.png"));
+        const struct
+        {
+            QTableWidget* table;
+            int row, col;
+            const char* what;
+        } cells[] = {{d.referenceTable, 2, 0, "reference value"},
+                     {d.sensorTable, 2, 0, "sensor value"},
+                     {d.matrixTable, 1, 1, "matrix"}};
+        for (const auto& c : cells) {
+            const double k = cellTextContrast(c.table, c.row, c.col);
+            QVERIFY2(k >= 4.5, qPrintable(QString("%1: contrast %2").arg(c.what).arg(k)));
+        }
+        // The editor's right end holds no text.
+        const QImage typed = editor->grab().toImage();
+        const double k = textContrast(typed, QPoint(typed.width() - 3, typed.height() / 2));
+        QVERIFY2(k >= 4.5, qPrintable(QString("value being typed: contrast %1").arg(k)));
+    }
+
     // A correction K known in advance: the reference values are K times the sensor values, so
     // the computed matrix is K, it goes into the instrument and corrects every later reading.
     void calibrateStoresTheMatrix()
@@ -285,6 +355,8 @@ private slots:
         QTest::newRow("reference row of zeros") << "ref zero row" << "Abnormal matrix!";
         QTest::newRow("a failed reading") << "sensor null" << "Invalid sensor reading!";
         QTest::newRow("sensor primaries in one plane") << "sensor singular" << "Abnormal sensor matrix!";
+        QTest::newRow("sensor beside the swatch: readings barely differ")
+            << "sensor alike" << "The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?";
     }
     void calibrateRefuses()
     {
@@ -309,6 +381,11 @@ private slots:
         if (edit == "sensor singular")
             setRow(d.sensorTable, 2, kSensor[0][0] + kSensor[1][0], kSensor[0][1] + kSensor[1][1],
                    kSensor[0][2] + kSensor[1][2]);
+        if (edit == "sensor alike") {
+            setRow(d.sensorTable, 0, 20.0, 21.0, 23.0);
+            setRow(d.sensorTable, 1, 20.2, 21.1, 23.4);
+            setRow(d.sensorTable, 2, 20.1, 21.4, 22.9);
+        }
         MessageRecorder boxes;
         QTest::mouseClick(d.calibrateButton, Qt::LeftButton);
         QCOMPARE(boxes.count(), 1);

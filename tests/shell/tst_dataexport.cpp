@@ -3,6 +3,7 @@
 // data file that was there before.
 
 #include "apptestmain.h"
+#include "logcapture.h"
 #include "measure/measure.h"
 #include "measure/measuredatafile.h"
 #include "messagerecorder.h"
@@ -250,17 +251,22 @@ private slots:
     {
         QTest::addColumn<QString>("blocked");
         QTest::addColumn<QString>("text");
-        QTest::newRow("summary PDF cannot be opened") << "run_Report.pdf" << "PDF File Open Error!";
-        QTest::newRow("detailed PDF cannot be opened") << "run_Pro_Report.pdf"
-                                                       << "Detailed PDF File Open Error!";
-        QTest::newRow("picture cannot be saved") << "run_free.png" << "Picture File Write Error!";
-        QTest::newRow("read-only target directory") << QString() << "Data File Open Error!";
+        QTest::addColumn<QString>("warning"); // the warning logged, naming the file; empty: any
+        QTest::newRow("summary PDF cannot be opened")
+            << "run_Report.pdf" << "PDF File Open Error!" << "failed to open file, is it writable?";
+        QTest::newRow("detailed PDF cannot be opened")
+            << "run_Pro_Report.pdf" << "Detailed PDF File Open Error!"
+            << "failed in flushing page to disk, disk full?";
+        QTest::newRow("picture cannot be saved")
+            << "run_free.png" << "Picture File Write Error!" << QString();
+        QTest::newRow("read-only target directory") << QString() << "Data File Open Error!" << QString();
     }
 
     void failedExportKeepsTheOldFile()
     {
         QFETCH(QString, blocked);
         QFETCH(QString, text);
+        QFETCH(QString, warning);
         // The files go into a folder of their own, which the read-only case locks.
         QVERIFY(QDir(dir->path()).mkdir("out"));
         const QString folder = dir->filePath("out");
@@ -279,6 +285,7 @@ private slots:
         }
 
         MessageRecorder boxes;
+        LogCapture log;
         {
             std::unique_ptr<UnprivilegedFiles> asOperator;
             if (blocked.isEmpty()) {
@@ -291,6 +298,11 @@ private slots:
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.last().title, QString("Export Error"));
         QCOMPARE(boxes.last().text, text);
+        if (!warning.isEmpty()) {
+            const QString logged = log.messages(QtWarningMsg).filter(warning).value(0);
+            QVERIFY2(logged.startsWith(warning) && logged.contains(folder + "/" + blocked),
+                     qPrintable(log.messages().join('\n')));
+        }
         QCOMPARE(readFile(name + ".data"), old);
         // No temporary file is left behind either.
         QCOMPARE(QDir(folder).entryList({"run.data*"}), QStringList{"run.data"});

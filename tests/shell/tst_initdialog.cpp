@@ -61,7 +61,9 @@ void TestInitDialog::lists()
     QCOMPARE(d.portCombo->itemText(0), QString("COM1"));
     QCOMPARE(d.portCombo->itemText(8), QString("COM9"));
     QCOMPARE(d.windowTitle(), QString("Select sensor"));
-    QCOMPARE(d.styleSheet(), QString("background-color:#202020;color:#ffffff"));
+    // Dark ground and white text for every widget; how the markers look is tested beside the
+    // other dark dialogs' markers.
+    QVERIFY(d.styleSheet().startsWith("* {background-color:#202020;color:#ffffff}"));
 }
 
 void TestInitDialog::openingState_data()

@@ -1,11 +1,14 @@
 // The Chinese translation: installed from beside the program file only on a Chinese system, and
 // the main window then shows its menus, titles and tooltips translated while the reference entries
-// stay as they stand.
+// stay as they stand; the serial instruments' port failure reads in Chinese too. Qt's own
+// translation goes beside it, for the texts Qt draws itself: standard buttons and file dialogs.
 
 #include "shell/calculatedialog.h"
 #include "shell/colorwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/programtranslation.h"
+#include "sensors/ca210comsensor.h"
+#include "sensors/crsensor.h"
 
 #include "apptestmain.h"
 #include "messagerecorder.h"
@@ -13,11 +16,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QTableWidget>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -46,6 +52,11 @@ private slots:
     void loadedOnlyOnAChineseSystemFromBesideTheProgram();
     void mainWindowShowsTheTranslatedTexts();
     void colourWindowsShowTheTranslatedTexts();
+    void serialPortFailureIsTranslated_data();
+    void serialPortFailureIsTranslated();
+    void qtTextsFollowTheSystemLanguage_data();
+    void qtTextsFollowTheSystemLanguage();
+    void chineseFileDialogAndMessageBox();
 
 private:
     QTemporaryDir root;
@@ -176,6 +187,118 @@ void TestMainWindowTranslation::colourWindowsShowTheTranslatedTexts()
         calculator.grab().save(QDir(testenv::artifactDir()).filePath("colour_calculator_zh.png"));
     }
     QCoreApplication::removeTranslator(&translator);
+}
+
+void TestMainWindowTranslation::serialPortFailureIsTranslated_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::newRow("CR-100/CR-250") << "cr";
+    QTest::newRow("CA-210 on a serial port") << "ca210";
+}
+
+void TestMainWindowTranslation::serialPortFailureIsTranslated()
+{
+    QFETCH(QString, driver);
+    testenv::clearSettings(); // the instrument on COM1
+    qputenv("KW_SERIAL_COM1", QDir(root.path()).filePath("no-such-port").toUtf8());
+    QTemporaryDir bin;
+    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
+    QTranslator translator;
+    QVERIFY(installProgramTranslation(translator, QLocale("zh_CN"), bin.filePath("quelvarin")));
+
+    MessageRecorder boxes;
+    std::unique_ptr<CSensor> sensor;
+    if (driver == "cr")
+        sensor = std::make_unique<CRXXXCensor>();
+    else
+        sensor = std::make_unique<CA210SensorCOM>();
+    const bool opened = sensor->init();
+    QCoreApplication::removeTranslator(&translator);
+    qunsetenv("KW_SERIAL_COM1");
+
+    QVERIFY(!opened);
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QString::fromUtf8("打开传感器出错！"));
+    QCOMPARE(boxes.last().text, QString::fromUtf8("无法打开 COM1"));
+}
+
+void TestMainWindowTranslation::qtTextsFollowTheSystemLanguage_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("fromQtFolder"); // else from a folder without Qt's translation
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("ok");
+    QTest::addColumn<QString>("cancel");
+    const QString ok = QString::fromUtf8("确定"), cancel = QString::fromUtf8("取消");
+    QTest::newRow("Chinese system") << "zh_CN" << true << true << ok << cancel;
+    QTest::newRow("Chinese (Taiwan) system") << "zh_TW" << true << true << ok << cancel;
+    QTest::newRow("English system") << "en_US" << true << false << "OK" << "Cancel";
+    QTest::newRow("Chinese system, Qt's translation missing") << "zh_CN" << false << false << "OK" << "Cancel";
+}
+
+void TestMainWindowTranslation::qtTextsFollowTheSystemLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(bool, fromQtFolder);
+    QFETCH(bool, installed);
+    QFETCH(QString, ok);
+    QFETCH(QString, cancel);
+
+    QTemporaryDir empty;
+    QTranslator translator;
+    const bool result =
+        installQtTranslation(translator, QLocale(locale), fromQtFolder ? QString() : empty.path());
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    const QString boxOk = box.button(QMessageBox::Ok)->text();
+    const QString boxCancel = box.button(QMessageBox::Cancel)->text();
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    const QString dialogOk = buttons.button(QDialogButtonBox::Ok)->text();
+    QCoreApplication::removeTranslator(&translator);
+
+    QCOMPARE(result, installed);
+    QCOMPARE(boxOk, ok);
+    QCOMPARE(boxCancel, cancel);
+    QCOMPARE(dialogOk, ok);
+}
+
+// Both translations as the program installs them: Qt's, then the program's. The file dialog and
+// a message box are saved as pictures to be looked at.
+void TestMainWindowTranslation::chineseFileDialogAndMessageBox()
+{
+    QTemporaryDir bin;
+    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
+    QTranslator qt;
+    QTranslator program;
+    QVERIFY(installQtTranslation(qt, QLocale("zh_CN")));
+    QVERIFY(installProgramTranslation(program, QLocale("zh_CN"), bin.filePath("quelvarin")));
+    {
+        QFileDialog dialog(nullptr, QString(), bin.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QStringList labels;
+        for (const QLabel* l : dialog.findChildren<QLabel*>())
+            labels << l->text();
+        QVERIFY2(labels.contains(QString::fromUtf8("查找范围：")), qPrintable(labels.join('|')));
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(buttons);
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("取消"));
+        dialog.grab().save(QDir(testenv::artifactDir()).filePath("file_dialog_zh.png"));
+
+        // A box of the program's own: its text from the program's translation, its buttons from Qt's.
+        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::translate("MainWindow", "Views"),
+                        QCoreApplication::translate("MainWindow", "Views"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QString::fromUtf8("确定"));
+        QCOMPARE(box.text(), QString::fromUtf8("视图"));
+        box.grab().save(QDir(testenv::artifactDir()).filePath("message_box_zh.png"));
+    }
+    QCoreApplication::removeTranslator(&program);
+    QCoreApplication::removeTranslator(&qt);
 }
 
 QV_TEST_MAIN_APPLICATION(TestMainWindowTranslation)

@@ -12,7 +12,7 @@
         testenv::SettingsSandbox sandbox;                                                          \
         Application app(argc, argv);                                                               \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
-        QLoggingCategory::setFilterRules(QStringLiteral("quelvarin.debug=true"));                  \
+        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));           \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \

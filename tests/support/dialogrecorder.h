@@ -9,8 +9,10 @@
 //   ... code under test runs dialogs ...
 //   QCOMPARE(dialogs.shown(), QStringList{"InitDialog"});
 
+#include "shell/initdialog.h"
 #include "shell/modaldialogs.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QList>
 #include <QStringList>
@@ -37,6 +39,19 @@ public:
     DialogRecorder& operator=(const DialogRecorder&) = delete;
 
     void answerNext(Answer answer) { m_answers << std::move(answer); }
+    // The answer of an operator who chooses the instrument `type` (a SensorModel index) in the
+    // sensor selection dialog and presses OK; any other dialog is rejected.
+    static Answer choosingSensor(int type)
+    {
+        return [type](QDialog& d) {
+            auto* init = qobject_cast<InitDialog*>(&d);
+            if (!init)
+                return int(QDialog::Rejected);
+            init->sensorCombo->setCurrentIndex(type);
+            init->accept();
+            return init->result();
+        };
+    }
     QStringList shown() const { return m_shown; }
     void clear() { m_shown.clear(); }
 

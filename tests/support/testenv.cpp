@@ -5,6 +5,11 @@
 
 namespace testenv {
 
+const char kDebugLineRules[] = "quelvarin*.debug=true\n"
+                               "quelvarin.calibrate.debug=false\n"
+                               "quelvarin.sensors.as5216.debug=false\n"
+                               "quelvarin.free.spectrum.debug=false";
+
 SettingsSandbox::SettingsSandbox()
 {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());

@@ -28,17 +28,22 @@ void clearSettings();
 // Directory for files a test leaves for review (screenshots, rendered pages); created on demand.
 QString artifactDir();
 
+// The logging rules of the test mains: every debug line of the program on, except the trace
+// categories that write hundreds of lines per reading or calibration (tests that check those
+// switch them on themselves).
+extern const char kDebugLineRules[];
+
 } // namespace testenv
 
 // The program's debug lines are off by default; tests check some of them, so the test mains
-// switch them on.
+// switch them on (testenv::kDebugLineRules).
 #define QV_TEST_SANDBOXED_MAIN(AppType, TestObject)                                                \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         AppType app(argc, argv);                                                                   \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         testenv::SettingsSandbox sandbox;                                                          \
-        QLoggingCategory::setFilterRules(QStringLiteral("quelvarin.debug=true"));                  \
+        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));           \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \

@@ -29,7 +29,9 @@ CColor ZeroDelaySensor::GetColor()
         QVector<float> samples(SpectrumData::kFullCount, static_cast<float>(n));
         spectrum = SpectrumData(380, 780, SpectrumData::kFullCount, samples.constData());
     }
-    const CColor raw = failingReadings.contains(n) ? CColor(nullColor) : CColor(n, 10.0 * n, 100.0 * n);
+    const CColor raw = failingReadings.contains(n) ? CColor(nullColor)
+                       : answer                    ? answer(n)
+                                                   : CColor(n, 10.0 * n, 100.0 * n);
     const CColor result = correctColor(raw);
     if (onReading)
         onReading(n);

@@ -1,7 +1,8 @@
 #pragma once
 // A test instrument that answers at once (measureDelay 0): reading n (counted from 1) gives
-// X = n, Y = 10 n, Z = 100 n, so a test can tell which reading landed where. It can fail chosen
-// readings (the null colour) and deliver a spectrum per reading whose samples all equal n.
+// X = n, Y = 10 n, Z = 100 n, so a test can tell which reading landed where, or what `answer`
+// gives (a display's colour of the patch shown, say). It can fail chosen readings (the null
+// colour) and deliver a spectrum per reading whose samples all equal n.
 // startMeasure and GetColor run on the measurement thread; the settings below are made before a
 // run starts. Link the test with qv_sensors.
 
@@ -28,6 +29,7 @@ public:
     bool withSpectrum;
     QSet<int> failingReadings;                // readings (from 1) that fail
     std::function<void(int reading)> onReading; // called on the reading thread after each reading
+    std::function<CColor(int reading)> answer;  // when set, the raw colour of each reading
 
 private:
     std::atomic<int> m_readings{0};

@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -616,6 +617,8 @@ private slots:
         QTest::addColumn<quint32>("result");
         QTest::newRow("old sample number 3000") << 3000 << 2u << 3u << quint32(EC_SampleNumberTooLarge);
         QTest::newRow("window beyond the old image") << 10 << 2090u << 10u << quint32(EC_InvalidArgument);
+        // No wavelength calibration at open, no window: not one old factor would survive.
+        QTest::newRow("no window") << 10 << 0u << 0u << quint32(EC_InvalidArgument);
     }
     void intensityConversionRefused()
     {
@@ -630,8 +633,10 @@ private slots:
         romimage::putU16(image, 4, uint16_t(samples));
         f.placeModule(0x8000, image);
         QCOMPARE(f.connect(), ERRORCODE(0));
-        auto record = erasedRecord<IntensityCalibration>();
-        f.device->intensityCalibration = record.get();
+        // The device owns the record, so that a failed comparison below does not free it twice.
+        void* record = nullptr;
+        QCOMPARE(TVI_SpectromoduleAllocationIntensityCalibrationBuffer(&record), ERRORCODE(0));
+        f.device->intensityCalibration = static_cast<IntensityCalibration*>(record);
         f.device->windowStartPixel = windowStart;
         f.device->windowPixelCount = windowCount;
         const auto spectrometerBefore = f.emulated.spectrometerRom;
@@ -640,8 +645,8 @@ private slots:
         QVERIFY(f.emulated.spectrometerRom == spectrometerBefore);
         QVERIFY(f.emulated.moduleRom == moduleBefore);
         QCOMPARE(f.device->spectrometerInformation->configurationCode & 2u, 2u);
-        QCOMPARE(int(reinterpret_cast<uint8_t*>(record.get())[0]), 0xFF);  // record untouched
-        f.device->intensityCalibration = nullptr;
+        const auto* bytes = static_cast<const uint8_t*>(record);
+        QVERIFY(std::all_of(bytes, bytes + sizeof(IntensityCalibration), [](uint8_t b) { return b == 0xFF; }));
     }
 
     void intensityConversionWithoutOldFormat()

@@ -24,6 +24,7 @@ namespace {
 struct FullRom {
     uint32_t configuration = 0;
     uint16_t frameSize = 101;
+    double wavelengthStart = 380.0;
     double wavelengthEnd = 780.0;
     bool writeWavelength = true;
 };
@@ -37,7 +38,7 @@ void writeRom(DeviceFixture& f, const FullRom& rom = {})
     const auto l = f.layout();
     romimage::SpectromoduleInformation module;
     module.frameSize = rom.frameSize;
-    module.wavelengthStart = 380.0;
+    module.wavelengthStart = rom.wavelengthStart;
     module.wavelengthEnd = rom.wavelengthEnd;
     module.dummyPixelStart = 0;
     module.dummyPixelEnd = 4;
@@ -356,26 +357,49 @@ private slots:
         QCOMPARE(open.device()->windowPixelCount, 0u);
     }
 
-    void windowPastTheFrame()
+    // The window runs from the last pixel below the module's start to the first pixel above its
+    // end (pixel p sees 300 + 5 p nm); a range with no pixel above its end is cut at the frame's
+    // last pixel, and the open says so with 6 while the handle stays usable.
+    void windowFromTheModuleRange_data()
     {
-        DeviceFixture f(1);
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("end");
+        QTest::addColumn<ERRORCODE>("result");
+        QTest::addColumn<uint32_t>("windowStart");
+        QTest::addColumn<uint32_t>("windowCount");
+        QTest::newRow("range inside the frame") << 0 << 380.0 << 780.0 << ERRORCODE(0) << 15u << 83u;
+        QTest::newRow("end beyond the last pixel") << 1 << 380.0 << 900.0 << ERRORCODE(6) << 15u << 86u;
+        QTest::newRow("end at the last pixel's wavelength") << 0 << 380.0 << 800.0 << ERRORCODE(6) << 15u << 86u;
+        QTest::newRow("whole range beyond the frame") << 0 << 850.0 << 900.0 << ERRORCODE(6) << 100u << 1u;
+    }
+    void windowFromTheModuleRange()
+    {
+        QFETCH(int, kind);
+        QFETCH(double, start);
+        QFETCH(double, end);
+        QFETCH(ERRORCODE, result);
+        QFETCH(uint32_t, windowStart);
+        QFETCH(uint32_t, windowCount);
+        DeviceFixture f(kind);
         FullRom rom;
-        rom.wavelengthEnd = 900.0;  // beyond the last pixel (800 nm)
+        rom.wavelengthStart = start;
+        rom.wavelengthEnd = end;
         writeRom(f, rom);
-        OpenDevice open(1);
-        QCOMPARE(open.result, ERRORCODE(EC_InvalidArgument));
+        OpenDevice open(kind);
+        QCOMPARE(open.result, result);
         QVERIFY(open.handle);  // open all the same
         SpectrometerDevice* d = open.device();
-        QCOMPARE(d->windowStartPixel, 15u);
-        QCOMPARE(d->windowPixelCount, 101u - 15u + 1u);  // one slot more than the pixels left
-        QCOMPARE(d->windowWavelengths[85], 800.0f);
-        QCOMPARE(d->windowWavelengths[86], 0.0f);
+        QCOMPARE(d->windowStartPixel, windowStart);
+        QCOMPARE(d->windowPixelCount, windowCount);
+        for (uint32_t k = 0; k < windowCount; ++k)
+            QCOMPARE(d->windowWavelengths[k], float(300.0 + 5.0 * (windowStart + k)));
         float spectrum[101];
         QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 1000, 101, spectrum, 1), ERRORCODE(0));
     }
 
-    // An old-format intensity image on a device whose window runs past the frame: the image is
-    // unreadable until converted, and the conversion uses the window only as far as the frame.
+    // An old-format intensity image on a device whose module range runs past the frame: the image is
+    // unreadable until converted, and the conversion keeps the window's factors up to the frame.
     void intensityConversionAfterOpen()
     {
         DeviceFixture f(0);
@@ -393,7 +417,7 @@ private slots:
         QCOMPARE(open.result, ERRORCODE(EC_InvalidArgument));
         SpectrometerDevice* d = open.device();
         QCOMPARE(d->intensityCalibrationStatus, ERRORCODE(EC_NotSupported));
-        QCOMPARE(d->windowStartPixel + d->windowPixelCount, 102u);  // one past the 101 pixels
+        QCOMPARE(d->windowStartPixel + d->windowPixelCount, 101u);  // cut at the frame
 
         QCOMPARE(TVI_SpectromoduleIntensityCalibrationFormatConvert(open.handle), ERRORCODE(0));
         QCOMPARE(d->intensityCalibrationStatus, ERRORCODE(0));

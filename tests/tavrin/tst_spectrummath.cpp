@@ -253,17 +253,35 @@ private slots:
         QTest::addColumn<uint>("first");
         QTest::addColumn<uint>("count");
         QTest::addColumn<uint>("time");
+        QTest::addColumn<uint>("darkFirst");  // dark pixels, read by the background routine only
+        QTest::addColumn<uint>("darkCount");
         QTest::addColumn<uint>("expected");
         for (int r = 0; r < 3; ++r) {
             const char* name = r == 0 ? "background" : r == 1 ? "contrast" : "absolute";
-            QTest::addRow("%s: no output", name) << r << 10u << false << 0u << 4u << 1000u << uint(EC_NullArgument);
+            QTest::addRow("%s: no output", name)
+                << r << 10u << false << 0u << 4u << 1000u << 0u << 0u << uint(EC_NullArgument);
             QTest::addRow("%s: sample number 2096", name)
-                << r << 2096u << true << 0u << 4u << 1000u << uint(EC_SampleNumberTooLarge);
+                << r << 2096u << true << 0u << 4u << 1000u << 0u << 0u << uint(EC_SampleNumberTooLarge);
             QTest::addRow("%s: window past the table", name)
-                << r << 10u << true << 2090u << 10u << 1000u << uint(EC_InvalidArgument);
-            QTest::addRow("%s: last pixel", name) << r << 10u << true << 2094u << 1u << 1000u << uint(EC_Success);
+                << r << 10u << true << 2090u << 10u << 1000u << 0u << 0u << uint(EC_InvalidArgument);
+            QTest::addRow("%s: last pixel of the table", name)
+                << r << 2095u << true << 2094u << 1u << 1000u << 0u << 0u << uint(EC_Success);
+            // The pixels beyond the sample number were never calibrated.
+            QTest::addRow("%s: window past the record's samples", name)
+                << r << 10u << true << 8u << 4u << 1000u << 0u << 0u << uint(EC_InvalidArgument);
+            QTest::addRow("%s: window starting past the record's samples", name)
+                << r << 10u << true << 15u << 83u << 1000u << 0u << 0u << uint(EC_InvalidArgument);
+            QTest::addRow("%s: window ending at the record's last sample", name)
+                << r << 10u << true << 6u << 4u << 1000u << 0u << 0u << uint(EC_Success);
+            QTest::addRow("%s: record without samples", name)
+                << r << 0u << true << 0u << 1u << 1000u << 0u << 0u << uint(EC_InvalidArgument);
         }
-        QTest::addRow("absolute: integration time 0") << 2 << 10u << true << 0u << 4u << 0u << uint(EC_InvalidArgument);
+        QTest::addRow("background: dark pixels past the record's samples")
+            << 0 << 10u << true << 0u << 4u << 1000u << 9u << 2u << uint(EC_InvalidArgument);
+        QTest::addRow("background: dark pixels ending at the record's last sample")
+            << 0 << 10u << true << 0u << 4u << 1000u << 8u << 2u << uint(EC_Success);
+        QTest::addRow("absolute: integration time 0")
+            << 2 << 10u << true << 0u << 4u << 0u << 0u << 0u << uint(EC_InvalidArgument);
     }
     void correctionRefusals()
     {
@@ -273,25 +291,29 @@ private slots:
         QFETCH(uint, first);
         QFETCH(uint, count);
         QFETCH(uint, time);
+        QFETCH(uint, darkFirst);
+        QFETCH(uint, darkCount);
         QFETCH(uint, expected);
         Background b;
         b.sampleNumber = uint16_t(sampleNumber);
         Intensity in;
         in.sampleNumber = uint16_t(sampleNumber);
         in.integrationTime = 10;
-        std::vector<float> spectrum(count, 5.0f), out(count, -1.0f);
+        std::vector<float> spectrum(count, 5.0f), out(count, -1.0f), dark(darkCount, 0.0f);
         float* s = outputs ? spectrum.data() : nullptr;
         float* o = outputs ? out.data() : nullptr;
         ERRORCODE rc = 0;
         if (routine == 0)
-            rc = DSPLI_BackgroundLevel(asRecord(b), time, s, o, first, count, nullptr, 0, 0);
+            rc = DSPLI_BackgroundLevel(asRecord(b), time, s, o, first, count, dark.data(), darkFirst, darkCount);
         else if (routine == 1)
             rc = DSPLI_ContrastIntensityGain(asRecord(in), s, o, first, count);
         else
             rc = DSPLI_AbsoluteIntensityGain(asRecord(in), s, o, first, count, time);
         QCOMPARE(uint(rc), expected);
-        if (expected != EC_Success)
+        if (expected != EC_Success) {
             QCOMPARE(spectrum, std::vector<float>(count, 5.0f)); // nothing written on a refusal
+            QCOMPARE(out, std::vector<float>(count, -1.0f));
+        }
     }
 
     void intensityGains_data()

@@ -1,6 +1,7 @@
 // The two transports over a scripted platform: the bridge's exact-match receive polling, its
 // statuses with bit 31, the scan-file walk with index selection, partial transfers continued,
-// failed and timed-out attempts retried; and the default platform, which finds no device.
+// failed and timed-out attempts retried; and the default platform (this machine's), which finds
+// no device where neither kind is attached.
 #include "fakeplatform.h"
 #include "testenv.h"
 #include "transport.h"

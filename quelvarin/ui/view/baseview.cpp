@@ -114,6 +114,8 @@ void BaseView::drawColor(int mode)
         drawAll(list);
     else if (list.size() > drawnCount)
         drawPass(list, drawnCount);
+    else if (list.isEmpty())
+        drawPass(list, 0);
 }
 
 bool BaseView::drawnPartUnchanged(const QList<CColor>& list) const
@@ -152,6 +154,8 @@ void BaseView::beginResults(const QList<CColor>&, int) {}
 
 void BaseView::drawResult(const QList<CColor>&, int) {}
 
+void BaseView::drawNoResults() {}
+
 bool BaseView::changesDrawnResults(const QList<CColor>&, int) const
 {
     return false;
@@ -170,8 +174,11 @@ void BaseView::drawPass(const QList<CColor>& list, int first)
         resetDrawing();
         first = 0;
     }
-    if (first >= list.size())
+    if (first >= list.size()) {
+        if (list.isEmpty())
+            drawNoResults();
         return;
+    }
     if (table)
         table->beginBatch();
     inPass = true;

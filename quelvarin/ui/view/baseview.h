@@ -146,6 +146,9 @@ protected:
     virtual void beginResults(const QList<CColor>& list, int first);
     // Draws what result i of `list` adds or changes on the page. Nothing in the base.
     virtual void drawResult(const QList<CColor>& list, int i);
+    // The list is empty (a redraw, or a result notification that found nothing): draws what an
+    // empty page shows besides its windows. Nothing in the base.
+    virtual void drawNoResults();
     // Whether results first .. list.size() - 1 change how the results before them look, so
     // that the page must be drawn anew instead of added to; false in the base.
     virtual bool changesDrawnResults(const QList<CColor>& list, int first) const;

@@ -12,12 +12,13 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
-#include <QGuiApplication>
 #include <QPen>
 
 namespace {
 
 constexpr int kGap = 13;
+// A coverage with as many digits as the figure shows (six significant, three before the point).
+constexpr double kWidestCoverage = 1.88889;
 // Item data key telling what an item drawn for a result is.
 constexpr int kKindKey = 0;
 
@@ -69,6 +70,8 @@ GamutView::GamutView(QGraphicsScene* scene, Measure* measure)
     delteWindow = new DelteWindow(scene, measure);
     gamutWindow = new GmtGamut(scene, measure);
     toleranceWindow = new ToleranceWindow(scene, measure);
+    // The chart's grid keeps clear of the figure; this is its widest form.
+    gamutWindow->legendLine = coverageFigure(kWidestCoverage);
     setDataTable(dataWindow);
     measMarker = QPixmap(":/measure/resource/meas_white.png");
     for (int k = 0; k < 4; ++k)
@@ -108,9 +111,12 @@ void GamutView::refresh()
     // The scene has just deleted every item, the figure with them.
     coverageText = nullptr;
     BaseView::refresh();
-    // An empty list still shows its coverage, 0.
-    if (drawnResults() == 0)
-        showCoverage(coverageFigure(0.0));
+}
+
+void GamutView::drawNoResults()
+{
+    // An empty list still shows its coverage, 0, not the figure of a list that is gone.
+    showCoverage(coverageFigure(0.0));
 }
 
 void GamutView::resetDrawing()
@@ -150,14 +156,9 @@ void GamutView::showCoverage(const QString& text)
             delete coverageText;
             coverageText = nullptr;
         }
-        QFont font = Application::instance() ? Application::instance()->appFont()
-                                             : QGuiApplication::font();
-        font.setPointSize(10);
-        font.setWeight(60);
-        coverageText = new QGraphicsTextItem(text);
-        coverageText->setFont(font);
-        coverageText->setDefaultTextColor(QColor(100, 100, 100));
-        coverageText->setPos(gamutWindow->x + 20, gamutWindow->y + 65);
+        // The figure is the second line of the chart's legend, under its caption.
+        coverageText = GmtGamut::makeLegendText(text);
+        gamutWindow->placeLegendText(coverageText, 1);
         if (scene)
             scene->addItem(coverageText);
         return nullptr;

@@ -52,7 +52,8 @@ public:
 
     void layout() override;
     // clear() (the frame's) removes the markers, bars, outline and targets and empties the
-    // table; the coverage figure is the page's own item and stays until the next result.
+    // table; the coverage figure is the page's own item and stays until the next result (or
+    // the next drawing of an empty list, which shows 0).
     void refresh() override;
 
     // Its section of the measurement data file and its page picture (viewdata.cpp). exportData is
@@ -91,6 +92,7 @@ protected:
     void resetDrawing() override;
     // Element i: table row i - 1, then drawTarget and drawBar, then the coverage.
     void drawResult(const QList<CColor>& list, int i) override;
+    void drawNoResults() override;
 
 private:
     enum Slot { OutlineSlot, CoverageSlot };

@@ -1,5 +1,7 @@
 #include "ui/view/patchreport.h"
 
+#include "platform/logging.h"
+
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPrinter>
@@ -48,8 +50,9 @@ bool print(QPainter* painter, QPrinter* printer, const Page& page)
 
     const int rows = qMin(page.list.size(), page.names.size());
     if (page.list.size() > rows)
-        qWarning().noquote() << page.title.trimmed() << "report:" << page.list.size() - rows
-                             << "entries beyond the named patches are not printed";
+        qCWarning(platform::programLog).noquote() << page.title.trimmed() << "report:"
+                                                  << page.list.size() - rows
+                                                  << "entries beyond the named patches are not printed";
 
     QStringList headers;
     for (const char* h : kLetterHeaders)

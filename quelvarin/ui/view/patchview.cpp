@@ -1,5 +1,6 @@
 #include "ui/view/patchview.h"
 
+#include "platform/logging.h"
 #include "ui/window/gamutwindow.h"
 
 #include <QGraphicsPixmapItem>
@@ -59,8 +60,9 @@ QString markerToolTip(const QString& name, const QString& labelA, double a,
 void logUnshown(const char* page, int listSize, int shown)
 {
     if (listSize > shown)
-        qWarning().noquote() << page << "page:" << listSize - shown << "of" << listSize
-                             << "results lie beyond its patches; they stay in the data, unshown";
+        qCWarning(platform::programLog).noquote()
+            << page << "page:" << listSize - shown << "of" << listSize
+            << "results lie beyond its patches; they stay in the data, unshown";
 }
 
 QGraphicsPixmapItem* makeChartMarker(const QPixmap& picture, const GamutWindow& chart,

@@ -1,5 +1,6 @@
 #include "ui/view/reportpage.h"
 
+#include "platform/logging.h"
 #include "platform/settings.h"
 #include "appcore/application.h"
 
@@ -8,7 +9,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
-#include <QtDebug>
 
 namespace reportpage {
 
@@ -55,7 +55,7 @@ bool hasTolerancePanel()
 bool newSheet(QPrinter* printer)
 {
     if (!printer->newPage()) {
-        qWarning("failed in flushing page to disk, disk full?");
+        qCWarning(platform::programLog, "failed in flushing page to disk, disk full?");
         return false;
     }
     return true;

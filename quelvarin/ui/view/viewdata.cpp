@@ -3,6 +3,7 @@
 #include "ui/view/viewdata.h"
 
 #include "measure/patchset.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
 #include "ui/view/colorchkview.h"
 #include "ui/view/colorlumaview.h"
@@ -50,7 +51,7 @@ bool viewdata::savePagePicture(QGraphicsScene* scene, int left, int width, int h
                   QRectF(left, 0, width, height), Qt::KeepAspectRatio);
     painter.end();
     if (!picture.save(fileName, nullptr, kPictureQuality)) {
-        qWarning().noquote() << fileName << ": the page picture could not be saved";
+        qCWarning(platform::programLog).noquote() << fileName << ": the page picture could not be saved";
         return false;
     }
     return true;
@@ -73,7 +74,7 @@ bool viewdata::importSection(QDataStream& in, MeasureDataFile::Section section, 
     QList<CColor> list;
     QString error;
     if (!MeasureDataFile::readSection(in, section, &list, &error)) {
-        qWarning().noquote() << "data file:" << error;
+        qCWarning(platform::programLog).noquote() << "data file:" << error;
         return false;
     }
     if (measure)
@@ -176,7 +177,7 @@ bool ColorChkView::loadData(QDataStream& in)
     QString error;
     if (!MeasureDataFile::readSection(in, MeasureDataFile::ColorChkSection, &checker, &error)
         || !MeasureDataFile::readSection(in, MeasureDataFile::EbuSection, &ebu, &error)) {
-        qWarning().noquote() << "data file:" << error;
+        qCWarning(platform::programLog).noquote() << "data file:" << error;
         return false;
     }
     if (measure) {

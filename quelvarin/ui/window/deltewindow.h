@@ -33,6 +33,8 @@ public:
     void render(QPainter* painter, int px, int py, int pw, int ph);
 
 private:
-    void drawValueGrid();
+    // The dotted value rows with their labels; returns the labels' rectangles, which the limit
+    // lines keep clear of.
+    QVector<QRectF> drawValueGrid(const QVector<QRectF>& columnLabels = {});
     double barTop(double dE) const;
 };

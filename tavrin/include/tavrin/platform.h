@@ -9,15 +9,17 @@
 //    descriptor, one overlapped transfer with a time-out, close);
 //  - a sleep, which paces every exchange (the library creates no threads).
 //
-// One provider serves the whole process. The default provider finds no device (no bridge device,
-// no scan file) and sleeps for real; tests install an emulator in its place, whose sleep advances
-// a virtual clock.
+// One provider serves the whole process. The default provider is this machine's (see
+// makeSystemPlatform) and sleeps for real; tests install an emulator in its place, whose sleep
+// advances a virtual clock.
 
 #include <tavrin/errorcode.h>
 
 #include <stdint.h>
 
 #ifdef __cplusplus
+
+#include <memory>
 
 namespace tavrin {
 
@@ -71,6 +73,21 @@ public:
 
     virtual void sleepMs(uint32_t ms) = 0;
 };
+
+// File name of the USB bridge maker's library, which serves kind-0 devices on this system.
+inline constexpr char kBridgeLibraryFile[] = "libSiUSBXp.so";
+
+struct SystemPlatformOptions {
+    // The longest wait for one USB request, whatever the transport asks; 0 waits as asked.
+    // Tests shorten it so that a time-out costs milliseconds.
+    uint32_t longestWaitMs = 0;
+};
+
+// A provider of this machine's devices: kind 0 through the bridge maker's library, bound while
+// the program runs (looked for in the directory named by KW_LIBRARY_DIR, the program's directory,
+// then the system's library path); kind 1 through libusb; real sleeps. Without the library, or
+// without USB, it finds no device of that kind and logs why once. The default provider is one.
+TAVRIN_API std::unique_ptr<Platform> makeSystemPlatform(const SystemPlatformOptions& options = {});
 
 // The provider in use (never null).
 TAVRIN_API Platform* platform();

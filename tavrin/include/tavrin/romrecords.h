@@ -283,6 +283,9 @@ TAVRIN_API ERRORCODE TVI_SpectromoduleSetIntensityCalibrationIntegrationTime(voi
 TAVRIN_API ERRORCODE TVI_SpectromoduleGetIntensityCalibrationData(void* handle, uint32_t n, double* factors);
 TAVRIN_API ERRORCODE TVI_SpectromoduleSetIntensityCalibrationData(void* handle, uint32_t n, const double* factors);
 TAVRIN_API ERRORCODE TVI_SpectromoduleSetIntensityCalibrationCoefficients(void* handle, const double* coefficients);
+/* Rewrites an old-format intensity image (configuration bit 1) in the new format, keeping the
+   factors of the wavelength window; 0 at once without bit 1. 6, nothing read or written, when the
+   device has no window (its wavelength calibration could not be read at open). */
 TAVRIN_API ERRORCODE TVI_SpectromoduleIntensityCalibrationFormatConvert(void* handle);
 
 /* ---- ADC offset voltage (the settings the offset count builds on) ------------------------ */

@@ -37,7 +37,8 @@ TAVRIN_API ERRORCODE TVI_FirmwareGetBuildNumber(void* handle, uint32_t* build);
 TAVRIN_API ERRORCODE TVI_SpectrometerGetDeviceList(uint32_t* count, uint32_t* list);
 TAVRIN_API ERRORCODE TVI_SepctrometerGetDeviceAmount(uint32_t vendorId, uint32_t productId, uint32_t* amount);
 
-/* 0, or 6 when the wavelength window runs past the frame (the handle is open all the same). */
+/* 0, or 6 when the module's wavelength range runs past the frame: the window then ends at the
+   frame's last pixel, and the handle is open and usable all the same. */
 TAVRIN_API ERRORCODE TVI_SpectrometerOpen(uint32_t deviceIndex, void** handle, uint32_t vendorId, uint32_t productId);
 TAVRIN_API ERRORCODE TVI_SpectrometerClose(void* handle);
 /* Frees `count` pointers given after it; null ones are skipped. */

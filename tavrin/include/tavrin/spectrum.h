@@ -63,7 +63,8 @@ TAVRIN_API ERRORCODE DSPLI_PolynomialRegression(const RegressionPoint* points, u
 
 /* Per-pixel corrections over the window firstPixel .. firstPixel + pixelCount - 1 (absolute pixels).
    The spectrum (in/out) and the output array are indexed from the window's first pixel; either may be
-   null, not both. */
+   null, not both. A record holds pixels 0 .. sampleNumber - 1 only: a window (or range of dark
+   pixels) reaching beyond them is refused with 6 before anything is written. */
 TAVRIN_API ERRORCODE DSPLI_BackgroundLevel(const struct BackgroundCalibration* record, uint32_t integrationTime,
                                            float* spectrum, float* background, uint32_t firstPixel,
                                            uint32_t pixelCount, const float* darkValues, uint32_t firstDarkPixel,

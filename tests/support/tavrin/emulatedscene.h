@@ -25,6 +25,7 @@ struct Scene {
     std::array<uint32_t, 4> strayLight{325, 350, 790, 1000};
     double darkSlope = 0.0005;            // counts per microsecond of integration
     double darkIntercept = 400.0;
+    int backgroundPixels = -1;            // pixels the background image holds; -1: the frame
     std::vector<double> intensityFactors = std::vector<double>(101, 1.0);
     double intensityScale = 1.0;
     uint16_t intensityTimeMs = 100;
@@ -60,7 +61,8 @@ inline void writeScene(EmulatedDevice& device, const Scene& scene)
     wl.coefficients = {scene.wavelengthLine[0], scene.wavelengthLine[1], 0, 0, 0, 0};
     place(l.wavelength, romimage::wavelengthCalibration(wl));
     romimage::BackgroundCalibration bg;
-    bg.pixels.assign(scene.frameSize, {scene.darkSlope, scene.darkIntercept});
+    bg.pixels.assign(scene.backgroundPixels < 0 ? scene.frameSize : size_t(scene.backgroundPixels),
+                     {scene.darkSlope, scene.darkIntercept});
     place(l.background, romimage::backgroundCalibration(bg));
     romimage::LinearityCalibration lin;
     lin.coefficients = scene.linearity;

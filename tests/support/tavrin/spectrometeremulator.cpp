@@ -203,6 +203,15 @@ EmulatedDevice& SpectrometerEmulator::addDevice(int kind, const DeviceOptions& o
     return *d;
 }
 
+uint32_t SpectrometerEmulator::scanNumber(const EmulatedDevice& device) const
+{
+    for (const ScanFile& f : m_scanFiles) {
+        if (f.device == &device)
+            return f.number;
+    }
+    return UINT32_MAX;
+}
+
 void SpectrometerEmulator::addForeignScanFile(uint32_t number, uint16_t vendorId,
                                               uint16_t productId)
 {

@@ -159,6 +159,8 @@ public:
     // A scan file of another device (its descriptor does not match unless the ids are kind 1's).
     void addForeignScanFile(uint32_t number, uint16_t vendorId, uint16_t productId);
     EmulatedDevice& device(int i) { return *m_devices.at(size_t(i)); }
+    // The scan-file number of a kind-1 device.
+    uint32_t scanNumber(const EmulatedDevice& device) const;
     int deviceCount() const { return int(m_devices.size()); }
 
     void addFault(const FaultRule& rule);

@@ -11,12 +11,14 @@
 #include "testenv.h"
 #include "chartreference.h"
 #include "viewpage.h"
+#include "ui/window/chartgrid.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gamutdatawindow.h"
 #include "ui/window/gmtgamut.h"
 #include "ui/window/tolerancewindow.h"
 
 #include <QDir>
+#include <QGraphicsLineItem>
 #include <QGraphicsPathItem>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
@@ -25,6 +27,7 @@
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QFile>
 
 #include <cmath>
@@ -181,9 +184,10 @@ private slots:
         QCOMPARE(rectOf(p.view.gamutWindow), QRect(1929, 0, 458, 505));
         if (tolerance)
             QCOMPARE(rectOf(p.view.toleranceWindow), QRect(1670, 212, 246, 293));
-        // An empty page shows the coverage 0 under the gamut chart's title band.
+        // An empty page shows the coverage 0 under the chart's caption, ending where it ends, 20
+        // inside the chart's right edge.
         QCOMPARE(p.coverage(), QString("0% of Coverage"));
-        QCOMPARE(p.view.coverageItem()->pos(), QPointF(1949, 65));
+        QCOMPARE(GmtGamut::legendTextRect(p.view.coverageItem()).right(), 1929.0 + 458 - 20);
     }
 
     void coverageOfTheDisplay_data()
@@ -505,6 +509,98 @@ private slots:
         p.measure.setResults(Measure::GamutResults, {});
         p.measureUpTo(list, 1);
         QCOMPARE(p.coverage(), QString("0% of Coverage"));
+    }
+
+    // A page drawn from an empty list shows the coverage of that list, 0, not the figure of
+    // the run that is gone, whether the run was cleared first or its list just emptied.
+    void anEmptyListShowsCoverageZero_data()
+    {
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("after the run was cleared") << true;
+        QTest::newRow("the list emptied") << false;
+    }
+
+    void anEmptyListShowsCoverageZero()
+    {
+        QFETCH(bool, cleared);
+        Page p;
+        p.run(idealRec709Run());
+        QVERIFY(p.coverage().startsWith("100"));
+        if (cleared)
+            p.view.clear();
+        p.measure.setResults(Measure::GamutResults, {});
+        p.view.drawColor(GamutView::Mode);
+        QCOMPARE(p.coverage(), QString("0% of Coverage"));
+        QVERIFY(p.view.markerItems().isEmpty());
+        QVERIFY(p.view.barItems().isEmpty());
+        // One figure on the page.
+        int figures = 0;
+        for (const QGraphicsItem* item : p.scene.items()) {
+            auto* t = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
+            figures += t && t->toPlainText().endsWith("% of Coverage");
+        }
+        QCOMPARE(figures, 1);
+    }
+
+    // The caption and the coverage figure stand inside the chart's plot, clear of its top edge
+    // (the reports copy the plot from just below that edge), one under the other, and no line of
+    // the chart runs through them.
+    void coverageFigureStandsClearInThePlot_data()
+    {
+        QTest::addColumn<int>("ciechart");
+        QTest::addColumn<QSize>("page");
+        QTest::newRow("CIE 1931, report page size") << 0 << QSize(kPageWidth, kPageHeight);
+        QTest::newRow("CIE 1976, report page size") << 1 << QSize(kPageWidth, kPageHeight);
+        QTest::newRow("CIE 1931, large window") << 0 << QSize(1800, 900);
+    }
+
+    void coverageFigureStandsClearInThePlot()
+    {
+        QFETCH(int, ciechart);
+        QFETCH(QSize, page);
+        useChart(ciechart);
+        ViewPage<GamutView> p(Measure::GamutResults, page.width(), page.height());
+        p.run(gamutRun(ColorReference(StandardDciP3)));
+        const GmtGamut* chart = p.view.gamutWindow;
+        const QRectF plot(chart->x, chart->y + chartgrid::titleBand, chart->width,
+                          chart->height - chartgrid::titleBand);
+        const auto lineOf = [](const QGraphicsTextItem* t) { return GmtGamut::legendTextRect(t); };
+        QGraphicsTextItem* figure = p.view.coverageItem();
+        QVERIFY(figure);
+        QGraphicsTextItem* caption = nullptr;
+        for (QGraphicsItem* item : p.scene.items()) {
+            auto* t = qgraphicsitem_cast<QGraphicsTextItem*>(item);
+            if (t && t->toPlainText().endsWith(ciechart ? "CIE 1976" : "CIE 1931"))
+                caption = t;
+        }
+        QVERIFY(caption);
+        for (const QRectF& text : {lineOf(caption), lineOf(figure)}) {
+            QVERIFY2(plot.contains(text), qPrintable(QString("text at y %1").arg(text.top())));
+            QVERIFY2(text.top() - plot.top() > 2 * chartgrid::labelClearance,
+                     qPrintable(QString("%1 below the plot's top edge").arg(text.top() - plot.top())));
+        }
+        QVERIFY(lineOf(caption).bottom() <= lineOf(figure).top());
+        QCOMPARE(lineOf(figure).right(), lineOf(caption).right());
+        // Nothing of the diagram's picture lies under them: they stand on the plot's plain
+        // ground, where neither diagram has colours.
+        const QImage picture = p.render();
+        const QRect both = lineOf(caption).united(lineOf(figure)).toAlignedRect()
+                               .translated(-p.left(), 0);
+        int coloured = 0;
+        for (int y = both.top(); y <= both.bottom(); ++y)
+            for (int x = both.left(); x <= both.right(); ++x) {
+                const QColor c = picture.pixelColor(x, y);
+                coloured += qMax(c.red(), qMax(c.green(), c.blue())) - qMin(c.red(), qMin(c.green(), c.blue())) > 40;
+            }
+        QCOMPARE(coloured, 0);
+        for (QGraphicsItem* item : p.scene.items()) {
+            auto* l = qgraphicsitem_cast<QGraphicsLineItem*>(item);
+            if (!l || !plot.contains(l->line().p1()))
+                continue;
+            const QRectF covered = QRectF(l->line().p1(), l->line().p2()).normalized().adjusted(-0.5, -0.5, 0.5, 0.5);
+            QVERIFY2(!covered.intersects(lineOf(figure)) && !covered.intersects(lineOf(caption)),
+                     qPrintable(QString("line at %1,%2").arg(l->line().x1()).arg(l->line().y1())));
+        }
     }
 
     void otherModesChangeNothing()

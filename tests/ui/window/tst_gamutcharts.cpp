@@ -114,10 +114,13 @@ private slots:
             expected << rowLabels.at(i);
         QCOMPARE(labels, expected);
 
-        // The caption is the last text item, on top of everything.
+        // The caption is the last text item, on top of everything, the first line of the legend:
+        // its text ends 20 pixels inside the plot's right edge, a little below its top edge.
         QGraphicsTextItem* last = itemsOf<QGraphicsTextItem>(scene).last();
         QCOMPARE(last->toPlainText(), caption);
-        QCOMPARE(last->pos(), QPointF(20, 45));
+        const QRectF text = GamutWindow::legendTextRect(last);
+        QCOMPARE(text.right(), 470.0 - 20);
+        QVERIFY(text.top() > 47 && text.top() < 47 + 20);
         QCOMPARE(last->defaultTextColor(), QColor(100, 100, 100));
 
         // The picture of the diagram fills the band below the title.

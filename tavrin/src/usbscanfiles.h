@@ -1,0 +1,65 @@
+#pragma once
+// Kind-1 devices through libusb, in the shape of the scan-file API of the platform seam.
+//
+// Scan file N is the N-th attached USB device with the kind-1 vendor and product id, the devices
+// taken in the order of their place on the buses (bus number, then port path), so that the walk
+// that counts them and the walk that opens one see the same numbering. Opening a file opens the
+// device, detaches a kernel driver bound to its interface (re-attached on close) and claims the
+// first interface that has a bulk IN and a bulk OUT endpoint; closing releases it. Devices of
+// other makers are never opened.
+//
+// A transfer is one libusb bulk transfer on the interface's endpoint, waited for as long as the
+// caller asks, or at most `longestWaitMs` when that is set (tests shorten the wait). libusb
+// cancels a transfer that timed out before it answers, so no byte lands in the buffer later.
+// Bytes that moved before a time-out or an error are reported as a shorter completion: the
+// caller continues from there instead of losing them.
+//
+// When USB cannot be used at all (no USB file system, no permission to open a device, a device
+// held by another program) the reason is logged once; such devices are not found.
+
+#include <tavrin/platform.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+struct libusb_context;
+struct libusb_device;
+
+namespace tavrin {
+
+class UsbScanFiles
+{
+public:
+    explicit UsbScanFiles(uint32_t longestWaitMs = 0);
+    ~UsbScanFiles();
+    UsbScanFiles(const UsbScanFiles&) = delete;
+    UsbScanFiles& operator=(const UsbScanFiles&) = delete;
+
+    bool open(uint32_t number, void** file);
+    void close(void* file);
+    ScanResult descriptor(void* file, UsbDeviceDescriptor* descriptor, uint32_t timeoutMs);
+    ScanResult read(void* file, void* buffer, uint32_t length, uint32_t* moved, uint32_t timeoutMs);
+    ScanResult write(void* file, const void* buffer, uint32_t length, uint32_t* moved,
+                     uint32_t timeoutMs);
+
+private:
+    struct File;
+    enum Warning { UsbUnavailable, AccessDenied, Busy, NoBulkInterface, OpenFailed, WarningCount };
+
+    libusb_context* context();
+    bool openDevice(libusb_device* device, void** file);
+    unsigned waitFor(uint32_t timeoutMs) const;
+    ScanResult transfer(File* f, unsigned char endpoint, unsigned char* buffer, uint32_t length,
+                        uint32_t* moved, uint32_t timeoutMs);
+    void warnOnce(Warning which, const std::string& text);
+
+    const uint32_t m_longestWaitMs;
+    std::mutex m_mutex;
+    libusb_context* m_context = nullptr;
+    bool m_contextTried = false;
+    std::atomic<bool> m_warned[WarningCount] = {};
+};
+
+} // namespace tavrin

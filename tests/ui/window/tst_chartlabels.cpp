@@ -1,0 +1,228 @@
+// The charts of the result pages keep their lines off their texts: no grid, limit or target line
+// runs through an axis label or the caption of a chromaticity chart, so each stays readable on
+// screen and in the reports, which copy the charts. The charts are also kept as pictures.
+
+#include "ui/window/cctwindow.h"
+#include "ui/window/chartgrid.h"
+#include "ui/window/deltewindow.h"
+#include "ui/window/gammawindow.h"
+#include "ui/window/gamutwindow.h"
+#include "ui/window/lumawindow.h"
+#include "ui/window/rgblevelwindow.h"
+#include "ui/window/rgbpillarwindow.h"
+#include "ui/window/whitewindow.h"
+
+#include "chartreference.h"
+#include "resources/resources.h"
+#include "testenv.h"
+
+#include <QDir>
+#include <QGraphicsLineItem>
+#include <QGraphicsPathItem>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+enum Chart { Cct, Gamma, Luma, RgbLevel, DeltaGray, DeltaPlain, DeltaEbu, Pillars, White, GamutXy,
+             GamutUv, GamutXyWithLegendLine };
+
+std::unique_ptr<BaseWindow> makeChart(Chart chart, QGraphicsScene* scene)
+{
+    switch (chart) {
+    case Cct: return std::make_unique<CctWindow>(scene, nullptr);
+    case Gamma: return std::make_unique<GammaWindow>(scene, nullptr);
+    case Luma: return std::make_unique<LumaWindow>(scene, nullptr);
+    case RgbLevel: return std::make_unique<RgbLevelWindow>(scene, nullptr);
+    case DeltaGray:
+    case DeltaPlain:
+    case DeltaEbu: {
+        auto w = std::make_unique<DelteWindow>(scene, nullptr);
+        w->grayLayout = chart == DeltaGray;
+        w->ebuLayout = chart == DeltaEbu;
+        return w;
+    }
+    case Pillars: return std::make_unique<RgbPillarWindow>(scene);
+    case White: return std::make_unique<WhiteWindow>(scene, nullptr);
+    case GamutXy:
+    case GamutUv: return std::make_unique<GamutWindow>(scene, nullptr);
+    case GamutXyWithLegendLine: {
+        auto w = std::make_unique<GamutWindow>(scene, nullptr);
+        w->legendLine = "188.889% of Coverage";
+        return w;
+    }
+    }
+    return nullptr;
+}
+
+// A straight line of the chart, its pen's width included: line items and two-point paths (the
+// target lines). Curves and outlines are the chart's data and frame, not lines of its grid.
+bool straightLine(const QGraphicsItem* item, QRectF* covered)
+{
+    QLineF line;
+    qreal penWidth = 1;
+    if (auto* l = qgraphicsitem_cast<const QGraphicsLineItem*>(item)) {
+        line = l->line();
+        penWidth = l->pen().widthF();
+    } else if (auto* p = qgraphicsitem_cast<const QGraphicsPathItem*>(item)) {
+        if (p->path().elementCount() != 2)
+            return false;
+        line = QLineF(p->path().elementAt(0), p->path().elementAt(1));
+        penWidth = p->pen().widthF();
+    } else {
+        return false;
+    }
+    const qreal half = qMax<qreal>(penWidth, 1) / 2;
+    *covered = QRectF(line.p1(), line.p2()).normalized().adjusted(-half, -half, half, half);
+    return true;
+}
+
+// The chart's texts: its axis labels (grey) and captions; not the window's title in the title
+// band, nor the names of the white points, which mark places on the diagram.
+QList<QPair<QString, QRectF>> textsOf(const QGraphicsScene& scene, const BaseWindow& w)
+{
+    QList<QPair<QString, QRectF>> out;
+    for (const QGraphicsItem* item : scene.items()) {
+        if (auto* t = qgraphicsitem_cast<const QGraphicsSimpleTextItem*>(item)) {
+            if (t->brush().color() == QColor(Qt::darkGray))
+                out.append({t->text(), t->sceneBoundingRect()});
+        }
+        else if (auto* t = qgraphicsitem_cast<const QGraphicsTextItem*>(item)) {
+            if (t->toPlainText() != w.title)
+                out.append({t->toPlainText(), GamutWindow::legendTextRect(t)});
+        }
+    }
+    return out;
+}
+
+QImage picture(QGraphicsScene& scene, const QRect& area)
+{
+    QImage image(area.size(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    scene.render(&painter, QRectF(QPointF(0, 0), area.size()), area);
+    return image;
+}
+
+} // namespace
+
+class TestChartLabels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initPictureResources(); }
+    void init()
+    {
+        testenv::clearSettings();
+        useStandard(StandardHdtvRec709);
+    }
+
+    void linesKeepOffTheTexts_data()
+    {
+        QTest::addColumn<int>("chart");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("shot");
+        // The sizes the pages give them in the smallest main window, and one larger.
+        QTest::newRow("CCT") << int(Cct) << QSize(250, 215) << "cct";
+        QTest::newRow("CCT, large") << int(Cct) << QSize(600, 400) << "cct_large";
+        QTest::newRow("gamma") << int(Gamma) << QSize(250, 215) << "gamma";
+        QTest::newRow("luminance") << int(Luma) << QSize(250, 215) << "luma";
+        QTest::newRow("RGB levels") << int(RgbLevel) << QSize(250, 215) << "rgblevels";
+        QTest::newRow("dE2000, gray page") << int(DeltaGray) << QSize(245, 215) << "delta_gray";
+        QTest::newRow("dE2000, gamut page") << int(DeltaPlain) << QSize(703, 293) << "delta_gamut";
+        QTest::newRow("dE2000, EBU 3237") << int(DeltaEbu) << QSize(703, 293) << "delta_ebu";
+        QTest::newRow("RGB balance pillars") << int(Pillars) << QSize(300, 250) << "pillars";
+        QTest::newRow("white point") << int(White) << QSize(245, 215) << "white";
+        QTest::newRow("CIE 1931") << int(GamutXy) << QSize(458, 505) << "gamut_xy";
+        QTest::newRow("CIE 1976") << int(GamutUv) << QSize(458, 505) << "gamut_uv";
+        QTest::newRow("CIE 1931 with the coverage line")
+            << int(GamutXyWithLegendLine) << QSize(458, 505) << "gamut_xy_legend";
+        QTest::newRow("CIE 1931, small, with the coverage line")
+            << int(GamutXyWithLegendLine) << QSize(300, 347) << "gamut_xy_legend_small";
+    }
+
+    void linesKeepOffTheTexts()
+    {
+        QFETCH(int, chart);
+        QFETCH(QSize, size);
+        QFETCH(QString, shot);
+        useChart(chart == GamutUv ? 1 : 0);
+        QGraphicsScene scene;
+        std::unique_ptr<BaseWindow> w = makeChart(Chart(chart), &scene);
+        w->place(10, 20, size.width(), size.height());
+        picture(scene, QRect(10, 20, size.width(), size.height()))
+            .save(QDir(testenv::artifactDir()).filePath("chartlabels_" + shot + ".png"));
+
+        auto texts = textsOf(scene, *w);
+        if (chart == GamutXyWithLegendLine) {
+            // The page's line stands where the chart keeps room for it.
+            auto* line = GamutWindow::makeLegendText(static_cast<GamutWindow*>(w.get())->legendLine);
+            static_cast<GamutWindow*>(w.get())->placeLegendText(line, 1);
+            texts.append({line->toPlainText(), GamutWindow::legendTextRect(line)});
+            delete line;
+        }
+        QVERIFY(texts.size() >= 4);
+        int lines = 0;
+        for (const QGraphicsItem* item : scene.items()) {
+            QRectF covered;
+            if (!straightLine(item, &covered))
+                continue;
+            ++lines;
+            for (const auto& text : texts) {
+                QVERIFY2(!covered.intersects(text.second),
+                         qPrintable(QString("a line over %1,%2 .. %3,%4 runs through \"%5\"")
+                                        .arg(covered.left())
+                                        .arg(covered.top())
+                                        .arg(covered.right())
+                                        .arg(covered.bottom())
+                                        .arg(text.first)));
+            }
+        }
+        QVERIFY(lines >= 4);
+    }
+
+    // How a line keeps clear: it is interrupted where it would cross a text, with room each
+    // side, and a stub too short to read as a line is left out.
+    void clearOfInterruptsTheLineAtTexts_data()
+    {
+        QTest::addColumn<QLineF>("line");
+        QTest::addColumn<QVector<QRectF>>("texts");
+        QTest::addColumn<QVector<QLineF>>("pieces");
+        const double c = chartgrid::labelClearance;
+        QTest::newRow("row through its label, a stub before it left out")
+            << QLineF(1, 50, 100, 50) << QVector<QRectF>{{5, 42, 20, 16}}
+            << QVector<QLineF>{{25 + c, 50, 100, 50}};
+        QTest::newRow("row through a text in its middle")
+            << QLineF(0, 50, 100, 50) << QVector<QRectF>{{40, 42, 20, 16}}
+            << QVector<QLineF>{{0, 50, 40 - c, 50}, {60 + c, 50, 100, 50}};
+        QTest::newRow("column through its label at its foot")
+            << QLineF(40, 47, 40, 240) << QVector<QRectF>{{32, 235, 20, 16}}
+            << QVector<QLineF>{{40, 47, 40, 235 - c}};
+        QTest::newRow("column through a caption and a figure at its head")
+            << QLineF(40, 47, 40, 240) << QVector<QRectF>{{20, 70, 150, 25}, {20, 50, 160, 25}}
+            << QVector<QLineF>{{40, 95 + c, 40, 240}};
+        QTest::newRow("a text beside the line changes nothing")
+            << QLineF(0, 50, 100, 50) << QVector<QRectF>{{5, 60, 20, 16}}
+            << QVector<QLineF>{{0, 50, 100, 50}};
+        QTest::newRow("a line within a text is gone")
+            << QLineF(10, 50, 20, 50) << QVector<QRectF>{{5, 42, 20, 16}} << QVector<QLineF>();
+    }
+
+    void clearOfInterruptsTheLineAtTexts()
+    {
+        QFETCH(QLineF, line);
+        QFETCH(QVector<QRectF>, texts);
+        QFETCH(QVector<QLineF>, pieces);
+        QCOMPARE(chartgrid::clearOf(line, texts), pieces);
+    }
+};
+
+QV_TEST_MAIN_WIDGETS(TestChartLabels)
+#include "tst_chartlabels.moc"

@@ -1,0 +1,93 @@
+// The program's spectrometer driver over the device library's own USB provider: with a
+// spectrometer on the (emulated) USB bus it connects through libusb and reads a corrected colour;
+// with none, connecting through the engine fails with the engine's message at once.
+#include "measure/measure.h"
+#include "measure/measurethread.h"
+#include "sensors/nerelsensor.h"
+
+#include "fakeplatform.h"
+#include "fakevendorlibrary.h"
+#include "libusbrig.h"
+#include "messagerecorder.h"
+#include "spectrometerreading.h"
+#include "testenv.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+
+using namespace tavrinemu;
+
+class TestNerelSensorUsb : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsACorrectedColourThroughLibusb()
+    {
+        LibusbRig rig;
+        EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
+        rig.start();
+
+        MessageRecorder boxes;
+        NerelSensor s;
+        QVERIFY(s.init() && s.connected);
+        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(rig.bus.record(0).claimedInterface, 0);
+        // The ROM records came over USB: the serial number and the wavelength window.
+        QCOMPARE(s.serialNumber, QString("NRL-000123"));
+        QCOMPARE(int(s.frameSize), 83);
+
+        s.correction = Matrix(std::vector<double>{2, 0, 0, 0, 2, 0, 0, 0, 2}.data(), 3, 3);
+        QSignalSpy raw(&s, &CSensor::rawColorChanged);
+        const CColor colour = s.GetColor();
+        QCOMPARE(raw.count(), 1);
+        const CColor measured = raw.at(0).at(0).value<CColor>();
+        QVERIFY(!(measured == nullColor));
+        QVERIFY2(notIlluminantA(measured).isEmpty(), qPrintable(notIlluminantA(measured)));
+        QCOMPARE(colour[1], 2 * measured[1]);
+        QCOMPARE(device.integrationTimeUs, 2000000u);
+        // Every frame came over the bulk IN endpoint.
+        QCOMPARE(rig.bus.record(0).bulkIn.back().second, int(2 * device.frameSize()));
+
+        s.close();
+        QVERIFY(!s.connected);
+        QTRY_VERIFY(!rig.bus.record(0).open);
+        QCOMPARE(rig.bus.record(0).releases, rig.bus.record(0).claims);
+    }
+
+    void withoutADeviceTheEngineSaysSoAtOnce()
+    {
+        // No spectrometer on the bus and no bridge library: this machine's own provider.
+        SpectrometerEmulator emulator;
+        EmulatedUsbBus bus(emulator);
+        bus.plugForeign(0x046D, 0xC077);
+        NoVendorLibraries noBridgeLibrary;
+        std::unique_ptr<tavrin::Platform> provider = tavrin::makeSystemPlatform();
+        ScopedPlatform scoped(provider.get());
+
+        testenv::clearSettings();
+        MeasureThread thread;
+        Measure* engine = thread.measure();
+        engine->sensorFactory().setCreator(SensorModel::Spyder3, SensorLink::Default,
+                                           [](SigAdapter*) -> CSensor* { return new NerelSensor; });
+        MessageRecorder boxes;
+        QSignalSpy connections(engine, &Measure::sensorConnected);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!engine->openSensor(SensorModel::Spyder3));
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        // The driver itself says nothing when no device opens; the engine reports the failure.
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Error"));
+        QCOMPARE(boxes.last().text, QString("Initialize sensor failed!"));
+        QCOMPARE(connections.count(), 0);
+        QVERIFY(!engine->sensor()->connected);
+        QCOMPARE(bus.record(0).opens, 0);
+        engine->detachSensor();
+    }
+};
+
+QV_TEST_MAIN_WIDGETS(TestNerelSensorUsb)
+#include "tst_nerelsensorusb.moc"

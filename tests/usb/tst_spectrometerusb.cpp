@@ -1,0 +1,229 @@
+// The device library's kind-1 transport through libusb, against spectrometers on an emulated USB
+// bus: the devices are found by their ids in the order of their ports, the interface is found
+// from the descriptors and claimed, bulk transfers carry the commands and replies (a reply in two
+// pieces continues where it stopped), a time-out and a vanished device end with the transfer
+// failure, and closing gives the interface (and a kernel driver set aside) back.
+#include "libusbrig.h"
+#include "spectrometerreading.h"
+#include "testenv.h"
+
+#include <tavrin/romrecords.h>
+#include <tavrin/spectrometer.h>
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <vector>
+
+using namespace tavrinemu;
+
+namespace {
+
+constexpr uint32_t kVendor = 0x0638, kProduct = 0x0AAC;
+constexpr uint32_t kFrameBytes = 2 * 101;  // the scene's frame of 101 pixels, two bytes each
+
+// Starts the rig and opens its first spectrometer; null when it does not open cleanly.
+void* startAndOpen(LibusbRig& rig)
+{
+    rig.start();
+    void* handle = nullptr;
+    return TVI_SpectrometerOpen(0, &handle, kVendor, kProduct) == EC_Success ? handle : nullptr;
+}
+
+uint32_t amount()
+{
+    uint32_t n = 99;
+    const ERRORCODE rc = TVI_SepctrometerGetDeviceAmount(kVendor, kProduct, &n);
+    return rc == EC_Success ? n : 1000 + rc;
+}
+
+} // namespace
+
+class TestSpectrometerUsb : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void findsAndOpensTheIndexthDevice_data()
+    {
+        QTest::addColumn<int>("spectrometers");
+        QTest::addColumn<int>("index");
+        QTest::newRow("first of one") << 1 << 0;
+        QTest::newRow("first of two") << 2 << 0;
+        QTest::newRow("second of two") << 2 << 1;
+    }
+    void findsAndOpensTheIndexthDevice()
+    {
+        QFETCH(int, spectrometers);
+        QFETCH(int, index);
+        LibusbRig rig;
+        // Another maker's device sits first on the bus: it is passed over, never opened.
+        const int foreign = rig.bus.plugForeign(0x046D, 0xC077);
+        std::vector<int> ports;
+        for (int i = 0; i < spectrometers; ++i) {
+            Scene scene;
+            scene.serialNumber = "NRL-00" + std::to_string(i);
+            rig.addSpectrometer(scene);
+            ports.push_back(foreign + 1 + i);
+        }
+        rig.start();
+
+        QCOMPARE(amount(), uint32_t(spectrometers));
+        void* handle = nullptr;
+        QCOMPARE(TVI_SpectrometerOpen(uint32_t(index), &handle, kVendor, kProduct), ERRORCODE(EC_Success));
+        QVERIFY(handle);
+        for (int i = 0; i < spectrometers; ++i) {
+            const int port = ports[size_t(i)];
+            // A closed device file reaches the bus a moment after the close returned.
+            QTRY_COMPARE(rig.bus.record(port).open, i == index);
+            QCOMPARE(rig.bus.record(port).claimedInterface, i == index ? 0 : -1);
+            // The ROM records were read from the device opened, and only from it.
+            QCOMPARE(!rig.emulator.device(i).received.empty(), i == index);
+        }
+        QCOMPARE(rig.bus.record(foreign).opens, 0);
+        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+
+        void* none = nullptr;
+        QCOMPARE(TVI_SpectrometerOpen(uint32_t(spectrometers), &none, kVendor, kProduct), ERRORCODE(EC_NoDevice));
+        QVERIFY(!none);
+        for (int port : ports) {
+            QTRY_VERIFY(!rig.bus.record(port).open);
+            QCOMPARE(rig.bus.record(port).claimedInterface, -1);
+        }
+    }
+
+    void readsTheRom_data()
+    {
+        QTest::addColumn<bool>("interruptInterfaceFirst");
+        QTest::addColumn<int>("bulkIn");
+        QTest::addColumn<int>("bulkOut");
+        QTest::newRow("bulk endpoints on interface 0") << false << 0x81 << 0x02;
+        QTest::newRow("bulk endpoints 0x86/0x05 on interface 1") << true << 0x86 << 0x05;
+    }
+    void readsTheRom()
+    {
+        QFETCH(bool, interruptInterfaceFirst);
+        QFETCH(int, bulkIn);
+        QFETCH(int, bulkOut);
+        LibusbRig rig;
+        UsbDeviceOptions usb;
+        usb.interruptInterfaceFirst = interruptInterfaceFirst;
+        usb.bulkIn = (unsigned char)bulkIn;
+        usb.bulkOut = (unsigned char)bulkOut;
+        EmulatedDevice& device = rig.addSpectrometer({}, {}, usb);
+        for (size_t i = 0; i < 0x3000; ++i)
+            device.spectrometerRom[0x20000 + i] = uint8_t(i * 7 + 3);
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
+        QCOMPARE(rig.bus.record(0).claimedInterface, interruptInterfaceFirst ? 1 : 0);
+        // More than one chunk: two whole ones of 4096 bytes and a rest.
+        std::vector<uint8_t> bytes(4096 * 2 + 100, 0);
+        QCOMPARE(TVI_SpectrometerReadRom(handle, 0x20000, uint32_t(bytes.size()), bytes.data()),
+                 ERRORCODE(EC_Success));
+        QVERIFY(std::equal(bytes.begin(), bytes.end(), device.spectrometerRom.begin() + 0x20000));
+        const auto in = rig.bus.record(0).bulkIn;
+        QCOMPARE(in.back(), std::make_pair(100, 100));
+        QCOMPARE(in.at(in.size() - 2), std::make_pair(4096, 4096));
+        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+    }
+
+    void anAcquisitionReplyInTwoTransfers()
+    {
+        LibusbRig rig;
+        EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
+
+        // Both frames of the first acquisition (the first is thrown away) arrive in two pieces.
+        rig.emulator.addFault({Call::ScanRead, 1, Fault::Partial, 60, ""});
+        rig.emulator.addFault({Call::ScanRead, 3, Fault::Partial, 150, ""});
+        const size_t before = rig.bus.record(0).bulkIn.size();
+        std::vector<float> spectrum(101, -1.0f);
+        QCOMPARE(TVI_SpectrometerDataAcquire(handle, 100000, 101, spectrum.data(), 1), ERRORCODE(EC_Success));
+        const auto in = rig.bus.record(0).bulkIn;
+        const std::vector<std::pair<int, int>> frames(in.begin() + long(before), in.end());
+        const std::vector<std::pair<int, int>> expected = {
+            {int(kFrameBytes), 60}, {int(kFrameBytes) - 60, int(kFrameBytes) - 60},
+            {int(kFrameBytes), 150}, {int(kFrameBytes) - 150, int(kFrameBytes) - 150}};
+        QCOMPARE(frames, expected);
+        // The pieces joined in order: the spectrum is the frame the device sent.
+        QCOMPARE(spectrum, device.lastFrame);
+        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+    }
+
+    void aTimeOutFailsTheTransfer()
+    {
+        LibusbRig rig;
+        rig.addSpectrometer();
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
+
+        // The module ROM read is not retried: one transfer that never completes fails it.
+        rig.emulator.addFault({Call::ScanRead, 1, Fault::TimeOut, 0, ""});
+        uint8_t bytes[16];
+        std::fill(std::begin(bytes), std::end(bytes), 0xAB);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(TVI_SpectromoduleReadRom(handle, 0, sizeof bytes, bytes), ERRORCODE(EC_TransferFailed));
+        // libusb gave up on it after the provider's wait, and took the request back.
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(rig.bus.record(0).discards, 1);
+        QVERIFY(std::all_of(std::begin(bytes), std::end(bytes), [](uint8_t b) { return b == 0xAB; }));
+        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QTRY_VERIFY(!rig.bus.record(0).open);
+    }
+
+    void aVanishedDevice()
+    {
+        LibusbRig rig;
+        rig.addSpectrometer();
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
+
+        rig.bus.unplug(0);
+        std::vector<uint8_t> bytes(64, 0);
+        QCOMPARE(TVI_SpectrometerReadRom(handle, 0, uint32_t(bytes.size()), bytes.data()),
+                 ERRORCODE(EC_TransferFailed));
+        std::vector<float> spectrum(101, 0.0f);
+        QCOMPARE(TVI_SpectrometerDataAcquire(handle, 100000, 101, spectrum.data(), 1),
+                 ERRORCODE(EC_TransferFailed));
+        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QTRY_VERIFY(!rig.bus.record(0).open);
+
+        QCOMPARE(amount(), 0u);
+        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct), ERRORCODE(EC_NoDevice));
+    }
+
+    void closeGivesTheInterfaceBack_data()
+    {
+        QTest::addColumn<QString>("kernelDriver");
+        QTest::newRow("no kernel driver bound") << QString();
+        QTest::newRow("a kernel driver bound") << QString("usbtest");
+    }
+    void closeGivesTheInterfaceBack()
+    {
+        QFETCH(QString, kernelDriver);
+        LibusbRig rig;
+        UsbDeviceOptions usb;
+        usb.kernelDriver = kernelDriver.toStdString();
+        rig.addSpectrometer({}, {}, usb);
+        void* handle = startAndOpen(rig);
+        QVERIFY(handle);
+        UsbDeviceRecord r = rig.bus.record(0);
+        QCOMPARE(r.claimedInterface, 0);
+        QCOMPARE(r.detaches, kernelDriver.isEmpty() ? 0 : 1);
+        QCOMPARE(rig.bus.kernelDriver(0), std::string());
+
+        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QTRY_VERIFY(!rig.bus.record(0).open);
+        r = rig.bus.record(0);
+        QCOMPARE(r.claimedInterface, -1);
+        QCOMPARE(r.releases, r.claims);
+        QVERIFY(!r.claimedAtClose);  // released before the file was closed, not by the closing
+        QCOMPARE(r.attaches, r.detaches);
+        QCOMPARE(rig.bus.kernelDriver(0), kernelDriver.toStdString());
+    }
+};
+
+QV_TEST_MAIN_CORE(TestSpectrometerUsb)
+#include "tst_spectrometerusb.moc"
