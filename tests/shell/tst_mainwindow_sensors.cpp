@@ -33,19 +33,6 @@ using namespace mainwindowharness;
 
 namespace {
 
-// Answers the sensor selection dialog with the instrument `type`.
-DialogRecorder::Answer chooseSensor(int type)
-{
-    return [type](QDialog& d) {
-        auto* init = qobject_cast<InitDialog*>(&d);
-        if (!init)
-            return int(QDialog::Rejected);
-        init->sensorCombo->setCurrentIndex(type);
-        init->accept();
-        return init->result();
-    };
-}
-
 QByteArray readFile(const QString& path)
 {
     QFile f(path);
@@ -149,7 +136,7 @@ void TestMainWindowSensors::connectSensor()
                                                  });
     DialogRecorder dialogs;
     if (accept)
-        dialogs.answerNext(chooseSensor(SensorModel::K10));
+        dialogs.answerNext(DialogRecorder::choosingSensor(SensorModel::K10));
     MessageRecorder shown;
     probe->connectSensor()->trigger();
 
@@ -332,7 +319,7 @@ void TestMainWindowSensors::startWithoutAnInstrumentOpensTheStartDialog()
                                                  [](SigAdapter*) { return new ZeroDelaySensor; });
     DialogRecorder dialogs;
     if (accept)
-        dialogs.answerNext(chooseSensor(SensorModel::K10));
+        dialogs.answerNext(DialogRecorder::choosingSensor(SensorModel::K10));
     MessageRecorder boxes; // the parameter confirmation answered OK
     QList<int> started;
     connect(probe->measure(), &Measure::measureStarted, window.get(), [&](int m) { started << m; });
@@ -357,7 +344,7 @@ void TestMainWindowSensors::simulatorCancelThenAnInstrumentKeepsTheOtherResults(
     probe->measure()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default,
                                                  [](SigAdapter*) { return new ZeroDelaySensor; });
     DialogRecorder dialogs;
-    dialogs.answerNext(chooseSensor(SensorModel::K10));
+    dialogs.answerNext(DialogRecorder::choosingSensor(SensorModel::K10));
     MessageRecorder boxes;
     boxes.answerNext(QMessageBox::Cancel);
     QList<int> started;
