@@ -1,5 +1,6 @@
-// What a monitor calibration puts out, without the engine: the LUT files of a run (".cube", and
-// ".3dlut" when asked for) written all or none, and the one-dimensional gray-balance rows.
+// What a monitor calibration puts out, without the engine: the grays of the ramp calibration
+// through its ".cube" as OpenColorIO applies it, the LUT files of a run (".cube", and ".3dlut"
+// when asked for) written all or none, and the one-dimensional gray-balance rows.
 
 #include "colour/colorreference.h"
 #include "colour/currentreference.h"
@@ -7,6 +8,7 @@
 #include "measure/calibratemonitor.h"
 #include "measure/cubefile.h"
 #include "measure/file3dlut.h"
+#include "opencolorio.h"
 #include "platform/settings.h"
 #include "testenv.h"
 
@@ -20,6 +22,22 @@
 
 using namespace displaymodel;
 
+namespace {
+
+// CIEDE2000 of what a display shows against the target of gray `level` in a colour space,
+// against the space's white at the target peak.
+double grayDeltaE(const std::shared_ptr<const ColorReference>& ref, const CalibrateMonitor& cm,
+                  double level, const double shown[3])
+{
+    ScopedThreadColorReference scope(ref);
+    CColor levels(0, 0, 0), target;
+    levels.levelR = levels.levelG = levels.levelB = level;
+    levels.GetTarget(cm.peakY, cm.blackY, target);
+    return CColor::deltaE2000XYZ(target[0], target[1], target[2], shown[0], shown[1], shown[2], cm.peakY);
+}
+
+} // namespace
+
 class TestCalibrationOutput : public QObject
 {
     Q_OBJECT
@@ -30,6 +48,67 @@ private slots:
         testenv::clearSettings();
         setCurrentColorReference(nullptr);
         chooseSpaces(false, false, false);
+    }
+
+    // The grays of a target space, through the written ".cube" as OpenColorIO applies it
+    // (trilinear), are no farther from their targets than the uncalibrated display shows them,
+    // on a display that can show the space. The displays answer exactly as their reference says
+    // (gamma 2.22, no black light), as the simulator does.
+    void fastGraysNoWorseThanUncalibrated_data()
+    {
+        QTest::addColumn<Model>("display");
+        QTest::addColumn<int>("space");
+        const Model rec709 = referenceDisplay(StandardHdtvRec709, 2.2222222222222223, 100, 0);
+        const Model bt2020 = referenceDisplay(StandardUhdtvBt2020, 2.2222222222222223, 100, 0);
+        QTest::newRow("HDTV on a Rec709 display") << rec709 << 0;
+        QTest::newRow("HDTV on a BT.2020 display") << bt2020 << 0;
+        QTest::newRow("DCIP3 on a BT.2020 display") << bt2020 << 1;
+        QTest::newRow("UHDTV on a BT.2020 display") << bt2020 << 2;
+    }
+
+    void fastGraysNoWorseThanUncalibrated()
+    {
+        QFETCH(Model, display);
+        QFETCH(int, space);
+        QTemporaryDir dir;
+        platform::writeSetting("calibrate", "savedir", dir.path().toUtf8());
+        CalibrateMonitor cm;
+        fillRamps(cm, display);
+        chooseSpaces(space == 0, space == 1, space == 2);
+        QVERIFY(cm.doCalibrateFast3D());
+        QString error;
+        QVERIFY2(cm.dumpLutFiles(&error), qPrintable(error));
+        const char* const name = CalibrateMonitor::kSpaces[space].fileBase;
+
+        constexpr int kGrays = 32;
+        QVector<LutRgb> grays;
+        for (int i = 0; i <= kGrays; ++i)
+            grays << LutRgb(i / double(kGrays), i / double(kGrays), i / double(kGrays));
+        QVector<LutRgb> drives;
+        QVERIFY2(opencolorio::apply(dir.filePath(QString(name) + ".cube"), grays, &drives, &error),
+                 qPrintable(error));
+        // Half a just noticeable difference: near black, where a level of 1/16 is an L* of about
+        // 1, the table's nodes cannot do better; a gray tinted by the wrong green costs 1 to 3.
+        constexpr double kTolerance = 0.5;
+        const auto ref = spaceReference(space);
+        double worstBefore = 0.0, worstAfter = 0.0;
+        QStringList worse;
+        for (int i = 0; i <= kGrays; ++i) {
+            const double level = i / double(kGrays);
+            double before[3], after[3];
+            display(level, level, level, before);
+            display(drives[i].rgb[0], drives[i].rgb[1], drives[i].rgb[2], after);
+            const double dBefore = grayDeltaE(ref, cm, level, before);
+            const double dAfter = grayDeltaE(ref, cm, level, after);
+            worstBefore = std::max(worstBefore, dBefore);
+            worstAfter = std::max(worstAfter, dAfter);
+            if (!(dAfter <= dBefore + kTolerance))
+                worse << QString("gray %1/%2: %3 calibrated against %4 uncalibrated")
+                             .arg(i).arg(kGrays).arg(dAfter, 0, 'f', 2).arg(dBefore, 0, 'f', 2);
+        }
+        qInfo().noquote() << QString("%1: worst gray %2 uncalibrated, %3 calibrated")
+                                 .arg(name).arg(worstBefore, 0, 'f', 2).arg(worstAfter, 0, 'f', 2);
+        QVERIFY2(worse.isEmpty(), qPrintable(worse.join('\n')));
     }
 
     void lutFiles_data()
