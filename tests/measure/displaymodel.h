@@ -1,13 +1,15 @@
 #pragma once
 // Display models for the monitor calibration's tests: a display that follows a colour reference
 // (with black light and noise), the calibration's cube and ramps filled from a model, the
-// reference of a calibration space, and what is compared of the LUTs built: the first node that
-// differs, the identity, and how far the display shows each node's drive from its target.
+// reference of a calibration space, what is compared of the LUTs built (the first node that
+// differs, the identity, how far the display shows each node's drive from its target), and the
+// state each test starts from.
 
 #include "colour/colorreference.h"
 #include "colour/currentreference.h"
 #include "colour/lut3d.h"
 #include "measure/calibratemonitor.h"
+#include "testenv.h"
 
 #include <QMetaType>
 #include <QString>
@@ -123,6 +125,14 @@ inline void chooseSpaces(bool hdtv, bool dci, bool uhdtv)
     CalibrateMonitor::rec709 = hdtv;
     CalibrateMonitor::dci = dci;
     CalibrateMonitor::rec2020 = uhdtv;
+}
+
+// Where each test starts: no stored settings, no current colour reference, no space chosen.
+inline void resetCalibrationState()
+{
+    testenv::clearSettings();
+    setCurrentColorReference(nullptr);
+    chooseSpaces(false, false, false);
 }
 
 } // namespace displaymodel

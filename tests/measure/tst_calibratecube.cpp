@@ -60,12 +60,7 @@ class TestCalibrateCube : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        testenv::clearSettings();
-        setCurrentColorReference(nullptr);
-        chooseSpaces(false, false, false);
-    }
+    void init() { resetCalibrationState(); }
 
     void cubeBuilderEqualsPlainScan_data()
     {

@@ -78,12 +78,7 @@ class TestCalibrateMonitor : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        testenv::clearSettings();
-        setCurrentColorReference(nullptr);
-        chooseSpaces(false, false, false);
-    }
+    void init() { resetCalibrationState(); }
 
     // The builders' own conversion gives what the colour library gives.
     void luvOfMatchesColourLibrary_data()

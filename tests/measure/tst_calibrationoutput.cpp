@@ -43,12 +43,7 @@ class TestCalibrationOutput : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        testenv::clearSettings();
-        setCurrentColorReference(nullptr);
-        chooseSpaces(false, false, false);
-    }
+    void init() { resetCalibrationState(); }
 
     // The grays of a target space, through the written ".cube" as OpenColorIO applies it
     // (trilinear), are no farther from their targets than the uncalibrated display shows them,

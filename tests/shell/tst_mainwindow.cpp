@@ -88,13 +88,10 @@ void TestMainWindow::initTestCase()
 void TestMainWindow::init()
 {
     window.reset();
-    testenv::clearSettings();
-    Application::instance()->loadReference();
-    Measure::setClosePatternAfterRun(true);
     // The pictures are resources: their rows need no window.
     if (QTest::currentTestFunction() == QLatin1String("picturesOfTheBarsAndButtons"))
         return;
-    QVERIFY(showMainWindow(window));
+    QVERIFY(freshMainWindow(window));
 }
 
 void TestMainWindow::picturesOfTheBarsAndButtons_data()

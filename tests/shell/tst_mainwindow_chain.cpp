@@ -58,11 +58,7 @@ void TestMainWindowChain::initTestCase()
 
 void TestMainWindowChain::init()
 {
-    window.reset();
-    testenv::clearSettings();
-    Application::instance()->loadReference();
-    Measure::setClosePatternAfterRun(true);
-    QVERIFY(showMainWindow(window));
+    QVERIFY(freshMainWindow(window));
 }
 
 

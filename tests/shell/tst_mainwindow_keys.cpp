@@ -56,9 +56,7 @@ void TestMainWindowKeys::initTestCase()
 
 void TestMainWindowKeys::init()
 {
-    testenv::clearSettings();
-    Application::instance()->loadReference();
-    QVERIFY(showMainWindow(window));
+    QVERIFY(freshMainWindow(window));
     probe = std::make_unique<MainWindowProbe>(*window);
 }
 

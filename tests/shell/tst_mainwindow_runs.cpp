@@ -82,11 +82,7 @@ void TestMainWindowRuns::initTestCase()
 
 void TestMainWindowRuns::init()
 {
-    window.reset();
-    testenv::clearSettings();
-    Application::instance()->loadReference();
-    Measure::setClosePatternAfterRun(true);
-    QVERIFY(showMainWindow(window));
+    QVERIFY(freshMainWindow(window));
 }
 
 

@@ -78,10 +78,8 @@ void TestMainWindowSensors::initTestCase()
 
 void TestMainWindowSensors::init()
 {
-    testenv::clearSettings();
-    Application::instance()->loadReference();
     counters = SensorCounters();
-    QVERIFY(showMainWindow(window));
+    QVERIFY(freshMainWindow(window));
     probe = std::make_unique<MainWindowProbe>(*window);
 }
 

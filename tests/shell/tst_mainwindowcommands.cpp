@@ -90,9 +90,7 @@ void TestMainWindowCommands::initTestCase()
 
 void TestMainWindowCommands::init()
 {
-    testenv::clearSettings();
-    Application::instance()->loadReference();
-    QVERIFY(showMainWindow(window));
+    QVERIFY(freshMainWindow(window));
     probe = std::make_unique<MainWindowProbe>(*window);
 }
 

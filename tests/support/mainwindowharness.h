@@ -15,6 +15,7 @@
 #include "pattern/sigadapter.h"
 #include "patterngeneratoremulator.h"
 #include "platform/settings.h"
+#include "testenv.h"
 #include "virtualclock.h"
 
 #include <QAction>
@@ -134,6 +135,17 @@ inline bool showMainWindow(std::unique_ptr<MainWindow>& window)
     window = std::make_unique<MainWindow>();
     window->show();
     return QTest::qWaitForWindowExposed(window.get());
+}
+
+// The window each test starts with: stored settings cleared, the reference loaded from them, the
+// output closed after each run, and a new window shown; false if it never came on screen.
+inline bool freshMainWindow(std::unique_ptr<MainWindow>& window)
+{
+    window.reset();
+    testenv::clearSettings();
+    Application::instance()->loadReference();
+    Measure::setClosePatternAfterRun(true);
+    return showMainWindow(window);
 }
 
 // Waits (bounded) until the measurement thread is idle, then lets the run's queued signals land.
