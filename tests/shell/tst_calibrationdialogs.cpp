@@ -3,6 +3,7 @@
 // the instrument, every refusal, reset, the painted patch).
 
 #include "colour/matrix.h"
+#include "contrast.h"
 #include "measure/calibratemonitor.h"
 #include "measure/measure.h"
 #include "messagerecorder.h"
@@ -51,17 +52,6 @@ QStringList rowTexts(QTableWidget* t, int row)
     return {t->item(row, 0)->text(), t->item(row, 1)->text(), t->item(row, 2)->text()};
 }
 
-// WCAG contrast ratio of two colours: (L1 + 0.05) / (L2 + 0.05) of their relative luminances.
-double contrast(const QColor& a, const QColor& b)
-{
-    auto luminance = [](const QColor& c) {
-        auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // The strongest contrast between the pixels of a grabbed piece of text and its background, a
 // pixel where nothing is written: that of the text where it is drawn at full strength.
 double textContrast(const QImage& shot, const QPoint& background)
@@ -69,7 +59,7 @@ double textContrast(const QImage& shot, const QPoint& background)
     double best = 1.0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x)
-            best = std::max(best, contrast(shot.pixelColor(x, y), shot.pixelColor(background)));
+            best = std::max(best, contrast::ratio(shot.pixel(x, y), shot.pixel(background)));
     return best;
 }
 

@@ -12,6 +12,7 @@
 #include "shell/optiondialog.h"
 
 #include "apptestmain.h"
+#include "contrast.h"
 #include "testenv.h"
 
 #include <QAbstractButton>
@@ -32,24 +33,6 @@ namespace {
 // Of an enabled control; a control that cannot be changed may be dimmed, but is still seen.
 constexpr double kEnabledContrast = 3.0;
 constexpr double kDisabledContrast = 2.0;
-
-double channel(int v)
-{
-    const double c = v / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double luminance(QRgb p)
-{
-    return 0.2126 * channel(qRed(p)) + 0.7152 * channel(qGreen(p)) + 0.0722 * channel(qBlue(p));
-}
-
-double contrast(QRgb a, QRgb b)
-{
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
-}
 
 // The colour most pixels of the image have: the background the control stands on.
 QRgb background(const QImage& image)
@@ -75,7 +58,7 @@ double markerContrast(const QImage& marker, QRgb ground)
     double best = 1.0;
     for (int y = 0; y < marker.height(); ++y)
         for (int x = 0; x < marker.width(); ++x)
-            best = qMax(best, contrast(marker.pixel(x, y), ground));
+            best = qMax(best, contrast::ratio(marker.pixel(x, y), ground));
     return best;
 }
 
@@ -85,7 +68,7 @@ double changeContrast(const QImage& a, const QImage& b)
     double best = 1.0;
     for (int y = 0; y < qMin(a.height(), b.height()); ++y)
         for (int x = 0; x < qMin(a.width(), b.width()); ++x)
-            best = qMax(best, contrast(a.pixel(x, y), b.pixel(x, y)));
+            best = qMax(best, contrast::ratio(a.pixel(x, y), b.pixel(x, y)));
     return best;
 }
 
