@@ -8,6 +8,7 @@
 #include "measure/measurethread.h"
 #include "pattern/patternwindow.h"
 #include "pattern/sigadapter.h"
+#include "eventloopwait.h"
 #include "zerodelaysensor.h"
 
 #include <QEvent>
@@ -105,7 +106,7 @@ public:
 
     bool waitForEnd(int timeoutMs = 30000)
     {
-        return QTest::qWaitFor([this] { return threadDone; }, timeoutMs);
+        return testenv::waitUntil([this] { return threadDone; }, timeoutMs);
     }
 
     void reset()

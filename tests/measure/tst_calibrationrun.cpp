@@ -1,98 +1,23 @@
-// A monitor calibration run of the engine (mode 7): the options asked for first, the fast and
-// the cube measurement orders with their percentages, stopping each, the runs that end before
-// measuring, a completed run that writes its LUT files, and a run whose files cannot be written.
+// A monitor calibration run of the engine (mode 7): the fast and the cube measurement orders with
+// their percentages, stopping each, the runs that end before measuring, readings that cannot be a
+// display's, tables that cannot be had, and the one-dimensional passes on a thread of their own.
 
-#include "colour/colorreference.h"
-#include "colour/currentreference.h"
-#include "measure/calibratemonitor.h"
-#include "measure/measure.h"
-#include "measure/measurethread.h"
-#include "measurerecorder.h"
-#include "platform/settings.h"
+#include "calibrationrunfixture.h"
 #include "logcapture.h"
-#include "testenv.h"
-
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <QLoggingCategory>
 
-#include <cmath>
-#include <memory>
 #include <thread>
 
-namespace {
+using namespace calibrationrun;
 
-// Waits for the run without the test library's 10 ms pauses between event rounds: the cube's
-// 4096 patches each pass through this thread.
-bool runAndWait(MeasureRecorder* rec, Measure* m, MeasureThread* thread, int timeoutMs = 120000)
-{
-    rec->reset();
-    m->setMode(MeasureCalibrate);
-    thread->startMeasure();
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer tick;
-    tick.start(50);
-    while (!rec->threadDone && clock.elapsed() < timeoutMs)
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-    return rec->threadDone;
-}
-
-// A display with Rec709 primaries, gamma 2.2, 100 cd/m2 white and a little black light.
-CColor displayColour(double r, double g, double b)
-{
-    static const Matrix m = ColorReference(StandardHdtvRec709).rgbToXyz;
-    const double p[3] = {std::pow(r, 2.2), std::pow(g, 2.2), std::pow(b, 2.2)};
-    double xyz[3];
-    for (int k = 0; k < 3; ++k)
-        xyz[k] = 100.0 * (m(k, 0) * p[0] + m(k, 1) * p[1] + m(k, 2) * p[2]) + 0.05;
-    return CColor(xyz[0], xyz[1], xyz[2]);
-}
-
-} // namespace
-
-class TestCalibrationRun : public QObject
+class TestCalibrationRun : public CalibrationRunFixture
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        testenv::clearSettings();
-        Measure::setClosePatternAfterRun(true);
-        CalibrateMonitor::rec709 = true;
-        CalibrateMonitor::dci = false;
-        CalibrateMonitor::rec2020 = false;
-        platform::writeSetting("calibrate", "savedir", m_dir.path().toUtf8());
-        m_thread = std::make_unique<MeasureThread>();
-        m_rec = std::make_unique<MeasureRecorder>(m_thread.get());
-        m_sensor = openZeroDelaySensor(m_thread->measure());
-        QVERIFY(m_sensor);
-        // The instrument reads the display's colour of the patch on screen (the recorder has
-        // seen it before the worker goes on to measure).
-        m_sensor->answer = [this](int) {
-            const ShownPatch& p = m_rec->patches.last();
-            return displayColour(p.r, p.g, p.b);
-        };
-        Measure* m = m_thread->measure();
-        m_calStarted = m_calFinished = 0;
-        connect(m, &Measure::calibrateStarted, this, [this] { ++m_calStarted; }, Qt::QueuedConnection);
-        connect(m, &Measure::calibrateFinished, this, [this] { ++m_calFinished; }, Qt::QueuedConnection);
-    }
-    void cleanup()
-    {
-        m_thread.reset();
-        m_rec.reset();
-        Measure::setClosePatternAfterRun(true);
-        QDir(m_dir.path()).removeRecursively();
-        QDir().mkpath(m_dir.path());
-    }
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     // 90 patches: red, green, blue ramps of 30 steps; a stop keeps no reading of the patch
     // under way, but that reading was taken.
@@ -103,6 +28,7 @@ private slots:
         QTest::newRow("stop at the tenth patch") << 10;
         QTest::newRow("stop at the last patch") << 90;
     }
+
     void fastOrderAndStop()
     {
         QFETCH(int, stopAt);
@@ -145,6 +71,7 @@ private slots:
         QTest::newRow("stop at the first patch") << 1;
         QTest::newRow("stop at the last patch") << 4096;
     }
+
     void cubeOrderAndStop()
     {
         QFETCH(int, stopAt);
@@ -184,6 +111,7 @@ private slots:
         QTest::newRow("no directory") << false << true;
         QTest::newRow("no colour space") << true << false;
     }
+
     void endsBeforeMeasuring()
     {
         QFETCH(bool, withDir);
@@ -198,37 +126,6 @@ private slots:
         QVERIFY(m_rec->patches.isEmpty());
         QCOMPARE(m_rec->events, QStringList{"started"});
         QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
-    }
-
-    // A completed run writes the files of the chosen spaces, says calibrateFinished (and not
-    // measureFinished), closes the output, and leaves the windows' reference as it was. A stop
-    // asked for before the run is forgotten when the driver begins.
-    void completedRun_data()
-    {
-        QTest::addColumn<bool>("fast");
-        QTest::addColumn<bool>("with3dlut");
-        QTest::addColumn<QStringList>("files");
-        QTest::newRow("cube, HDTV") << false << false << QStringList{"HDTV.cube"};
-        QTest::newRow("fast, HDTV with 3dlut") << true << true << QStringList{"HDTV.3dlut", "HDTV.cube"};
-    }
-    void completedRun()
-    {
-        QFETCH(bool, fast);
-        QFETCH(bool, with3dlut);
-        QFETCH(QStringList, files);
-        platform::writeSetting("calibrate", "fast", fast);
-        platform::writeSetting("calibrate", "lut3d", with3dlut);
-        setCurrentColorReference(std::make_shared<const ColorReference>(StandardNtsc));
-        m_thread->measure()->stopMeasure();
-        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
-        QCOMPARE(m_rec->patches.size(), fast ? 90 : 4096);
-        QCOMPARE(m_calStarted, 1);
-        QCOMPARE(m_calFinished, 1);
-        QCOMPARE(m_rec->events, QStringList{"started"});  // no finished, no stop, no error
-        QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files, QDir::Name), files);
-        QCOMPARE(currentColorReference()->standard, int(StandardNtsc));
-        setCurrentColorReference(nullptr);
     }
 
     // Readings that cannot be a display's: the run ends with a message that says so, before
@@ -248,6 +145,7 @@ private slots:
         QTest::newRow("fast, a failed reading") << true << "one failed" << failed;
         QTest::newRow("cube, a failed reading") << false << "one failed" << failed;
     }
+
     void readingsThatAreNoDisplay()
     {
         QFETCH(bool, fast);
@@ -284,6 +182,7 @@ private slots:
         QTest::newRow("cube, no room for the resampled cube") << false << 10 << 0;
         QTest::newRow("fast, no room for the model") << true << 100 << 90;
     }
+
     void tablesThatCannotBeAllocated()
     {
         QFETCH(bool, fast);
@@ -301,17 +200,6 @@ private slots:
         QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
     }
 
-    void unwritableDirectory()
-    {
-        platform::writeSetting("calibrate", "fast", false);
-        platform::writeSetting("calibrate", "savedir", m_dir.filePath("missing").toUtf8());
-        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
-        QCOMPARE(m_calFinished, 0);
-        QCOMPARE(m_rec->errors.size(), 1);
-        QVERIFY2(m_rec->errors[0].contains("HDTV.cube"), qPrintable(m_rec->errors[0]));
-        QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
-    }
-
     // The one-dimensional passes, called on a thread of their own as the engine's worker would.
     void grayBalanceMeasurement()
     {
@@ -319,7 +207,7 @@ private slots:
         Measure* m = m_thread->measure();
         CalibrateMonitor cm;  // its output tables are identity: the codes go out unchanged
         std::thread worker([&] { m->measureCalibrateCCT(&cm, StandardHdtvRec709); });
-        QVERIFY(QTest::qWaitFor([&] { return m_rec->patches.size() == 204; }, 30000));
+        QVERIFY(testenv::waitUntil([&] { return m_rec->patches.size() == 204; }, 30000));
         worker.join();
         QCOMPARE(m_sensor->readings(), 204);
         QCOMPARE(cm.pointList.size(), 51);
@@ -353,6 +241,7 @@ private slots:
         QTest::newRow("DCI P3, BT.1886 asked for") << int(StandardDciP3) << 1 << false;
         QTest::newRow("UHDTV, BT.1886 asked for") << int(StandardUhdtvBt2020) << 1 << false;
     }
+
     void verificationAndGammaPasses()
     {
         QFETCH(int, standard);
@@ -367,7 +256,7 @@ private slots:
             for (int k = 0; k < 3; ++k)
                 cm.nodeTable[row][n][k] = n / 255.0;
         std::thread worker([&] { m->measureCalibrate1D(&cm, standard); });
-        QVERIFY(QTest::qWaitFor([&] { return m_rec->patches.size() == 256; }, 30000));
+        QVERIFY(testenv::waitUntil([&] { return m_rec->patches.size() == 256; }, 30000));
         worker.join();
         QCOMPARE(m_rec->patches[17].r, 17 / 255.0);
         for (int n : {0, 100, 255})
@@ -420,14 +309,6 @@ private slots:
         QVERIFY(std::fabs(value(first[40], 3)) < 0.01);  // the reference white itself
         QVERIFY(first[44].startsWith("750nm RGB"));
     }
-
-private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<MeasureThread> m_thread;
-    std::unique_ptr<MeasureRecorder> m_rec;
-    ZeroDelaySensor* m_sensor = nullptr;
-    int m_calStarted = 0;
-    int m_calFinished = 0;
 };
 
 QV_TEST_MAIN_WIDGETS(TestCalibrationRun)

@@ -1,6 +1,7 @@
 // A measurement run as a whole: the modes without a sequence, opening and closing the pattern
 // output (local window and pattern generator), its failures, and the worker thread's life.
 
+#include "generatorreplywait.h"
 #include "measure/measure.h"
 #include "measure/measurethread.h"
 #include "measurerecorder.h"
@@ -9,6 +10,7 @@
 #include "patterngeneratoremulator.h"
 #include "platform/settings.h"
 #include "testenv.h"
+#include "virtualclock.h"
 
 #include <QPointer>
 #include <QtTest>
@@ -132,6 +134,8 @@ void TestMeasureRun::generatorOpenedAndClosed()
 {
     PatternGeneratorEmulator emulator;
     QVERIFY(connectGenerator(emulator));
+    VirtualClock clock(1); // the generator's INI wait and polls, counted instead of lived
+    GeneratorReplyWait replies(m_thread->sigAdapter()->tcp, emulator);
 
     QVERIFY(m_rec->runAndWait(MeasureGray));
     QCOMPARE(m_rec->events, (QStringList{"started", "finished"}));
@@ -147,6 +151,8 @@ void TestMeasureRun::generatorFailsToOpen()
     PatternGeneratorEmulator emulator;
     emulator.maxLevel = 0; // a generator that announces no level cannot show anything
     QVERIFY(connectGenerator(emulator));
+    VirtualClock clock(1);
+    GeneratorReplyWait replies(m_thread->sigAdapter()->tcp, emulator);
 
     QVERIFY(m_rec->runAndWait(MeasureGamut));
     QCOMPARE(m_rec->events, (QStringList{"started", "error"}));
@@ -162,6 +168,8 @@ void TestMeasureRun::generatorStopsAcknowledging()
 {
     PatternGeneratorEmulator emulator;
     QVERIFY(connectGenerator(emulator));
+    VirtualClock clock(1); // the acknowledgement's five seconds pass in virtual time
+    GeneratorReplyWait replies(m_thread->sigAdapter()->tcp, emulator);
     // After the second colour has been acknowledged the generator goes silent.
     PatternGeneratorEmulator* emu = &emulator;
     m_rec->onPatch = [emu](int number) {

@@ -200,8 +200,7 @@ void TestRunRefusals::connectingAWorkingInstrumentThenStartsTheRun()
     MessageRecorder shown;
 
     run(command);
-    QTRY_VERIFY_WITH_TIMEOUT(texts(shown).contains(kFinishedText), 30000);
-    QVERIFY(waitUntilIdle(*probe));
+    QVERIFY(waitForRunEnd(*probe, shown));
 
     QCOMPARE(dialogs.shown(), QStringList{"InitDialog"});
     QCOMPARE(texts(shown), (QStringList{kNotOpened, kConfirmText, kFinishedText}));
@@ -237,8 +236,7 @@ void TestRunRefusals::runWithoutAnyGoodReadingSaysSo()
     MessageRecorder shown;
 
     run(command);
-    QTRY_VERIFY_WITH_TIMEOUT(texts(shown).contains(kFinishedText), 30000);
-    QVERIFY(waitUntilIdle(*probe));
+    QVERIFY(waitForRunEnd(*probe, shown));
 
     QCOMPARE(texts(shown), (QStringList{kConfirmText, kFinishedText}));
     QCOMPARE(shown.last().title, QString("Meaurement"));

@@ -1,15 +1,22 @@
 #pragma once
 // The main window as the shell's tests drive it. MainWindowProbe reaches the window's private
 // parts (the window befriends it); the helpers set up quick runs, bring the window up, read the
-// texts of the boxes shown and run a measurement to its end. Include after apptestmain.h, in a
-// test linked against qv_shell.
+// texts of the boxes shown, press its buttons, connect it to a pattern generator and run a
+// measurement to its end. Include after apptestmain.h, in a test linked against qv_shell.
 
 #include "shell/mainwindow.h"
 
+#include "eventloopwait.h"
+#include "generatorreplywait.h"
 #include "measure/measure.h"
 #include "measure/measurethread.h"
 #include "messagerecorder.h"
+#include "pattern/patterntcp.h"
+#include "pattern/sigadapter.h"
+#include "patterngeneratoremulator.h"
 #include "platform/settings.h"
+#include "testenv.h"
+#include "virtualclock.h"
 
 #include <QAction>
 #include <QDir>
@@ -18,6 +25,7 @@
 #include <QStringList>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 class MainWindowProbe
@@ -93,6 +101,7 @@ namespace mainwindowharness {
 inline const char kFinishedText[] = "Meaurement process finished!";
 inline const char kSimulatorText[] = "This is an simulator sensor.                   ";
 inline const char kConfirmText[] = "Please Confirm parameters!                   ";
+inline const char kBusyText[] = "Measurement is in processing.";
 
 // Short runs straight away: `steps` gray steps, no warm-up, the program's own pattern window.
 inline void useQuickRuns(int steps)
@@ -128,10 +137,21 @@ inline bool showMainWindow(std::unique_ptr<MainWindow>& window)
     return QTest::qWaitForWindowExposed(window.get());
 }
 
+// The window each test starts with: stored settings cleared, the reference loaded from them, the
+// output closed after each run, and a new window shown; false if it never came on screen.
+inline bool freshMainWindow(std::unique_ptr<MainWindow>& window)
+{
+    window.reset();
+    testenv::clearSettings();
+    Application::instance()->loadReference();
+    Measure::setClosePatternAfterRun(true);
+    return showMainWindow(window);
+}
+
 // Waits (bounded) until the measurement thread is idle, then lets the run's queued signals land.
 inline bool waitUntilIdle(const MainWindowProbe& p)
 {
-    const bool idle = QTest::qWaitFor([&] { return !p.thread()->isRunning(); }, 60000);
+    const bool idle = testenv::waitUntil([&] { return !p.thread()->isRunning(); }, 60000);
     QTest::qWait(50); // the run's queued signals
     return idle;
 }
@@ -140,7 +160,7 @@ inline bool waitUntilIdle(const MainWindowProbe& p)
 inline bool waitForRunEnd(const MainWindowProbe& p, const MessageRecorder& boxes)
 {
     const bool finished =
-        QTest::qWaitFor([&] { return texts(boxes).contains(kFinishedText); }, 60000);
+        testenv::waitUntil([&] { return texts(boxes).contains(kFinishedText); }, 60000);
     return waitUntilIdle(p) && finished;
 }
 
@@ -149,6 +169,70 @@ inline bool runAndWait(const MainWindowProbe& p, const MessageRecorder& boxes)
 {
     p.start();
     return waitForRunEnd(p, boxes);
+}
+
+// A free run (it goes on until stopped) started as the operator does: key 6 for the free page,
+// then Start. True once it has its first reading: from then on a stop is seen by the sequence.
+// `clock` is made to live through the run: a reading every 20 ms instead of the simulator's
+// second, so that a stop is not kept waiting for the reading in progress.
+inline bool startFreeRun(const MainWindowProbe& p, std::unique_ptr<VirtualClock>& clock)
+{
+    useQuickRuns(2);
+    MessageRecorder boxes; // the simulator's question, answered OK
+    clock = std::make_unique<VirtualClock>(20);
+    p.w.setFocus();
+    QTest::keyClick(&p.w, Qt::Key_6);
+    p.start();
+    return p.thread()->isRunning()
+           && testenv::waitUntil([&p] { return !p.measure()->freeList().isEmpty(); }, 20000);
+}
+
+// Stops the run with Esc; true once the worker has ended (its queued signals then land).
+inline bool stopRunWithEscape(const MainWindowProbe& p)
+{
+    QTest::keyClick(&p.w, Qt::Key_Escape);
+    const bool ended = testenv::waitUntil([&p] { return !p.thread()->isRunning(); }, 30000);
+    QTest::qWait(30);
+    return ended;
+}
+
+// Presses and releases a bar button like the mouse does.
+inline void click(QPushButton* button)
+{
+    QTest::mousePress(button, Qt::LeftButton);
+    QTest::mouseRelease(button, Qt::LeftButton);
+}
+
+// The same picture as the resource (which must exist) at the button's icon size.
+inline bool showsPicture(QPushButton* button, const QString& resource)
+{
+    const QSize size = button->iconSize();
+    const QImage expected = QIcon(resource).pixmap(size).toImage();
+    return !expected.isNull() && button->icon().pixmap(size).toImage() == expected;
+}
+
+// The pattern generator as the output, connected to `generator` (which must outlive the run).
+inline bool useGenerator(PatternGeneratorEmulator& generator, Measure* measure)
+{
+    if (!generator.listen())
+        return false;
+    platform::writeSetting("measure", "ipadd", "127.0.0.1");
+    platform::writeSetting("measure", "tcpport", int(generator.port()));
+    platform::writeSetting("measure", "sigtype", 1);
+    PatternTcp* tcp = measure->sigAdapter()->tcp;
+    tcp->connectToServer();
+    return testenv::waitUntil(
+        [tcp, &generator] { return tcp->isConnected() && generator.hasClient(); }, 10000);
+}
+
+// Runs `action` on the GUI thread once the virtual clock passes `atMs`, from the event loop of
+// whatever wait reaches that time.
+inline void atVirtualTime(VirtualClock& clock, QObject* context, qint64 atMs,
+                          std::function<void()> action)
+{
+    clock.schedule(atMs, [context, action] {
+        QMetaObject::invokeMethod(context, action, Qt::QueuedConnection);
+    });
 }
 
 } // namespace mainwindowharness

@@ -1,0 +1,192 @@
+// Closing the main window ends the program: a child process runs the window in its own event
+// loop and closes it when idle, without an instrument or with one not connected, during a single
+// run, a "Measure ALL" chain, a free run and the pattern generator's waits; the instrument is
+// closed, the worker has ended and a stopped run shows no further colour.
+
+#include "shell/mainwindow.h"
+
+#include "measure/measure.h"
+#include "measure/measurethread.h"
+#include "pattern/sigadapter.h"
+#include "platform/settings.h"
+#include "sensors/sensor.h"
+
+#include "apptestmain.h"
+#include "countingsensor.h"
+#include "messagerecorder.h"
+#include "patterngeneratoremulator.h"
+#include "testenv.h"
+#include "virtualclock.h"
+#include "mainwindowharness.h"
+
+#include <QAction>
+#include <QDir>
+#include <QProcess>
+#include <QTimer>
+
+#include <memory>
+
+using namespace mainwindowharness;
+
+class TestMainWindowClose : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void closingEndsTheProgram_data();
+    void closingEndsTheProgram();
+};
+
+void TestMainWindowClose::closingEndsTheProgram_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("right after start: the simulator is closed") << "idle" << "closed idle";
+    QTest::newRow("instrument not connected: no close") << "unconnected" << "closed idle";
+    QTest::newRow("no instrument") << "detached" << "closed idle";
+    QTest::newRow("during a single gray run") << "single" << "closed during run of mode 0";
+    QTest::newRow("during a Measure ALL chain") << "chain" << "closed during run of mode 1";
+    QTest::newRow("right after Start in free mode") << "free" << "closed after free start";
+    QTest::newRow("generator: during Start's own INI wait") << "start wait" << "closed at 1000";
+    QTest::newRow("generator: during the run's INI wait") << "run wait" << "closed at 3000";
+    QTest::newRow("generator: during an unacknowledged colour")
+        << "unacknowledged" << "closed at 4500";
+    QTest::newRow("generator: unacknowledged colour, closed twice")
+        << "unacknowledged twice" << "closed at 4600";
+    QTest::newRow("generator: during a chain's start wait") << "chain start wait"
+                                                            << "closed at 1000";
+}
+
+void TestMainWindowClose::closingEndsTheProgram()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QString, logged);
+    // The program's own life: a child process runs the window in its event loop and closes it
+    // (see childClose below). Its exit code is the event loop's, unless it found the instrument
+    // left open, closed when it was not connected, or the worker still running.
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QV_CHILD_CLOSE", scenario);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(child.waitForFinished(90000));
+    const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit, qPrintable(err));
+    QVERIFY2(child.exitCode() == 0, qPrintable(QString("exit %1\n%2").arg(child.exitCode()).arg(err)));
+    QVERIFY2(!err.contains("Destroyed while thread is still running"), qPrintable(err));
+    QVERIFY2(err.contains(logged), qPrintable(err));
+}
+
+namespace {
+
+// Child process of closingEndsTheProgram. "idle", "unconnected" and "detached" close the window
+// once the event loop runs; "single" and "chain" start a run (or a chain) and close the window once
+// the run has measured its second patch; "free" closes right after Start; the generator scenarios
+// close at a virtual time (see below). Returns what the event loop returns, or 3 when the
+// instrument was left open, 4 when the worker still runs, 5 when a driver that was not connected
+// was closed, 7 when the generator could not be reached, 8 when a stopped run went on showing
+// colours.
+int childClose(const QString& scenario)
+{
+    useQuickRuns(8);
+    MessageRecorder boxes;
+    const bool withGenerator = scenario.contains("wait") || scenario.startsWith("unacknowledged");
+    VirtualClock clock(1);
+    SensorCounters counters; // outlives the window, whose engine deletes the counting driver
+    MainWindow window;
+    MainWindowProbe p(window);
+    if (scenario == "unconnected") {
+        p.measure()->sensorFactory().setCreator(
+            SensorModel::K10, SensorLink::Default,
+            [&counters](SigAdapter*) { return new CountingSensor(&counters, SensorModel::K10); });
+        if (!p.measure()->openSensor(SensorModel::K10))
+            return 6;
+        p.measure()->sensor()->connected = false;
+    } else if (scenario == "detached") {
+        p.measure()->detachSensor();
+        if (p.measure()->sensor())
+            return 6;
+    }
+    // The generator scenarios: the window's Start opens the output (INI wait 0..2000 ms of the
+    // virtual clock), the run opens it again (2000..4000) and shows white from 4000 on.
+    PatternGeneratorEmulator generator;
+    std::unique_ptr<GeneratorReplyWait> replies;
+    if (withGenerator) {
+        if (!useGenerator(generator, p.measure()))
+            return 7;
+        generator.answerRequests = !scenario.startsWith("unacknowledged");
+        replies = std::make_unique<GeneratorReplyWait>(p.measure()->sigAdapter()->tcp, generator);
+        const auto closeAt = [&](qint64 at) {
+            atVirtualTime(clock, &window, at, [&window, at] {
+                qInfo("closed at %lld", at);
+                window.close();
+            });
+        };
+        if (scenario == "start wait" || scenario == "chain start wait") {
+            closeAt(1000);
+        } else if (scenario == "run wait") {
+            closeAt(3000);
+        } else {
+            closeAt(4500);
+            if (scenario == "unacknowledged twice")
+                closeAt(4600);
+        }
+    }
+    window.show();
+
+    const bool duringRun = scenario == "single" || scenario == "chain" || scenario == "free"
+                           || withGenerator;
+    const int closeMode = scenario == "chain" ? 1 : 0;
+    int readings = 0;
+    QObject::connect(p.measure(), &Measure::colorMeasured, &window, [&](int mode) {
+        if ((scenario == "single" || scenario == "chain") && mode == closeMode && ++readings == 2) {
+            qInfo("closed during run of mode %d", mode);
+            window.close();
+        }
+    });
+    QTimer::singleShot(0, &window, [&] {
+        if (scenario == "chain" || scenario == "chain start wait") {
+            p.measureAllNow();
+        } else if (scenario == "single" || withGenerator) {
+            p.start();
+        } else if (scenario == "free") {
+            p.viewAction(5)->trigger();
+            p.start();
+            qInfo("closed after free start");
+            window.close();
+        } else {
+            qInfo("closed idle");
+            window.close();
+        }
+    });
+    const int rc = QCoreApplication::exec();
+    if (p.thread()->isRunning())
+        return 4;
+    // A run stopped by the close ends at its first patch: no second colour goes out.
+    if (generator.requests().size() > 1)
+        return 8;
+    if (p.measure()->sensor() && p.measure()->sensor()->connected)
+        return 3;
+    if (!duringRun && counters.closes != 0)
+        return 5;
+    return rc;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testenv::SettingsSandbox sandbox;
+    Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    const QString child = qEnvironmentVariable("QV_CHILD_CLOSE");
+    if (!child.isEmpty()) {
+        QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR));
+        return childClose(child);
+    }
+    TestMainWindowClose tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_mainwindow_close.moc"
