@@ -6,10 +6,13 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDebug>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QList>
 #include <QMetaObject>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QStringList>
@@ -208,12 +211,67 @@ struct SerialLine::Job
 
 namespace {
 
-// The GUI thread's wait for `job`: its events go on (all but the operator's input, which waits
-// until the call is done) until the line is through with the call or `boundMs` have passed.
+// The operator's input that arrives while the GUI thread waits for the line is refused, not
+// kept: a click or a key must neither start a command in the middle of another (a connect, a
+// reading of the sensor calibration) nor be acted on seconds later, when the wait is over. A
+// window the operator closes meanwhile closes once the wait is over, as a close during a run does.
+// Application filters see only the GUI thread's objects, which is where the input goes.
+class InputRefusal : public QObject
+{
+public:
+    InputRefusal() { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputRefusal() override
+    {
+        QCoreApplication::instance()->removeEventFilter(this);
+        for (const QPointer<QObject>& window : m_closeAfterwards)
+            if (window)
+                QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+            return true;
+        case QEvent::Close:
+            // Only the operator's close (from the window system) waits; the program's own go on.
+            if (event->spontaneous() && watched->isWidgetType()) {
+                event->ignore();
+                if (!m_closeAfterwards.contains(watched))
+                    m_closeAfterwards.append(watched);
+                return true;
+            }
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QList<QPointer<QObject>> m_closeAfterwards;
+};
+
+// The GUI thread's wait for `job`: its events go on (the operator's input refused) until the line
+// is through with the call or `boundMs` have passed.
 template <typename JobT>
 bool waitHandlingEvents(JobT& job, int boundMs)
 {
     const QDeadlineTimer deadline(boundMs);
+    const InputRefusal refusal;
     for (;;) {
         if (job.done.tryAcquire())
             return true;
@@ -226,14 +284,14 @@ bool waitHandlingEvents(JobT& job, int boundMs)
         QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         timer.start(int(remaining));
         job.loop = &loop;
-        const int refused = loop.exec(QEventLoop::ExcludeUserInputEvents);
+        const int refused = loop.exec(QEventLoop::AllEvents);
         job.loop = nullptr;
         if (refused != 0) {
             // The application is quitting and no event loop runs any more: handle what arrives
             // in short slices until the call is done or the bound has passed.
             if (job.done.tryAcquire(1, int(qMin<qint64>(remaining, kQuittingSliceMs))))
                 return true;
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, kQuittingSliceMs);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, kQuittingSliceMs);
         }
     }
 }
