@@ -17,8 +17,9 @@
 // threads holds exchangeMutex() across it.
 //
 // How the caller waits: the GUI thread goes on handling its events (the windows repaint, timers
-// and queued calls run) while the operator's input is held back until the call is done, so a
-// silent instrument never freezes the window and no command can start under a connect. Any other
+// and queued calls run) while the operator's input is refused until the call is done (a window
+// the operator closes meanwhile closes afterwards), so a silent instrument never freezes the
+// window and no command can start under a connect, nor later from a click made during it. Any other
 // thread simply blocks. Either wait is bounded: the call's own time-out plus kQueueMarginMs for
 // a call of another thread ahead of it. A call whose bound passed is given up (it answers like a
 // closed line: nothing read, -1 written, false) and no longer runs unless it has already begun.
