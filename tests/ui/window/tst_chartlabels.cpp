@@ -14,11 +14,10 @@
 
 #include "chartreference.h"
 #include "resources/resources.h"
+#include "sceneitems.h"
 #include "testenv.h"
 
 #include <QDir>
-#include <QGraphicsLineItem>
-#include <QGraphicsPathItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
@@ -61,42 +60,18 @@ std::unique_ptr<BaseWindow> makeChart(Chart chart, QGraphicsScene* scene)
     return nullptr;
 }
 
-// A straight line of the chart, its pen's width included: line items and two-point paths (the
-// target lines). Curves and outlines are the chart's data and frame, not lines of its grid.
-bool straightLine(const QGraphicsItem* item, QRectF* covered)
-{
-    QLineF line;
-    qreal penWidth = 1;
-    if (auto* l = qgraphicsitem_cast<const QGraphicsLineItem*>(item)) {
-        line = l->line();
-        penWidth = l->pen().widthF();
-    } else if (auto* p = qgraphicsitem_cast<const QGraphicsPathItem*>(item)) {
-        if (p->path().elementCount() != 2)
-            return false;
-        line = QLineF(p->path().elementAt(0), p->path().elementAt(1));
-        penWidth = p->pen().widthF();
-    } else {
-        return false;
-    }
-    const qreal half = qMax<qreal>(penWidth, 1) / 2;
-    *covered = QRectF(line.p1(), line.p2()).normalized().adjusted(-half, -half, half, half);
-    return true;
-}
-
 // The chart's texts: its axis labels (grey) and captions; not the window's title in the title
 // band, nor the names of the white points, which mark places on the diagram.
-QList<QPair<QString, QRectF>> textsOf(const QGraphicsScene& scene, const BaseWindow& w)
+PlacedTexts textsOf(const QGraphicsScene& scene, const BaseWindow& w)
 {
-    QList<QPair<QString, QRectF>> out;
-    for (const QGraphicsItem* item : scene.items()) {
-        if (auto* t = qgraphicsitem_cast<const QGraphicsSimpleTextItem*>(item)) {
-            if (t->brush().color() == QColor(Qt::darkGray))
-                out.append({t->text(), t->sceneBoundingRect()});
-        }
-        else if (auto* t = qgraphicsitem_cast<const QGraphicsTextItem*>(item)) {
-            if (t->toPlainText() != w.title)
-                out.append({t->toPlainText(), GamutWindow::legendTextRect(t)});
-        }
+    PlacedTexts out;
+    for (const QGraphicsSimpleTextItem* t : itemsOf<QGraphicsSimpleTextItem>(scene)) {
+        if (t->brush().color() == QColor(Qt::darkGray))
+            out.append({t->text(), t->sceneBoundingRect()});
+    }
+    for (const QGraphicsTextItem* t : itemsOf<QGraphicsTextItem>(scene)) {
+        if (t->toPlainText() != w.title)
+            out.append({t->toPlainText(), GamutWindow::legendTextRect(t)});
     }
     return out;
 }
@@ -169,23 +144,9 @@ private slots:
             delete line;
         }
         QVERIFY(texts.size() >= 4);
-        int lines = 0;
-        for (const QGraphicsItem* item : scene.items()) {
-            QRectF covered;
-            if (!straightLine(item, &covered))
-                continue;
-            ++lines;
-            for (const auto& text : texts) {
-                QVERIFY2(!covered.intersects(text.second),
-                         qPrintable(QString("a line over %1,%2 .. %3,%4 runs through \"%5\"")
-                                        .arg(covered.left())
-                                        .arg(covered.top())
-                                        .arg(covered.right())
-                                        .arg(covered.bottom())
-                                        .arg(text.first)));
-            }
-        }
-        QVERIFY(lines >= 4);
+        const QString crossing = lineThroughText(scene, texts);
+        QVERIFY2(crossing.isEmpty(), qPrintable(crossing));
+        QVERIFY(straightLines(scene).size() >= 4);
     }
 
     // How a line keeps clear: it is interrupted where it would cross a text, with room each
