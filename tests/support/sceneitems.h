@@ -1,12 +1,15 @@
 #pragma once
 // Picks the items of one kind out of a graphics scene, in the order they were added (the scene
 // gives no item a stacking value, so ascending stacking order is insertion order), and reads
-// the lines of the charts drawn on it.
+// the lines and labels of the charts drawn on it.
+
+#include "ui/window/chartgrid.h"
 
 #include <QGraphicsItem>
 #include <QGraphicsLineItem>
 #include <QGraphicsPathItem>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QLineF>
 #include <QPainterPath>
 #include <QList>
@@ -80,4 +83,20 @@ inline QString lineThroughText(const QGraphicsScene& scene, const PlacedTexts& t
         }
     }
     return QString();
+}
+
+// Where a chart's line along row `y` begins when it keeps clear of the label standing on that
+// row: right of the label, with the room the charts keep between a line and a text. 0 when no
+// label stands on the row.
+inline double lineStartAfterLabelOnRow(const QGraphicsScene& scene, double y)
+{
+    const double room = chartgrid::labelClearance;
+    double start = 0;
+    for (QGraphicsSimpleTextItem* t : itemsOf<QGraphicsSimpleTextItem>(scene)) {
+        const QRectF r = t->sceneBoundingRect();
+        // The 1-pixel pen covers half a pixel each side of the row.
+        if (r.top() - room < y + 0.5 && r.bottom() + room > y - 0.5)
+            start = qMax(start, r.right() + room);
+    }
+    return start;
 }
