@@ -12,6 +12,7 @@
 #include "resources/resources.h"
 #include "sensors/sensor.h"
 #include "logcapture.h"
+#include "logrules.h"
 #include "testenv.h"
 #include "chartreference.h"
 #include "viewpage.h"
@@ -617,10 +618,9 @@ private slots:
             FreeView::spectrumMaskPath(peaked(), window, &path);
             QVERIFY(!log.messages().join('\n').contains("spectrum data"));
         }
-        QLoggingCategory::setFilterRules("quelvarin.free.spectrum.debug=true");
+        ScopedLogRules rules("quelvarin.free.spectrum.debug=true");
         LogCapture log;
         FreeView::spectrumMaskPath(peaked(), window, &path);
-        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));
         const QStringList lines = log.messages().filter("spectrum data");
         QCOMPARE(lines.size(), 401);
         QCOMPARE(lines.at(200), QString("spectrum data 2.5"));

@@ -10,6 +10,7 @@
 #include "resources/resources.h"
 #include "testenv.h"
 #include "chartreference.h"
+#include "sceneitems.h"
 #include "viewpage.h"
 #include "ui/window/chartgrid.h"
 #include "ui/window/deltewindow.h"
@@ -18,7 +19,6 @@
 #include "ui/window/tolerancewindow.h"
 
 #include <QDir>
-#include <QGraphicsLineItem>
 #include <QGraphicsPathItem>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
@@ -535,10 +535,8 @@ private slots:
         QVERIFY(p.view.barItems().isEmpty());
         // One figure on the page.
         int figures = 0;
-        for (const QGraphicsItem* item : p.scene.items()) {
-            auto* t = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
-            figures += t && t->toPlainText().endsWith("% of Coverage");
-        }
+        for (const QGraphicsTextItem* t : itemsOf<QGraphicsTextItem>(p.scene))
+            figures += t->toPlainText().endsWith("% of Coverage");
         QCOMPARE(figures, 1);
     }
 
@@ -568,9 +566,8 @@ private slots:
         QGraphicsTextItem* figure = p.view.coverageItem();
         QVERIFY(figure);
         QGraphicsTextItem* caption = nullptr;
-        for (QGraphicsItem* item : p.scene.items()) {
-            auto* t = qgraphicsitem_cast<QGraphicsTextItem*>(item);
-            if (t && t->toPlainText().endsWith(ciechart ? "CIE 1976" : "CIE 1931"))
+        for (QGraphicsTextItem* t : itemsOf<QGraphicsTextItem>(p.scene)) {
+            if (t->toPlainText().endsWith(ciechart ? "CIE 1976" : "CIE 1931"))
                 caption = t;
         }
         QVERIFY(caption);
@@ -593,14 +590,9 @@ private slots:
                 coloured += qMax(c.red(), qMax(c.green(), c.blue())) - qMin(c.red(), qMin(c.green(), c.blue())) > 40;
             }
         QCOMPARE(coloured, 0);
-        for (QGraphicsItem* item : p.scene.items()) {
-            auto* l = qgraphicsitem_cast<QGraphicsLineItem*>(item);
-            if (!l || !plot.contains(l->line().p1()))
-                continue;
-            const QRectF covered = QRectF(l->line().p1(), l->line().p2()).normalized().adjusted(-0.5, -0.5, 0.5, 0.5);
-            QVERIFY2(!covered.intersects(lineOf(figure)) && !covered.intersects(lineOf(caption)),
-                     qPrintable(QString("line at %1,%2").arg(l->line().x1()).arg(l->line().y1())));
-        }
+        const QString crossing = lineThroughText(
+            p.scene, {{caption->toPlainText(), lineOf(caption)}, {figure->toPlainText(), lineOf(figure)}});
+        QVERIFY2(crossing.isEmpty(), qPrintable(crossing));
     }
 
     void otherModesChangeNothing()

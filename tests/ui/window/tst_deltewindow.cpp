@@ -43,15 +43,6 @@ int dottedLines(const QGraphicsScene& scene)
     return lines.size();
 }
 
-QRectF labelRect(const QGraphicsScene& scene, const QString& text)
-{
-    for (QGraphicsSimpleTextItem* t : itemsOf<QGraphicsSimpleTextItem>(scene)) {
-        if (t->text() == text)
-            return t->sceneBoundingRect();
-    }
-    return QRectF();
-}
-
 enum Geometry { Group, Bar22, Bar36 };
 
 } // namespace
@@ -90,9 +81,9 @@ private slots:
         QCOMPARE(limits[1]->line(), QLineF(11, 47 + 120, 399, 47 + 120));
         QCOMPARE(limits[1]->pen().color(), QColor(200, 200, 0));
         // The limit of 10 lies on the row labelled 10: it begins clear of the label.
-        const QRectF ten = labelRect(scene, "10");
-        QVERIFY(ten.right() + chartgrid::labelClearance > 16);
-        QCOMPARE(limits[2]->line(), QLineF(ten.right() + chartgrid::labelClearance, 47 + 20, 399, 47 + 20));
+        const double start = lineStartAfterLabelOnRow(scene, 47 + 20);
+        QVERIFY(start > 16);
+        QCOMPARE(limits[2]->line(), QLineF(start, 47 + 20, 399, 47 + 20));
         QCOMPARE(limits[2]->pen().color(), QColor(Qt::red));
 
         QStringList labels;

@@ -56,20 +56,6 @@ void mapOn(BaseWindow* w, Chart chart, int step, double value, double* sx, doubl
     }
 }
 
-// Where a line along row `y` may begin: right of the label that stands on the row, with the
-// room lines keep from labels; 0 when no label stands there.
-double labelEndOnRow(const QGraphicsScene& scene, int y)
-{
-    const double room = chartgrid::labelClearance;
-    double end = 0;
-    for (QGraphicsSimpleTextItem* t : itemsOf<QGraphicsSimpleTextItem>(scene)) {
-        const QRectF r = t->sceneBoundingRect();
-        if (r.top() - room < y + 0.5 && r.bottom() + room > y - 0.5)
-            end = qMax(end, r.right() + room);
-    }
-    return end;
-}
-
 QList<QGraphicsPathItem*> pathsWithPen(const QGraphicsScene& scene, const QColor& colour)
 {
     QList<QGraphicsPathItem*> out;
@@ -258,15 +244,16 @@ private slots:
         QCOMPARE(labels.size(), 13);
         // Each line runs to the plot's edge and stops short of its label: a row begins right of
         // the label at its left end, a column ends above the label at its foot.
-        const double room = chartgrid::labelClearance;
         QCOMPARE(dotted.size(), 13);
         for (int i = 0; i < 9; ++i) {
-            const double start = labels[i]->sceneBoundingRect().right() + room;
-            QCOMPARE(dotted[i]->line(), QLineF(start, 67 + 20 * i, 399, 67 + 20 * i));
+            const int row = 67 + 20 * i;
+            const double start = lineStartAfterLabelOnRow(scene, row);
+            QVERIFY(start > 5);
+            QCOMPARE(dotted[i]->line(), QLineF(start, row, 399, row));
             QCOMPARE(dotted[i]->pen().color(), QColor(Qt::darkGray));
         }
         for (int j = 0; j < 4; ++j) {
-            const double end = labels[9 + j]->sceneBoundingRect().top() - room;
+            const double end = labels[9 + j]->sceneBoundingRect().top() - chartgrid::labelClearance;
             QCOMPARE(dotted[9 + j]->line(), QLineF(80 * (j + 1), 47, 80 * (j + 1), end));
         }
 
@@ -310,8 +297,11 @@ private slots:
         QCOMPARE(lines.size(), 1);
         const QPainterPath path = lines[0]->path();
         const int ty = int(47 + double(cct.maxCct - target) * 200 / 5000);
-        // From x + 30, or right of the label of a row it runs along.
-        QCOMPARE(path.elementAt(0).x, qMax(30.0, labelEndOnRow(scene, ty)));
+        // It runs along the middle row, whatever the white: it begins right of that row's label
+        // (which reaches beyond x + 30, where a line clear of the labels would begin).
+        const double start = lineStartAfterLabelOnRow(scene, ty);
+        QVERIFY(start > 30);
+        QCOMPARE(path.elementAt(0).x, start);
         QCOMPARE(path.elementAt(0).y, double(ty));
         QCOMPARE(path.elementAt(1).x, 400.0);
         // The reference white's own temperature maps onto the line.
@@ -331,16 +321,17 @@ private slots:
         const auto target = pathsWithPen(scene, kTargetGrey);
         QCOMPARE(target.size(), 1);
         // The target runs along the row labelled 2.2: it begins right of the label.
-        QCOMPARE(target[0]->path().elementAt(0).x, qMax(20.0, labelEndOnRow(scene, 147)));
-        QVERIFY(target[0]->path().elementAt(0).x > 20.0);
+        const double start = lineStartAfterLabelOnRow(scene, 147);
+        QVERIFY(start > 20);
+        QCOMPARE(target[0]->path().elementAt(0).x, start);
         QCOMPARE(target[0]->path().elementAt(0).y, 147.0);
         QCOMPARE(target[0]->path().elementAt(1).x, 380.0);
 
         const auto band = pathsWithPen(scene, QColor(Qt::green));
         QCOMPARE(band.size(), 2);
-        QCOMPARE(QPointF(band[0]->path().elementAt(0)), QPointF(qMax(40.0, labelEndOnRow(scene, 127)), 127));
+        QCOMPARE(QPointF(band[0]->path().elementAt(0)), QPointF(qMax(40.0, lineStartAfterLabelOnRow(scene, 127)), 127));
         QCOMPARE(QPointF(band[0]->path().elementAt(1)), QPointF(360, 127));
-        QCOMPARE(QPointF(band[1]->path().elementAt(0)), QPointF(qMax(40.0, labelEndOnRow(scene, 167)), 167));
+        QCOMPARE(QPointF(band[1]->path().elementAt(0)), QPointF(qMax(40.0, lineStartAfterLabelOnRow(scene, 167)), 167));
     }
 
     void rgbLevelTargetLine()
@@ -376,7 +367,9 @@ private slots:
         QCOMPARE(target.size(), 1);
         QCOMPARE(QPointF(target[0]->path().elementAt(0)), QPointF(kW, 147));
         // Drawn from right to left, it ends right of the label of its row.
-        QCOMPARE(QPointF(target[0]->path().elementAt(1)), QPointF(labelEndOnRow(scene, 147), 147));
+        const double end = lineStartAfterLabelOnRow(scene, 147);
+        QVERIFY(end > 0);
+        QCOMPARE(QPointF(target[0]->path().elementAt(1)), QPointF(end, 147));
 
         scene.clear();
         LumaWindow luma(&scene, nullptr);
