@@ -4,6 +4,7 @@
 // pieces continues where it stopped), a time-out and a vanished device end with the transfer
 // failure, and closing gives the interface (and a kernel driver set aside) back.
 #include "libusbrig.h"
+#include "opendevice.h"
 #include "spectrometerreading.h"
 #include "testenv.h"
 
@@ -19,23 +20,7 @@ using namespace tavrinemu;
 
 namespace {
 
-constexpr uint32_t kVendor = 0x0638, kProduct = 0x0AAC;
 constexpr uint32_t kFrameBytes = 2 * 101;  // the scene's frame of 101 pixels, two bytes each
-
-// Starts the rig and opens its first spectrometer; null when it does not open cleanly.
-void* startAndOpen(LibusbRig& rig)
-{
-    rig.start();
-    void* handle = nullptr;
-    return TVI_SpectrometerOpen(0, &handle, kVendor, kProduct) == EC_Success ? handle : nullptr;
-}
-
-uint32_t amount()
-{
-    uint32_t n = 99;
-    const ERRORCODE rc = TVI_SepctrometerGetDeviceAmount(kVendor, kProduct, &n);
-    return rc == EC_Success ? n : 1000 + rc;
-}
 
 } // namespace
 
@@ -68,10 +53,9 @@ private slots:
         }
         rig.start();
 
-        QCOMPARE(amount(), uint32_t(spectrometers));
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(uint32_t(index), &handle, kVendor, kProduct), ERRORCODE(EC_Success));
-        QVERIFY(handle);
+        QCOMPARE(deviceAmount(1), uint32_t(spectrometers));
+        OpenDevice open(1, uint32_t(index));
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
         for (int i = 0; i < spectrometers; ++i) {
             const int port = ports[size_t(i)];
             // A closed device file reaches the bus a moment after the close returned.
@@ -81,11 +65,11 @@ private slots:
             QCOMPARE(!rig.emulator.device(i).received.empty(), i == index);
         }
         QCOMPARE(rig.bus.record(foreign).opens, 0);
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
 
-        void* none = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(uint32_t(spectrometers), &none, kVendor, kProduct), ERRORCODE(EC_NoDevice));
-        QVERIFY(!none);
+        OpenDevice none(1, uint32_t(spectrometers));
+        QCOMPARE(none.result, ERRORCODE(EC_NoDevice));
+        QVERIFY(!none.handle);
         for (int port : ports) {
             QTRY_VERIFY(!rig.bus.record(port).open);
             QCOMPARE(rig.bus.record(port).claimedInterface, -1);
@@ -113,33 +97,35 @@ private slots:
         EmulatedDevice& device = rig.addSpectrometer({}, {}, usb);
         for (size_t i = 0; i < 0x3000; ++i)
             device.spectrometerRom[0x20000 + i] = uint8_t(i * 7 + 3);
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
         QCOMPARE(rig.bus.record(0).claimedInterface, interruptInterfaceFirst ? 1 : 0);
         // More than one chunk: two whole ones of 4096 bytes and a rest.
         std::vector<uint8_t> bytes(4096 * 2 + 100, 0);
-        QCOMPARE(TVI_SpectrometerReadRom(handle, 0x20000, uint32_t(bytes.size()), bytes.data()),
+        QCOMPARE(TVI_SpectrometerReadRom(open.handle, 0x20000, uint32_t(bytes.size()), bytes.data()),
                  ERRORCODE(EC_Success));
         QVERIFY(std::equal(bytes.begin(), bytes.end(), device.spectrometerRom.begin() + 0x20000));
         const auto in = rig.bus.record(0).bulkIn;
         QCOMPARE(in.back(), std::make_pair(100, 100));
         QCOMPARE(in.at(in.size() - 2), std::make_pair(4096, 4096));
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
     }
 
     void anAcquisitionReplyInTwoTransfers()
     {
         LibusbRig rig;
         EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
 
         // Both frames of the first acquisition (the first is thrown away) arrive in two pieces.
         rig.emulator.addFault({Call::ScanRead, 1, Fault::Partial, 60, ""});
         rig.emulator.addFault({Call::ScanRead, 3, Fault::Partial, 150, ""});
         const size_t before = rig.bus.record(0).bulkIn.size();
         std::vector<float> spectrum(101, -1.0f);
-        QCOMPARE(TVI_SpectrometerDataAcquire(handle, 100000, 101, spectrum.data(), 1), ERRORCODE(EC_Success));
+        QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 100000, 101, spectrum.data(), 1), ERRORCODE(EC_Success));
         const auto in = rig.bus.record(0).bulkIn;
         const std::vector<std::pair<int, int>> frames(in.begin() + long(before), in.end());
         const std::vector<std::pair<int, int>> expected = {
@@ -148,15 +134,16 @@ private slots:
         QCOMPARE(frames, expected);
         // The pieces joined in order: the spectrum is the frame the device sent.
         QCOMPARE(spectrum, device.lastFrame);
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
     }
 
     void aTimeOutFailsTheTransfer()
     {
         LibusbRig rig;
         rig.addSpectrometer();
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
 
         // The module ROM read is not retried: one transfer that never completes fails it.
         rig.emulator.addFault({Call::ScanRead, 1, Fault::TimeOut, 0, ""});
@@ -164,12 +151,12 @@ private slots:
         std::fill(std::begin(bytes), std::end(bytes), 0xAB);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(TVI_SpectromoduleReadRom(handle, 0, sizeof bytes, bytes), ERRORCODE(EC_TransferFailed));
+        QCOMPARE(TVI_SpectromoduleReadRom(open.handle, 0, sizeof bytes, bytes), ERRORCODE(EC_TransferFailed));
         // libusb gave up on it after the provider's wait, and took the request back.
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(rig.bus.record(0).discards, 1);
         QVERIFY(std::all_of(std::begin(bytes), std::end(bytes), [](uint8_t b) { return b == 0xAB; }));
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
     }
 
@@ -177,21 +164,22 @@ private slots:
     {
         LibusbRig rig;
         rig.addSpectrometer();
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
 
         rig.bus.unplug(0);
         std::vector<uint8_t> bytes(64, 0);
-        QCOMPARE(TVI_SpectrometerReadRom(handle, 0, uint32_t(bytes.size()), bytes.data()),
+        QCOMPARE(TVI_SpectrometerReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data()),
                  ERRORCODE(EC_TransferFailed));
         std::vector<float> spectrum(101, 0.0f);
-        QCOMPARE(TVI_SpectrometerDataAcquire(handle, 100000, 101, spectrum.data(), 1),
+        QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 100000, 101, spectrum.data(), 1),
                  ERRORCODE(EC_TransferFailed));
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
 
-        QCOMPARE(amount(), 0u);
-        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct), ERRORCODE(EC_NoDevice));
+        QCOMPARE(deviceAmount(1), 0u);
+        QCOMPARE(OpenDevice(1).result, ERRORCODE(EC_NoDevice));
     }
 
     void closeGivesTheInterfaceBack_data()
@@ -207,14 +195,15 @@ private slots:
         UsbDeviceOptions usb;
         usb.kernelDriver = kernelDriver.toStdString();
         rig.addSpectrometer({}, {}, usb);
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
         UsbDeviceRecord r = rig.bus.record(0);
         QCOMPARE(r.claimedInterface, 0);
         QCOMPARE(r.detaches, kernelDriver.isEmpty() ? 0 : 1);
         QCOMPARE(rig.bus.kernelDriver(0), std::string());
 
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
         r = rig.bus.record(0);
         QCOMPARE(r.claimedInterface, -1);
