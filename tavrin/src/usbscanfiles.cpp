@@ -100,8 +100,23 @@ UsbScanFiles::UsbScanFiles(uint32_t longestWaitMs) : m_longestWaitMs(longestWait
 
 UsbScanFiles::~UsbScanFiles()
 {
+    // libusb must not be left with a device open, and a device left open (a caller that never
+    // closed it, or the process ending while it is in use) still gets its interface and its
+    // kernel driver back.
+    for (File* f : m_open)
+        release(f);
+    m_open.clear();
     if (m_context)
         libusb_exit(m_context);
+}
+
+void UsbScanFiles::release(File* f)
+{
+    libusb_release_interface(f->handle, f->interface);
+    if (f->reattachDriver)
+        libusb_attach_kernel_driver(f->handle, f->interface);
+    libusb_close(f->handle);
+    delete f;
 }
 
 void UsbScanFiles::warnOnce(Warning which, const std::string& text)
@@ -192,20 +207,25 @@ bool UsbScanFiles::openDevice(libusb_device* device, void** file)
         libusb_close(handle);
         return false;
     }
-    *file = new File{handle, interface, in, out, detached};
+    auto* f = new File{handle, interface, in, out, detached};
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open.insert(f);
+    }
+    *file = f;
     return true;
 }
 
 void UsbScanFiles::close(void* file)
 {
     auto* f = static_cast<File*>(file);
-    if (!f)
-        return;
-    libusb_release_interface(f->handle, f->interface);
-    if (f->reattachDriver)
-        libusb_attach_kernel_driver(f->handle, f->interface);
-    libusb_close(f->handle);
-    delete f;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // A file closed already (or never opened here) is not touched again.
+        if (!m_open.erase(f))
+            return;
+    }
+    release(f);
 }
 
 ScanResult UsbScanFiles::descriptor(void* file, UsbDeviceDescriptor* descriptor, uint32_t timeoutMs)

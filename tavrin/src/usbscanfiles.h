@@ -6,7 +6,7 @@
 // that counts them and the walk that opens one see the same numbering. Opening a file opens the
 // device, detaches a kernel driver bound to its interface (re-attached on close) and claims the
 // first interface that has a bulk IN and a bulk OUT endpoint; closing releases it. Devices of
-// other makers are never opened.
+// other makers are never opened. Files still open when the provider goes are closed then.
 //
 // A transfer is one libusb bulk transfer on the interface's endpoint, waited for as long as the
 // caller asks, or at most `longestWaitMs` when that is set (tests shorten the wait). libusb
@@ -22,6 +22,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <string>
 
 struct libusb_context;
@@ -50,6 +51,8 @@ private:
 
     libusb_context* context();
     bool openDevice(libusb_device* device, void** file);
+    // Gives the interface (and a kernel driver set aside) back and closes the device.
+    static void release(File* f);
     unsigned waitFor(uint32_t timeoutMs) const;
     ScanResult transfer(File* f, unsigned char endpoint, unsigned char* buffer, uint32_t length,
                         uint32_t* moved, uint32_t timeoutMs);
@@ -59,6 +62,7 @@ private:
     std::mutex m_mutex;
     libusb_context* m_context = nullptr;
     bool m_contextTried = false;
+    std::set<File*> m_open;  // opened, not closed yet
     std::atomic<bool> m_warned[WarningCount] = {};
 };
 

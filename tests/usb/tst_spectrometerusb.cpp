@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <memory>
 #include <vector>
 
 using namespace tavrinemu;
@@ -211,6 +212,35 @@ private slots:
         QVERIFY(!r.claimedAtClose);  // released before the file was closed, not by the closing
         QCOMPARE(r.attaches, r.detaches);
         QCOMPARE(rig.bus.kernelDriver(0), kernelDriver.toStdString());
+    }
+
+    void aDeviceLeftOpenIsGivenBackWhenTheProviderGoes_data()
+    {
+        QTest::addColumn<QString>("kernelDriver");
+        QTest::newRow("no kernel driver bound") << QString();
+        QTest::newRow("a kernel driver bound") << QString("usbtest");
+    }
+    void aDeviceLeftOpenIsGivenBackWhenTheProviderGoes()
+    {
+        QFETCH(QString, kernelDriver);
+        SpectrometerEmulator emulator;
+        EmulatedUsbBus bus(emulator);
+        UsbDeviceOptions usb;
+        usb.kernelDriver = kernelDriver.toStdString();
+        bus.plug(emulator.addDevice(1), usb);
+        std::unique_ptr<tavrin::Platform> provider = tavrin::makeSystemPlatform();
+        void* file = nullptr;
+        QVERIFY(provider->scanOpen(0, &file));
+        QCOMPARE(bus.record(0).claimedInterface, 0);
+
+        // As at the end of a process with the spectrometer in use: the file is never closed.
+        provider.reset();
+        QTRY_VERIFY(!bus.record(0).open);
+        const UsbDeviceRecord r = bus.record(0);
+        QCOMPARE(r.releases, 1);
+        QVERIFY(!r.claimedAtClose);
+        QCOMPARE(r.attaches, r.detaches);
+        QCOMPARE(bus.kernelDriver(0), kernelDriver.toStdString());
     }
 };
 
