@@ -54,13 +54,29 @@ std::string nodeOf(libusb_device* device)
     return node;
 }
 
-// The first interface (alternate setting 0) with a bulk IN and a bulk OUT endpoint.
+// A device left without a configuration has no interface to claim: it is given its first one.
+// (One whose configuration cannot be read is taken as it is.) 0, or the libusb error.
+int configure(libusb_device_handle* handle)
+{
+    int active = 0;
+    if (libusb_get_configuration(handle, &active) != 0 || active != 0)
+        return 0;
+    libusb_config_descriptor* config = nullptr;
+    int rc = libusb_get_config_descriptor(libusb_get_device(handle), 0, &config);
+    if (rc != 0)
+        return rc;
+    const int value = config->bConfigurationValue;
+    libusb_free_config_descriptor(config);
+    return libusb_set_configuration(handle, value);
+}
+
+// The first interface (alternate setting 0) of the active configuration with a bulk IN and a
+// bulk OUT endpoint.
 bool findBulkInterface(libusb_device* device, int* interface, unsigned char* in,
                        unsigned char* out)
 {
     libusb_config_descriptor* config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) != 0
-        && libusb_get_config_descriptor(device, 0, &config) != 0)
+    if (libusb_get_active_config_descriptor(device, &config) != 0)
         return false;
     bool found = false;
     for (int i = 0; i < config->bNumInterfaces && !found; ++i) {
@@ -184,6 +200,14 @@ bool UsbScanFiles::openDevice(libusb_device* device, void** file)
                                      + libusb_strerror(rc) + ")");
         return false;
     }
+    rc = configure(handle);
+    if (rc != 0) {
+        if (rc != LIBUSB_ERROR_NO_DEVICE)
+            warnOnce(OpenFailed, "the USB spectrometer " + nodeOf(device) + " cannot be configured ("
+                                     + libusb_strerror(rc) + ")");
+        libusb_close(handle);
+        return false;
+    }
     int interface = 0;
     unsigned char in = 0, out = 0;
     if (!findBulkInterface(device, &interface, &in, &out)) {
@@ -193,8 +217,20 @@ bool UsbScanFiles::openDevice(libusb_device* device, void** file)
         return false;
     }
     // A kernel driver bound to the interface is set aside while the device is ours.
-    const bool detached = libusb_kernel_driver_active(handle, interface) == 1
-                          && libusb_detach_kernel_driver(handle, interface) == 0;
+    bool detached = false;
+    if (libusb_kernel_driver_active(handle, interface) == 1) {
+        rc = libusb_detach_kernel_driver(handle, interface);
+        detached = rc == 0;
+        // (Not found: the driver let go of it meanwhile.)
+        if (rc != 0 && rc != LIBUSB_ERROR_NOT_FOUND) {
+            if (rc != LIBUSB_ERROR_NO_DEVICE)
+                warnOnce(DetachFailed, "the USB spectrometer " + nodeOf(device)
+                                           + " is held by a kernel driver that cannot be set aside ("
+                                           + libusb_strerror(rc) + ")");
+            libusb_close(handle);
+            return false;
+        }
+    }
     rc = libusb_claim_interface(handle, interface);
     if (rc != 0) {
         if (rc == LIBUSB_ERROR_BUSY)

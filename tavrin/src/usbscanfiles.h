@@ -4,9 +4,10 @@
 // Scan file N is the N-th attached USB device with the kind-1 vendor and product id, the devices
 // taken in the order of their place on the buses (bus number, then port path), so that the walk
 // that counts them and the walk that opens one see the same numbering. Opening a file opens the
-// device, detaches a kernel driver bound to its interface (re-attached on close) and claims the
-// first interface that has a bulk IN and a bulk OUT endpoint; closing releases it. Devices of
-// other makers are never opened. Files still open when the provider goes are closed then.
+// device (giving it its first configuration when it has none), detaches a kernel driver bound to
+// its interface (re-attached on close) and claims the first interface that has a bulk IN and a
+// bulk OUT endpoint; closing releases it. Devices of other makers are never opened. Files still
+// open when the provider goes are closed then.
 //
 // A transfer is one libusb bulk transfer on the interface's endpoint, waited for as long as the
 // caller asks, or at most `longestWaitMs` when that is set (tests shorten the wait). libusb
@@ -15,7 +16,8 @@
 // caller continues from there instead of losing them.
 //
 // When USB cannot be used at all (no USB file system, no permission to open a device, a device
-// held by another program) the reason is logged once; such devices are not found.
+// held by another program or by a kernel driver that will not let go) the reason is logged once;
+// such devices are not found.
 
 #include <tavrin/platform.h>
 
@@ -47,7 +49,15 @@ public:
 
 private:
     struct File;
-    enum Warning { UsbUnavailable, AccessDenied, Busy, NoBulkInterface, OpenFailed, WarningCount };
+    enum Warning {
+        UsbUnavailable,
+        AccessDenied,
+        Busy,
+        DetachFailed,
+        NoBulkInterface,
+        OpenFailed,
+        WarningCount
+    };
 
     libusb_context* context();
     bool openDevice(libusb_device* device, void** file);

@@ -6,6 +6,7 @@
 #include "libusbrig.h"
 #include "opendevice.h"
 #include "spectrometerreading.h"
+#include "stderrcapture.h"
 #include "testenv.h"
 
 #include <tavrin/romrecords.h>
@@ -18,6 +19,8 @@
 #include <vector>
 
 using namespace tavrinemu;
+
+Q_DECLARE_METATYPE(tavrinemu::UsbDeviceOptions)
 
 namespace {
 
@@ -82,16 +85,20 @@ private slots:
         QTest::addColumn<bool>("interruptInterfaceFirst");
         QTest::addColumn<int>("bulkIn");
         QTest::addColumn<int>("bulkOut");
-        QTest::newRow("bulk endpoints on interface 0") << false << 0x81 << 0x02;
-        QTest::newRow("bulk endpoints 0x86/0x05 on interface 1") << true << 0x86 << 0x05;
+        QTest::addColumn<bool>("unconfigured");
+        QTest::newRow("bulk endpoints on interface 0") << false << 0x81 << 0x02 << false;
+        QTest::newRow("bulk endpoints 0x86/0x05 on interface 1") << true << 0x86 << 0x05 << false;
+        QTest::newRow("a device left without a configuration") << false << 0x81 << 0x02 << true;
     }
     void readsTheRom()
     {
         QFETCH(bool, interruptInterfaceFirst);
         QFETCH(int, bulkIn);
         QFETCH(int, bulkOut);
+        QFETCH(bool, unconfigured);
         LibusbRig rig;
         UsbDeviceOptions usb;
+        usb.unconfigured = unconfigured;
         usb.interruptInterfaceFirst = interruptInterfaceFirst;
         usb.bulkIn = (unsigned char)bulkIn;
         usb.bulkOut = (unsigned char)bulkOut;
@@ -102,6 +109,8 @@ private slots:
         OpenDevice open(1);
         QCOMPARE(open.result, ERRORCODE(EC_Success));
         QCOMPARE(rig.bus.record(0).claimedInterface, interruptInterfaceFirst ? 1 : 0);
+        // Given its configuration first; one that has it keeps it.
+        QCOMPARE(rig.bus.record(0).configurationsSet, unconfigured ? 1 : 0);
         // More than one chunk: two whole ones of 4096 bytes and a rest.
         std::vector<uint8_t> bytes(4096 * 2 + 100, 0);
         QCOMPARE(TVI_SpectrometerReadRom(open.handle, 0x20000, uint32_t(bytes.size()), bytes.data()),
@@ -241,6 +250,56 @@ private slots:
         QVERIFY(!r.claimedAtClose);
         QCOMPARE(r.attaches, r.detaches);
         QCOMPARE(bus.kernelDriver(0), kernelDriver.toStdString());
+    }
+
+    // What keeps a spectrometer from being used is told once, however often it is looked for,
+    // and the device is left as it was found. (A device the user may not open cannot be shown
+    // here: the tests may run as root, whom no permission stops.)
+    void aDeviceThatCannotBeUsedIsToldOnce_data()
+    {
+        QTest::addColumn<UsbDeviceOptions>("usb");
+        QTest::addColumn<bool>("heldElsewhere");  // another handle has it claimed
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("in use by another program") << UsbDeviceOptions{} << true << "is in use by another program";
+        UsbDeviceOptions inOnly;
+        inOnly.bulkOutEndpoint = false;
+        QTest::newRow("no bulk OUT endpoint")
+            << inOnly << false << "has no interface with bulk endpoints both ways";
+        UsbDeviceOptions stays;
+        stays.kernelDriver = "usbtest";
+        stays.kernelDriverStays = true;
+        QTest::newRow("a kernel driver that will not let go")
+            << stays << false << "is held by a kernel driver that cannot be set aside (Other error)";
+        UsbDeviceOptions refused;
+        refused.unconfigured = true;
+        refused.configurationRefused = true;
+        QTest::newRow("the configuration refused") << refused << false << "cannot be configured (Resource busy)";
+    }
+    void aDeviceThatCannotBeUsedIsToldOnce()
+    {
+        QFETCH(UsbDeviceOptions, usb);
+        QFETCH(bool, heldElsewhere);
+        QFETCH(QString, warning);
+        LibusbRig rig;
+        rig.addSpectrometer({}, {}, usb);
+        rig.start();
+        std::unique_ptr<OpenDevice> holder;
+        if (heldElsewhere) {
+            holder = std::make_unique<OpenDevice>(1);
+            QCOMPARE(holder->result, ERRORCODE(EC_Success));
+        }
+
+        StderrCapture err;
+        for (int look = 0; look < 2; ++look) {
+            QCOMPARE(deviceAmount(1), 0u);
+            QCOMPARE(OpenDevice(1).result, ERRORCODE(EC_NoDevice));
+        }
+        QCOMPARE(err.lines(), QStringList{"tavrin: warning: the USB spectrometer /dev/bus/usb/001/002 " + warning});
+        QTRY_COMPARE(rig.bus.record(0).open, heldElsewhere);
+        const UsbDeviceRecord r = rig.bus.record(0);
+        QCOMPARE(r.claims, heldElsewhere ? 1 : 0);
+        QCOMPARE(r.claimedInterface, heldElsewhere ? 0 : -1);
+        QCOMPARE(rig.bus.kernelDriver(0), usb.kernelDriver);
     }
 };
 
