@@ -16,8 +16,11 @@ namespace {
 
 // One request moves at most this much; the caller continues with what remains.
 constexpr uint32_t kLargestRequest = 1u << 20;
-// String descriptor 0 lists the languages of the device's strings.
+// String descriptor 0 lists the languages of the device's strings. A device answers it at
+// once; one that does not is not waited for as long as for a reply, since every count and open
+// asks every matching device.
 constexpr uint16_t kLanguageTableRequest = uint16_t(LIBUSB_DT_STRING << 8);
+constexpr uint32_t kLanguageTableWaitMs = 1000;
 // USB hubs nest at most 7 deep.
 constexpr int kMaxPortDepth = 7;
 
@@ -276,7 +279,8 @@ ScanResult UsbScanFiles::descriptor(void* file, UsbDeviceDescriptor* descriptor,
         unsigned char table[255];
         const int rc = libusb_control_transfer(f->handle, LIBUSB_ENDPOINT_IN,
                                                LIBUSB_REQUEST_GET_DESCRIPTOR, kLanguageTableRequest,
-                                               0, table, sizeof table, waitFor(timeoutMs));
+                                               0, table, sizeof table,
+                                               waitFor(std::min(timeoutMs, kLanguageTableWaitMs)));
         if (rc == LIBUSB_ERROR_TIMEOUT)
             return ScanResult::TimedOut;
         if (rc == LIBUSB_ERROR_NO_DEVICE)

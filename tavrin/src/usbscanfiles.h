@@ -15,6 +15,9 @@
 // Bytes that moved before a time-out or an error are reported as a shorter completion: the
 // caller continues from there instead of losing them.
 //
+// Reading the descriptor asks the device for its language table; a device that does not answer
+// that within a second is passed over rather than holding up every count.
+//
 // When USB cannot be used at all (no USB file system, no permission to open a device, a device
 // held by another program or by a kernel driver that will not let go) the reason is logged once;
 // such devices are not found.

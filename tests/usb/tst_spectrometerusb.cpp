@@ -252,6 +252,58 @@ private slots:
         QCOMPARE(bus.kernelDriver(0), kernelDriver.toStdString());
     }
 
+    void theDescriptorComesFromTheDevice_data()
+    {
+        QTest::addColumn<UsbDeviceOptions>("usb");
+        QTest::addColumn<int>("result");  // tavrin::ScanResult
+        QTest::addColumn<uint>("release");
+        QTest::addColumn<uint>("language");
+        UsbDeviceOptions plain;
+        QTest::newRow("strings in US English") << plain << int(tavrin::ScanResult::Completed) << 0x0100u << 0x0409u;
+        UsbDeviceOptions noStrings;
+        noStrings.strings = false;
+        noStrings.deviceRelease = 0x0213;
+        QTest::newRow("release 2.13 without strings: no language")
+            << noStrings << int(tavrin::ScanResult::Completed) << 0x0213u << 0u;
+        UsbDeviceOptions silent;
+        silent.languageTableUnanswered = true;
+        QTest::newRow("the language table never answered")
+            << silent << int(tavrin::ScanResult::TimedOut) << 0u << 0u;
+    }
+    void theDescriptorComesFromTheDevice()
+    {
+        QFETCH(UsbDeviceOptions, usb);
+        QFETCH(int, result);
+        QFETCH(uint, release);
+        QFETCH(uint, language);
+        SpectrometerEmulator emulator;
+        EmulatedUsbBus bus(emulator);
+        bus.plug(emulator.addDevice(1), usb);
+        // Waits as long as the caller asks.
+        std::unique_ptr<tavrin::Platform> provider = tavrin::makeSystemPlatform();
+        void* file = nullptr;
+        QVERIFY(provider->scanOpen(0, &file));
+        tavrin::UsbDeviceDescriptor d{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        QElapsedTimer timer;
+        timer.start();
+        // The transport's wait for a reply.
+        const tavrin::ScanResult answer = provider->scanGetDescriptor(file, &d, 60000);
+        const qint64 elapsed = timer.elapsed();
+        provider->scanClose(file);
+        QCOMPARE(int(answer), result);
+        // A device that does not answer is given up on long before the minute is over: every
+        // count of the devices asks every one of them.
+        QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
+        if (answer == tavrin::ScanResult::Completed) {
+            QCOMPARE(d.vendorId, uint16_t(kVendorId[1]));
+            QCOMPARE(d.productId, uint16_t(kProductId[1]));
+            QCOMPARE(d.deviceRelease, uint16_t(release));
+            QCOMPARE(d.languageId, uint16_t(language));
+        } else {
+            QCOMPARE(bus.record(0).discards, 1);
+        }
+    }
+
     // What keeps a spectrometer from being used is told once, however often it is looked for,
     // and the device is left as it was found. (A device the user may not open cannot be shown
     // here: the tests may run as root, whom no permission stops.)
