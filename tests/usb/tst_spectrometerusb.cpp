@@ -1,8 +1,9 @@
 // The device library's kind-1 transport through libusb, against spectrometers on an emulated USB
 // bus: the devices are found by their ids in the order of their ports, the interface is found
 // from the descriptors and claimed, bulk transfers carry the commands and replies (a reply in two
-// pieces continues where it stopped), a time-out and a vanished device end with the transfer
-// failure, and closing gives the interface (and a kernel driver set aside) back.
+// pieces continues where it stopped; a stall, a time-out, an error and a device pulled out end
+// the attempt, which a retry may complete), and closing gives the interface (and a kernel driver
+// set aside) back.
 #include "libusbrig.h"
 #include "opendevice.h"
 #include "spectrometerreading.h"
@@ -20,11 +21,15 @@
 
 using namespace tavrinemu;
 
+Q_DECLARE_METATYPE(tavrinemu::FaultRule)
+Q_DECLARE_METATYPE(tavrinemu::UsbFault)
 Q_DECLARE_METATYPE(tavrinemu::UsbDeviceOptions)
 
 namespace {
 
 constexpr uint32_t kFrameBytes = 2 * 101;  // the scene's frame of 101 pixels, two bytes each
+
+enum Operation { ModuleRead, SpectrometerRead, SpectrometerWrite };
 
 } // namespace
 
@@ -147,25 +152,101 @@ private slots:
         QCOMPARE(open.close(), ERRORCODE(EC_Success));
     }
 
-    void aTimeOutFailsTheTransfer()
+    void aTroubledTransfer_data()
     {
+        QTest::addColumn<int>("operation");  // Operation
+        QTest::addColumn<FaultRule>("deviceFault");  // nth 0: none
+        QTest::addColumn<UsbFault>("busFault");      // nth 0: none
+        QTest::addColumn<uint>("expected");
+        QTest::addColumn<QList<int>>("urbs");  // lengths asked of the data URBs, in order
+        QTest::addColumn<int>("discards");
+        QTest::addColumn<int>("clearHalts");
+        const FaultRule noDeviceFault{Call::ScanRead, 0, Fault::Fail, 0, ""};
+        const UsbFault noBusFault{UsbFault::Stall, true, 0, 0};
+        // The module ROM read is not retried, the spectrometer ROM read is.
+        QTest::newRow("time-out: libusb takes the request back")
+            << int(ModuleRead) << FaultRule{Call::ScanRead, 1, Fault::TimeOut, 0, ""} << noBusFault
+            << uint(EC_TransferFailed) << QList<int>{16} << 1 << 0;
+        QTest::newRow("protocol error")
+            << int(ModuleRead) << FaultRule{Call::ScanRead, 1, Fault::Fail, 0, ""} << noBusFault
+            << uint(EC_TransferFailed) << QList<int>{16} << 0 << 0;
+        QTest::newRow("a failed attempt, the retry completes")
+            << int(SpectrometerRead) << FaultRule{Call::ScanRead, 1, Fault::Fail, 0, ""} << noBusFault
+            << uint(EC_Success) << QList<int>{16, 16} << 0 << 0;
+        // Without the halt cleared every retry would find the endpoint stalled still.
+        QTest::newRow("a stall cleared, the retry completes")
+            << int(SpectrometerRead) << noDeviceFault << UsbFault{UsbFault::Stall, true, 1, 0}
+            << uint(EC_Success) << QList<int>{16, 16} << 0 << 1;
+        QTest::newRow("5 bytes before a time-out, the rest continued")
+            << int(ModuleRead) << noDeviceFault << UsbFault{UsbFault::StopAfter, true, 1, 5}
+            << uint(EC_Success) << QList<int>{16, 11} << 1 << 0;
+        QTest::newRow("data written in two pieces")
+            << int(SpectrometerWrite) << FaultRule{Call::ScanWrite, 2, Fault::Partial, 24, ""} << noBusFault
+            << uint(EC_Success) << QList<int>{64, 40} << 0 << 0;
+        QTest::newRow("the device pulled out while a read waits")
+            << int(ModuleRead) << noDeviceFault << UsbFault{UsbFault::Unplug, true, 1, 0}
+            << uint(EC_TransferFailed) << QList<int>{16} << 0 << 0;
+    }
+    void aTroubledTransfer()
+    {
+        QFETCH(int, operation);
+        QFETCH(FaultRule, deviceFault);
+        QFETCH(UsbFault, busFault);
+        QFETCH(uint, expected);
+        QFETCH(QList<int>, urbs);
+        QFETCH(int, discards);
+        QFETCH(int, clearHalts);
         LibusbRig rig;
-        rig.addSpectrometer();
+        EmulatedDevice& device = rig.addSpectrometer();
         rig.start();
         OpenDevice open(1);
         QCOMPARE(open.result, ERRORCODE(EC_Success));
 
-        // The module ROM read is not retried: one transfer that never completes fails it.
-        rig.emulator.addFault({Call::ScanRead, 1, Fault::TimeOut, 0, ""});
-        uint8_t bytes[16];
-        std::fill(std::begin(bytes), std::end(bytes), 0xAB);
+        constexpr uint32_t kWriteAddress = 0x20000;  // erased flash
+        const bool write = operation == SpectrometerWrite;
+        std::vector<uint8_t> bytes(write ? 64 : 16);
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = write ? uint8_t(i * 5 + 1) : 0xAB;
+        const std::vector<uint8_t> before = bytes;
+        const UsbDeviceRecord start = rig.bus.record(0);
+        if (deviceFault.nth)
+            rig.emulator.addFault(deviceFault);
+        if (busFault.nth)
+            rig.bus.addFault(0, busFault);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(TVI_SpectromoduleReadRom(open.handle, 0, sizeof bytes, bytes), ERRORCODE(EC_TransferFailed));
-        // libusb gave up on it after the provider's wait, and took the request back.
+        ERRORCODE rc = 0;
+        if (operation == ModuleRead)
+            rc = TVI_SpectromoduleReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data());
+        else if (operation == SpectrometerRead)
+            rc = TVI_SpectrometerReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data());
+        else
+            rc = TVI_SpectrometerWriteRom(open.handle, kWriteAddress, uint32_t(bytes.size()), bytes.data());
+        QCOMPARE(uint(rc), expected);
+        // A request libusb gave up on cost the provider's short wait, not the transport's minute.
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(rig.bus.record(0).discards, 1);
-        QVERIFY(std::all_of(std::begin(bytes), std::end(bytes), [](uint8_t b) { return b == 0xAB; }));
+
+        const UsbDeviceRecord r = rig.bus.record(0);
+        QList<int> data;
+        if (write) {
+            // The command, then the data.
+            for (size_t i = start.bulkOut.size() + 1; i < r.bulkOut.size(); ++i)
+                data << r.bulkOut[i];
+        } else {
+            for (size_t i = start.bulkIn.size(); i < r.bulkIn.size(); ++i)
+                data << r.bulkIn[i].first;
+        }
+        QCOMPARE(data, urbs);
+        QCOMPARE(r.discards - start.discards, discards);
+        QCOMPARE(r.clearHalts, clearHalts);
+        if (expected != EC_Success) {
+            QCOMPARE(bytes, before);  // nothing landed in the buffer
+        } else if (write) {
+            QVERIFY(std::equal(bytes.begin(), bytes.end(), device.spectrometerRom.begin() + kWriteAddress));
+        } else {
+            const uint8_t* rom = operation == ModuleRead ? device.moduleImage(0) : device.spectrometerRom.data();
+            QVERIFY(std::equal(bytes.begin(), bytes.end(), rom));
+        }
         QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
     }
