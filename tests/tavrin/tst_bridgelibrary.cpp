@@ -2,6 +2,7 @@
 // hands its calls to the emulator stands where the program looks for it; the device library
 // counts, opens, reads and closes the bridge devices through it by the functions' names. Without
 // the library, or with one that lacks a function, no device is found and the reason is told once.
+// The provider the library starts with binds it too.
 #include "fakeplatform.h"
 #include "fakevendorlibrary.h"
 #include "opendevice.h"
@@ -106,6 +107,22 @@ private slots:
         FakeVendorLibrary fake(tavrin::kBridgeLibraryFile);
         fake.call<void (*)(tavrin::Platform*)>("fake_forward_to")(&rig.emulator);
         QCOMPARE(deviceAmount(0), 1u);
+    }
+
+    void theDefaultProviderUsesTheLibrary()
+    {
+        SpectrometerEmulator emulator;
+        for (int i = 0; i < 3; ++i)
+            emulator.addDevice(0);
+        // No provider of the test's: the one the program runs with.
+        ScopedPlatform standard(nullptr);
+        FakeVendorLibrary fake(tavrin::kBridgeLibraryFile);
+        auto forwardTo = fake.call<void (*)(tavrin::Platform*)>("fake_forward_to");
+        forwardTo(&emulator);
+        const uint32_t found = deviceAmount(0);
+        forwardTo(nullptr);  // the library stays bound to the process; the emulator goes
+        QCOMPARE(found, 3u);
+        QCOMPARE(fake.log(), QString("SI_GetNumDevices"));
     }
 };
 
