@@ -16,8 +16,11 @@ namespace {
 
 // One request moves at most this much; the caller continues with what remains.
 constexpr uint32_t kLargestRequest = 1u << 20;
-// String descriptor 0 lists the languages of the device's strings.
+// String descriptor 0 lists the languages of the device's strings. A device answers it at
+// once; one that does not is not waited for as long as for a reply, since every count and open
+// asks every matching device.
 constexpr uint16_t kLanguageTableRequest = uint16_t(LIBUSB_DT_STRING << 8);
+constexpr uint32_t kLanguageTableWaitMs = 1000;
 // USB hubs nest at most 7 deep.
 constexpr int kMaxPortDepth = 7;
 
@@ -54,13 +57,29 @@ std::string nodeOf(libusb_device* device)
     return node;
 }
 
-// The first interface (alternate setting 0) with a bulk IN and a bulk OUT endpoint.
+// A device left without a configuration has no interface to claim: it is given its first one.
+// (One whose configuration cannot be read is taken as it is.) 0, or the libusb error.
+int configure(libusb_device_handle* handle)
+{
+    int active = 0;
+    if (libusb_get_configuration(handle, &active) != 0 || active != 0)
+        return 0;
+    libusb_config_descriptor* config = nullptr;
+    int rc = libusb_get_config_descriptor(libusb_get_device(handle), 0, &config);
+    if (rc != 0)
+        return rc;
+    const int value = config->bConfigurationValue;
+    libusb_free_config_descriptor(config);
+    return libusb_set_configuration(handle, value);
+}
+
+// The first interface (alternate setting 0) of the active configuration with a bulk IN and a
+// bulk OUT endpoint.
 bool findBulkInterface(libusb_device* device, int* interface, unsigned char* in,
                        unsigned char* out)
 {
     libusb_config_descriptor* config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) != 0
-        && libusb_get_config_descriptor(device, 0, &config) != 0)
+    if (libusb_get_active_config_descriptor(device, &config) != 0)
         return false;
     bool found = false;
     for (int i = 0; i < config->bNumInterfaces && !found; ++i) {
@@ -100,8 +119,23 @@ UsbScanFiles::UsbScanFiles(uint32_t longestWaitMs) : m_longestWaitMs(longestWait
 
 UsbScanFiles::~UsbScanFiles()
 {
+    // libusb must not be left with a device open, and a device left open (a caller that never
+    // closed it, or the process ending while it is in use) still gets its interface and its
+    // kernel driver back.
+    for (File* f : m_open)
+        release(f);
+    m_open.clear();
     if (m_context)
         libusb_exit(m_context);
+}
+
+void UsbScanFiles::release(File* f)
+{
+    libusb_release_interface(f->handle, f->interface);
+    if (f->reattachDriver)
+        libusb_attach_kernel_driver(f->handle, f->interface);
+    libusb_close(f->handle);
+    delete f;
 }
 
 void UsbScanFiles::warnOnce(Warning which, const std::string& text)
@@ -169,6 +203,14 @@ bool UsbScanFiles::openDevice(libusb_device* device, void** file)
                                      + libusb_strerror(rc) + ")");
         return false;
     }
+    rc = configure(handle);
+    if (rc != 0) {
+        if (rc != LIBUSB_ERROR_NO_DEVICE)
+            warnOnce(OpenFailed, "the USB spectrometer " + nodeOf(device) + " cannot be configured ("
+                                     + libusb_strerror(rc) + ")");
+        libusb_close(handle);
+        return false;
+    }
     int interface = 0;
     unsigned char in = 0, out = 0;
     if (!findBulkInterface(device, &interface, &in, &out)) {
@@ -178,8 +220,20 @@ bool UsbScanFiles::openDevice(libusb_device* device, void** file)
         return false;
     }
     // A kernel driver bound to the interface is set aside while the device is ours.
-    const bool detached = libusb_kernel_driver_active(handle, interface) == 1
-                          && libusb_detach_kernel_driver(handle, interface) == 0;
+    bool detached = false;
+    if (libusb_kernel_driver_active(handle, interface) == 1) {
+        rc = libusb_detach_kernel_driver(handle, interface);
+        detached = rc == 0;
+        // (Not found: the driver let go of it meanwhile.)
+        if (rc != 0 && rc != LIBUSB_ERROR_NOT_FOUND) {
+            if (rc != LIBUSB_ERROR_NO_DEVICE)
+                warnOnce(DetachFailed, "the USB spectrometer " + nodeOf(device)
+                                           + " is held by a kernel driver that cannot be set aside ("
+                                           + libusb_strerror(rc) + ")");
+            libusb_close(handle);
+            return false;
+        }
+    }
     rc = libusb_claim_interface(handle, interface);
     if (rc != 0) {
         if (rc == LIBUSB_ERROR_BUSY)
@@ -192,20 +246,25 @@ bool UsbScanFiles::openDevice(libusb_device* device, void** file)
         libusb_close(handle);
         return false;
     }
-    *file = new File{handle, interface, in, out, detached};
+    auto* f = new File{handle, interface, in, out, detached};
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open.insert(f);
+    }
+    *file = f;
     return true;
 }
 
 void UsbScanFiles::close(void* file)
 {
     auto* f = static_cast<File*>(file);
-    if (!f)
-        return;
-    libusb_release_interface(f->handle, f->interface);
-    if (f->reattachDriver)
-        libusb_attach_kernel_driver(f->handle, f->interface);
-    libusb_close(f->handle);
-    delete f;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // A file closed already (or never opened here) is not touched again.
+        if (!m_open.erase(f))
+            return;
+    }
+    release(f);
 }
 
 ScanResult UsbScanFiles::descriptor(void* file, UsbDeviceDescriptor* descriptor, uint32_t timeoutMs)
@@ -220,7 +279,8 @@ ScanResult UsbScanFiles::descriptor(void* file, UsbDeviceDescriptor* descriptor,
         unsigned char table[255];
         const int rc = libusb_control_transfer(f->handle, LIBUSB_ENDPOINT_IN,
                                                LIBUSB_REQUEST_GET_DESCRIPTOR, kLanguageTableRequest,
-                                               0, table, sizeof table, waitFor(timeoutMs));
+                                               0, table, sizeof table,
+                                               waitFor(std::min(timeoutMs, kLanguageTableWaitMs)));
         if (rc == LIBUSB_ERROR_TIMEOUT)
             return ScanResult::TimedOut;
         if (rc == LIBUSB_ERROR_NO_DEVICE)

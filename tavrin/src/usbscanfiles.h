@@ -4,9 +4,10 @@
 // Scan file N is the N-th attached USB device with the kind-1 vendor and product id, the devices
 // taken in the order of their place on the buses (bus number, then port path), so that the walk
 // that counts them and the walk that opens one see the same numbering. Opening a file opens the
-// device, detaches a kernel driver bound to its interface (re-attached on close) and claims the
-// first interface that has a bulk IN and a bulk OUT endpoint; closing releases it. Devices of
-// other makers are never opened.
+// device (giving it its first configuration when it has none), detaches a kernel driver bound to
+// its interface (re-attached on close) and claims the first interface that has a bulk IN and a
+// bulk OUT endpoint; closing releases it. Devices of other makers are never opened. Files still
+// open when the provider goes are closed then.
 //
 // A transfer is one libusb bulk transfer on the interface's endpoint, waited for as long as the
 // caller asks, or at most `longestWaitMs` when that is set (tests shorten the wait). libusb
@@ -14,14 +15,19 @@
 // Bytes that moved before a time-out or an error are reported as a shorter completion: the
 // caller continues from there instead of losing them.
 //
+// Reading the descriptor asks the device for its language table; a device that does not answer
+// that within a second is passed over rather than holding up every count.
+//
 // When USB cannot be used at all (no USB file system, no permission to open a device, a device
-// held by another program) the reason is logged once; such devices are not found.
+// held by another program or by a kernel driver that will not let go) the reason is logged once;
+// such devices are not found.
 
 #include <tavrin/platform.h>
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <string>
 
 struct libusb_context;
@@ -46,10 +52,20 @@ public:
 
 private:
     struct File;
-    enum Warning { UsbUnavailable, AccessDenied, Busy, NoBulkInterface, OpenFailed, WarningCount };
+    enum Warning {
+        UsbUnavailable,
+        AccessDenied,
+        Busy,
+        DetachFailed,
+        NoBulkInterface,
+        OpenFailed,
+        WarningCount
+    };
 
     libusb_context* context();
     bool openDevice(libusb_device* device, void** file);
+    // Gives the interface (and a kernel driver set aside) back and closes the device.
+    static void release(File* f);
     unsigned waitFor(uint32_t timeoutMs) const;
     ScanResult transfer(File* f, unsigned char endpoint, unsigned char* buffer, uint32_t length,
                         uint32_t* moved, uint32_t timeoutMs);
@@ -59,6 +75,7 @@ private:
     std::mutex m_mutex;
     libusb_context* m_context = nullptr;
     bool m_contextTried = false;
+    std::set<File*> m_open;  // opened, not closed yet
     std::atomic<bool> m_warned[WarningCount] = {};
 };
 

@@ -2,66 +2,24 @@
 // hands its calls to the emulator stands where the program looks for it; the device library
 // counts, opens, reads and closes the bridge devices through it by the functions' names. Without
 // the library, or with one that lacks a function, no device is found and the reason is told once.
-#include "emulatedscene.h"
+// The provider the library starts with binds it too.
 #include "fakeplatform.h"
 #include "fakevendorlibrary.h"
+#include "opendevice.h"
 #include "routedplatform.h"
+#include "spectrometerreading.h"
+#include "stderrcapture.h"
 #include "testenv.h"
 
 #include <tavrin/spectrometer.h>
 
-#include <QTemporaryFile>
 #include <QtTest>
 
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 using namespace tavrinemu;
 
 namespace {
-
-constexpr uint32_t kVendor = 0x10C4, kProduct = 0xEA61;
-
-uint32_t amount()
-{
-    uint32_t n = 99;
-    const ERRORCODE rc = TVI_SepctrometerGetDeviceAmount(kVendor, kProduct, &n);
-    return rc == EC_Success ? n : 1000 + rc;
-}
-
-// What the process writes to its standard error while the object lives.
-class StderrCapture
-{
-public:
-    StderrCapture()
-    {
-        m_file.open();
-        std::fflush(stderr);
-        m_saved = dup(STDERR_FILENO);
-        dup2(m_file.handle(), STDERR_FILENO);
-    }
-    ~StderrCapture() { restore(); }
-    QStringList lines()
-    {
-        restore();
-        m_file.seek(0);
-        return QString::fromLocal8Bit(m_file.readAll()).split('\n', Qt::SkipEmptyParts);
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
 
 // This machine's provider for the bridge, the emulator for the rest.
 struct BridgeRig {
@@ -81,30 +39,31 @@ private slots:
     void devicesThroughTheLibrary()
     {
         BridgeRig rig;
-        DeviceOptions options;
-        options.light = sceneLight(illuminantA, 0.05);
         for (int i = 0; i < 2; ++i)
-            writeScene(rig.emulator.addDevice(0, options), {});
+            writeScene(rig.emulator.addDevice(0, illuminantAScene()), {});
         FakeVendorLibrary fake(tavrin::kBridgeLibraryFile);
         fake.call<void (*)(tavrin::Platform*)>("fake_forward_to")(&rig.emulator);
 
-        QCOMPARE(amount(), 2u);
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(1, &handle, kVendor, kProduct), ERRORCODE(EC_Success));
-        QVERIFY(rig.emulator.device(0).received.empty());
-        QVERIFY(!rig.emulator.device(1).received.empty());
-        // A frame through the receive-queue polling of the library's functions.
-        std::vector<float> spectrum(101, -1.0f);
-        QCOMPARE(TVI_SpectrometerDataAcquire(handle, 100000, 101, spectrum.data(), 1), ERRORCODE(EC_Success));
-        QCOMPARE(spectrum, rig.emulator.device(1).lastFrame);
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(deviceAmount(0), 2u);
+        {
+            OpenDevice open(0, 1);
+            QCOMPARE(open.result, ERRORCODE(EC_Success));
+            QVERIFY(rig.emulator.device(0).received.empty());
+            QVERIFY(!rig.emulator.device(1).received.empty());
+            // A frame through the receive-queue polling of the library's functions.
+            std::vector<float> spectrum(101, -1.0f);
+            QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 100000, 101, spectrum.data(), 1),
+                     ERRORCODE(EC_Success));
+            QCOMPARE(spectrum, rig.emulator.device(1).lastFrame);
+            QCOMPARE(open.close(), ERRORCODE(EC_Success));
+        }
         QCOMPARE(rig.emulator.openHandles(), 0);
         QCOMPARE(fake.log(), QString("SI_GetNumDevices;SI_Open(1);SI_Close"));
 
         // The bridge's own status for an index past its devices, with bit 31.
-        QCOMPARE(TVI_SpectrometerOpen(2, &handle, kVendor, kProduct),
-                 ERRORCODE(EC_TransportStatusFlag | tavrin::BridgeDeviceNotFound));
-        QVERIFY(!handle);
+        OpenDevice past(0, 2);
+        QCOMPARE(past.result, ERRORCODE(EC_TransportStatusFlag | tavrin::BridgeDeviceNotFound));
+        QVERIFY(!past.handle);
     }
 
     void withoutAUsableLibraryNoDevice_data()
@@ -125,11 +84,10 @@ private slots:
             which.fake()->call<void (*)(tavrin::Platform*)>("fake_forward_to")(&rig.emulator);
 
         StderrCapture err;
-        QCOMPARE(amount(), 0u);
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct),
-                 ERRORCODE(EC_TransportStatusFlag | tavrin::BridgeDeviceNotFound));
-        QCOMPARE(amount(), 0u);
+        QCOMPARE(deviceAmount(0), 0u);
+        OpenDevice none(0);
+        QCOMPARE(none.result, ERRORCODE(EC_TransportStatusFlag | tavrin::BridgeDeviceNotFound));
+        QCOMPARE(deviceAmount(0), 0u);
         const QStringList lines = err.lines();
         // Told once, whatever the number of looks.
         QCOMPARE(lines.size(), 1);
@@ -144,11 +102,27 @@ private slots:
         {
             NoVendorLibraries none;
             StderrCapture quiet;
-            QCOMPARE(amount(), 0u);
+            QCOMPARE(deviceAmount(0), 0u);
         }
         FakeVendorLibrary fake(tavrin::kBridgeLibraryFile);
         fake.call<void (*)(tavrin::Platform*)>("fake_forward_to")(&rig.emulator);
-        QCOMPARE(amount(), 1u);
+        QCOMPARE(deviceAmount(0), 1u);
+    }
+
+    void theDefaultProviderUsesTheLibrary()
+    {
+        SpectrometerEmulator emulator;
+        for (int i = 0; i < 3; ++i)
+            emulator.addDevice(0);
+        // No provider of the test's: the one the program runs with.
+        ScopedPlatform standard(nullptr);
+        FakeVendorLibrary fake(tavrin::kBridgeLibraryFile);
+        auto forwardTo = fake.call<void (*)(tavrin::Platform*)>("fake_forward_to");
+        forwardTo(&emulator);
+        const uint32_t found = deviceAmount(0);
+        forwardTo(nullptr);  // the library stays bound to the process; the emulator goes
+        QCOMPARE(found, 3u);
+        QCOMPARE(fake.log(), QString("SI_GetNumDevices"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "allocation.h"
 #include "devicefixture.h"
 #include "libraryidentity.h"
+#include "opendevice.h"
 #include "testenv.h"
 
 #include <tavrin/spectrometer.h>
@@ -57,21 +58,6 @@ void writeRom(DeviceFixture& f, const FullRom& rom = {})
     in.factors.assign(rom.frameSize, 1.0);
     f.placeModule(l.intensity, romimage::intensityCalibration(in));
 }
-
-struct OpenDevice {
-    void* handle = nullptr;
-    ERRORCODE result = 99;
-    OpenDevice(int kind, uint32_t index = 0)
-    {
-        result = TVI_SpectrometerOpen(index, &handle, kVendorId[kind], kProductId[kind]);
-    }
-    ~OpenDevice()
-    {
-        if (handle)
-            TVI_SpectrometerClose(handle);
-    }
-    SpectrometerDevice* device() const { return static_cast<SpectrometerDevice*>(handle); }
-};
 
 double light(double nm) { return nm / 10.0; }  // counts per millisecond
 
@@ -141,7 +127,7 @@ private slots:
         writeRom(f, rom);
         OpenDevice open(kind);
         QCOMPARE(open.result, ERRORCODE(0));
-        SpectrometerDevice* d = open.device();
+        SpectrometerDevice* d = open.as<SpectrometerDevice>();
         QVERIFY(d);
         QCOMPARE(d->spectrometerInformationStatus, ERRORCODE(0));
         QCOMPARE(d->spectromoduleInformationStatus, ERRORCODE(0));
@@ -164,8 +150,7 @@ private slots:
         QCOMPARE(d->windowWavelengths[82], 785.0f);
         QVERIFY(d->rawFrame);
         QCOMPARE(f.scoped.emulator.openHandles(), 1);
-        QCOMPARE(TVI_SpectrometerClose(open.handle), ERRORCODE(0));
-        open.handle = nullptr;
+        QCOMPARE(open.close(), ERRORCODE(0));
         QCOMPARE(f.scoped.emulator.openHandles(), 0);
     }
 
@@ -308,10 +293,10 @@ private slots:
         f.scoped.emulator.addFault({Call::Command, 3, Fault::NoReply, 0, "r"});
         OpenDevice open(0);
         QCOMPARE(open.result, ERRORCODE(0));
-        QCOMPARE(open.device()->backgroundCalibrationStatus, ERRORCODE(EC_TransferFailed));
-        QCOMPARE(int(reinterpret_cast<uint8_t*>(open.device()->backgroundCalibration)[0]), 0xFF);
-        QCOMPARE(open.device()->linearityCalibrationStatus, ERRORCODE(0));
-        QCOMPARE(open.device()->windowPixelCount, 83u);
+        QCOMPARE(open.as<SpectrometerDevice>()->backgroundCalibrationStatus, ERRORCODE(EC_TransferFailed));
+        QCOMPARE(int(reinterpret_cast<uint8_t*>(open.as<SpectrometerDevice>()->backgroundCalibration)[0]), 0xFF);
+        QCOMPARE(open.as<SpectrometerDevice>()->linearityCalibrationStatus, ERRORCODE(0));
+        QCOMPARE(open.as<SpectrometerDevice>()->windowPixelCount, 83u);
     }
 
     void erasedRom_data()
@@ -326,7 +311,7 @@ private slots:
         DeviceFixture f(kind);
         OpenDevice open(kind);
         QCOMPARE(open.result, ERRORCODE(0));
-        SpectrometerDevice* d = open.device();
+        SpectrometerDevice* d = open.as<SpectrometerDevice>();
         QCOMPARE(d->spectrometerInformationStatus, ERRORCODE(0));
         QCOMPARE(d->spectrometerInformation->configurationCode, 0xFFFFFFFFu);
         // The module record was read (inside the spectrometer ROM: bit 0) but holds no frame size.
@@ -352,9 +337,9 @@ private slots:
         writeRom(f, rom);
         OpenDevice open(0);
         QCOMPARE(open.result, ERRORCODE(0));
-        QCOMPARE(open.device()->spectromoduleInformationStatus, ERRORCODE(EC_InvalidArgument));
-        QVERIFY(!open.device()->frameWavelengths);
-        QCOMPARE(open.device()->windowPixelCount, 0u);
+        QCOMPARE(open.as<SpectrometerDevice>()->spectromoduleInformationStatus, ERRORCODE(EC_InvalidArgument));
+        QVERIFY(!open.as<SpectrometerDevice>()->frameWavelengths);
+        QCOMPARE(open.as<SpectrometerDevice>()->windowPixelCount, 0u);
     }
 
     // The window runs from the last pixel below the module's start to the first pixel above its
@@ -389,7 +374,7 @@ private slots:
         OpenDevice open(kind);
         QCOMPARE(open.result, result);
         QVERIFY(open.handle);  // open all the same
-        SpectrometerDevice* d = open.device();
+        SpectrometerDevice* d = open.as<SpectrometerDevice>();
         QCOMPARE(d->windowStartPixel, windowStart);
         QCOMPARE(d->windowPixelCount, windowCount);
         for (uint32_t k = 0; k < windowCount; ++k)
@@ -415,7 +400,7 @@ private slots:
         std::fill(f.module(f.layout().intensity) + 8388, f.module(f.layout().intensity) + 16776, 0xFF);
         OpenDevice open(0);
         QCOMPARE(open.result, ERRORCODE(EC_InvalidArgument));
-        SpectrometerDevice* d = open.device();
+        SpectrometerDevice* d = open.as<SpectrometerDevice>();
         QCOMPARE(d->intensityCalibrationStatus, ERRORCODE(EC_NotSupported));
         QCOMPARE(d->windowStartPixel + d->windowPixelCount, 101u);  // cut at the frame
 
@@ -475,7 +460,7 @@ private slots:
         // The first acquisition after open takes one exposure more.
         QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 10000, 101, spectrum, 3), ERRORCODE(0));
         QCOMPARE(f.emulated.exposures, 4);
-        QCOMPARE(open.device()->lastIntegrationTime, 10000u);
+        QCOMPARE(open.as<SpectrometerDevice>()->lastIntegrationTime, 10000u);
         QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 10000, 101, spectrum, 3), ERRORCODE(0));
         QCOMPARE(f.emulated.exposures, 7);
         // A new time costs one more again.

@@ -4,7 +4,10 @@
 
 #include "tavrin/spectrum.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -294,11 +297,19 @@ private slots:
         QFETCH(uint, darkFirst);
         QFETCH(uint, darkCount);
         QFETCH(uint, expected);
+        // Calibrated pixels up to the sample number; what the record holds past it is filler,
+        // here NaN, which must not reach a spectrum.
+        const float nan = std::numeric_limits<float>::quiet_NaN();
         Background b;
         b.sampleNumber = uint16_t(sampleNumber);
         Intensity in;
         in.sampleNumber = uint16_t(sampleNumber);
         in.integrationTime = 10;
+        in.scale = 1;
+        for (uint32_t p = 0; p < std::size(b.pixels); ++p) {
+            b.pixels[p] = p < sampleNumber ? BackgroundPixel{0.001f, 1.0f} : BackgroundPixel{nan, nan};
+            in.factors[p] = p < sampleNumber ? 2.0 : double(nan);
+        }
         std::vector<float> spectrum(count, 5.0f), out(count, -1.0f), dark(darkCount, 0.0f);
         float* s = outputs ? spectrum.data() : nullptr;
         float* o = outputs ? out.data() : nullptr;
@@ -313,6 +324,11 @@ private slots:
         if (expected != EC_Success) {
             QCOMPARE(spectrum, std::vector<float>(count, 5.0f)); // nothing written on a refusal
             QCOMPARE(out, std::vector<float>(count, -1.0f));
+        } else {
+            auto finite = [](float v) { return std::isfinite(v); };
+            QVERIFY(std::all_of(spectrum.begin(), spectrum.end(), finite));
+            QVERIFY(std::all_of(out.begin(), out.end(), finite));
+            QVERIFY(out != std::vector<float>(count, -1.0f));  // written
         }
     }
 

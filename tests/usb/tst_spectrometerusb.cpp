@@ -1,10 +1,13 @@
 // The device library's kind-1 transport through libusb, against spectrometers on an emulated USB
 // bus: the devices are found by their ids in the order of their ports, the interface is found
 // from the descriptors and claimed, bulk transfers carry the commands and replies (a reply in two
-// pieces continues where it stopped), a time-out and a vanished device end with the transfer
-// failure, and closing gives the interface (and a kernel driver set aside) back.
+// pieces continues where it stopped; a stall, a time-out, an error and a device pulled out end
+// the attempt, which a retry may complete), and closing gives the interface (and a kernel driver
+// set aside) back.
 #include "libusbrig.h"
+#include "opendevice.h"
 #include "spectrometerreading.h"
+#include "stderrcapture.h"
 #include "testenv.h"
 
 #include <tavrin/romrecords.h>
@@ -13,29 +16,20 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <memory>
 #include <vector>
 
 using namespace tavrinemu;
 
+Q_DECLARE_METATYPE(tavrinemu::FaultRule)
+Q_DECLARE_METATYPE(tavrinemu::UsbFault)
+Q_DECLARE_METATYPE(tavrinemu::UsbDeviceOptions)
+
 namespace {
 
-constexpr uint32_t kVendor = 0x0638, kProduct = 0x0AAC;
 constexpr uint32_t kFrameBytes = 2 * 101;  // the scene's frame of 101 pixels, two bytes each
 
-// Starts the rig and opens its first spectrometer; null when it does not open cleanly.
-void* startAndOpen(LibusbRig& rig)
-{
-    rig.start();
-    void* handle = nullptr;
-    return TVI_SpectrometerOpen(0, &handle, kVendor, kProduct) == EC_Success ? handle : nullptr;
-}
-
-uint32_t amount()
-{
-    uint32_t n = 99;
-    const ERRORCODE rc = TVI_SepctrometerGetDeviceAmount(kVendor, kProduct, &n);
-    return rc == EC_Success ? n : 1000 + rc;
-}
+enum Operation { ModuleRead, SpectrometerRead, SpectrometerWrite };
 
 } // namespace
 
@@ -68,10 +62,9 @@ private slots:
         }
         rig.start();
 
-        QCOMPARE(amount(), uint32_t(spectrometers));
-        void* handle = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(uint32_t(index), &handle, kVendor, kProduct), ERRORCODE(EC_Success));
-        QVERIFY(handle);
+        QCOMPARE(deviceAmount(1), uint32_t(spectrometers));
+        OpenDevice open(1, uint32_t(index));
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
         for (int i = 0; i < spectrometers; ++i) {
             const int port = ports[size_t(i)];
             // A closed device file reaches the bus a moment after the close returned.
@@ -81,11 +74,11 @@ private slots:
             QCOMPARE(!rig.emulator.device(i).received.empty(), i == index);
         }
         QCOMPARE(rig.bus.record(foreign).opens, 0);
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
 
-        void* none = nullptr;
-        QCOMPARE(TVI_SpectrometerOpen(uint32_t(spectrometers), &none, kVendor, kProduct), ERRORCODE(EC_NoDevice));
-        QVERIFY(!none);
+        OpenDevice none(1, uint32_t(spectrometers));
+        QCOMPARE(none.result, ERRORCODE(EC_NoDevice));
+        QVERIFY(!none.handle);
         for (int port : ports) {
             QTRY_VERIFY(!rig.bus.record(port).open);
             QCOMPARE(rig.bus.record(port).claimedInterface, -1);
@@ -97,49 +90,57 @@ private slots:
         QTest::addColumn<bool>("interruptInterfaceFirst");
         QTest::addColumn<int>("bulkIn");
         QTest::addColumn<int>("bulkOut");
-        QTest::newRow("bulk endpoints on interface 0") << false << 0x81 << 0x02;
-        QTest::newRow("bulk endpoints 0x86/0x05 on interface 1") << true << 0x86 << 0x05;
+        QTest::addColumn<bool>("unconfigured");
+        QTest::newRow("bulk endpoints on interface 0") << false << 0x81 << 0x02 << false;
+        QTest::newRow("bulk endpoints 0x86/0x05 on interface 1") << true << 0x86 << 0x05 << false;
+        QTest::newRow("a device left without a configuration") << false << 0x81 << 0x02 << true;
     }
     void readsTheRom()
     {
         QFETCH(bool, interruptInterfaceFirst);
         QFETCH(int, bulkIn);
         QFETCH(int, bulkOut);
+        QFETCH(bool, unconfigured);
         LibusbRig rig;
         UsbDeviceOptions usb;
+        usb.unconfigured = unconfigured;
         usb.interruptInterfaceFirst = interruptInterfaceFirst;
         usb.bulkIn = (unsigned char)bulkIn;
         usb.bulkOut = (unsigned char)bulkOut;
         EmulatedDevice& device = rig.addSpectrometer({}, {}, usb);
         for (size_t i = 0; i < 0x3000; ++i)
             device.spectrometerRom[0x20000 + i] = uint8_t(i * 7 + 3);
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
         QCOMPARE(rig.bus.record(0).claimedInterface, interruptInterfaceFirst ? 1 : 0);
+        // Given its configuration first; one that has it keeps it.
+        QCOMPARE(rig.bus.record(0).configurationsSet, unconfigured ? 1 : 0);
         // More than one chunk: two whole ones of 4096 bytes and a rest.
         std::vector<uint8_t> bytes(4096 * 2 + 100, 0);
-        QCOMPARE(TVI_SpectrometerReadRom(handle, 0x20000, uint32_t(bytes.size()), bytes.data()),
+        QCOMPARE(TVI_SpectrometerReadRom(open.handle, 0x20000, uint32_t(bytes.size()), bytes.data()),
                  ERRORCODE(EC_Success));
         QVERIFY(std::equal(bytes.begin(), bytes.end(), device.spectrometerRom.begin() + 0x20000));
         const auto in = rig.bus.record(0).bulkIn;
         QCOMPARE(in.back(), std::make_pair(100, 100));
         QCOMPARE(in.at(in.size() - 2), std::make_pair(4096, 4096));
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
     }
 
     void anAcquisitionReplyInTwoTransfers()
     {
         LibusbRig rig;
         EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
 
         // Both frames of the first acquisition (the first is thrown away) arrive in two pieces.
         rig.emulator.addFault({Call::ScanRead, 1, Fault::Partial, 60, ""});
         rig.emulator.addFault({Call::ScanRead, 3, Fault::Partial, 150, ""});
         const size_t before = rig.bus.record(0).bulkIn.size();
         std::vector<float> spectrum(101, -1.0f);
-        QCOMPARE(TVI_SpectrometerDataAcquire(handle, 100000, 101, spectrum.data(), 1), ERRORCODE(EC_Success));
+        QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 100000, 101, spectrum.data(), 1), ERRORCODE(EC_Success));
         const auto in = rig.bus.record(0).bulkIn;
         const std::vector<std::pair<int, int>> frames(in.begin() + long(before), in.end());
         const std::vector<std::pair<int, int>> expected = {
@@ -148,28 +149,105 @@ private slots:
         QCOMPARE(frames, expected);
         // The pieces joined in order: the spectrum is the frame the device sent.
         QCOMPARE(spectrum, device.lastFrame);
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
     }
 
-    void aTimeOutFailsTheTransfer()
+    void aTroubledTransfer_data()
     {
+        QTest::addColumn<int>("operation");  // Operation
+        QTest::addColumn<FaultRule>("deviceFault");  // nth 0: none
+        QTest::addColumn<UsbFault>("busFault");      // nth 0: none
+        QTest::addColumn<uint>("expected");
+        QTest::addColumn<QList<int>>("urbs");  // lengths asked of the data URBs, in order
+        QTest::addColumn<int>("discards");
+        QTest::addColumn<int>("clearHalts");
+        const FaultRule noDeviceFault{Call::ScanRead, 0, Fault::Fail, 0, ""};
+        const UsbFault noBusFault{UsbFault::Stall, true, 0, 0};
+        // The module ROM read is not retried, the spectrometer ROM read is.
+        QTest::newRow("time-out: libusb takes the request back")
+            << int(ModuleRead) << FaultRule{Call::ScanRead, 1, Fault::TimeOut, 0, ""} << noBusFault
+            << uint(EC_TransferFailed) << QList<int>{16} << 1 << 0;
+        QTest::newRow("protocol error")
+            << int(ModuleRead) << FaultRule{Call::ScanRead, 1, Fault::Fail, 0, ""} << noBusFault
+            << uint(EC_TransferFailed) << QList<int>{16} << 0 << 0;
+        QTest::newRow("a failed attempt, the retry completes")
+            << int(SpectrometerRead) << FaultRule{Call::ScanRead, 1, Fault::Fail, 0, ""} << noBusFault
+            << uint(EC_Success) << QList<int>{16, 16} << 0 << 0;
+        // Without the halt cleared every retry would find the endpoint stalled still.
+        QTest::newRow("a stall cleared, the retry completes")
+            << int(SpectrometerRead) << noDeviceFault << UsbFault{UsbFault::Stall, true, 1, 0}
+            << uint(EC_Success) << QList<int>{16, 16} << 0 << 1;
+        QTest::newRow("5 bytes before a time-out, the rest continued")
+            << int(ModuleRead) << noDeviceFault << UsbFault{UsbFault::StopAfter, true, 1, 5}
+            << uint(EC_Success) << QList<int>{16, 11} << 1 << 0;
+        QTest::newRow("data written in two pieces")
+            << int(SpectrometerWrite) << FaultRule{Call::ScanWrite, 2, Fault::Partial, 24, ""} << noBusFault
+            << uint(EC_Success) << QList<int>{64, 40} << 0 << 0;
+        QTest::newRow("the device pulled out while a read waits")
+            << int(ModuleRead) << noDeviceFault << UsbFault{UsbFault::Unplug, true, 1, 0}
+            << uint(EC_TransferFailed) << QList<int>{16} << 0 << 0;
+    }
+    void aTroubledTransfer()
+    {
+        QFETCH(int, operation);
+        QFETCH(FaultRule, deviceFault);
+        QFETCH(UsbFault, busFault);
+        QFETCH(uint, expected);
+        QFETCH(QList<int>, urbs);
+        QFETCH(int, discards);
+        QFETCH(int, clearHalts);
         LibusbRig rig;
-        rig.addSpectrometer();
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        EmulatedDevice& device = rig.addSpectrometer();
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
 
-        // The module ROM read is not retried: one transfer that never completes fails it.
-        rig.emulator.addFault({Call::ScanRead, 1, Fault::TimeOut, 0, ""});
-        uint8_t bytes[16];
-        std::fill(std::begin(bytes), std::end(bytes), 0xAB);
+        constexpr uint32_t kWriteAddress = 0x20000;  // erased flash
+        const bool write = operation == SpectrometerWrite;
+        std::vector<uint8_t> bytes(write ? 64 : 16);
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = write ? uint8_t(i * 5 + 1) : 0xAB;
+        const std::vector<uint8_t> before = bytes;
+        const UsbDeviceRecord start = rig.bus.record(0);
+        if (deviceFault.nth)
+            rig.emulator.addFault(deviceFault);
+        if (busFault.nth)
+            rig.bus.addFault(0, busFault);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(TVI_SpectromoduleReadRom(handle, 0, sizeof bytes, bytes), ERRORCODE(EC_TransferFailed));
-        // libusb gave up on it after the provider's wait, and took the request back.
+        ERRORCODE rc = 0;
+        if (operation == ModuleRead)
+            rc = TVI_SpectromoduleReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data());
+        else if (operation == SpectrometerRead)
+            rc = TVI_SpectrometerReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data());
+        else
+            rc = TVI_SpectrometerWriteRom(open.handle, kWriteAddress, uint32_t(bytes.size()), bytes.data());
+        QCOMPARE(uint(rc), expected);
+        // A request libusb gave up on cost the provider's short wait, not the transport's minute.
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(rig.bus.record(0).discards, 1);
-        QVERIFY(std::all_of(std::begin(bytes), std::end(bytes), [](uint8_t b) { return b == 0xAB; }));
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+
+        const UsbDeviceRecord r = rig.bus.record(0);
+        QList<int> data;
+        if (write) {
+            // The command, then the data.
+            for (size_t i = start.bulkOut.size() + 1; i < r.bulkOut.size(); ++i)
+                data << r.bulkOut[i];
+        } else {
+            for (size_t i = start.bulkIn.size(); i < r.bulkIn.size(); ++i)
+                data << r.bulkIn[i].first;
+        }
+        QCOMPARE(data, urbs);
+        QCOMPARE(r.discards - start.discards, discards);
+        QCOMPARE(r.clearHalts, clearHalts);
+        if (expected != EC_Success) {
+            QCOMPARE(bytes, before);  // nothing landed in the buffer
+        } else if (write) {
+            QVERIFY(std::equal(bytes.begin(), bytes.end(), device.spectrometerRom.begin() + kWriteAddress));
+        } else {
+            const uint8_t* rom = operation == ModuleRead ? device.moduleImage(0) : device.spectrometerRom.data();
+            QVERIFY(std::equal(bytes.begin(), bytes.end(), rom));
+        }
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
     }
 
@@ -177,21 +255,22 @@ private slots:
     {
         LibusbRig rig;
         rig.addSpectrometer();
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
 
         rig.bus.unplug(0);
         std::vector<uint8_t> bytes(64, 0);
-        QCOMPARE(TVI_SpectrometerReadRom(handle, 0, uint32_t(bytes.size()), bytes.data()),
+        QCOMPARE(TVI_SpectrometerReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data()),
                  ERRORCODE(EC_TransferFailed));
         std::vector<float> spectrum(101, 0.0f);
-        QCOMPARE(TVI_SpectrometerDataAcquire(handle, 100000, 101, spectrum.data(), 1),
+        QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 100000, 101, spectrum.data(), 1),
                  ERRORCODE(EC_TransferFailed));
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
 
-        QCOMPARE(amount(), 0u);
-        QCOMPARE(TVI_SpectrometerOpen(0, &handle, kVendor, kProduct), ERRORCODE(EC_NoDevice));
+        QCOMPARE(deviceAmount(1), 0u);
+        QCOMPARE(OpenDevice(1).result, ERRORCODE(EC_NoDevice));
     }
 
     void closeGivesTheInterfaceBack_data()
@@ -207,14 +286,15 @@ private slots:
         UsbDeviceOptions usb;
         usb.kernelDriver = kernelDriver.toStdString();
         rig.addSpectrometer({}, {}, usb);
-        void* handle = startAndOpen(rig);
-        QVERIFY(handle);
+        rig.start();
+        OpenDevice open(1);
+        QCOMPARE(open.result, ERRORCODE(EC_Success));
         UsbDeviceRecord r = rig.bus.record(0);
         QCOMPARE(r.claimedInterface, 0);
         QCOMPARE(r.detaches, kernelDriver.isEmpty() ? 0 : 1);
         QCOMPARE(rig.bus.kernelDriver(0), std::string());
 
-        QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(EC_Success));
+        QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
         r = rig.bus.record(0);
         QCOMPARE(r.claimedInterface, -1);
@@ -222,6 +302,137 @@ private slots:
         QVERIFY(!r.claimedAtClose);  // released before the file was closed, not by the closing
         QCOMPARE(r.attaches, r.detaches);
         QCOMPARE(rig.bus.kernelDriver(0), kernelDriver.toStdString());
+    }
+
+    void aDeviceLeftOpenIsGivenBackWhenTheProviderGoes_data()
+    {
+        QTest::addColumn<QString>("kernelDriver");
+        QTest::newRow("no kernel driver bound") << QString();
+        QTest::newRow("a kernel driver bound") << QString("usbtest");
+    }
+    void aDeviceLeftOpenIsGivenBackWhenTheProviderGoes()
+    {
+        QFETCH(QString, kernelDriver);
+        SpectrometerEmulator emulator;
+        EmulatedUsbBus bus(emulator);
+        UsbDeviceOptions usb;
+        usb.kernelDriver = kernelDriver.toStdString();
+        bus.plug(emulator.addDevice(1), usb);
+        std::unique_ptr<tavrin::Platform> provider = tavrin::makeSystemPlatform();
+        void* file = nullptr;
+        QVERIFY(provider->scanOpen(0, &file));
+        QCOMPARE(bus.record(0).claimedInterface, 0);
+
+        // As at the end of a process with the spectrometer in use: the file is never closed.
+        provider.reset();
+        QTRY_VERIFY(!bus.record(0).open);
+        const UsbDeviceRecord r = bus.record(0);
+        QCOMPARE(r.releases, 1);
+        QVERIFY(!r.claimedAtClose);
+        QCOMPARE(r.attaches, r.detaches);
+        QCOMPARE(bus.kernelDriver(0), kernelDriver.toStdString());
+    }
+
+    void theDescriptorComesFromTheDevice_data()
+    {
+        QTest::addColumn<UsbDeviceOptions>("usb");
+        QTest::addColumn<int>("result");  // tavrin::ScanResult
+        QTest::addColumn<uint>("release");
+        QTest::addColumn<uint>("language");
+        UsbDeviceOptions plain;
+        QTest::newRow("strings in US English") << plain << int(tavrin::ScanResult::Completed) << 0x0100u << 0x0409u;
+        UsbDeviceOptions noStrings;
+        noStrings.strings = false;
+        noStrings.deviceRelease = 0x0213;
+        QTest::newRow("release 2.13 without strings: no language")
+            << noStrings << int(tavrin::ScanResult::Completed) << 0x0213u << 0u;
+        UsbDeviceOptions silent;
+        silent.languageTableUnanswered = true;
+        QTest::newRow("the language table never answered")
+            << silent << int(tavrin::ScanResult::TimedOut) << 0u << 0u;
+    }
+    void theDescriptorComesFromTheDevice()
+    {
+        QFETCH(UsbDeviceOptions, usb);
+        QFETCH(int, result);
+        QFETCH(uint, release);
+        QFETCH(uint, language);
+        SpectrometerEmulator emulator;
+        EmulatedUsbBus bus(emulator);
+        bus.plug(emulator.addDevice(1), usb);
+        // Waits as long as the caller asks.
+        std::unique_ptr<tavrin::Platform> provider = tavrin::makeSystemPlatform();
+        void* file = nullptr;
+        QVERIFY(provider->scanOpen(0, &file));
+        tavrin::UsbDeviceDescriptor d{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        QElapsedTimer timer;
+        timer.start();
+        // The transport's wait for a reply.
+        const tavrin::ScanResult answer = provider->scanGetDescriptor(file, &d, 60000);
+        const qint64 elapsed = timer.elapsed();
+        provider->scanClose(file);
+        QCOMPARE(int(answer), result);
+        // A device that does not answer is given up on long before the minute is over: every
+        // count of the devices asks every one of them.
+        QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
+        if (answer == tavrin::ScanResult::Completed) {
+            QCOMPARE(d.vendorId, uint16_t(kVendorId[1]));
+            QCOMPARE(d.productId, uint16_t(kProductId[1]));
+            QCOMPARE(d.deviceRelease, uint16_t(release));
+            QCOMPARE(d.languageId, uint16_t(language));
+        } else {
+            QCOMPARE(bus.record(0).discards, 1);
+        }
+    }
+
+    // What keeps a spectrometer from being used is told once, however often it is looked for,
+    // and the device is left as it was found. (A device the user may not open cannot be shown
+    // here: the tests may run as root, whom no permission stops.)
+    void aDeviceThatCannotBeUsedIsToldOnce_data()
+    {
+        QTest::addColumn<UsbDeviceOptions>("usb");
+        QTest::addColumn<bool>("heldElsewhere");  // another handle has it claimed
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("in use by another program") << UsbDeviceOptions{} << true << "is in use by another program";
+        UsbDeviceOptions inOnly;
+        inOnly.bulkOutEndpoint = false;
+        QTest::newRow("no bulk OUT endpoint")
+            << inOnly << false << "has no interface with bulk endpoints both ways";
+        UsbDeviceOptions stays;
+        stays.kernelDriver = "usbtest";
+        stays.kernelDriverStays = true;
+        QTest::newRow("a kernel driver that will not let go")
+            << stays << false << "is held by a kernel driver that cannot be set aside (Other error)";
+        UsbDeviceOptions refused;
+        refused.unconfigured = true;
+        refused.configurationRefused = true;
+        QTest::newRow("the configuration refused") << refused << false << "cannot be configured (Resource busy)";
+    }
+    void aDeviceThatCannotBeUsedIsToldOnce()
+    {
+        QFETCH(UsbDeviceOptions, usb);
+        QFETCH(bool, heldElsewhere);
+        QFETCH(QString, warning);
+        LibusbRig rig;
+        rig.addSpectrometer({}, {}, usb);
+        rig.start();
+        std::unique_ptr<OpenDevice> holder;
+        if (heldElsewhere) {
+            holder = std::make_unique<OpenDevice>(1);
+            QCOMPARE(holder->result, ERRORCODE(EC_Success));
+        }
+
+        StderrCapture err;
+        for (int look = 0; look < 2; ++look) {
+            QCOMPARE(deviceAmount(1), 0u);
+            QCOMPARE(OpenDevice(1).result, ERRORCODE(EC_NoDevice));
+        }
+        QCOMPARE(err.lines(), QStringList{"tavrin: warning: the USB spectrometer /dev/bus/usb/001/002 " + warning});
+        QTRY_COMPARE(rig.bus.record(0).open, heldElsewhere);
+        const UsbDeviceRecord r = rig.bus.record(0);
+        QCOMPARE(r.claims, heldElsewhere ? 1 : 0);
+        QCOMPARE(r.claimedInterface, heldElsewhere ? 0 : -1);
+        QCOMPARE(rig.bus.kernelDriver(0), usb.kernelDriver);
     }
 };
 

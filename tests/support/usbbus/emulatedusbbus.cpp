@@ -40,8 +40,10 @@ Bytes descriptors(uint16_t vendorId, uint16_t productId, const UsbDeviceOptions&
     d.insert(d.end(), {uint8_t(hub ? 9 : 0), 0, 0, 64});
     put16(d, vendorId);
     put16(d, productId);
-    put16(d, 0x0100);
-    d.insert(d.end(), {1, 2, 0, 1});  // manufacturer and product strings, no serial, 1 configuration
+    put16(d, hub ? 0x0100 : o.deviceRelease);
+    // Manufacturer and product strings (or none), no serial number, one configuration.
+    const uint8_t strings = hub || o.strings ? 1 : 0;
+    d.insert(d.end(), {strings, uint8_t(2 * strings), 0, 1});
     Bytes interfaces;
     uint8_t number = 0;
     auto endpoint = [&](uint8_t address, uint8_t type) {
@@ -54,9 +56,11 @@ Bytes descriptors(uint16_t vendorId, uint16_t productId, const UsbDeviceOptions&
         endpoint(0x83, 3);
     }
     if (!hub) {
-        interfaces.insert(interfaces.end(), {9, 4, number++, 0, 2, 0xFF, 0, 0, 0});
+        interfaces.insert(interfaces.end(),
+                          {9, 4, number++, 0, uint8_t(o.bulkOutEndpoint ? 2 : 1), 0xFF, 0, 0, 0});
         endpoint(o.bulkIn, 2);
-        endpoint(o.bulkOut, 2);
+        if (o.bulkOutEndpoint)
+            endpoint(o.bulkOut, 2);
     }
     Bytes config = {9, 2};
     put16(config, uint16_t(9 + interfaces.size()));
@@ -87,10 +91,20 @@ struct EmulatedUsbBus::Device {
     std::string sysPath, node;
     UMockdevIoctlBase* handler = nullptr;
     bool plugged = true;
+    bool configured = true;
     std::string driver;
+    // Per bulk endpoint (0 OUT, 1 IN): stalled until cleared, URBs submitted.
+    bool halted[2] = {false, false};
+    int urbs[2] = {0, 0};
+    struct ArmedFault {
+        UsbFault fault;
+        int urb;  // the URB count of its endpoint at which it strikes
+    };
+    std::vector<ArmedFault> faults;
 
     struct Urb {
         UMockdevIoctlData* data;
+        int actual = 0;  // bytes moved while it waits
         usbdevfs_urb* urb() const { return reinterpret_cast<usbdevfs_urb*>(data->data); }
     };
     // One open device file: the emulator's scan file behind it and its URBs.
@@ -127,7 +141,11 @@ struct EmulatedUsbBus::Device {
     int handle(UMockdevIoctlClient* client);
     int ioctl(Client& k, unsigned long request, UMockdevIoctlData* arg);
     int submit(Client& k, UMockdevIoctlData* arg);
-    int control(usbdevfs_urb* urb, UMockdevIoctlData* buffer);
+    // The fault that strikes the URB just counted on the endpoint, if any.
+    bool takeFault(bool in, UsbFault* fault);
+    int control(Client& k, Urb u, UMockdevIoctlData* buffer);
+    // The device stops answering as a pulled-out one: URBs in flight end as the kernel ends them.
+    void disconnect();
     int reap(Client& k, UMockdevIoctlData* arg);
 };
 
@@ -168,7 +186,7 @@ int EmulatedUsbBus::Device::ioctl(Client& k, unsigned long request, UMockdevIoct
         for (size_t i = 0; i < k.pending.size(); ++i) {
             if (k.pending[i].data->client_addr == address) {
                 ++record.discards;
-                finish(k, k.pending[i], -ENOENT, 0);
+                finish(k, k.pending[i], -ENOENT, k.pending[i].actual);
                 k.pending.erase(k.pending.begin() + long(i));
                 return 0;
             }
@@ -186,6 +204,9 @@ int EmulatedUsbBus::Device::ioctl(Client& k, unsigned long request, UMockdevIoct
         const unsigned* n = resolved<unsigned>(arg);
         if (!n)
             return -EFAULT;
+        // Without a configuration the device has no interfaces.
+        if (!configured)
+            return -ENOENT;
         if ((int(*n) == bulkInterface && !driver.empty()) || (claimedBy && claimedBy != k.client))
             return -EBUSY;
         ++record.claims;
@@ -218,6 +239,8 @@ int EmulatedUsbBus::Device::ioctl(Client& k, unsigned long request, UMockdevIoct
         if (call->ioctl_code == int(USBDEVFS_DISCONNECT)) {
             if (driver.empty())
                 return -ENODATA;
+            if (options.kernelDriverStays)
+                return -EPERM;
             driver.clear();
             ++record.detaches;
             return 0;
@@ -229,9 +252,31 @@ int EmulatedUsbBus::Device::ioctl(Client& k, unsigned long request, UMockdevIoct
         }
         return -ENOTTY;
     }
+    case USBDEVFS_SETCONFIGURATION: {
+        const int* value = resolved<int>(arg);
+        if (!value)
+            return -EFAULT;
+        if (options.configurationRefused)
+            return -EBUSY;
+        if (*value != 1)
+            return -EINVAL;
+        ++record.configurationsSet;
+        configured = true;
+        umockdev_testbed_set_attribute(bus->m_testbed, sysPath.c_str(), "bConfigurationValue", "1\n");
+        return 0;
+    }
     case USBDEVFS_SUBMITURB:
         return submit(k, arg);
-    case USBDEVFS_CLEAR_HALT:
+    case USBDEVFS_CLEAR_HALT: {
+        const unsigned* endpoint = resolved<unsigned>(arg);
+        if (!endpoint)
+            return -EFAULT;
+        if (*endpoint == options.bulkIn || *endpoint == options.bulkOut) {
+            ++record.clearHalts;
+            halted[*endpoint == options.bulkIn] = false;
+        }
+        return 0;
+    }
     case USBDEVFS_RESETEP:
         return 0;
     default:
@@ -257,25 +302,50 @@ int EmulatedUsbBus::Device::submit(Client& k, UMockdevIoctlData* arg)
     uint8_t* bytes = buffer ? buffer->data : nullptr;
     const uint32_t length = uint32_t(urb->buffer_length);
     Urb u{data};
-    if (urb->type == USBDEVFS_URB_TYPE_CONTROL) {
-        const int actual = control(urb, buffer);
-        g_object_ref(data);
-        finish(k, u, actual < 0 ? actual : 0, actual < 0 ? 0 : actual);
+    if (urb->type == USBDEVFS_URB_TYPE_CONTROL)
+        return control(k, u, buffer);
+    const bool in = urb->endpoint == options.bulkIn;
+    if (urb->type != USBDEVFS_URB_TYPE_BULK || (!in && urb->endpoint != options.bulkOut)
+        || (!in && !options.bulkOutEndpoint))
+        return -EINVAL;
+    ++urbs[in];
+    UsbFault fault{};
+    const bool struck = takeFault(in, &fault);
+    if (struck && fault.kind == UsbFault::Stall)
+        halted[in] = true;
+    g_object_ref(data);
+    // A stalled endpoint moves nothing, nor does a device pulled out meanwhile.
+    const bool unplugging = struck && fault.kind == UsbFault::Unplug;
+    if (halted[in] || unplugging) {
+        if (in)
+            record.bulkIn.push_back({int(length), 0});
+        else
+            record.bulkOut.push_back(int(length));
+    }
+    if (halted[in]) {
+        finish(k, u, -EPIPE, 0);
         return 0;
     }
-    const bool in = urb->endpoint == options.bulkIn;
-    if (urb->type != USBDEVFS_URB_TYPE_BULK || (!in && urb->endpoint != options.bulkOut))
-        return -EINVAL;
+    if (unplugging) {
+        k.pending.push_back(u);
+        disconnect();
+        return 0;
+    }
+    const uint32_t asked = struck && fault.kind == UsbFault::StopAfter ? std::min(length, fault.bytes) : length;
     uint32_t moved = 0;
     SpectrometerEmulator& emulator = bus->m_emulator;
     const tavrin::ScanResult result =
-        in ? emulator.scanRead(k.scanFile, bytes, length, &moved, kReplyWaitMs)
-           : emulator.scanWrite(k.scanFile, bytes, length, &moved, kReplyWaitMs);
+        in ? emulator.scanRead(k.scanFile, bytes, asked, &moved, kReplyWaitMs)
+           : emulator.scanWrite(k.scanFile, bytes, asked, &moved, kReplyWaitMs);
     if (in)
         record.bulkIn.push_back({int(length), int(moved)});
     else
         record.bulkOut.push_back(int(length));
-    g_object_ref(data);
+    if (struck && fault.kind == UsbFault::StopAfter && result == tavrin::ScanResult::Completed) {
+        u.actual = int(moved);
+        k.pending.push_back(u);
+        return 0;
+    }
     switch (result) {
     case tavrin::ScanResult::Completed:
         finish(k, u, 0, int(moved));
@@ -290,22 +360,44 @@ int EmulatedUsbBus::Device::submit(Client& k, UMockdevIoctlData* arg)
     return 0;
 }
 
-// The standard requests the host makes: the language table (string descriptor 0). Everything
-// else stalls, as a device does with a request it does not know.
-int EmulatedUsbBus::Device::control(usbdevfs_urb* urb, UMockdevIoctlData* buffer)
+bool EmulatedUsbBus::Device::takeFault(bool in, UsbFault* fault)
 {
-    if (!buffer || urb->buffer_length < 8)
-        return -EPIPE;
+    for (size_t i = 0; i < faults.size(); ++i) {
+        if (faults[i].fault.in == in && faults[i].urb == urbs[in]) {
+            *fault = faults[i].fault;
+            faults.erase(faults.begin() + long(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+// The standard requests the host makes: the language table (string descriptor 0) of a device
+// with strings. Everything else stalls, as a device does with a request it does not know.
+int EmulatedUsbBus::Device::control(Client& k, Urb u, UMockdevIoctlData* buffer)
+{
+    usbdevfs_urb* urb = u.urb();
+    g_object_ref(u.data);
+    if (!buffer || urb->buffer_length < 8) {
+        finish(k, u, -EPIPE, 0);
+        return 0;
+    }
     const uint8_t* setup = buffer->data;
     const uint16_t value = uint16_t(setup[2] | setup[3] << 8);
     const uint16_t wanted = uint16_t(setup[6] | setup[7] << 8);
-    if (setup[0] == 0x80 && setup[1] == 6 && value == 0x0300) {
+    if (setup[0] == 0x80 && setup[1] == 6 && value == 0x0300 && options.strings) {
+        if (options.languageTableUnanswered) {
+            k.pending.push_back(u);
+            return 0;
+        }
         const uint8_t table[] = {4, 3, uint8_t(kLanguageEnglishUs), uint8_t(kLanguageEnglishUs >> 8)};
         const int n = std::min<int>({int(sizeof table), wanted, urb->buffer_length - 8});
         std::memcpy(buffer->data + 8, table, size_t(n));
-        return n;
+        finish(k, u, 0, n);
+        return 0;
     }
-    return -EPIPE;
+    finish(k, u, -EPIPE, 0);
+    return 0;
 }
 
 int EmulatedUsbBus::Device::reap(Client& k, UMockdevIoctlData* arg)
@@ -413,10 +505,13 @@ int EmulatedUsbBus::add(Device* d, uint16_t vendorId, uint16_t productId)
     d->node = std::string("/dev/") + node;
     d->bulkInterface = d->options.interruptInterfaceFirst ? 1 : 0;
     d->driver = d->options.kernelDriver;
+    d->configured = !d->options.unconfigured;
     const std::string text = "P: " + d->sysPath.substr(4) + "\nN: " + node + "\nE: DEVNAME=" + d->node
                              + "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\nE: BUSNUM=001\nE: DEVNUM="
                              + std::string(node + 12) + "\nA: busnum=1\\n\nA: devnum=" + std::to_string(address)
-                             + "\\n\nA: speed=480\\n\nA: bConfigurationValue=1\\n\n" + ids
+                             + "\\n\nA: speed=480\\n\n"
+                             // The kernel leaves the attribute empty on a device without one.
+                             + "A: bConfigurationValue=" + (d->configured ? "1\\n" : "") + "\n" + ids
                              + "H: descriptors=" + hex(descriptors(vendorId, productId, d->options, hub)) + "\n";
     GError* error = nullptr;
     if (!umockdev_testbed_add_from_string(m_testbed, text.c_str(), &error)) {
@@ -455,23 +550,34 @@ int EmulatedUsbBus::plugForeign(uint16_t vendorId, uint16_t productId)
     return port;
 }
 
+void EmulatedUsbBus::Device::disconnect()
+{
+    plugged = false;
+    if (emulated)
+        emulated->present = false;
+    for (Client& k : clients) {
+        for (Urb& u : k.pending)
+            finish(k, u, -ESHUTDOWN, u.actual);
+        k.pending.clear();
+    }
+}
+
 void EmulatedUsbBus::unplug(int port)
 {
     Device& d = *m_devices.at(size_t(port) + 1);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        d.plugged = false;
-        if (d.emulated)
-            d.emulated->present = false;
-        // URBs in flight end as the kernel ends them on a disconnect.
-        for (Device::Client& k : d.clients) {
-            for (Device::Urb& u : k.pending)
-                Device::finish(k, u, -ESHUTDOWN, 0);
-            k.pending.clear();
-        }
+        d.disconnect();
     }
     umockdev_testbed_uevent(m_testbed, d.sysPath.c_str(), "remove");
     umockdev_testbed_remove_device(m_testbed, d.sysPath.c_str());
+}
+
+void EmulatedUsbBus::addFault(int port, const UsbFault& fault)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Device& d = *m_devices.at(size_t(port) + 1);
+    d.faults.push_back({fault, d.urbs[fault.in] + fault.nth});
 }
 
 UsbDeviceRecord EmulatedUsbBus::record(int port) const

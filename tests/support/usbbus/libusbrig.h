@@ -2,15 +2,16 @@
 // The device library's own USB provider (libusb) against spectrometers on an emulated USB bus:
 // the scan-file calls go through libusb and umockdev to the emulator, the sleeps advance the
 // emulator's virtual clock, and the bridge calls go to the emulator directly. Plug the devices in,
-// then start() installs the provider; the destructor puts the previous provider back.
+// then start() installs the provider; the rig puts the previous provider back when it goes.
 //
 //   LibusbRig rig;
 //   auto& d = rig.addSpectrometer();
 //   rig.start();
-//   ... TVI_SpectrometerOpen(0, &handle, 0x0638, 0x0AAC) ...
+//   OpenDevice open(1);
 
 #include "emulatedscene.h"
 #include "emulatedusbbus.h"
+#include "fakeplatform.h"
 #include "routedplatform.h"
 
 #include <tavrin/platform.h>
@@ -26,12 +27,6 @@ public:
     static constexpr uint32_t kShortWaitMs = 30;
 
     LibusbRig() : bus(emulator) {}
-    ~LibusbRig()
-    {
-        if (m_routed)
-            tavrin::setPlatform(m_previous);
-        m_usb.reset();  // libusb lets go of the device files before the bus goes
-    }
     LibusbRig(const LibusbRig&) = delete;
     LibusbRig& operator=(const LibusbRig&) = delete;
 
@@ -50,16 +45,18 @@ public:
         options.longestWaitMs = kShortWaitMs;
         m_usb = tavrin::makeSystemPlatform(options);
         m_routed = std::make_unique<RoutedPlatform>(&emulator, m_usb.get(), &emulator);
-        m_previous = tavrin::setPlatform(m_routed.get());
+        m_scoped = std::make_unique<ScopedPlatform>(m_routed.get());
     }
 
     SpectrometerEmulator emulator;
     EmulatedUsbBus bus;
 
 private:
+    // Destroyed in reverse: the previous provider is back before libusb lets go of the device
+    // files, and that before the bus goes.
     std::unique_ptr<tavrin::Platform> m_usb;
     std::unique_ptr<RoutedPlatform> m_routed;
-    tavrin::Platform* m_previous = nullptr;
+    std::unique_ptr<ScopedPlatform> m_scoped;
 };
 
 } // namespace tavrinemu
