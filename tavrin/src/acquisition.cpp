@@ -16,7 +16,8 @@ using namespace tavrin;
 namespace {
 
 // Retries of a frame read: on the bridge 1 ms polls, so the frame must arrive within about
-// 100 ms after the integration time.
+// 100 ms after the integration time. On scan files they repeat only requests that failed at
+// once; a frame that does not come within one request's time-out ends the read.
 constexpr uint32_t kFrameReadRetries = 99;
 // The frame an external trigger produced is expected at once.
 constexpr uint32_t kTriggerFrameReadRetries = 1;

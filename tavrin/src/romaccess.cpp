@@ -18,7 +18,8 @@ constexpr uint32_t kReadRequestPauseMs = 10;
 constexpr uint32_t kWriteRequestPauseMs = 5;
 constexpr uint32_t kSpectrometerWriteSettleMs = 20;
 constexpr uint32_t kModuleWriteRequestPauseMs = 10;
-// Retries of the data read after a spectrometer ROM request (polls of 1 ms on the bridge).
+// Retries of the data read after a spectrometer ROM request (polls of 1 ms on the bridge; on
+// scan files only requests that failed at once are repeated, a time-out ends the read).
 constexpr uint32_t kSpectrometerRomReadRetries = 99;
 constexpr uint32_t kEraseWholeRom = 0xFFFFFFFFu;
 

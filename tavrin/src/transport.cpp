@@ -119,7 +119,9 @@ bool isScanMatch(void* file)
            && product == kind1.productId;
 }
 
-// One direction of a scan transfer, continued after partial completions and retried.
+// One direction of a scan transfer, continued after partial completions. An attempt that fails
+// at once is retried (retries + 1 attempts); a wait that ran out with nothing moved, or a device
+// that is gone, ends the transfer: asking again would only wait as long again.
 template<typename Buffer, typename Issue>
 ERRORCODE scanTransfer(void* handle, Buffer buffer, uint32_t length, uint32_t retries, Issue issue)
 {
@@ -132,6 +134,8 @@ ERRORCODE scanTransfer(void* handle, Buffer buffer, uint32_t length, uint32_t re
         while (remaining > 0) {
             uint32_t moved = 0;
             const ScanResult result = issue(handle, buffer, remaining, &moved);
+            if (result == ScanResult::TimedOut || result == ScanResult::Gone)
+                return EC_TransferFailed;
             // A completion that moved nothing (or claims more than asked) would never finish:
             // it ends the attempt like a failure.
             if (result != ScanResult::Completed || moved == 0 || moved > remaining)

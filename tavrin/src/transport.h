@@ -7,7 +7,9 @@
 //
 // Kind 1 (scan device files): the device is found by walking the files 0..128 and matching the
 // vendor and product id of their descriptors; a transfer continues after a partial completion
-// with what remains, and an attempt that fails or times out is retried (retries + 1 attempts).
+// with what remains, and an attempt that fails at once is retried (retries + 1 attempts). A
+// request whose time-out ran out with nothing moved, or a device gone, ends the transfer at once:
+// on kind 1 the retries never multiply the time-out.
 
 #include <tavrin/device.h>
 

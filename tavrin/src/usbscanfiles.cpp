@@ -284,7 +284,7 @@ ScanResult UsbScanFiles::descriptor(void* file, UsbDeviceDescriptor* descriptor,
         if (rc == LIBUSB_ERROR_TIMEOUT)
             return ScanResult::TimedOut;
         if (rc == LIBUSB_ERROR_NO_DEVICE)
-            return ScanResult::Failed;
+            return ScanResult::Gone;
         if (rc >= 4 && table[1] == LIBUSB_DT_STRING)
             descriptor->languageId = uint16_t(table[2] | table[3] << 8);
     }
@@ -313,6 +313,8 @@ ScanResult UsbScanFiles::transfer(File* f, unsigned char endpoint, unsigned char
         return ScanResult::Completed;
     case LIBUSB_ERROR_TIMEOUT:
         return ScanResult::TimedOut;
+    case LIBUSB_ERROR_NO_DEVICE:
+        return ScanResult::Gone;
     case LIBUSB_ERROR_PIPE:
         // A stalled endpoint stays stalled until cleared; the next attempt finds it working.
         libusb_clear_halt(f->handle, endpoint);

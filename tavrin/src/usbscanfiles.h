@@ -13,7 +13,7 @@
 // caller asks, or at most `longestWaitMs` when that is set (tests shorten the wait). libusb
 // cancels a transfer that timed out before it answers, so no byte lands in the buffer later.
 // Bytes that moved before a time-out or an error are reported as a shorter completion: the
-// caller continues from there instead of losing them.
+// caller continues from there instead of losing them. A device pulled out answers Gone.
 //
 // Reading the descriptor asks the device for its language table; a device that does not answer
 // that within a second is passed over rather than holding up every count.

@@ -226,16 +226,25 @@ private slots:
         QTest::addColumn<quint32>("result");
         QTest::addColumn<U32List>("asked");
         const int done = int(ScanResult::Completed), failed = int(ScanResult::Failed),
-                  late = int(ScanResult::TimedOut);
+                  late = int(ScanResult::TimedOut), gone = int(ScanResult::Gone);
         QTest::newRow("partial completions continue at once")
             << false << 0u << Script{{done, 3}, {done, 2}, {done, 99}} << 0u << U32List{8, 5, 3};
-        QTest::newRow("a time-out is retried with the whole length")
-            << false << 1u << Script{{late, 0}, {done, 99}} << 0u << U32List{8, 8};
+        QTest::newRow("a failure at once is retried with the whole length")
+            << false << 1u << Script{{failed, 0}, {done, 99}} << 0u << U32List{8, 8};
         QTest::newRow("a retry continues with what remains")
             << false << 1u << Script{{done, 3}, {failed, 0}, {done, 99}} << 0u << U32List{8, 5, 5};
         QTest::newRow("retries + 1 failed attempts: 8")
-            << false << 2u << Script{{failed, 0}, {late, 0}, {failed, 0}} << 8u << U32List{8, 8, 8};
-        QTest::newRow("retry 0: one attempt") << true << 0u << Script{{late, 0}} << 8u << U32List{8};
+            << false << 2u << Script{{failed, 0}, {failed, 0}, {failed, 0}} << 8u << U32List{8, 8, 8};
+        // Waiting again would only wait as long again: retries are for failures at once.
+        QTest::newRow("a time-out ends the read, retries left or not")
+            << false << 99u << Script{{late, 0}, {done, 99}} << 8u << U32List{8};
+        QTest::newRow("a time-out after part of the bytes ends it too")
+            << false << 99u << Script{{done, 3}, {late, 0}, {done, 99}} << 8u << U32List{8, 5};
+        QTest::newRow("a time-out after a failed attempt ends it")
+            << true << 99u << Script{{failed, 0}, {late, 0}, {done, 99}} << 8u << U32List{8, 8};
+        QTest::newRow("a device gone ends it at once")
+            << false << 99u << Script{{gone, 0}, {done, 99}} << 8u << U32List{8};
+        QTest::newRow("retry 0: one attempt") << true << 0u << Script{{failed, 0}} << 8u << U32List{8};
         QTest::newRow("write continued after a partial completion")
             << true << 0u << Script{{done, 6}, {done, 99}} << 0u << U32List{8, 2};
         // A completion that moves nothing would otherwise be issued for ever.

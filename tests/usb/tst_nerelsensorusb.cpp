@@ -1,23 +1,48 @@
 // The program's spectrometer driver over the device library's own USB provider: with a
 // spectrometer on the (emulated) USB bus it connects through libusb and reads a corrected colour;
-// with none, connecting through the engine fails with the engine's message at once.
+// a reading the device leaves hanging holds Stop and the closing window for one time-out; with
+// none, connecting through the engine fails with the engine's message at once.
 #include "measure/measure.h"
 #include "measure/measurethread.h"
 #include "sensors/nerelsensor.h"
 
+#include "eventloopwait.h"
 #include "fakeplatform.h"
 #include "fakevendorlibrary.h"
 #include "libusbrig.h"
 #include "messagerecorder.h"
 #include "spectrometerreading.h"
 #include "testenv.h"
+#include "virtualclock.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
+#include <functional>
+#include <memory>
+
 
 using namespace tavrinemu;
+
+namespace {
+
+// The driver, telling when a reading begins (on the worker thread, before the device is asked).
+class WatchedNerelSensor : public NerelSensor
+{
+public:
+    std::function<void()> onReading;
+
+    CColor GetColor() override
+    {
+        if (onReading)
+            onReading();
+        return NerelSensor::GetColor();
+    }
+};
+
+} // namespace
 
 class TestNerelSensorUsb : public QObject
 {
@@ -55,6 +80,59 @@ private slots:
         QVERIFY(!s.connected);
         QTRY_VERIFY(!rig.bus.record(0).open);
         QCOMPARE(rig.bus.record(0).releases, rig.bus.record(0).claims);
+    }
+
+    // The spectrometer hangs during a free run; Stop, or closing the window (which destroys the
+    // worker with the run going), ends the run once the reading gives up after one transfer's
+    // time-out, on the emulator's virtual clock.
+    void aStalledReadingEndsWithinOneTimeOut_data()
+    {
+        QTest::addColumn<bool>("closeWindow");
+        QTest::newRow("Stop") << false;
+        QTest::newRow("the window closed") << true;
+    }
+    void aStalledReadingEndsWithinOneTimeOut()
+    {
+        QFETCH(bool, closeWindow);
+        VirtualClock clock(1);  // the engine's own waits pass in virtual time too
+        LibusbRig rig;
+        EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
+        rig.start();
+        testenv::clearSettings();
+        auto thread = std::make_unique<MeasureThread>();
+        Measure* engine = thread->measure();
+        WatchedNerelSensor* sensor = nullptr;
+        engine->sensorFactory().setCreator(SensorModel::Spyder3, SensorLink::Default,
+                                           [&sensor](SigAdapter*) -> CSensor* {
+                                               sensor = new WatchedNerelSensor;
+                                               return sensor;
+                                           });
+        MessageRecorder boxes;
+        QVERIFY(engine->openSensor(SensorModel::Spyder3));
+        QVERIFY(sensor);
+
+        std::atomic<bool> reading{false};
+        uint64_t readingFromUs = 0;
+        sensor->onReading = [&] {
+            if (reading.exchange(true))
+                return;
+            device.silent = true;
+            readingFromUs = rig.emulator.nowUs();
+            if (!closeWindow)
+                engine->stopMeasure();
+        };
+        engine->setMode(MeasureFree);
+        QVERIFY(thread->startMeasure());
+        QVERIFY(testenv::waitUntil([&] { return reading.load(); }, 30000));
+        if (closeWindow)
+            thread.reset();
+        else
+            QVERIFY(testenv::waitUntil([&] { return thread->isFinished(); }, 30000));
+        const uint64_t heldMs = (rig.emulator.nowUs() - readingFromUs) / 1000;
+        // The exposure of 2 s, then one time-out of the frame read.
+        QVERIFY2(heldMs >= 62000 && heldMs < 63000, qPrintable(QString::number(heldMs)));
+        if (thread)
+            engine->detachSensor();
     }
 
     void withoutADeviceTheEngineSaysSoAtOnce()

@@ -85,6 +85,55 @@ private slots:
         }
     }
 
+    // A device that stops answering after the first transfer holds a call for one transfer's
+    // time-out, or one per ROM record for an open (which goes on, the records flagged), on the
+    // virtual clock: the retries of a read are for failures at once, not for waiting again.
+    void aSilentDeviceEndsTheCall_data()
+    {
+        QTest::addColumn<int>("call");  // 0 acquisition, 1 spectrometer ROM read, 2 open
+        QTest::addColumn<int>("timeOuts");
+        QTest::newRow("acquisition") << 0 << 1;
+        QTest::newRow("spectrometer ROM read") << 1 << 1;
+        // The information record unread leaves the erased configuration, with which there is no
+        // intensity record to read: five records are asked for.
+        QTest::newRow("open: one per record read") << 2 << 5;
+    }
+    void aSilentDeviceEndsTheCall()
+    {
+        QFETCH(int, call);
+        QFETCH(int, timeOuts);
+        LibusbRig rig;
+        EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
+        rig.start();
+        std::unique_ptr<OpenDevice> open;
+        if (call != 2) {
+            open = std::make_unique<OpenDevice>(1);
+            QCOMPARE(open->result, ERRORCODE(EC_Success));
+        }
+        device.silent = true;
+        const int discards = rig.bus.record(0).discards;
+        const uint64_t before = rig.emulator.nowUs();
+        if (call == 0) {
+            std::vector<float> spectrum(101, 0.0f);
+            QCOMPARE(TVI_SpectrometerDataAcquire(open->handle, 100000, 101, spectrum.data(), 1),
+                     ERRORCODE(EC_TransferFailed));
+        } else if (call == 1) {
+            std::vector<uint8_t> bytes(64, 0);
+            QCOMPARE(TVI_SpectrometerReadRom(open->handle, 0, uint32_t(bytes.size()), bytes.data()),
+                     ERRORCODE(EC_TransferFailed));
+        } else {
+            open = std::make_unique<OpenDevice>(1);
+            // Open all the same, with every record unread.
+            QCOMPARE(open->result, ERRORCODE(EC_Success));
+            QVERIFY(open->handle);
+        }
+        const uint64_t waitedMs = (rig.emulator.nowUs() - before) / 1000;
+        const uint64_t timeOutMs = uint64_t(timeOuts) * 60000;
+        // Each time-out waited once; the pauses between the requests are milliseconds.
+        QVERIFY2(waitedMs >= timeOutMs && waitedMs < timeOutMs + 1000, qPrintable(QString::number(waitedMs)));
+        QCOMPARE(rig.bus.record(0).discards - discards, timeOuts);
+    }
+
     void readsTheRom_data()
     {
         QTest::addColumn<bool>("interruptInterfaceFirst");

@@ -44,6 +44,7 @@ enum class ScanResult {
     Completed,  // `moved` bytes were transferred (possibly fewer than asked)
     Failed,     // the request failed at once or completed with an error
     TimedOut,   // nothing completed within the time-out
+    Gone,       // the device is no longer there (pulled out): no later request can succeed
 };
 
 class Platform

@@ -426,7 +426,9 @@ tavrin::ScanResult SpectrometerEmulator::scanWrite(void* file, const void* buffe
         return tavrin::ScanResult::Failed;
     if (f && f->fault == Fault::Vanish)
         h->device->present = false;
-    if (!h->device->present || (f && f->fault == Fault::Fail))
+    if (!h->device->present)
+        return tavrin::ScanResult::Gone;
+    if (f && f->fault == Fault::Fail)
         return tavrin::ScanResult::Failed;
     if (f && f->fault == Fault::TimeOut) {
         m_nowUs += uint64_t(timeoutMs) * 1000u;
@@ -449,7 +451,9 @@ tavrin::ScanResult SpectrometerEmulator::scanRead(void* file, void* buffer, uint
     EmulatedDevice& d = *h->device;
     if (f && f->fault == Fault::Vanish)
         d.present = false;
-    if (!d.present || (f && f->fault == Fault::Fail))
+    if (!d.present)
+        return tavrin::ScanResult::Gone;
+    if (f && f->fault == Fault::Fail)
         return tavrin::ScanResult::Failed;
     const uint64_t timeoutUs = uint64_t(timeoutMs) * 1000u;
     if (f && f->fault == Fault::TimeOut) {
@@ -518,6 +522,8 @@ void SpectrometerEmulator::reply(EmulatedDevice& d, const FaultRule* f, Bytes by
             break;
         }
     }
+    if (d.silent)
+        return;
     if (!bytes.empty())
         d.m_replies.push_back({m_nowUs + delayUs, std::move(bytes)});
 }

@@ -18,7 +18,7 @@
 //
 // A fault script changes what happens on the Nth call of an API function or the Nth receipt of a
 // command: short, surplus, late or missing replies, time-outs, failures, partial transfers, a
-// bridge status, or the device vanishing.
+// bridge status, or the device vanishing (its scan transfers then answer Gone).
 
 #include <tavrin/platform.h>
 
@@ -105,6 +105,9 @@ public:
     int kind() const { return m_kind; }
     DeviceOptions& options() { return m_options; }
     bool present = true;
+    // The device takes what it is sent and answers nothing (a firmware that hung): reads wait
+    // until their time-out.
+    bool silent = false;
 
     Bytes spectrometerRom;
     Bytes moduleRom;

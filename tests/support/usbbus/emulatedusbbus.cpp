@@ -356,6 +356,9 @@ int EmulatedUsbBus::Device::submit(Client& k, UMockdevIoctlData* arg)
     case tavrin::ScanResult::TimedOut:
         k.pending.push_back(u);
         break;
+    case tavrin::ScanResult::Gone:
+        finish(k, u, -ESHUTDOWN, 0);
+        break;
     }
     return 0;
 }
