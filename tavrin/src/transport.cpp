@@ -177,8 +177,13 @@ ERRORCODE usbScanOpen(uint32_t index, void** handle)
     walkScanMatches([&](void* file) {
         if (matches++ != index)
             return false;
-        *handle = file;
-        found = true;
+        // Only the device kept is claimed; the walk looks at the others without taking them.
+        // The index-th match stays the index-th however this one ends.
+        found = platform()->scanClaim(file);
+        if (found)
+            *handle = file;
+        else
+            platform()->scanClose(file);
         return true;
     });
     return found ? ERRORCODE(EC_Success) : ERRORCODE(EC_NoDevice);

@@ -6,10 +6,10 @@
 // bridge status s is answered as s with bit 31 set.
 //
 // Kind 1 (scan device files): the device is found by walking the files 0..128 and matching the
-// vendor and product id of their descriptors; a transfer continues after a partial completion
-// with what remains, and an attempt that fails at once is retried (retries + 1 attempts). A
-// request whose time-out ran out with nothing moved, or a device gone, ends the transfer at once:
-// on kind 1 the retries never multiply the time-out.
+// vendor and product id of their descriptors, and only the file kept is claimed; a transfer
+// continues after a partial completion with what remains, and an attempt that fails at once is
+// retried (retries + 1 attempts). A request whose time-out ran out with nothing moved, or a
+// device gone, ends the transfer at once: on kind 1 the retries never multiply the time-out.
 
 #include <tavrin/device.h>
 

@@ -110,9 +110,11 @@ bool findBulkInterface(libusb_device* device, int* interface, unsigned char* in,
 
 struct UsbScanFiles::File {
     libusb_device_handle* handle;
-    int interface;
-    unsigned char in, out;
-    bool reattachDriver;
+    std::string node;
+    bool claimed = false;
+    int interface = -1;
+    unsigned char in = 0, out = 0;
+    bool reattachDriver = false;
 };
 
 UsbScanFiles::UsbScanFiles(uint32_t longestWaitMs) : m_longestWaitMs(longestWaitMs) {}
@@ -131,9 +133,11 @@ UsbScanFiles::~UsbScanFiles()
 
 void UsbScanFiles::release(File* f)
 {
-    libusb_release_interface(f->handle, f->interface);
-    if (f->reattachDriver)
-        libusb_attach_kernel_driver(f->handle, f->interface);
+    if (f->claimed) {
+        libusb_release_interface(f->handle, f->interface);
+        if (f->reattachDriver)
+            libusb_attach_kernel_driver(f->handle, f->interface);
+    }
     libusb_close(f->handle);
     delete f;
 }
@@ -193,7 +197,7 @@ bool UsbScanFiles::open(uint32_t number, void** file)
 bool UsbScanFiles::openDevice(libusb_device* device, void** file)
 {
     libusb_device_handle* handle = nullptr;
-    int rc = libusb_open(device, &handle);
+    const int rc = libusb_open(device, &handle);
     if (rc != 0) {
         if (rc == LIBUSB_ERROR_ACCESS)
             warnOnce(AccessDenied, "no permission to open the USB spectrometer " + nodeOf(device)
@@ -203,20 +207,52 @@ bool UsbScanFiles::openDevice(libusb_device* device, void** file)
                                      + libusb_strerror(rc) + ")");
         return false;
     }
-    rc = configure(handle);
+    auto* f = new File{handle, nodeOf(device)};
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open.insert(f);
+    }
+    *file = f;
+    return true;
+}
+
+bool UsbScanFiles::heldHere(const File* f)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const libusb_device* device = libusb_get_device(f->handle);
+    return std::any_of(m_open.begin(), m_open.end(), [&](const File* other) {
+        return other != f && other->claimed && libusb_get_device(other->handle) == device;
+    });
+}
+
+bool UsbScanFiles::claim(void* file)
+{
+    auto* f = static_cast<File*>(file);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_open.count(f))
+            return false;
+        if (f->claimed)
+            return true;
+    }
+    // The device is in use by this process already (the caller opened it before): it is not
+    // taken twice, and no other program is to blame.
+    if (heldHere(f))
+        return false;
+    libusb_device_handle* handle = f->handle;
+    libusb_device* device = libusb_get_device(handle);
+    int rc = configure(handle);
     if (rc != 0) {
         if (rc != LIBUSB_ERROR_NO_DEVICE)
-            warnOnce(OpenFailed, "the USB spectrometer " + nodeOf(device) + " cannot be configured ("
+            warnOnce(OpenFailed, "the USB spectrometer " + f->node + " cannot be configured ("
                                      + libusb_strerror(rc) + ")");
-        libusb_close(handle);
         return false;
     }
     int interface = 0;
     unsigned char in = 0, out = 0;
     if (!findBulkInterface(device, &interface, &in, &out)) {
-        warnOnce(NoBulkInterface, "the USB spectrometer " + nodeOf(device)
+        warnOnce(NoBulkInterface, "the USB spectrometer " + f->node
                                       + " has no interface with bulk endpoints both ways");
-        libusb_close(handle);
         return false;
     }
     // A kernel driver bound to the interface is set aside while the device is ours.
@@ -227,31 +263,29 @@ bool UsbScanFiles::openDevice(libusb_device* device, void** file)
         // (Not found: the driver let go of it meanwhile.)
         if (rc != 0 && rc != LIBUSB_ERROR_NOT_FOUND) {
             if (rc != LIBUSB_ERROR_NO_DEVICE)
-                warnOnce(DetachFailed, "the USB spectrometer " + nodeOf(device)
+                warnOnce(DetachFailed, "the USB spectrometer " + f->node
                                            + " is held by a kernel driver that cannot be set aside ("
                                            + libusb_strerror(rc) + ")");
-            libusb_close(handle);
             return false;
         }
     }
     rc = libusb_claim_interface(handle, interface);
     if (rc != 0) {
         if (rc == LIBUSB_ERROR_BUSY)
-            warnOnce(Busy, "the USB spectrometer " + nodeOf(device) + " is in use by another program");
+            warnOnce(Busy, "the USB spectrometer " + f->node + " is in use by another program");
         else if (rc != LIBUSB_ERROR_NO_DEVICE)
-            warnOnce(OpenFailed, "the USB spectrometer " + nodeOf(device) + " cannot be claimed ("
+            warnOnce(OpenFailed, "the USB spectrometer " + f->node + " cannot be claimed ("
                                      + libusb_strerror(rc) + ")");
         if (detached)
             libusb_attach_kernel_driver(handle, interface);
-        libusb_close(handle);
         return false;
     }
-    auto* f = new File{handle, interface, in, out, detached};
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_open.insert(f);
-    }
-    *file = f;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    f->interface = interface;
+    f->in = in;
+    f->out = out;
+    f->reattachDriver = detached;
+    f->claimed = true;
     return true;
 }
 
@@ -295,7 +329,8 @@ ScanResult UsbScanFiles::transfer(File* f, unsigned char endpoint, unsigned char
                                   uint32_t length, uint32_t* moved, uint32_t timeoutMs)
 {
     *moved = 0;
-    if (!f)
+    // An unclaimed file moves nothing: the kernel would claim the interface on its own.
+    if (!f || !f->claimed)
         return ScanResult::Failed;
     int done = 0;
     const int rc = libusb_bulk_transfer(f->handle, endpoint, buffer,
@@ -323,6 +358,7 @@ ScanResult UsbScanFiles::transfer(File* f, unsigned char endpoint, unsigned char
         return ScanResult::Failed;
     }
 }
+
 
 ScanResult UsbScanFiles::read(void* file, void* buffer, uint32_t length, uint32_t* moved,
                               uint32_t timeoutMs)

@@ -3,11 +3,14 @@
 //
 // Scan file N is the N-th attached USB device with the kind-1 vendor and product id, the devices
 // taken in the order of their place on the buses (bus number, then port path), so that the walk
-// that counts them and the walk that opens one see the same numbering. Opening a file opens the
-// device (giving it its first configuration when it has none), detaches a kernel driver bound to
+// that counts them and the walk that opens one see the same numbering, whether or not some of
+// them are open already. Opening a file only opens the device, which lets its descriptors be
+// read: counting takes no device from anyone. Claiming the file (for the one the walk keeps)
+// gives the device its first configuration when it has none, detaches a kernel driver bound to
 // its interface (re-attached on close) and claims the first interface that has a bulk IN and a
-// bulk OUT endpoint; closing releases it. Devices of other makers are never opened. Files still
-// open when the provider goes are closed then.
+// bulk OUT endpoint; closing releases it. A device this process has claimed already is not
+// claimed a second time. Devices of other makers are never opened. Files still open when the
+// provider goes are closed then.
 //
 // A transfer is one libusb bulk transfer on the interface's endpoint, waited for as long as the
 // caller asks, or at most `longestWaitMs` when that is set (tests shorten the wait). libusb
@@ -44,6 +47,7 @@ public:
     UsbScanFiles& operator=(const UsbScanFiles&) = delete;
 
     bool open(uint32_t number, void** file);
+    bool claim(void* file);
     void close(void* file);
     ScanResult descriptor(void* file, UsbDeviceDescriptor* descriptor, uint32_t timeoutMs);
     ScanResult read(void* file, void* buffer, uint32_t length, uint32_t* moved, uint32_t timeoutMs);
@@ -66,6 +70,8 @@ private:
     bool openDevice(libusb_device* device, void** file);
     // Gives the interface (and a kernel driver set aside) back and closes the device.
     static void release(File* f);
+    // True when another file of this provider has the device of `f` claimed.
+    bool heldHere(const File* f);
     unsigned waitFor(uint32_t timeoutMs) const;
     ScanResult transfer(File* f, unsigned char endpoint, unsigned char* buffer, uint32_t length,
                         uint32_t* moved, uint32_t timeoutMs);

@@ -168,11 +168,17 @@ private slots:
         QTest::addColumn<quint32>("result");
         QTest::addColumn<int>("file");  // the file kept open, -1 none
         QTest::addColumn<U32List>("probed");
-        QTest::newRow("first match") << 0u << 0u << 3 << U32List{0, 2, 3};
-        QTest::newRow("second match") << 1u << 0u << 7 << U32List{0, 2, 3, 5, 7};
-        QTest::newRow("match at the last number probed") << 2u << 0u << 128 << U32List{0, 2, 3, 5, 7, 128};
-        QTest::newRow("no such index: 7, every file closed")
-            << 3u << quint32(EC_NoDevice) << -1 << U32List{0, 2, 3, 5, 7, 128};
+        QTest::addColumn<U32List>("claimed");  // files whose device the walk tried to claim
+        QTest::addColumn<bool>("claimRefused");
+        QTest::newRow("first match") << 0u << 0u << 3 << U32List{0, 2, 3} << U32List{3} << false;
+        QTest::newRow("second match") << 1u << 0u << 7 << U32List{0, 2, 3, 5, 7} << U32List{7} << false;
+        QTest::newRow("match at the last number probed")
+            << 2u << 0u << 128 << U32List{0, 2, 3, 5, 7, 128} << U32List{128} << false;
+        QTest::newRow("no such index: 7, every file closed, none claimed")
+            << 3u << quint32(EC_NoDevice) << -1 << U32List{0, 2, 3, 5, 7, 128} << U32List{} << false;
+        // The next match does not take its place: an index names the same device either way.
+        QTest::newRow("the match cannot be claimed: 7, closed")
+            << 1u << quint32(EC_NoDevice) << -1 << U32List{0, 2, 3, 5, 7} << U32List{7} << true;
     }
     void scanWalk()
     {
@@ -180,7 +186,10 @@ private slots:
         QFETCH(quint32, result);
         QFETCH(int, file);
         QFETCH(U32List, probed);
+        QFETCH(U32List, claimed);
+        QFETCH(bool, claimRefused);
         FakePlatform fake;
+        fake.claimRefused = claimRefused;
         fake.files[0] = {0x1234, 0x0001};  // another vendor's device
         fake.files[2] = {0x10C4, 0xEA61};  // a kind-0 id seen as a scan file: not a match
         fake.files[3] = {0x0638, 0x0AAC};
@@ -200,6 +209,7 @@ private slots:
             QCOMPARE(fake.openFiles, 1);  // only the chosen one stays open
         }
         QCOMPARE(toList(fake.opened), probed);
+        QCOMPARE(toList(fake.claimed), claimed);
         QCOMPARE(fake.lastTimeout, 60000u);
     }
 
@@ -216,6 +226,7 @@ private slots:
         QCOMPARE(usbScanCountDevices(&count), ERRORCODE(EC_Success));
         QCOMPARE(count, 3u);
         QCOMPARE(fake.openFiles, 0);
+        QVERIFY(fake.claimed.empty());  // looking at a device does not take it
     }
 
     void scanTransfers_data()

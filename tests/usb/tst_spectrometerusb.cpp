@@ -1,9 +1,10 @@
 // The device library's kind-1 transport through libusb, against spectrometers on an emulated USB
-// bus: the devices are found by their ids in the order of their ports, the interface is found
-// from the descriptors and claimed, bulk transfers carry the commands and replies (a reply in two
-// pieces continues where it stopped; a stall, a time-out, an error and a device pulled out end
-// the attempt, which a retry may complete), and closing gives the interface (and a kernel driver
-// set aside) back.
+// bus: the devices are found by their ids in the order of their ports (looking at them takes
+// none, and two can be open at once), the interface is found from the descriptors and claimed,
+// bulk transfers carry the commands and replies (a reply in two pieces continues where it
+// stopped; a stall or an error ends the attempt, which a retry may complete; a time-out and a
+// device pulled out end the transfer), and closing gives the interface (and a kernel driver set
+// aside) back.
 #include "libusbrig.h"
 #include "opendevice.h"
 #include "spectrometerreading.h"
@@ -30,6 +31,14 @@ namespace {
 constexpr uint32_t kFrameBytes = 2 * 101;  // the scene's frame of 101 pixels, two bytes each
 
 enum Operation { ModuleRead, SpectrometerRead, SpectrometerWrite };
+
+QByteArray serialNumber(void* handle)
+{
+    char text[17] = {};
+    if (TVI_SpectrometerGetSerialNumber(handle, text) != EC_Success)
+        return "(none)";
+    return QByteArray(text);
+}
 
 } // namespace
 
@@ -83,6 +92,60 @@ private slots:
             QTRY_VERIFY(!rig.bus.record(port).open);
             QCOMPARE(rig.bus.record(port).claimedInterface, -1);
         }
+    }
+
+    // Two spectrometers open at once in one process: each index names the same device before and
+    // after the other is opened, counting includes the open ones, and looking at the devices
+    // neither claims one nor sets its kernel driver aside: only opening does, and only the device
+    // kept.
+    void twoDevicesOpenAtOnce()
+    {
+        LibusbRig rig;
+        UsbDeviceOptions bound;
+        bound.kernelDriver = "usbtest";
+        for (int i = 0; i < 2; ++i) {
+            Scene scene;
+            scene.serialNumber = "NRL-00" + std::to_string(i);
+            rig.addSpectrometer(scene, {}, bound);
+        }
+        rig.start();
+        StderrCapture err;
+        QCOMPARE(deviceAmount(1), 2u);
+        for (int port : {0, 1}) {
+            QCOMPARE(rig.bus.record(port).claims, 0);
+            QCOMPARE(rig.bus.record(port).detaches, 0);
+        }
+
+        auto first = std::make_unique<OpenDevice>(1, 0u);
+        QCOMPARE(first->result, ERRORCODE(EC_Success));
+        QCOMPARE(serialNumber(first->handle), QByteArray("NRL-000"));
+        QCOMPARE(deviceAmount(1), 2u);
+        // The device open already is not taken a second time, nor is the other one in its place.
+        QCOMPARE(OpenDevice(1, 0u).result, ERRORCODE(EC_NoDevice));
+        QCOMPARE(rig.bus.record(1).claims, 0);
+        QCOMPARE(rig.bus.record(1).detaches, 0);
+        QCOMPARE(rig.bus.kernelDriver(1), std::string("usbtest"));
+
+        OpenDevice second(1, 1u);
+        QCOMPARE(second.result, ERRORCODE(EC_Success));
+        QCOMPARE(serialNumber(second.handle), QByteArray("NRL-001"));
+        QCOMPARE(deviceAmount(1), 2u);
+        // Both answer, each with its own ROM.
+        QCOMPARE(serialNumber(first->handle), QByteArray("NRL-000"));
+        for (int port : {0, 1}) {
+            QCOMPARE(rig.bus.record(port).claimedInterface, 0);
+            QCOMPARE(rig.bus.record(port).claims, 1);
+            QCOMPARE(rig.bus.record(port).detaches, 1);
+        }
+
+        QCOMPARE(first->close(), ERRORCODE(EC_Success));
+        first.reset();
+        QCOMPARE(deviceAmount(1), 2u);
+        OpenDevice again(1, 0u);
+        QCOMPARE(again.result, ERRORCODE(EC_Success));
+        QCOMPARE(serialNumber(again.handle), QByteArray("NRL-000"));
+        // No other program was ever involved, and nothing is blamed on one.
+        QCOMPARE(err.lines(), QStringList());
     }
 
     // A device that stops answering after the first transfer holds a call for one transfer's
@@ -370,6 +433,7 @@ private slots:
         std::unique_ptr<tavrin::Platform> provider = tavrin::makeSystemPlatform();
         void* file = nullptr;
         QVERIFY(provider->scanOpen(0, &file));
+        QVERIFY(provider->scanClaim(file));
         QCOMPARE(bus.record(0).claimedInterface, 0);
 
         // As at the end of a process with the spectrometer in use: the file is never closed.
@@ -465,15 +529,19 @@ private slots:
         LibusbRig rig;
         rig.addSpectrometer({}, {}, usb);
         rig.start();
-        std::unique_ptr<OpenDevice> holder;
+        // Another program: a provider of its own, with its own libusb session.
+        std::unique_ptr<tavrin::Platform> otherProgram;
         if (heldElsewhere) {
-            holder = std::make_unique<OpenDevice>(1);
-            QCOMPARE(holder->result, ERRORCODE(EC_Success));
+            otherProgram = tavrin::makeSystemPlatform();
+            void* file = nullptr;
+            QVERIFY(otherProgram->scanOpen(0, &file));
+            QVERIFY(otherProgram->scanClaim(file));
         }
 
         StderrCapture err;
         for (int look = 0; look < 2; ++look) {
-            QCOMPARE(deviceAmount(1), 0u);
+            // Counted from its descriptors, whoever holds it; only opening it fails.
+            QCOMPARE(deviceAmount(1), 1u);
             QCOMPARE(OpenDevice(1).result, ERRORCODE(EC_NoDevice));
         }
         QCOMPARE(err.lines(), QStringList{"tavrin: warning: the USB spectrometer /dev/bus/usb/001/002 " + warning});

@@ -6,7 +6,8 @@
 //  - the USB bridge API of kind-0 devices (count, open, close, read, write, receive-queue query),
 //    whose calls answer the bridge's own status (0 = success, anything else an error status);
 //  - the scan-file API of kind-1 devices (open a device file by number, read its USB device
-//    descriptor, one overlapped transfer with a time-out, close);
+//    descriptor, claim the device of the file kept, one overlapped transfer with a time-out,
+//    close);
 //  - a sleep, which paces every exchange (the library creates no threads).
 //
 // One provider serves the whole process. The default provider is this machine's (see
@@ -63,7 +64,16 @@ public:
                                         uint32_t* queueStatus) = 0;
 
     // Scan-file API (kind 1). `scanOpen` answers false when device file `number` does not exist.
+    // An open file serves its descriptor; the walk over the files opens every one to look at it,
+    // so opening does not take the device from anyone. `scanClaim` takes the device of the one
+    // file the walk keeps for transfers, and answers false when it cannot be had (another holder,
+    // a kernel driver that keeps it); a provider whose files need no claim keeps the default.
     virtual bool scanOpen(uint32_t number, void** file) = 0;
+    virtual bool scanClaim(void* file)
+    {
+        (void)file;
+        return true;
+    }
     virtual void scanClose(void* file) = 0;
     virtual ScanResult scanGetDescriptor(void* file, UsbDeviceDescriptor* descriptor,
                                          uint32_t timeoutMs) = 0;

@@ -40,6 +40,8 @@ public:
     std::deque<std::pair<tavrin::ScanResult, uint32_t>> transferScript;
     std::vector<uint32_t> transferLengths;  // lengths asked per transfer
     std::vector<uint32_t> opened;           // file numbers opened, in order
+    std::vector<uint32_t> claimed;          // file numbers whose device was claimed, in order
+    bool claimRefused = false;              // every claim is refused
     int openFiles = 0;
     uint32_t lastTimeout = 0;
 
@@ -96,6 +98,11 @@ public:
         ++openFiles;
         *file = fileHandle(number);
         return true;
+    }
+    bool scanClaim(void* file) override
+    {
+        claimed.push_back(fileNumber(file));
+        return !claimRefused;
     }
     void scanClose(void*) override { --openFiles; }
     tavrin::ScanResult scanGetDescriptor(void* file, tavrin::UsbDeviceDescriptor* d,
