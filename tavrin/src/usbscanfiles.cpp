@@ -315,6 +315,8 @@ ScanResult UsbScanFiles::descriptor(void* file, UsbDeviceDescriptor* descriptor,
                                                LIBUSB_REQUEST_GET_DESCRIPTOR, kLanguageTableRequest,
                                                0, table, sizeof table,
                                                waitFor(std::min(timeoutMs, kLanguageTableWaitMs)));
+        if (rc < 0)
+            warnTransfer(f, 0x00, rc);
         if (rc == LIBUSB_ERROR_TIMEOUT)
             return ScanResult::TimedOut;
         if (rc == LIBUSB_ERROR_NO_DEVICE)
@@ -337,12 +339,16 @@ ScanResult UsbScanFiles::transfer(File* f, unsigned char endpoint, unsigned char
                                         int(std::min(length, kLargestRequest)), &done,
                                         waitFor(timeoutMs));
     // The device sent more than was asked: the surplus is lost, so the bytes are not trusted.
-    if (rc == LIBUSB_ERROR_OVERFLOW)
+    if (rc == LIBUSB_ERROR_OVERFLOW) {
+        warnTransfer(f, endpoint, rc);
         return ScanResult::Failed;
+    }
     if (done > 0) {
         *moved = uint32_t(done);
         return ScanResult::Completed;
     }
+    if (rc != 0)
+        warnTransfer(f, endpoint, rc);
     switch (rc) {
     case 0:
         return ScanResult::Completed;
@@ -359,6 +365,18 @@ ScanResult UsbScanFiles::transfer(File* f, unsigned char endpoint, unsigned char
     }
 }
 
+void UsbScanFiles::warnTransfer(const File* f, unsigned char endpoint, int rc)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_transferWarned.insert({f->node, rc}).second)
+            return;
+    }
+    char where[16];
+    std::snprintf(where, sizeof where, "0x%02x", unsigned(endpoint));
+    warn("the USB spectrometer " + f->node + ": a transfer on endpoint " + where + " failed ("
+         + libusb_error_name(rc) + ")");
+}
 
 ScanResult UsbScanFiles::read(void* file, void* buffer, uint32_t length, uint32_t* moved,
                               uint32_t timeoutMs)

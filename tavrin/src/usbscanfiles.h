@@ -23,7 +23,9 @@
 //
 // When USB cannot be used at all (no USB file system, no permission to open a device, a device
 // held by another program or by a kernel driver that will not let go) the reason is logged once;
-// such devices are not found.
+// such devices are not found. A transfer that fails (a time-out, a stall, a protocol error, the
+// device gone) is logged once per device and kind of failure, with the endpoint and libusb's
+// name of the error.
 
 #include <tavrin/platform.h>
 
@@ -32,6 +34,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 
 struct libusb_context;
 struct libusb_device;
@@ -72,6 +75,8 @@ private:
     static void release(File* f);
     // True when another file of this provider has the device of `f` claimed.
     bool heldHere(const File* f);
+    // Tells a failed transfer on `endpoint` once per device and libusb error.
+    void warnTransfer(const File* f, unsigned char endpoint, int rc);
     unsigned waitFor(uint32_t timeoutMs) const;
     ScanResult transfer(File* f, unsigned char endpoint, unsigned char* buffer, uint32_t length,
                         uint32_t* moved, uint32_t timeoutMs);
@@ -82,6 +87,7 @@ private:
     libusb_context* m_context = nullptr;
     bool m_contextTried = false;
     std::set<File*> m_open;  // opened, not closed yet
+    std::set<std::pair<std::string, int>> m_transferWarned;  // {device node, libusb error} told
     std::atomic<bool> m_warned[WarningCount] = {};
 };
 

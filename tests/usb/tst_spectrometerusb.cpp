@@ -3,7 +3,7 @@
 // none, and two can be open at once), the interface is found from the descriptors and claimed,
 // bulk transfers carry the commands and replies (a reply in two pieces continues where it
 // stopped; a stall or an error ends the attempt, which a retry may complete; a time-out and a
-// device pulled out end the transfer), and closing gives the interface (and a kernel driver set
+// device pulled out end the transfer; each kind of failure is told once), and closing gives the interface (and a kernel driver set
 // aside) back.
 #include "libusbrig.h"
 #include "opendevice.h"
@@ -273,31 +273,32 @@ private slots:
         QTest::addColumn<QList<int>>("urbs");  // lengths asked of the data URBs, in order
         QTest::addColumn<int>("discards");
         QTest::addColumn<int>("clearHalts");
+        QTest::addColumn<QString>("told");  // the failure as the terminal is told it (empty: not)
         const FaultRule noDeviceFault{Call::ScanRead, 0, Fault::Fail, 0, ""};
         const UsbFault noBusFault{UsbFault::Stall, true, 0, 0};
         // The module ROM read is not retried, the spectrometer ROM read is.
         QTest::newRow("time-out: libusb takes the request back")
             << int(ModuleRead) << FaultRule{Call::ScanRead, 1, Fault::TimeOut, 0, ""} << noBusFault
-            << uint(EC_TransferFailed) << QList<int>{16} << 1 << 0;
+            << uint(EC_TransferFailed) << QList<int>{16} << 1 << 0 << QString("0x81 failed (LIBUSB_ERROR_TIMEOUT)");
         QTest::newRow("protocol error")
             << int(ModuleRead) << FaultRule{Call::ScanRead, 1, Fault::Fail, 0, ""} << noBusFault
-            << uint(EC_TransferFailed) << QList<int>{16} << 0 << 0;
+            << uint(EC_TransferFailed) << QList<int>{16} << 0 << 0 << QString("0x81 failed (LIBUSB_ERROR_IO)");
         QTest::newRow("a failed attempt, the retry completes")
             << int(SpectrometerRead) << FaultRule{Call::ScanRead, 1, Fault::Fail, 0, ""} << noBusFault
-            << uint(EC_Success) << QList<int>{16, 16} << 0 << 0;
+            << uint(EC_Success) << QList<int>{16, 16} << 0 << 0 << QString("0x81 failed (LIBUSB_ERROR_IO)");
         // Without the halt cleared every retry would find the endpoint stalled still.
         QTest::newRow("a stall cleared, the retry completes")
             << int(SpectrometerRead) << noDeviceFault << UsbFault{UsbFault::Stall, true, 1, 0}
-            << uint(EC_Success) << QList<int>{16, 16} << 0 << 1;
+            << uint(EC_Success) << QList<int>{16, 16} << 0 << 1 << QString("0x81 failed (LIBUSB_ERROR_PIPE)");
         QTest::newRow("5 bytes before a time-out, the rest continued")
             << int(ModuleRead) << noDeviceFault << UsbFault{UsbFault::StopAfter, true, 1, 5}
-            << uint(EC_Success) << QList<int>{16, 11} << 1 << 0;
+            << uint(EC_Success) << QList<int>{16, 11} << 1 << 0 << QString("");
         QTest::newRow("data written in two pieces")
             << int(SpectrometerWrite) << FaultRule{Call::ScanWrite, 2, Fault::Partial, 24, ""} << noBusFault
-            << uint(EC_Success) << QList<int>{64, 40} << 0 << 0;
+            << uint(EC_Success) << QList<int>{64, 40} << 0 << 0 << QString("");
         QTest::newRow("the device pulled out while a read waits")
             << int(ModuleRead) << noDeviceFault << UsbFault{UsbFault::Unplug, true, 1, 0}
-            << uint(EC_TransferFailed) << QList<int>{16} << 0 << 0;
+            << uint(EC_TransferFailed) << QList<int>{16} << 0 << 0 << QString("0x81 failed (LIBUSB_ERROR_NO_DEVICE)");
     }
     void aTroubledTransfer()
     {
@@ -308,11 +309,13 @@ private slots:
         QFETCH(QList<int>, urbs);
         QFETCH(int, discards);
         QFETCH(int, clearHalts);
+        QFETCH(QString, told);
         LibusbRig rig;
         EmulatedDevice& device = rig.addSpectrometer();
         rig.start();
         OpenDevice open(1);
         QCOMPARE(open.result, ERRORCODE(EC_Success));
+        StderrCapture err;
 
         constexpr uint32_t kWriteAddress = 0x20000;  // erased flash
         const bool write = operation == SpectrometerWrite;
@@ -359,6 +362,23 @@ private slots:
             const uint8_t* rom = operation == ModuleRead ? device.moduleImage(0) : device.spectrometerRom.data();
             QVERIFY(std::equal(bytes.begin(), bytes.end(), rom));
         }
+        // The same trouble again is not told again (nor, with the device gone, any failure
+        // that follows from that).
+        if (busFault.kind != UsbFault::Unplug && deviceFault.nth)
+            rig.emulator.addFault(deviceFault);
+        if (busFault.kind != UsbFault::Unplug && busFault.nth)
+            rig.bus.addFault(0, busFault);
+        if (operation == ModuleRead)
+            TVI_SpectromoduleReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data());
+        else if (operation == SpectrometerRead)
+            TVI_SpectrometerReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data());
+        else
+            TVI_SpectrometerWriteRom(open.handle, kWriteAddress + 64, uint32_t(bytes.size()), bytes.data());
+        const QStringList expectedLines =
+            told.isEmpty() ? QStringList()
+                           : QStringList{"tavrin: warning: the USB spectrometer /dev/bus/usb/001/002: "
+                                         "a transfer on endpoint " + told};
+        QCOMPARE(err.lines(), expectedLines);
         QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
     }
