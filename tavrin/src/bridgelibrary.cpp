@@ -1,6 +1,7 @@
 #include "bridgelibrary.h"
 
 #include "runtimelibrary.h"
+#include "transport.h"
 #include "warning.h"
 
 #include <tavrin/platform.h>
@@ -8,6 +9,12 @@
 #include <string>
 
 namespace tavrin {
+
+BridgeLibrary::BridgeLibrary(uint32_t longestWaitMs)
+    : m_timeoutMs(longestWaitMs > 0 && longestWaitMs < kScanTransferTimeoutMs ? longestWaitMs
+                                                                             : kScanTransferTimeoutMs)
+{
+}
 
 BridgeLibrary::~BridgeLibrary()
 {
@@ -32,6 +39,8 @@ bool BridgeLibrary::bind()
         need("SI_Write", e.write);
         need("SI_CheckRXQueue", e.checkRxQueue);
         if (!missing) {
+            // Older builds lack it; the open tells that once.
+            resolveRuntimeEntry(library, "SI_SetTimeouts", e.setTimeouts);
             m_library = library;
             m_entries = e;
             return true;
@@ -63,11 +72,37 @@ uint32_t BridgeLibrary::countDevices(uint32_t* count)
     return e ? uint32_t(e->getNumDevices(count)) : uint32_t(BridgeSuccess);
 }
 
+void BridgeLibrary::warnTimeoutsOnce(const std::string& reason)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_timeoutsWarned)
+            return;
+        m_timeoutsWarned = true;
+    }
+    warn(std::string("USB bridge library ") + kBridgeLibraryFile + ": " + reason
+         + "; a read or write of a spectrometer on the USB bridge may wait without end");
+}
+
+void BridgeLibrary::setTimeouts(const Entries& e)
+{
+    if (!e.setTimeouts) {
+        warnTimeoutsOnce("it has no function SI_SetTimeouts");
+        return;
+    }
+    const int status = e.setTimeouts(m_timeoutMs, m_timeoutMs);
+    if (status != int(BridgeSuccess))
+        warnTimeoutsOnce("it refused its time-outs (status " + std::to_string(status) + ")");
+}
+
 uint32_t BridgeLibrary::open(uint32_t index, void** handle)
 {
     *handle = nullptr;
     const Entries* e = entries(true);
-    return e ? uint32_t(e->open(index, handle)) : uint32_t(BridgeDeviceNotFound);
+    if (!e)
+        return BridgeDeviceNotFound;
+    setTimeouts(*e);
+    return uint32_t(e->open(index, handle));
 }
 
 // A handle exists only while the library is bound: the calls on a handle never bind it.

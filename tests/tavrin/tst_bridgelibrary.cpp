@@ -2,6 +2,8 @@
 // hands its calls to the emulator stands where the program looks for it; the device library
 // counts, opens, reads and closes the bridge devices through it by the functions' names. Without
 // the library, or with one that lacks a function, no device is found and the reason is told once.
+// Each open bounds the library's read and write waits; a library that cannot do that still
+// serves its devices, and that is told once.
 // The provider the library starts with binds it too.
 #include "fakeplatform.h"
 #include "fakevendorlibrary.h"
@@ -23,8 +25,13 @@ namespace {
 
 // This machine's provider for the bridge, the emulator for the rest.
 struct BridgeRig {
+    explicit BridgeRig(const tavrin::SystemPlatformOptions& options = {})
+        : system(tavrin::makeSystemPlatform(options))
+    {
+    }
+
     SpectrometerEmulator emulator;
-    std::unique_ptr<tavrin::Platform> system = tavrin::makeSystemPlatform();
+    std::unique_ptr<tavrin::Platform> system;
     RoutedPlatform routed{system.get(), &emulator, &emulator};
     ScopedPlatform scoped{&routed};
 };
@@ -58,7 +65,7 @@ private slots:
             QCOMPARE(open.close(), ERRORCODE(EC_Success));
         }
         QCOMPARE(rig.emulator.openHandles(), 0);
-        QCOMPARE(fake.log(), QString("SI_GetNumDevices;SI_Open(1);SI_Close"));
+        QCOMPARE(fake.log(), QString("SI_GetNumDevices;SI_SetTimeouts(60000,60000);SI_Open(1);SI_Close"));
 
         // The bridge's own status for an index past its devices, with bit 31.
         OpenDevice past(0, 2);
@@ -93,6 +100,69 @@ private slots:
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines[0].startsWith("tavrin: warning: USB bridge library libSiUSBXp.so: " + reason), qPrintable(lines[0]));
         QCOMPARE(rig.emulator.callCount(Call::BridgeOpen), 0);
+    }
+
+    void eachOpenBoundsTheWaits_data()
+    {
+        QTest::addColumn<uint>("longestWaitMs");  // the provider's option; 0 none
+        QTest::addColumn<QString>("set");
+        QTest::newRow("a scan transfer's wait") << 0u << "60000,60000";
+        QTest::newRow("the provider's shorter wait") << 250u << "250,250";
+        QTest::newRow("a longer wait stays bounded") << 600000u << "60000,60000";
+    }
+    void eachOpenBoundsTheWaits()
+    {
+        QFETCH(uint, longestWaitMs);
+        QFETCH(QString, set);
+        tavrin::SystemPlatformOptions options;
+        options.longestWaitMs = longestWaitMs;
+        BridgeRig rig(options);
+        writeScene(rig.emulator.addDevice(0), {});
+        FakeVendorLibrary fake(tavrin::kBridgeLibraryFile);
+        fake.call<void (*)(tavrin::Platform*)>("fake_forward_to")(&rig.emulator);
+
+        for (int i = 0; i < 2; ++i) {
+            OpenDevice open(0);
+            QCOMPARE(open.result, ERRORCODE(EC_Success));
+        }
+        // Before the handle exists, so that it has them whatever the library does with them.
+        const QString once = "SI_SetTimeouts(" + set + ");SI_Open(0);SI_Close";
+        QCOMPARE(fake.log(), once + ";" + once);
+    }
+
+    void withoutBoundedWaitsTheDevicesStillWork_data()
+    {
+        QTest::addColumn<int>("library");  // 1 complete, 3 an older one without SI_SetTimeouts
+        QTest::addColumn<int>("setterStatus");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("older library") << 3 << 0 << "it has no function SI_SetTimeouts";
+        QTest::newRow("time-outs refused") << 1 << 4 << "it refused its time-outs (status 4)";
+    }
+    void withoutBoundedWaitsTheDevicesStillWork()
+    {
+        QFETCH(int, library);
+        QFETCH(int, setterStatus);
+        QFETCH(QString, reason);
+        BridgeRig rig;
+        writeScene(rig.emulator.addDevice(0, illuminantAScene()), {});
+        VendorLibraryCase which(tavrin::kBridgeLibraryFile, library);
+        which.fake()->call<void (*)(tavrin::Platform*)>("fake_forward_to")(&rig.emulator);
+        if (library == 1)
+            which.fake()->call<void (*)(int)>("fake_timeouts_status")(setterStatus);
+
+        StderrCapture err;
+        for (int i = 0; i < 2; ++i) {
+            OpenDevice open(0);
+            QCOMPARE(open.result, ERRORCODE(EC_Success));
+            std::vector<float> spectrum(101, -1.0f);
+            QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 100000, 101, spectrum.data(), 1),
+                     ERRORCODE(EC_Success));
+            QCOMPARE(spectrum, rig.emulator.device(0).lastFrame);
+        }
+        const QStringList lines = err.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith("tavrin: warning: USB bridge library libSiUSBXp.so: " + reason), qPrintable(lines[0]));
+        QCOMPARE(rig.emulator.openHandles(), 0);
     }
 
     void aLibraryInstalledLaterIsFound()
