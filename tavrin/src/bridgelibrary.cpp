@@ -18,6 +18,10 @@ BridgeLibrary::BridgeLibrary(uint32_t longestWaitMs)
 
 BridgeLibrary::~BridgeLibrary()
 {
+    // Handles exist only while the library is bound, so the entries are there for them.
+    for (void* handle : m_open)
+        m_entries.close(handle);
+    m_open.clear();
     closeRuntimeLibrary(m_library);
 }
 
@@ -102,14 +106,25 @@ uint32_t BridgeLibrary::open(uint32_t index, void** handle)
     if (!e)
         return BridgeDeviceNotFound;
     setTimeouts(*e);
-    return uint32_t(e->open(index, handle));
+    const uint32_t status = uint32_t(e->open(index, handle));
+    if (status == BridgeSuccess && *handle) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open.insert(*handle);
+    }
+    return status;
 }
 
 // A handle exists only while the library is bound: the calls on a handle never bind it.
 uint32_t BridgeLibrary::close(void* handle)
 {
     const Entries* e = entries(false);
-    return e ? uint32_t(e->close(handle)) : uint32_t(BridgeDeviceNotFound);
+    if (!e)
+        return BridgeDeviceNotFound;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open.erase(handle);
+    }
+    return uint32_t(e->close(handle));
 }
 
 uint32_t BridgeLibrary::read(void* handle, void* buffer, uint32_t length, uint32_t* returned)

@@ -19,9 +19,13 @@
 // provider's longest wait when that is shorter). A library without the setter, or one that
 // refuses it, is used all the same: the devices still work, only a stuck transfer is not cut
 // short, and that is logged once.
+//
+// Handles still open when the provider goes are closed before the library is unloaded: the
+// library's own state behind them would otherwise vanish under a device left claimed.
 
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <string>
 
 namespace tavrin {
@@ -65,6 +69,7 @@ private:
     std::mutex m_mutex;
     void* m_library = nullptr;
     Entries m_entries;
+    std::set<void*> m_open;  // handles opened, not closed yet
     bool m_warned = false;
     bool m_timeoutsWarned = false;
 };

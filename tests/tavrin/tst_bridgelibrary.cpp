@@ -3,8 +3,8 @@
 // counts, opens, reads and closes the bridge devices through it by the functions' names. Without
 // the library, or with one that lacks a function, no device is found and the reason is told once.
 // Each open bounds the library's read and write waits; a library that cannot do that still
-// serves its devices, and that is told once.
-// The provider the library starts with binds it too.
+// serves its devices, and that is told once. Handles left open are closed before the library is
+// unloaded. The provider the library starts with binds it too.
 #include "fakeplatform.h"
 #include "fakevendorlibrary.h"
 #include "opendevice.h"
@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <string>
 
 using namespace tavrinemu;
 
@@ -35,6 +36,15 @@ struct BridgeRig {
     RoutedPlatform routed{system.get(), &emulator, &emulator};
     ScopedPlatform scoped{&routed};
 };
+
+// The fake's log as it stood when the library was really unloaded.
+bool unloaded = false;
+std::string logAtUnload;
+void keepLogAtUnload(const char* log)
+{
+    unloaded = true;
+    logAtUnload = log;
+}
 
 } // namespace
 
@@ -163,6 +173,35 @@ private slots:
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines[0].startsWith("tavrin: warning: USB bridge library libSiUSBXp.so: " + reason), qPrintable(lines[0]));
         QCOMPARE(rig.emulator.openHandles(), 0);
+    }
+
+    // Needs the library loaded by nobody else: before the case below, which leaves it bound.
+    void handlesLeftOpenAreClosedBeforeTheUnload()
+    {
+        SpectrometerEmulator emulator;
+        emulator.addDevice(0);
+        emulator.addDevice(0);
+        unloaded = false;
+        logAtUnload.clear();
+        {
+            const std::unique_ptr<tavrin::Platform> system = tavrin::makeSystemPlatform();
+            {
+                FakeVendorLibrary fake(tavrin::kBridgeLibraryFile);
+                fake.call<void (*)(tavrin::Platform*)>("fake_forward_to")(&emulator);
+                fake.call<void (*)(void (*)(const char*))>("fake_watch_unload")(&keepLogAtUnload);
+                void* first = nullptr;
+                void* second = nullptr;
+                QCOMPARE(system->bridgeOpen(0, &first), uint32_t(tavrin::BridgeSuccess));
+                QCOMPARE(system->bridgeOpen(1, &second), uint32_t(tavrin::BridgeSuccess));
+                QCOMPARE(system->bridgeClose(first), uint32_t(tavrin::BridgeSuccess));
+            }  // the test's own hold on the library goes first
+            QVERIFY(!unloaded);
+            QCOMPARE(emulator.openHandles(), 1);
+        }
+        QVERIFY2(unloaded, "the library is still loaded after its provider went");
+        const QString log = QString::fromStdString(logAtUnload);
+        QVERIFY2(log.endsWith("SI_Open(1);SI_Close;SI_Close"), qPrintable(log));
+        QCOMPARE(emulator.openHandles(), 0);
     }
 
     void aLibraryInstalledLaterIsFound()
