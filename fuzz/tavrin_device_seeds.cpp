@@ -9,6 +9,7 @@
 #include "spectrometeremulator.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -50,6 +51,10 @@ private:
         if (r == tavrin::ScanResult::Failed) {
             input.push_back(devicefuzz::Failed);
             return;
+        }
+        if (moved > 0xFFFF) {
+            std::fprintf(stderr, "a transfer of %u bytes does not fit a chunk\n", moved);
+            std::exit(1);
         }
         input.push_back(devicefuzz::Bytes);
         input.push_back(uint8_t(moved));
