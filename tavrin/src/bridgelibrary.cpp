@@ -1,6 +1,7 @@
 #include "bridgelibrary.h"
 
 #include "runtimelibrary.h"
+#include "transport.h"
 #include "warning.h"
 
 #include <tavrin/platform.h>
@@ -9,8 +10,18 @@
 
 namespace tavrin {
 
+BridgeLibrary::BridgeLibrary(uint32_t longestWaitMs)
+    : m_timeoutMs(longestWaitMs > 0 && longestWaitMs < kScanTransferTimeoutMs ? longestWaitMs
+                                                                             : kScanTransferTimeoutMs)
+{
+}
+
 BridgeLibrary::~BridgeLibrary()
 {
+    // Handles exist only while the library is bound, so the entries are there for them.
+    for (void* handle : m_open)
+        m_entries.close(handle);
+    m_open.clear();
     closeRuntimeLibrary(m_library);
 }
 
@@ -32,6 +43,8 @@ bool BridgeLibrary::bind()
         need("SI_Write", e.write);
         need("SI_CheckRXQueue", e.checkRxQueue);
         if (!missing) {
+            // Older builds lack it; the open tells that once.
+            resolveRuntimeEntry(library, "SI_SetTimeouts", e.setTimeouts);
             m_library = library;
             m_entries = e;
             return true;
@@ -63,18 +76,55 @@ uint32_t BridgeLibrary::countDevices(uint32_t* count)
     return e ? uint32_t(e->getNumDevices(count)) : uint32_t(BridgeSuccess);
 }
 
+void BridgeLibrary::warnTimeoutsOnce(const std::string& reason)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_timeoutsWarned)
+            return;
+        m_timeoutsWarned = true;
+    }
+    warn(std::string("USB bridge library ") + kBridgeLibraryFile + ": " + reason
+         + "; a read or write of a spectrometer on the USB bridge may wait without end");
+}
+
+void BridgeLibrary::setTimeouts(const Entries& e)
+{
+    if (!e.setTimeouts) {
+        warnTimeoutsOnce("it has no function SI_SetTimeouts");
+        return;
+    }
+    const int status = e.setTimeouts(m_timeoutMs, m_timeoutMs);
+    if (status != int(BridgeSuccess))
+        warnTimeoutsOnce("it refused its time-outs (status " + std::to_string(status) + ")");
+}
+
 uint32_t BridgeLibrary::open(uint32_t index, void** handle)
 {
     *handle = nullptr;
     const Entries* e = entries(true);
-    return e ? uint32_t(e->open(index, handle)) : uint32_t(BridgeDeviceNotFound);
+    if (!e)
+        return BridgeDeviceNotFound;
+    setTimeouts(*e);
+    const uint32_t status = uint32_t(e->open(index, handle));
+    if (status == BridgeSuccess && *handle) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open.insert(*handle);
+    }
+    return status;
 }
 
 // A handle exists only while the library is bound: the calls on a handle never bind it.
 uint32_t BridgeLibrary::close(void* handle)
 {
     const Entries* e = entries(false);
-    return e ? uint32_t(e->close(handle)) : uint32_t(BridgeDeviceNotFound);
+    if (!e)
+        return BridgeDeviceNotFound;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open.erase(handle);
+    }
+    return uint32_t(e->close(handle));
 }
 
 uint32_t BridgeLibrary::read(void* handle, void* buffer, uint32_t length, uint32_t* returned)

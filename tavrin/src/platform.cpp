@@ -14,7 +14,10 @@ namespace {
 class SystemPlatform final : public Platform
 {
 public:
-    explicit SystemPlatform(const SystemPlatformOptions& options) : m_scan(options.longestWaitMs) {}
+    explicit SystemPlatform(const SystemPlatformOptions& options)
+        : m_bridge(options.longestWaitMs), m_scan(options.longestWaitMs)
+    {
+    }
 
     uint32_t bridgeCountDevices(uint32_t* count) override { return m_bridge.countDevices(count); }
     uint32_t bridgeOpen(uint32_t index, void** handle) override { return m_bridge.open(index, handle); }

@@ -31,7 +31,15 @@ void restoreLibraryDir(bool had, const QByteArray& previous)
 QString FakeVendorLibrary::directory(Variant variant)
 {
     const QString base = QString::fromUtf8(QV_VENDOR_LIB_DIR);
-    return variant == Complete ? base : base + QStringLiteral("/incomplete");
+    switch (variant) {
+    case Incomplete:
+        return base + QStringLiteral("/incomplete");
+    case Older:
+        return base + QStringLiteral("/older");
+    case Complete:
+        break;
+    }
+    return base;
 }
 
 FakeVendorLibrary::FakeVendorLibrary(const QString& fileName, Variant variant)
@@ -100,7 +108,9 @@ VendorLibraryCase::VendorLibraryCase(const QString& fileName, int which)
         m_none = std::make_unique<NoVendorLibraries>();
     else
         m_fake = std::make_unique<FakeVendorLibrary>(
-            fileName, which == 1 ? FakeVendorLibrary::Complete : FakeVendorLibrary::Incomplete);
+            fileName, which == 1   ? FakeVendorLibrary::Complete
+                      : which == 2 ? FakeVendorLibrary::Incomplete
+                                   : FakeVendorLibrary::Older);
 }
 
 VendorLibraryCase::~VendorLibraryCase() = default;

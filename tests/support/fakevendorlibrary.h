@@ -20,6 +20,7 @@ public:
     enum Variant {
         Complete,   // every entry point
         Incomplete, // one entry point the driver needs is missing
+        Older,      // one entry point the driver can do without is missing (the bridge's only)
     };
 
     // Opens the fake `fileName` of `variant`, resets it and points KW_LIBRARY_DIR at its folder.
@@ -66,7 +67,8 @@ private:
 };
 
 // The vendor library a test case starts from, chosen by a number in the test's table: 0 none is
-// found, 1 the complete fake of `fileName`, 2 its incomplete build. Lives as long as the case.
+// found, 1 the complete fake of `fileName`, 2 its incomplete build, 3 its older build. Lives as
+// long as the case.
 class VendorLibraryCase
 {
 public:

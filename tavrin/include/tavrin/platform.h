@@ -89,8 +89,9 @@ public:
 inline constexpr char kBridgeLibraryFile[] = "libSiUSBXp.so";
 
 struct SystemPlatformOptions {
-    // The longest wait for one USB request, whatever the transport asks; 0 waits as asked.
-    // Tests shorten it so that a time-out costs milliseconds.
+    // The longest wait for one USB request, whatever the transport asks; 0 waits as asked. The
+    // bridge library's read and write waits are never longer than a scan request's, and this
+    // shortens them too. Tests shorten it so that a time-out costs milliseconds.
     uint32_t longestWaitMs = 0;
 };
 
