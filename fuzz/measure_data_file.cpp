@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the measurement data file reader. It must never crash or allocate for
 // absurd counts, must leave the caller's lists exactly as they were unless the whole file is
-// valid, and a file it accepts must write back to a file it accepts again with the same lists.
+// valid, must hand back only finite values, and a file it accepts must write back to a file it
+// accepts again with the same lists.
 #include "measure/measuredatafile.h"
 
 #include <QByteArray>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -20,6 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (MeasureDataFile::encode(read) != MeasureDataFile::encode(held))
             std::abort(); // a refused file must leave the lists alone
         return 0;
+    }
+    for (const QList<CColor>& list : read.lists) {
+        for (const CColor& c : list) {
+            for (double v : {c[0], c[1], c[2], c.levelR, c.levelG, c.levelB}) {
+                if (!std::isfinite(v))
+                    std::abort();
+            }
+        }
     }
     const QByteArray again = MeasureDataFile::encode(read);
     MeasureDataFile::Contents back;

@@ -3,6 +3,8 @@
 #include <QBuffer>
 #include <QDataStream>
 
+#include <cmath>
+
 namespace {
 
 struct SectionInfo
@@ -20,6 +22,9 @@ const SectionInfo sectionInfo[MeasureDataFile::SectionCount] = {
 
 // Bytes of one double in the stream (the stream's default double precision).
 const int doubleBytes = 8;
+
+// The values of a record in file order, as messages name them.
+const char* const recordFields[] = {"X", "Y", "Z", "level R", "level G", "level B"};
 
 qint64 streamOffset(QDataStream& s)
 {
@@ -186,16 +191,33 @@ bool MeasureDataFile::readSection(QDataStream& in, Section section, QList<CColor
                             .arg(left));
         if (left >= 0)
             read.reserve(count);
-        const bool levels = storesLevels(section);
+        const int fields = size / doubleBytes;
         for (qint32 i = 0; i < count; ++i) {
-            at = streamOffset(in);
-            double X = 0, Y = 0, Z = 0;
-            in >> X >> Y >> Z;
-            CColor c(X, Y, Z);
-            if (levels)
-                in >> c.levelR >> c.levelG >> c.levelB;
+            const qint64 recordAt = streamOffset(in);
+            at = recordAt;
+            double v[6] = {};
+            for (int f = 0; f < fields; ++f)
+                in >> v[f];
             if (in.status() != QDataStream::Ok)
                 return fail(QStringLiteral("the file ends inside record %1 of %2").arg(i).arg(count));
+            // No table, chart or colour difference can use a value that is not a finite number;
+            // a file holding one is damaged like any other.
+            for (int f = 0; f < fields; ++f) {
+                if (!std::isfinite(v[f])) {
+                    at = recordAt < 0 ? -1 : recordAt + qint64(f) * doubleBytes;
+                    return fail(QStringLiteral("record %1 of %2: %3 is %4, not a finite number")
+                                    .arg(i)
+                                    .arg(count)
+                                    .arg(QLatin1String(recordFields[f]))
+                                    .arg(v[f]));
+                }
+            }
+            CColor c(v[0], v[1], v[2]);
+            if (fields == 6) {
+                c.levelR = v[3];
+                c.levelG = v[4];
+                c.levelB = v[5];
+            }
             read.append(c);
         }
     }

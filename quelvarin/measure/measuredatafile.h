@@ -29,8 +29,9 @@
 // section is 00 00 00 0E, "GRAYCNT" in UTF-16BE, 00 00 00 00.
 //
 // Reading validates before it commits: a section is read into a temporary list, with the key
-// length, the key and the stream status checked and the count bounded by the bytes that are
-// left, and only a whole valid section (or file) replaces what the caller holds.
+// length, the key and the stream status checked, the count bounded by the bytes that are left
+// and every value required to be a finite number (NaN and infinities are refused), and only a
+// whole valid section (or file) replaces what the caller holds.
 
 #include "colour/color.h"
 

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -19,8 +20,34 @@ namespace {
 // The longest line a table may hold; a node line is some 30 bytes. Longer lines are refused
 // rather than read into memory whole.
 constexpr qint64 kMaxLineBytes = 64 * 1024;
-// What one read from the device brings: large enough that a read costs nothing per line.
+// What one read from the device brings at most: large enough that a read costs nothing per line.
 constexpr qint64 kChunkBytes = 1 << 20;
+// The reader's largest buffer: a chunk behind the longest unfinished line.
+constexpr size_t kMaxBufferBytes = size_t(kChunkBytes + kMaxLineBytes);
+
+// Bytes still to come from the device, or -1 when it cannot tell (a pipe, a socket).
+qint64 bytesLeft(const QIODevice& device)
+{
+    if (device.isSequential())
+        return -1;
+    return qMax<qint64>(0, device.size() - device.pos());
+}
+
+// A buffer for the rest of the device: all of it and one byte more (so the read that meets the
+// end has room), up to `largest`. A small table then costs a small buffer. Not zero-filled: only
+// bytes read into it are looked at.
+size_t bufferSizeFor(const QIODevice& device, size_t largest)
+{
+    const qint64 left = bytesLeft(device);
+    if (left < 0 || quint64(left) >= quint64(largest))
+        return largest;
+    return size_t(left) + 1;
+}
+
+std::unique_ptr<char[]> uninitialisedBytes(size_t size)
+{
+    return std::unique_ptr<char[]>(new char[size]);
+}
 
 QString failure(const QString& fileName, qint64 lineNumber, const QString& what)
 {
@@ -36,14 +63,19 @@ struct Line
 };
 
 // The lines of a table, read from a device in large chunks into one buffer that is reused to
-// the end: a line costs no allocation and no call into the device. Lines end at '\n' (a '\r'
-// before it is dropped); the terminator of the last line opens no new line, and an empty device
-// holds one empty line. A line longer than kMaxLineBytes is refused, not gathered.
+// the end: a line costs no allocation and no call into the device. The buffer is sized to what
+// the device holds (at most a chunk beside the longest line) and grows only when the device
+// brings more than it said. Lines end at '\n' (a '\r' before it is dropped); the terminator of
+// the last line opens no new line, and an empty device holds one empty line. A line longer than
+// kMaxLineBytes is refused, not gathered.
 class LineReader
 {
 public:
     LineReader(QIODevice& device, const QString& fileName)
-        : m_device(device), m_fileName(fileName), m_buffer(size_t(kChunkBytes + kMaxLineBytes))
+        : m_device(device),
+          m_fileName(fileName),
+          m_capacity(bufferSizeFor(device, kMaxBufferBytes)),
+          m_buffer(uninitialisedBytes(m_capacity))
     {
     }
 
@@ -54,8 +86,8 @@ public:
         for (;;) {
             const size_t pending = m_end - m_begin;
             if (const auto* newline =
-                    static_cast<const char*>(std::memchr(m_buffer.data() + m_begin, '\n', pending))) {
-                const size_t size = size_t(newline - (m_buffer.data() + m_begin));
+                    static_cast<const char*>(std::memchr(m_buffer.get() + m_begin, '\n', pending))) {
+                const size_t size = size_t(newline - (m_buffer.get() + m_begin));
                 if (size > size_t(kMaxLineBytes))
                     return tooLong(error);
                 *line = lineAt(m_begin, size);
@@ -80,14 +112,24 @@ public:
     qint64 number() const { return m_number; }
 
 private:
-    // Moves the unfinished line to the front and appends the next chunk behind it.
+    // Moves the unfinished line to the front and appends the next chunk behind it. The line is
+    // at most kMaxLineBytes, so the largest buffer always has room; a smaller one that is full
+    // (the device grew since it was measured) is doubled first.
     bool fill(QString* error)
     {
         const size_t pending = m_end - m_begin;
-        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, pending);
+        if (pending == m_capacity) {
+            const size_t capacity = qMin(kMaxBufferBytes, 2 * m_capacity);
+            std::unique_ptr<char[]> larger = uninitialisedBytes(capacity);
+            std::memcpy(larger.get(), m_buffer.get() + m_begin, pending);
+            m_buffer = std::move(larger);
+            m_capacity = capacity;
+        } else {
+            std::memmove(m_buffer.get(), m_buffer.get() + m_begin, pending);
+        }
         m_begin = 0;
         m_end = pending;
-        const qint64 read = m_device.read(m_buffer.data() + m_end, qint64(m_buffer.size() - m_end));
+        const qint64 read = m_device.read(m_buffer.get() + m_end, qint64(m_capacity - m_end));
         if (read < 0) {
             *error = failure(m_fileName, m_number + 1,
                              QStringLiteral("cannot be read (%1)").arg(m_device.errorString()));
@@ -101,7 +143,7 @@ private:
     Line lineAt(size_t begin, size_t size)
     {
         ++m_number;
-        const char* data = m_buffer.data() + begin;
+        const char* data = m_buffer.get() + begin;
         if (size > 0 && data[size - 1] == '\r')
             --size;
         return Line{data, int(size)};
@@ -116,7 +158,8 @@ private:
 
     QIODevice& m_device;
     QString m_fileName;
-    std::vector<char> m_buffer;
+    size_t m_capacity;
+    std::unique_ptr<char[]> m_buffer;
     size_t m_begin = 0; // first byte not handed out yet
     size_t m_end = 0;   // end of the bytes read so far
     bool m_atEnd = false;
@@ -133,10 +176,11 @@ qint64 countLines(QIODevice& device)
     qint64 lines = 0;
     char last = '\n';
     bool any = false;
-    std::vector<char> chunk(static_cast<size_t>(kChunkBytes));
+    const size_t size = bufferSizeFor(device, size_t(kChunkBytes));
+    const std::unique_ptr<char[]> chunk = uninitialisedBytes(size);
     qint64 read = 0;
-    while ((read = device.read(chunk.data(), qint64(chunk.size()))) > 0) {
-        lines += std::count(chunk.data(), chunk.data() + read, '\n');
+    while ((read = device.read(chunk.get(), qint64(size))) > 0) {
+        lines += std::count(chunk.get(), chunk.get() + read, '\n');
         last = chunk[size_t(read) - 1];
         any = true;
     }

@@ -18,7 +18,8 @@
 // longer than 64 KiB, a field that is not a finite number, or a size out of range makes it fail
 // with a message naming the file, the line and what was wrong, and the adapter then skips that
 // stage. Files are read line by line (a first pass counts the lines, so a short file is refused
-// before its table is allocated): the largest table costs about its own size in memory. The 3-D
+// before its table is allocated): the largest table costs about its own size in memory, and a
+// small one only buffers of its own size, so reading it costs little more than its bytes. The 3-D
 // nodes are kept as floats, three a node in one block; a value beyond a float's range is refused.
 
 #include <QString>

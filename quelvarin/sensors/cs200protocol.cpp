@@ -13,8 +13,7 @@ bool hasStatus(const QByteArray& reply, const char* status)
     return reply.startsWith(status);
 }
 
-// The values after "<status>," split at the commas; empty when the separator is missing, or when
-// the line end has not come: a reply cut short may stop inside its last value.
+// The values after "<status>," split at the commas; empty when the separator is missing.
 QList<QByteArray> valueFields(const QByteArray& reply)
 {
     const int statusLength = int(std::strlen(kStatusOk));
@@ -22,10 +21,11 @@ QList<QByteArray> valueFields(const QByteArray& reply)
         return {};
     QByteArray values = reply.mid(statusLength + 1);
     // The values end at the line end; whatever the buffer holds after it is not part of them.
+    // The library hands over one whole reply a read, and a reply without a line end is still
+    // whole: its values then run to the end of the text.
     const int end = values.indexOf('\r');
-    if (end < 0)
-        return {};
-    values.truncate(end);
+    if (end >= 0)
+        values.truncate(end);
     return values.split(',');
 }
 

@@ -4,8 +4,8 @@
 //
 // Every command is ASCII ended by CR LF, sent in one write; every command is followed by one read
 // into a 250-byte buffer. A reply is ASCII: a four-character status ("OK00", "ER02", ...) and,
-// where it carries values, "," and the values up to the line end (CR LF). Values count only once
-// their line end arrived: a reply cut short may stop inside its last number.
+// where it carries values, "," and the values up to the line end (CR LF), or up to the end of the
+// text when the reply has no line end (the library hands over one whole reply a read).
 //
 //   command        reply relied on
 //   RMT,1 / RMT,0  none (remote mode on / off)
@@ -59,9 +59,9 @@ QByteArray replyText(const char* buffer, std::size_t received);
 // a comma), cut before the first CR; empty when there is no CR.
 QString serialFromIdentification(const QByteArray& reply);
 
-// The wait for a measurement from the reply to MES,1: seconds x 1000 - 500 for "OK00,<s>" CR LF
-// (so 0 s means no wait); 0 for any other status and for an "OK00" whose seconds do not parse,
-// lie outside 0..kMaxMeasuringSeconds or are not followed by the line end.
+// The wait for a measurement from the reply to MES,1: seconds x 1000 - 500 for "OK00,<s>", with
+// or without its line end (so 0 s means no wait); 0 for any other status and for an "OK00" whose
+// seconds do not parse or lie outside 0..kMaxMeasuringSeconds.
 int measurementDelayMs(const QByteArray& reply);
 
 // The reply to MDR,3.
@@ -71,7 +71,7 @@ struct Reading
         Ready,    // "OK00" with eight integers and X, Y, Z
         NotReady, // "ER02": ask again
         Error21,  // "ER21": the meter reports no light (colour 0, 0, 0)
-        Failed,   // any other reply, or "OK00" whose numbers do not parse or lack their line end
+        Failed,   // any other reply, or "OK00" whose numbers do not all parse
     };
     Status status = Failed;
     double x = 0.0, y = 0.0, z = 0.0;

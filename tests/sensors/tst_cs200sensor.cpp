@@ -127,10 +127,14 @@ void TestCS200Sensor::measurementDelay_data()
     QTest::newRow("seconds past the longest believed") << QByteArray("OK00,2147484\r\n") << 0;
     QTest::newRow("negative seconds") << QByteArray("OK00,-3\r\n") << 0;
     QTest::newRow("nothing") << QByteArray() << 0;
-    // Cut before its line end ("OK00,12" CR LF read as far as "OK00,1"), the reply sets no wait.
+    // The library hands over one whole reply a read: without its line end the reply is taken as
+    // it stands, and its seconds count once they parse.
     const QByteArray twelve = "OK00,12\r\n";
-    for (int n = 0; n <= twelve.indexOf('\r'); ++n)
-        QTest::addRow("cut to %d bytes: %s", n, twelve.left(n).constData()) << twelve.left(n) << 0;
+    const int secondsAt = twelve.indexOf(',') + 1;
+    for (int n = 0; n <= secondsAt; ++n)
+        QTest::addRow("no seconds in %d bytes: %s", n, twelve.left(n).constData()) << twelve.left(n) << 0;
+    QTest::newRow("OK00,1 without line end") << twelve.left(secondsAt + 1) << 500;
+    QTest::newRow("OK00,12 without line end") << twelve.left(secondsAt + 2) << 11500;
     QTest::newRow("without its LF") << twelve.left(twelve.size() - 1) << 11500;
 }
 
@@ -151,7 +155,7 @@ void TestCS200Sensor::parseReading_data()
     QTest::newRow("OK00") << QByteArray("OK00,0,0,0,0,0,0,0,0,95.1,100.0,108.9\r\n") << int(cs200::Reading::Ready)
                           << 95.1 << 100.0 << 108.9;
     QTest::newRow("OK00 without line end") << QByteArray("OK00,1,2,3,4,5,6,7,8,1e-3,2,3")
-                                           << int(cs200::Reading::Failed) << 0.0 << 0.0 << 0.0;
+                                           << int(cs200::Reading::Ready) << 0.001 << 2.0 << 3.0;
     QTest::newRow("OK00, more fields after Z") << QByteArray("OK00,0,0,0,0,0,0,0,0,1,2,3,99\r\n")
                                                << int(cs200::Reading::Ready) << 1.0 << 2.0 << 3.0;
     QTest::newRow("ER02") << QByteArray("ER02\r\n") << int(cs200::Reading::NotReady) << 0.0 << 0.0 << 0.0;
@@ -169,11 +173,17 @@ void TestCS200Sensor::parseReading_data()
     QTest::newRow("OK00 alone") << QByteArray("OK00\r\n") << int(cs200::Reading::Failed) << 0.0 << 0.0 << 0.0;
     QTest::newRow("OK01 is another status") << QByteArray("OK01,0,0,0,0,0,0,0,0,1,2,3\r\n")
                                             << int(cs200::Reading::Failed) << 0.0 << 0.0 << 0.0;
-    // Cut anywhere before its line end, the reply is no reading; the values are whole at the CR.
+    // Without its line end a reply is taken as it stands (the library hands over one whole reply
+    // a read): it is refused while its values do not all parse, and once they do they count.
     const QByteArray whole = "OK00,0,0,0,0,0,0,0,0,95.1,100.0,108.9\r\n";
-    for (int n = 0; n <= whole.indexOf('\r'); ++n)
+    const int zAt = whole.lastIndexOf(',') + 1;
+    for (int n = 0; n <= zAt; ++n)
         QTest::addRow("OK00 cut to %d bytes: %s", n, whole.left(n).constData())
             << whole.left(n) << int(cs200::Reading::Failed) << 0.0 << 0.0 << 0.0;
+    const double zSoFar[] = {1.0, 10.0, 108.0, 108.0, 108.9};
+    for (int digits = 1; zAt + digits <= whole.indexOf('\r'); ++digits)
+        QTest::addRow("OK00 ending in %s", whole.mid(zAt, digits).constData())
+            << whole.left(zAt + digits) << int(cs200::Reading::Ready) << 95.1 << 100.0 << zSoFar[digits - 1];
     QTest::newRow("OK00 without its LF") << whole.left(whole.size() - 1) << int(cs200::Reading::Ready) << 95.1
                                          << 100.0 << 108.9;
 }
@@ -269,7 +279,8 @@ void TestCS200Sensor::startMeasureSetsTheDelay_data()
     QTest::newRow("1 s") << QByteArray("OK00,1\r\n") << 500;
     QTest::newRow("error") << QByteArray("ER00\r\n") << 0;
     QTest::newRow("OK00 with a word") << QByteArray("OK00,x\r\n") << 0;
-    QTest::newRow("cut before its line end") << QByteArray("OK00,1") << 0;
+    QTest::newRow("without its line end") << QByteArray("OK00,1") << 500;
+    QTest::newRow("without its line end or seconds") << QByteArray("OK00,") << 0;
 }
 
 void TestCS200Sensor::startMeasureSetsTheDelay()
@@ -306,8 +317,10 @@ void TestCS200Sensor::scriptedReadings_data()
     QTest::newRow("garbage") << QList<QByteArray>{"\x01\x02zz"} << true << 0.0 << 0.0 << 0.0 << 1;
     QTest::newRow("OK00 with numbers that do not parse")
         << QList<QByteArray>{"OK00,0,0,0,0,0,0,0,0,95.1,?,108.9\r\n"} << true << 0.0 << 0.0 << 0.0 << 1;
-    QTest::newRow("OK00 cut inside Z") << QList<QByteArray>{ok.left(ok.indexOf("108.9") + 3)} << true << 0.0 << 0.0
-                                       << 0.0 << 1;
+    QTest::newRow("OK00 without its line end") << QList<QByteArray>{ok.left(ok.indexOf('\r'))} << false << 95.1
+                                               << 100.0 << 108.9 << 1;
+    QTest::newRow("OK00 without its line end or Z") << QList<QByteArray>{ok.left(ok.indexOf("108.9"))} << true
+                                                    << 0.0 << 0.0 << 0.0 << 1;
     QTest::newRow("250 bytes without a terminator")
         << QList<QByteArray>{QByteArray("OK00,0,0,0,0,0,0,0,0,1,2,") + QByteArray(250, 'A')} << true << 0.0 << 0.0
         << 0.0 << 1;

@@ -21,6 +21,7 @@
 #include "ui/window/rgblevelwindow.h"
 #include "ui/window/satdatawindow.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 #include <sys/fsuid.h>
@@ -407,6 +409,64 @@ private slots:
         QCOMPARE(boxes.last().text, text);
         QCOMPARE(MeasureDataFile::encode(contentsOf(*measure)), before);
         QCOMPARE(platform::readSetting("measure", "steps").toInt(), 12);
+    }
+
+    // A file whose values are not finite numbers would fill the tables with nan and inf and draw
+    // its points off the charts: it is refused like a damaged one, naming the value's offset.
+    void nonFiniteImportChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("offset");
+        MeasureDataFile::Contents c;
+        c[MeasureDataFile::GraySection] = colours(22);
+        c[MeasureDataFile::GamutSection] = colours(7);
+        c[MeasureDataFile::FreeSection] = colours(2);
+        const QByteArray good = MeasureDataFile::encode(c);
+        const int grayRecords = 8 + 4 + 14 + 4; // header, key length, "GRAYCNT", count
+        const int gamutRecords = grayRecords + 22 * 48 + 4 + 16 + 4;
+        const int freeRecords = good.size() - 2 * 24;
+        const auto with = [&good](int offset, double value) {
+            QByteArray bytes = good;
+            QDataStream out(&bytes, QIODevice::ReadWrite);
+            MeasureDataFile::setUpStream(out);
+            out.device()->seek(offset);
+            out << value;
+            return bytes;
+        };
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("NaN as the first gray X") << with(grayRecords, nan) << grayRecords;
+        QTest::newRow("+inf as the last gray Y") << with(grayRecords + 21 * 48 + 8, inf)
+                                                 << grayRecords + 21 * 48 + 8;
+        QTest::newRow("-inf as a gamut level") << with(gamutRecords + 3 * 48 + 40, -inf)
+                                               << gamutRecords + 3 * 48 + 40;
+        QTest::newRow("NaN as a gamut level") << with(gamutRecords + 24, nan) << gamutRecords + 24;
+        QTest::newRow("+inf as a free Z") << with(freeRecords + 16, inf) << freeRecords + 16;
+        QTest::newRow("NaN as the last free Z") << with(freeRecords + 40, nan) << freeRecords + 40;
+    }
+
+    void nonFiniteImportChangesNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, offset);
+        MeasureDataFile::Contents held;
+        for (int s = 0; s < MeasureDataFile::SectionCount; ++s)
+            held.lists[s] = colours(s + 1, 5.0);
+        fill(*measure, held);
+        platform::writeSetting("measure", "steps", 12);
+        const QByteArray before = MeasureDataFile::encode(contentsOf(*measure));
+
+        writeFile(base() + ".data", bytes);
+        MessageRecorder boxes;
+        LogCapture log;
+        QVERIFY(!scene->importFrom(base() + ".data"));
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Import Error"));
+        QCOMPARE(boxes.last().text, QString("Data Error!"));
+        QCOMPARE(MeasureDataFile::encode(contentsOf(*measure)), before);
+        QCOMPARE(platform::readSetting("measure", "steps").toInt(), 12);
+        const QString at = QStringLiteral("at byte %1,").arg(offset);
+        QVERIFY2(log.messages(QtWarningMsg).join('\n').contains(at), qPrintable(log.messages().join('\n')));
     }
 
     void importOfADeviceThatNeverEnds()

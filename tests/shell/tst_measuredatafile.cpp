@@ -141,7 +141,7 @@ private slots:
         QTest::newRow("ordinary") << 95.123456789012345;
         QTest::newRow("negative zero") << -0.0;
         QTest::newRow("denormal") << 4.9e-324;
-        QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+        QTest::newRow("largest") << std::numeric_limits<double>::max();
         QTest::newRow("null colour mark") << -99999.99;
     }
 
@@ -227,6 +227,47 @@ private slots:
         QCOMPARE(int(MeasureDataFile::decode(bytes, &held, &error)), status);
         QVERIFY2(error.contains(errorMentions), qPrintable(error));
         QVERIFY(error.contains(QLatin1String("at byte")));
+        QVERIFY(sameContents(before, held, true));
+    }
+
+    // A value that is not a finite number is refused like any other damage, with the offset of
+    // the value itself: no list, table or chart can show it.
+    void nonFiniteValueChangesNothing_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("errorMentions");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        const int grayRecord = 8 + 4 + 14 + 4; // header, key length, "GRAYCNT", count
+        const int freeRecords = smallFixtureBytes().size() - 48;
+        QTest::newRow("NaN as gray X") << grayRecord << nan << "at byte 30, section \"GRAYCNT\"";
+        QTest::newRow("+inf as gray Y") << grayRecord + 8 << inf << "at byte 38, section \"GRAYCNT\"";
+        QTest::newRow("-inf as gray Z") << grayRecord + 16 << -inf << "at byte 46, section \"GRAYCNT\"";
+        QTest::newRow("NaN as a gray level") << grayRecord + 24 << nan << "at byte 54, section \"GRAYCNT\"";
+        QTest::newRow("+inf as a gray level") << grayRecord + 32 << inf << "at byte 62, section \"GRAYCNT\"";
+        QTest::newRow("-inf as a gray level") << grayRecord + 40 << -inf << "at byte 70, section \"GRAYCNT\"";
+        QTest::newRow("NaN as free X") << freeRecords << nan
+                                       << QString("at byte %1, section \"FREECOLORCNT\"").arg(freeRecords);
+        QTest::newRow("-inf as the last free Z") << freeRecords + 40 << -inf
+                                                 << QString("at byte %1, section \"FREECOLORCNT\"").arg(freeRecords + 40);
+        QTest::newRow("negative NaN as the second free Y") << freeRecords + 32 << -nan
+                                                << QString("at byte %1, section \"FREECOLORCNT\"").arg(freeRecords + 32);
+    }
+
+    void nonFiniteValueChangesNothing()
+    {
+        QFETCH(int, offset);
+        QFETCH(double, value);
+        QFETCH(QString, errorMentions);
+        const QByteArray bytes = smallFixtureBytes().replace(offset, 8, doubleBytes(value));
+
+        const MeasureDataFile::Contents before = sentinel();
+        MeasureDataFile::Contents held = before;
+        QString error;
+        QCOMPARE(MeasureDataFile::decode(bytes, &held, &error), MeasureDataFile::Status::DataError);
+        QVERIFY2(error.contains(errorMentions), qPrintable(error));
+        QVERIFY2(error.contains("not a finite number"), qPrintable(error));
         QVERIFY(sameContents(before, held, true));
     }
 
