@@ -16,13 +16,15 @@
 // one call. A command and its reply form one exchange: a driver that may be called from two
 // threads holds exchangeMutex() across it.
 //
-// How the caller waits: the GUI thread goes on handling its events (the windows repaint, timers
-// and queued calls run) while the operator's input is refused until the call is done (a window
-// the operator closes meanwhile closes afterwards), so a silent instrument never freezes the
-// window and no command can start under a connect, nor later from a click made during it. Any other
-// thread simply blocks. Either wait is bounded: the call's own time-out plus kQueueMarginMs for
-// a call of another thread ahead of it. A call whose bound passed is given up (it answers like a
-// closed line: nothing read, -1 written, false) and no longer runs unless it has already begun.
+// How the caller waits: the GUI thread waits with platform::waitRefusingInput (eventwait.h): it
+// goes on handling its events (the windows repaint, timers and queued calls run, a message box
+// raised meanwhile can be answered) while the operator's input to its windows is refused until
+// the call is done (a window the operator closes meanwhile closes afterwards), so a silent
+// instrument never freezes the window and no command can start under a connect, nor later from a
+// click made during it. Any other thread simply blocks. Either wait is bounded: the call's own
+// time-out plus kQueueMarginMs for a call of another thread ahead of it. A call whose bound passed
+// is given up (it answers like a closed line: nothing read, -1 written, false) and no longer runs
+// unless it has already begun.
 //
 // Modem-line calls (DTR, RTS) are best effort: pseudo-terminals and some adapters refuse them.
 

@@ -1,17 +1,25 @@
 // The operator's input while the GUI thread waits for a serial instrument: refused, neither acted
 // on during the wait nor afterwards; a window the operator closes meanwhile closes once the wait
 // is over. Input after the wait works as ever.
+// A message box (any modal window) that opens during the wait takes the operator's answer, and
+// the wait ends once the box has been answered.
 #include "platform/serialline.h"
 #include "serialemulator.h"
 #include "testenv.h"
 
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QtTest>
 #include <QtTest/qtestspontaneevent.h>
+
+#include <memory>
 
 using platform::SerialLine;
 
@@ -28,7 +36,16 @@ void operatorCloses(QWidget* window)
     QCoreApplication::instance()->notify(window, &close); // sendEvent would make it the program's
 }
 
+// How the operator answers a box.
+enum class Answer {
+    EnterToTheBox,         // a key press delivered to the box's widgets
+    EnterThroughItsWindow, // a key press as the window system delivers it: to the box's window
+    ClickThroughItsWindow, // a click on its OK button, delivered to the box's window
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Answer)
 
 class TestSerialInput : public QObject
 {
@@ -88,6 +105,120 @@ private slots:
         QTest::keyClicks(edit, "7");
         QCOMPARE(clicks, 1);
         QCOMPARE(edit->text(), QString("7"));
+    }
+
+    void aBoxOpenedDuringTheWaitTakesTheOperatorsAnswer_data()
+    {
+        QTest::addColumn<bool>("dialog"); // a dialog of the program's own instead of a message box
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<int>("readTimeoutMs");
+        QTest::addColumn<bool>("pastTheBound"); // answered only after the wait's bound has passed
+
+        // The instrument answers once the box has been answered: the wait must still be there.
+        constexpr int kLongRead = 10000;
+        QTest::newRow("message box, Enter to the box") << false << Answer::EnterToTheBox << kLongRead << false;
+        QTest::newRow("message box, Enter through its window")
+            << false << Answer::EnterThroughItsWindow << kLongRead << false;
+        QTest::newRow("message box, click through its window")
+            << false << Answer::ClickThroughItsWindow << kLongRead << false;
+        QTest::newRow("dialog, Enter through its window") << true << Answer::EnterThroughItsWindow << kLongRead << false;
+        // The box stays up longer than the wait may last: answered, the wait ends at once.
+        QTest::newRow("message box answered after the wait's bound")
+            << false << Answer::EnterThroughItsWindow << 200 << true;
+    }
+
+    // The pattern generator's "connected" box, for one, may open while a sensor connects.
+    void aBoxOpenedDuringTheWaitTakesTheOperatorsAnswer()
+    {
+        QFETCH(bool, dialog);
+        QFETCH(Answer, answer);
+        QFETCH(int, readTimeoutMs);
+        QFETCH(bool, pastTheBound);
+        const int boundMs = readTimeoutMs + SerialLine::kQueueMarginMs;
+
+        SerialEmulator emu; // answers only what the test sends
+        emu.bindTo(4);
+        SerialLine line;
+        line.setPortName("COM4");
+        QVERIFY(line.open());
+
+        QWidget window; // there before the wait: refuses input all along
+        auto* layout = new QVBoxLayout(&window);
+        auto* button = new QPushButton("Start", &window);
+        layout->addWidget(button);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        int clicks = 0;
+        connect(button, &QPushButton::clicked, this, [&] { ++clicks; });
+
+        bool waiting = false;
+        bool boxOpenedDuringTheWait = false;
+        bool answeredByTheOperator = false;
+        int boxResult = -1;
+        // Started by the answer: it would fire only if the wait went on for a whole bound more.
+        bool sentinelFired = false;
+        QTimer sentinel;
+        sentinel.setSingleShot(true);
+        sentinel.setTimerType(Qt::PreciseTimer);
+        connect(&sentinel, &QTimer::timeout, this, [&] { sentinelFired = waiting; });
+
+        QTimer::singleShot(kInputAtMs, this, [&] {
+            boxOpenedDuringTheWait = waiting;
+            std::unique_ptr<QDialog> box;
+            QPushButton* ok = nullptr;
+            if (dialog) {
+                box = std::make_unique<QDialog>();
+                auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, box.get());
+                (new QVBoxLayout(box.get()))->addWidget(buttons);
+                ok = buttons->button(QDialogButtonBox::Ok);
+                ok->setDefault(true);
+                connect(buttons, &QDialogButtonBox::accepted, box.get(), &QDialog::accept);
+            } else {
+                auto message = std::make_unique<QMessageBox>(QMessageBox::Information, "Measure",
+                                                             "Monitor Color Pattern Tcp connected.",
+                                                             QMessageBox::Ok);
+                ok = qobject_cast<QPushButton*>(message->button(QMessageBox::Ok));
+                message->setDefaultButton(QMessageBox::Ok);
+                box = std::move(message);
+            }
+            QDialog* const shown = box.get();
+            // Answered from the box's own loop: once it is up, or after the wait's bound (a
+            // timer started after the wait's own deadline expires after it).
+            QTimer::singleShot(pastTheBound ? boundMs : 0, shown, [&, shown, ok] {
+                QTest::mouseClick(button, Qt::LeftButton); // the window under the box
+                switch (answer) {
+                case Answer::EnterToTheBox:
+                    QTest::keyClick(shown, Qt::Key_Enter);
+                    break;
+                case Answer::EnterThroughItsWindow:
+                    QTest::keyClick(shown->windowHandle(), Qt::Key_Enter);
+                    break;
+                case Answer::ClickThroughItsWindow:
+                    QTest::mouseClick(shown->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                                      ok->mapTo(shown, ok->rect().center()));
+                    break;
+                }
+                // Both deliveries are synchronous: an answered box is down now.
+                answeredByTheOperator = !shown->isVisible();
+                if (!answeredByTheOperator)
+                    shown->done(QDialog::Rejected); // the operator could not: end it for them
+                emu.send("OK");
+                sentinel.start(boundMs);
+            });
+            boxResult = shown->exec();
+        });
+
+        waiting = true;
+        const QByteArray got = line.read(2, readTimeoutMs);
+        waiting = false;
+
+        QVERIFY(boxOpenedDuringTheWait);
+        QVERIFY(answeredByTheOperator);
+        QCOMPARE(boxResult, dialog ? int(QDialog::Accepted) : int(QMessageBox::Ok));
+        QVERIFY(!sentinelFired);
+        QCOMPARE(clicks, 0);
+        // The instrument's reply to a wait still going on; past its bound the wait was over.
+        QCOMPARE(got, pastTheBound ? QByteArray() : QByteArray("OK"));
     }
 };
 
