@@ -78,6 +78,11 @@ bool isOperatorInput(QEvent::Type type)
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
+    // Text typed through an input method (how Chinese is typed) and dropped data are input too.
+    case QEvent::InputMethod:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
         return true;
     default:
         return false;
@@ -159,6 +164,7 @@ protected:
         if (isOperatorInput(type)) {
             if (takesInput(watched))
                 return false;
+            event->ignore(); // a refused drag is not accepted by anyone
             return true;
         }
         if (type == QEvent::Close) {

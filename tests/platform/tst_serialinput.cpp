@@ -1,6 +1,6 @@
-// The operator's input while the GUI thread waits for a serial instrument: refused, neither acted
-// on during the wait nor afterwards; a window the operator closes meanwhile closes once the wait
-// is over. Input after the wait works as ever.
+// The operator's input while the GUI thread waits for a serial instrument (clicks, keys, text of
+// an input method, drops): refused, neither acted on during the wait nor afterwards; a window the
+// operator closes meanwhile closes once the wait is over. Input after the wait works as ever.
 // A message box (any modal window) that opens during the wait takes the operator's answer, and
 // the wait ends once the box has been answered.
 #include "platform/serialline.h"
@@ -10,8 +10,11 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -42,6 +45,58 @@ enum class Answer {
     EnterThroughItsWindow, // a key press as the window system delivers it: to the box's window
     ClickThroughItsWindow, // a click on its OK button, delivered to the box's window
 };
+
+// A widget that takes text and drops, and records every event it is given.
+class EventRecorder : public QWidget
+{
+public:
+    EventRecorder()
+    {
+        setAcceptDrops(true);
+        setAttribute(Qt::WA_InputMethodEnabled);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+    QList<QEvent::Type> got;
+
+protected:
+    bool event(QEvent* e) override
+    {
+        got << e->type();
+        if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop)
+            e->accept();
+        return QWidget::event(e);
+    }
+};
+
+void deliverSpontaneously(QWidget* target, QEvent* event)
+{
+    QSpontaneKeyEvent::setSpontaneous(event);
+    QCoreApplication::instance()->notify(target, event);
+}
+
+// Text typed through an input method, or one step of dragging text onto `target`.
+void operatorSends(QWidget* target, QEvent::Type type)
+{
+    if (type == QEvent::InputMethod) {
+        QInputMethodEvent text;
+        text.setCommitString(QString::fromUtf8("\xe6\xb5\x8b\xe9\x87\x8f"));
+        deliverSpontaneously(target, &text);
+        return;
+    }
+    QMimeData data;
+    data.setText("K-10");
+    const QPoint at = target->rect().center();
+    if (type == QEvent::DragEnter) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        deliverSpontaneously(target, &enter);
+    } else if (type == QEvent::DragMove) {
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        deliverSpontaneously(target, &move);
+    } else {
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        deliverSpontaneously(target, &drop);
+    }
+}
 
 } // namespace
 
@@ -219,6 +274,56 @@ private slots:
         QCOMPARE(clicks, 0);
         // The instrument's reply to a wait still going on; past its bound the wait was over.
         QCOMPARE(got, pastTheBound ? QByteArray() : QByteArray("OK"));
+    }
+
+    void textAndDropsDuringTheWaitAreRefused_data()
+    {
+        QTest::addColumn<int>("type");
+        // Delivered before the wait: a drag moves and drops on the widget it entered.
+        QTest::addColumn<QVector<int>>("leadIn");
+
+        QTest::newRow("text of an input method") << int(QEvent::InputMethod) << QVector<int>{};
+        QTest::newRow("a drag entering") << int(QEvent::DragEnter) << QVector<int>{};
+        QTest::newRow("a drag moving") << int(QEvent::DragMove) << QVector<int>{QEvent::DragEnter};
+        QTest::newRow("a drop") << int(QEvent::Drop) << QVector<int>{QEvent::DragEnter, QEvent::DragMove};
+    }
+
+    void textAndDropsDuringTheWaitAreRefused()
+    {
+        QFETCH(int, type);
+        QFETCH(QVector<int>, leadIn);
+        SerialEmulator emu;
+        emu.bindTo(4);
+        SerialLine line;
+        line.setPortName("COM4");
+        QVERIFY(line.open());
+
+        EventRecorder window;
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.setFocus();
+
+        for (int before : leadIn)
+            operatorSends(&window, QEvent::Type(before));
+        window.got.clear();
+        bool sentDuringTheWait = false;
+        QTimer::singleShot(0, this, [&] {
+            operatorSends(&window, QEvent::Type(type));
+            sentDuringTheWait = true;
+            emu.send("K"); // ends the wait
+        });
+        QCOMPARE(line.read(1, 10000), QByteArray("K"));
+        QVERIFY(sentDuringTheWait);
+        QVERIFY(!window.got.contains(QEvent::Type(type)));
+
+        // The same after the wait reaches the window (the row delivers it for real).
+        for (int before : leadIn)
+            operatorSends(&window, QEvent::Type(before));
+        operatorSends(&window, QEvent::Type(type));
+        QVERIFY(window.got.contains(QEvent::Type(type)));
+        QDragLeaveEvent leave; // no drag left behind for the next row
+        deliverSpontaneously(&window, &leave);
     }
 };
 
