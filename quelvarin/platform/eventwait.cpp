@@ -97,6 +97,7 @@ struct GuiWaits
     QList<QEventLoop*> loops; // the loops of the waits under way
     QObject* refusal = nullptr; // the application filter, installed while a wait is under way
     QList<QPointer<QWidget>> closeAfterwards;
+    int busy = 0; // GuiThreadBusy scopes alive
     bool releasePosted = false;
 };
 
@@ -126,7 +127,7 @@ bool takesInput(QObject* target)
 void releaseDeferredCloses()
 {
     GuiWaits& w = guiWaits();
-    if (w.closeAfterwards.isEmpty() || !w.shownSince.isEmpty() || w.releasePosted)
+    if (w.closeAfterwards.isEmpty() || !w.shownSince.isEmpty() || w.busy > 0 || w.releasePosted)
         return;
     // From the event loop rather than from inside the caller, whose objects a close may tear down.
     w.releasePosted = true;
@@ -135,8 +136,8 @@ void releaseDeferredCloses()
         [] {
             GuiWaits& w = guiWaits();
             w.releasePosted = false;
-            if (!w.shownSince.isEmpty())
-                return; // the end of that wait releases them
+            if (!w.shownSince.isEmpty() || w.busy > 0)
+                return; // the end of that wait or operation releases them
             const QList<QPointer<QWidget>> closes = std::exchange(w.closeAfterwards, {});
             for (const QPointer<QWidget>& window : closes)
                 if (window)
@@ -291,6 +292,21 @@ void wakeGuiWaits()
                 loop->quit();
         },
         Qt::QueuedConnection);
+}
+
+GuiThreadBusy::GuiThreadBusy()
+    : m_counted(QCoreApplication::instance() && isGuiThread())
+{
+    if (m_counted)
+        ++guiWaits().busy;
+}
+
+GuiThreadBusy::~GuiThreadBusy()
+{
+    if (!m_counted)
+        return;
+    --guiWaits().busy;
+    releaseDeferredCloses();
 }
 
 WaitHook setWaitHook(WaitHook hook)

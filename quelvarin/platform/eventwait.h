@@ -13,8 +13,8 @@
 // the sensor calibration) nor be acted on seconds later, when the wait is over. A modal window
 // that opens during the wait (a message box raised by a timer or a socket) takes the operator's
 // input: nothing else could ever answer it, and the wait, whose loop lies under the box's, cannot
-// end before the box does. A window the operator closes meanwhile closes once the GUI thread no
-// longer waits, as a close during a run does.
+// end before the box does. A window the operator closes meanwhile closes once the GUI thread is
+// neither waiting nor inside an exchange (GuiThreadBusy), as a close during a run does.
 
 #include <functional>
 
@@ -45,5 +45,21 @@ bool waitRefusingInput(const std::function<bool()>& finished, int boundMs);
 
 // Any thread: has every wait of waitRefusingInput() under way ask its condition again.
 void wakeGuiWaits();
+
+// While one lives on the GUI thread, an operation of several steps is under way there (a
+// driver's exchange of a command and its reply, made of several line calls): the closes the
+// operator asked for during its waits are held until the outermost one ends. On other threads it
+// does nothing.
+class GuiThreadBusy
+{
+public:
+    GuiThreadBusy();
+    ~GuiThreadBusy();
+    GuiThreadBusy(const GuiThreadBusy&) = delete;
+    GuiThreadBusy& operator=(const GuiThreadBusy&) = delete;
+
+private:
+    bool m_counted = false;
+};
 
 } // namespace platform

@@ -1,10 +1,12 @@
 // The operator's input while the GUI thread waits for a serial instrument (clicks, keys, text of
 // an input method, drops): refused, neither acted on during the wait nor afterwards; a window the
-// operator closes meanwhile closes once the wait is over. Input after the wait works as ever.
+// operator closes meanwhile closes once the wait is over, or once the exchange the wait belongs to
+// is over. Input after the wait works as ever.
 // A message box (any modal window) that opens during the wait takes the operator's answer, and
 // the wait ends once the box has been answered.
 #include "platform/serialline.h"
 #include "serialemulator.h"
+#include "eventloopwait.h"
 #include "testenv.h"
 
 #include <QCloseEvent>
@@ -22,6 +24,7 @@
 #include <QtTest>
 #include <QtTest/qtestspontaneevent.h>
 
+#include <functional>
 #include <memory>
 
 using platform::SerialLine;
@@ -324,6 +327,52 @@ private slots:
         QVERIFY(window.got.contains(QEvent::Type(type)));
         QDragLeaveEvent leave; // no drag left behind for the next row
         deliverSpontaneously(&window, &leave);
+    }
+
+    // A driver's exchange is several line calls under its lock; a window the operator closed
+    // during one of them closes once the exchange is over, not in the middle of it.
+    void aCloseDuringAnExchangeWaitsForItsEnd()
+    {
+        SerialEmulator emu;
+        emu.bindTo(4);
+        SerialLine line;
+        line.setPortName("COM4");
+        QVERIFY(line.open());
+
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+
+        // Each reply is sent by a call queued to the GUI thread, so each wait must handle that
+        // thread's events, in order, before its call can end.
+        const auto replyFromTheGuiThread = [&](const QByteArray& reply, std::function<void()> before) {
+            QMetaObject::invokeMethod(
+                this,
+                [&emu, reply, before] {
+                    before();
+                    emu.send(reply);
+                },
+                Qt::QueuedConnection);
+        };
+        bool closedDuringTheFirstCall = false;
+        bool openBetweenTheCalls = false;
+        bool openAfterTheSecondCall = false;
+        {
+            platform::SerialExchange exchange(line);
+            replyFromTheGuiThread("AB", [&] {
+                operatorCloses(&other);
+                closedDuringTheFirstCall = true;
+            });
+            QCOMPARE(line.read(2, 10000), QByteArray("AB"));
+            openBetweenTheCalls = other.isVisible();
+            replyFromTheGuiThread("CD", [] {});
+            QCOMPARE(line.read(2, 10000), QByteArray("CD"));
+            openAfterTheSecondCall = other.isVisible();
+        }
+        QVERIFY(closedDuringTheFirstCall);
+        QVERIFY(openBetweenTheCalls);
+        QVERIFY(openAfterTheSecondCall);
+        QVERIFY(testenv::waitUntil([&] { return !other.isVisible(); }, 10000));
     }
 };
 
