@@ -244,16 +244,20 @@ bool SerialLine::runOnLine(int boundMs, std::function<void(Port&)> fn, Wait wait
     auto job = std::make_shared<Job>();
     job->fn = std::move(fn);
     const bool handleEvents = wait == Wait::HandlingEvents && QCoreApplication::instance() && isGuiThread();
+    std::atomic<int>& underway = m_callsUnderway;
     QMetaObject::invokeMethod(
         &port.context,
-        [job, &port, handleEvents] {
+        [job, &port, &underway, handleEvents] {
             if (!job->givenUp.load())
                 job->fn(port);
+            underway.fetch_sub(1);
             job->done.release();
             if (handleEvents)
                 wakeGuiWaits();
         },
         Qt::QueuedConnection);
+    // Counted once queued: a caller that sees the count knows the call is ahead of its own.
+    m_callsUnderway.fetch_add(1);
     const bool finished = handleEvents ? waitRefusingInput([&job] { return job->done.tryAcquire(); }, boundMs)
                                        : job->done.tryAcquire(1, boundMs);
     if (!finished) {

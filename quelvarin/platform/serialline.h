@@ -35,6 +35,7 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -135,6 +136,9 @@ public:
     // threads.
     QMutex& exchangeMutex() { return m_exchange; }
 
+    // Calls handed to the line's thread by any caller and not yet through there (a snapshot).
+    int callsUnderway() const { return m_callsUnderway.load(); }
+
     // Longest wait for written bytes to leave.
     static constexpr int kWriteTimeoutMs = 2000;
     // Bound of the calls without a time-out of their own (open, close, settings, queries): a
@@ -166,6 +170,7 @@ private:
     QString m_devicePath;
     SerialConfig m_config;
     QMutex m_exchange;
+    mutable std::atomic<int> m_callsUnderway{0};
 };
 
 // One exchange on a line, a command and its reply, made of several line calls: holds the
