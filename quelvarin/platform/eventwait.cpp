@@ -165,7 +165,8 @@ protected:
         if (isOperatorInput(type)) {
             if (takesInput(watched))
                 return false;
-            event->ignore(); // a refused drag is not accepted by anyone
+            if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)
+                event->ignore(); // no one takes a refused drag
             return true;
         }
         if (type == QEvent::Close) {
