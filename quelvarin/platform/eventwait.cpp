@@ -146,6 +146,8 @@ void releaseDeferredCloses()
         Qt::QueuedConnection);
 }
 
+// Installed on the application while a wait is under way. Application filters see only the GUI
+// thread's objects, which is where the input goes: first to a window, then to its widgets.
 class InputRefusal : public QObject
 {
 protected:
