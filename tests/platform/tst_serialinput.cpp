@@ -279,6 +279,42 @@ private slots:
         QCOMPARE(got, pastTheBound ? QByteArray() : QByteArray("OK"));
     }
 
+    // The sensor calibration dialog is modal and open when its reading waits for the line: it is
+    // one of the windows that were there before the wait, and refuses input like the others.
+    void aModalWindowOpenBeforeTheWaitStaysRefused()
+    {
+        SerialEmulator emu;
+        emu.bindTo(4);
+        SerialLine line;
+        line.setPortName("COM4");
+        QVERIFY(line.open());
+
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        auto* button = new QPushButton("Read", &dialog);
+        (new QVBoxLayout(&dialog))->addWidget(button);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        int clicks = 0;
+        connect(button, &QPushButton::clicked, this, [&] { ++clicks; });
+
+        bool clickedDuringTheWait = false;
+        QTimer::singleShot(0, this, [&] {
+            QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                              button->mapTo(&dialog, button->rect().center()));
+            clickedDuringTheWait = true;
+            emu.send("K"); // ends the wait
+        });
+        QCOMPARE(line.read(1, 10000), QByteArray("K"));
+        QVERIFY(clickedDuringTheWait);
+        QCOMPARE(clicks, 0);
+
+        // The same click after the wait is taken.
+        QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          button->mapTo(&dialog, button->rect().center()));
+        QCOMPARE(clicks, 1);
+    }
+
     void textAndDropsDuringTheWaitAreRefused_data()
     {
         QTest::addColumn<int>("type");
