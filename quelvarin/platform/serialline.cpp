@@ -1,23 +1,19 @@
 #include "platform/serialline.h"
 
+#include "platform/eventwait.h"
 #include "platform/guithread.h"
 #include "platform/logging.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDebug>
-#include <QEvent>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QList>
 #include <QMetaObject>
 #include <QMutexLocker>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QStringList>
 #include <QThread>
-#include <QTimer>
 
 #include <atomic>
 
@@ -48,10 +44,6 @@ bool hungUp(int fd)
 // A wait of waitForReadyRead that comes back early without data and without an error would make a
 // read loop spin; such a wait counts as the end of the read after this many in a row.
 constexpr int kMaxIdleWakeups = 64;
-
-// When the GUI thread's event loop cannot run (the application is quitting), the wait for a call
-// looks at it in slices this long, handling what arrives in between.
-constexpr int kQuittingSliceMs = 5;
 
 int boundAfter(int timeoutMs)
 {
@@ -206,97 +198,7 @@ struct SerialLine::Job
     std::function<void(Port&)> fn;
     QSemaphore done;                 // released once the line is through with the call
     std::atomic<bool> givenUp{false}; // set by the caller whose wait ran out
-    QEventLoop* loop = nullptr;       // the GUI thread's wait, touched on the GUI thread only
 };
-
-namespace {
-
-// The operator's input that arrives while the GUI thread waits for the line is refused, not
-// kept: a click or a key must neither start a command in the middle of another (a connect, a
-// reading of the sensor calibration) nor be acted on seconds later, when the wait is over. A
-// window the operator closes meanwhile closes once the wait is over, as a close during a run does.
-// Application filters see only the GUI thread's objects, which is where the input goes.
-class InputRefusal : public QObject
-{
-public:
-    InputRefusal() { QCoreApplication::instance()->installEventFilter(this); }
-    ~InputRefusal() override
-    {
-        QCoreApplication::instance()->removeEventFilter(this);
-        for (const QPointer<QObject>& window : m_closeAfterwards)
-            if (window)
-                QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::TabletPress:
-        case QEvent::TabletRelease:
-            return true;
-        case QEvent::Close:
-            // Only the operator's close (from the window system) waits; the program's own go on.
-            if (event->spontaneous() && watched->isWidgetType()) {
-                event->ignore();
-                if (!m_closeAfterwards.contains(watched))
-                    m_closeAfterwards.append(watched);
-                return true;
-            }
-            return false;
-        default:
-            return false;
-        }
-    }
-
-private:
-    QList<QPointer<QObject>> m_closeAfterwards;
-};
-
-// The GUI thread's wait for `job`: its events go on (the operator's input refused) until the line
-// is through with the call or `boundMs` have passed.
-template <typename JobT>
-bool waitHandlingEvents(JobT& job, int boundMs)
-{
-    const QDeadlineTimer deadline(boundMs);
-    const InputRefusal refusal;
-    for (;;) {
-        if (job.done.tryAcquire())
-            return true;
-        const qint64 remaining = deadline.remainingTime();
-        if (remaining <= 0)
-            return false;
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(int(remaining));
-        job.loop = &loop;
-        const int refused = loop.exec(QEventLoop::AllEvents);
-        job.loop = nullptr;
-        if (refused != 0) {
-            // The application is quitting and no event loop runs any more: handle what arrives
-            // in short slices until the call is done or the bound has passed.
-            if (job.done.tryAcquire(1, int(qMin<qint64>(remaining, kQuittingSliceMs))))
-                return true;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, kQuittingSliceMs);
-        }
-    }
-}
-
-} // namespace
 
 SerialLine::SerialLine()
     : m_thread(new QThread)
@@ -342,25 +244,22 @@ bool SerialLine::runOnLine(int boundMs, std::function<void(Port&)> fn, Wait wait
     auto job = std::make_shared<Job>();
     job->fn = std::move(fn);
     const bool handleEvents = wait == Wait::HandlingEvents && QCoreApplication::instance() && isGuiThread();
+    std::atomic<int>& underway = m_callsUnderway;
     QMetaObject::invokeMethod(
         &port.context,
-        [job, &port, handleEvents] {
+        [job, &port, &underway, handleEvents] {
             if (!job->givenUp.load())
                 job->fn(port);
+            underway.fetch_sub(1);
             job->done.release();
-            if (handleEvents) {
-                // Wakes the GUI thread's wait; run there, where its loop pointer lives.
-                QMetaObject::invokeMethod(
-                    QCoreApplication::instance(),
-                    [job] {
-                        if (job->loop)
-                            job->loop->quit();
-                    },
-                    Qt::QueuedConnection);
-            }
+            if (handleEvents)
+                wakeGuiWaits();
         },
         Qt::QueuedConnection);
-    const bool finished = handleEvents ? waitHandlingEvents(*job, boundMs) : job->done.tryAcquire(1, boundMs);
+    // Counted once queued: a caller that sees the count knows the call is ahead of its own.
+    m_callsUnderway.fetch_add(1);
+    const bool finished = handleEvents ? waitRefusingInput([&job] { return job->done.tryAcquire(); }, boundMs)
+                                       : job->done.tryAcquire(1, boundMs);
     if (!finished) {
         job->givenUp.store(true);
         qCWarning(platformLog).noquote() << "serial port" << portName() << "did not answer a call within" << boundMs

@@ -13,24 +13,29 @@
 // A driver's port is used from the GUI thread (init, close, setters) and from the measurement
 // thread (readings). The port object lives on a private thread of its own and every call is carried
 // out there while the caller waits, so calls from any thread are safe and never interleave inside
-// one call. A command and its reply form one exchange: a driver that may be called from two
-// threads holds exchangeMutex() across it.
+// one call. A command and its reply form one exchange: a driver holds a SerialExchange across it.
 //
-// How the caller waits: the GUI thread goes on handling its events (the windows repaint, timers
-// and queued calls run) while the operator's input is refused until the call is done (a window
-// the operator closes meanwhile closes afterwards), so a silent instrument never freezes the
-// window and no command can start under a connect, nor later from a click made during it. Any other
-// thread simply blocks. Either wait is bounded: the call's own time-out plus kQueueMarginMs for
-// a call of another thread ahead of it. A call whose bound passed is given up (it answers like a
-// closed line: nothing read, -1 written, false) and no longer runs unless it has already begun.
+// How the caller waits: the GUI thread waits with platform::waitRefusingInput (eventwait.h): it
+// goes on handling its events (the windows repaint, timers and queued calls run, a message box
+// raised meanwhile can be answered) while the operator's input to its windows is refused until
+// the call is done (a window the operator closes meanwhile closes after the exchange), so a silent
+// instrument never freezes the window and no command can start under a connect, nor later from a
+// click made during it. Any other thread simply blocks. Either wait is bounded: the call's own
+// time-out plus kQueueMarginMs for a call of another thread ahead of it. A call whose bound passed
+// is given up (it answers like a closed line: nothing read, -1 written, false) and no longer runs
+// unless it has already begun.
 //
 // Modem-line calls (DTR, RTS) are best effort: pseudo-terminals and some adapters refuse them.
 
+#include "platform/eventwait.h"
+
 #include <QByteArray>
 #include <QMutex>
+#include <QMutexLocker>
 #include <QSerialPort>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -127,8 +132,12 @@ public:
     bool failed() const;
     QString errorString() const;
 
-    // Held across one command and its reply by drivers that are called from two threads.
+    // Held across one command and its reply (through SerialExchange): drivers are called from two
+    // threads.
     QMutex& exchangeMutex() { return m_exchange; }
+
+    // Calls handed to the line's thread by any caller and not yet through there (a snapshot).
+    int callsUnderway() const { return m_callsUnderway.load(); }
 
     // Longest wait for written bytes to leave.
     static constexpr int kWriteTimeoutMs = 2000;
@@ -161,6 +170,28 @@ private:
     QString m_devicePath;
     SerialConfig m_config;
     QMutex m_exchange;
+    mutable std::atomic<int> m_callsUnderway{0};
+};
+
+// One exchange on a line, a command and its reply, made of several line calls: holds the
+// exchange lock, and on the GUI thread keeps the operator's closes made during its calls until it
+// is over, so that no window closes in the middle of it.
+class SerialExchange
+{
+public:
+    explicit SerialExchange(SerialLine& line)
+        : m_lock(&line.exchangeMutex())
+    {
+    }
+    // For a driver that keeps a lock of its own across its exchanges.
+    explicit SerialExchange(QRecursiveMutex& lock)
+        : m_lock(&lock)
+    {
+    }
+
+private:
+    GuiThreadBusy m_busy; // ends after the lock is released
+    QMutexLocker m_lock;
 };
 
 } // namespace platform

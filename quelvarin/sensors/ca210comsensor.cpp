@@ -6,7 +6,6 @@
 #include "sensors/serialinstrument.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 
 CA210SensorCOM::CA210SensorCOM(QObject* parent)
     : CSensor(parent)
@@ -20,7 +19,7 @@ CA210SensorCOM::~CA210SensorCOM() = default;
 
 bool CA210SensorCOM::doCmd(CA210Cmd& command, int deadlineMs)
 {
-    QMutexLocker lock(&port->exchangeMutex());
+    const platform::SerialExchange exchange(*port);
     if (!command.cmd.isEmpty() && port->write(command.cmd) < command.cmd.size())
         return false;
     const int transferMs = timing.readTimeoutMs + 2 * command.replyLength;

@@ -7,7 +7,6 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QMutexLocker>
 
 #include <cmath>
 
@@ -26,7 +25,7 @@ CRXXXCensor::~CRXXXCensor() = default;
 
 QString CRXXXCensor::readReply()
 {
-    QMutexLocker lock(&m_exchange);
+    const platform::SerialExchange exchange(m_exchange);
     QElapsedTimer clock;
     clock.start();
     for (;;) {
@@ -66,7 +65,7 @@ bool CRXXXCensor::writeAll(const QByteArray& bytes)
 
 bool CRXXXCensor::sendCommand(const QString& command)
 {
-    QMutexLocker lock(&m_exchange);
+    const platform::SerialExchange exchange(m_exchange);
     if (!writeAll(command.toLatin1()))
         return false;
     lastReply = readReply();
@@ -137,7 +136,7 @@ bool CRXXXCensor::readNumberedList(const QString& keyword, QStringList* list, in
 
 bool CRXXXCensor::readHardwareInfo()
 {
-    QMutexLocker lock(&m_exchange);
+    const platform::SerialExchange exchange(m_exchange);
     QString value;
     if (!sendCommand(QStringLiteral("RC ID\r")) || !cr::field(lastReply, 4, &value))
         return false;
@@ -188,7 +187,7 @@ bool CRXXXCensor::init()
 
     bool read = false;
     {
-        QMutexLocker lock(&m_exchange);
+        const platform::SerialExchange exchange(m_exchange);
         m_pending.clear();
         // Everything read while connecting answers at once.
         m_deadlineMs = timing.initDeadlineMs;
@@ -227,7 +226,7 @@ void CRXXXCensor::stopMeasure()
 
 CColor CRXXXCensor::GetColor()
 {
-    QMutexLocker lock(&m_exchange);
+    const platform::SerialExchange exchange(m_exchange);
     m_deadlineMs = timing.replyDeadlineMs;
     if (!writeAll("M\r"))
         return CColor(nullColor);
@@ -283,7 +282,7 @@ void CRXXXCensor::readSpectrum()
 
 bool CRXXXCensor::setting(const QString& keyword, int value, int* field)
 {
-    QMutexLocker lock(&m_exchange);
+    const platform::SerialExchange exchange(m_exchange);
     if (!sendCommand(QStringLiteral("SM %1 %2\r").arg(keyword).arg(value)))
         return false;
     *field = value;
@@ -317,7 +316,7 @@ bool CRXXXCensor::setSpeed(int value)
 
 bool CRXXXCensor::setSyncFreq(int freq)
 {
-    QMutexLocker lock(&m_exchange);
+    const platform::SerialExchange exchange(m_exchange);
     double min = 0, max = 0;
     if (!sendCommand(QStringLiteral("RC MinSyncFreq\r")) || !cr::leadingNumber(lastReply, &min))
         return false;

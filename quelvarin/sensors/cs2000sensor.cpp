@@ -5,7 +5,6 @@
 #include "sensors/serialinstrument.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 
 CS2000Sensor::CS2000Sensor(QObject* parent)
     : CSensor(parent)
@@ -26,7 +25,7 @@ bool CS2000Sensor::doCmd(Cs2000Cmd& cmd)
 
 bool CS2000Sensor::doCmd(Cs2000Cmd& cmd, int deadlineMs)
 {
-    QMutexLocker lock(&port->exchangeMutex());
+    const platform::SerialExchange exchange(*port);
     // An error code belongs to the exchange that read it.
     cmd.errorCode = -1;
     if (!cmd.command.isEmpty() && port->write(cmd.command) < cmd.command.size())

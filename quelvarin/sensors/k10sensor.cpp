@@ -7,7 +7,6 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QMutexLocker>
 
 K10Sensor::K10Sensor(QObject* parent)
     : CSensor(parent)
@@ -28,7 +27,7 @@ bool K10Sensor::init()
         return false;
     }
 
-    QMutexLocker lock(&port->exchangeMutex());
+    const platform::SerialExchange exchange(*port);
     if (port->write(k10::kIdentifyCommand) < k10::kCommandLength) {
         IMessageBox::ask(name, QStringLiteral("Communication Error!"));
         return false;
@@ -86,7 +85,7 @@ CColor K10Sensor::GetColor()
 
 CColor K10Sensor::singleMeasure()
 {
-    QMutexLocker lock(&port->exchangeMutex());
+    const platform::SerialExchange exchange(*port);
     QElapsedTimer clock;
     clock.start();
     for (int attempt = 1;; ++attempt) {

@@ -7,7 +7,6 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QMutexLocker>
 
 PR6xxSensor::PR6xxSensor(QObject* parent)
     : CSensor(parent)
@@ -23,7 +22,7 @@ PR6xxSensor::~PR6xxSensor() = default;
 
 bool PR6xxSensor::exchange(PR6xxCmd& cmd, int deadlineMs, bool list)
 {
-    QMutexLocker lock(&port->exchangeMutex());
+    const platform::SerialExchange exchange(*port);
     port->flush();
     if (!cmd.command.isEmpty()) {
         if (port->write(cmd.command) != cmd.command.size()) {

@@ -329,7 +329,7 @@ void TestSerialLine::usableFromTwoThreads()
     std::atomic<int> wrong{0};
     auto exchange = [&](const QByteArray& cmd, const QByteArray& reply) {
         for (int i = 0; i < kExchanges; ++i) {
-            QMutexLocker lock(&line.exchangeMutex());
+            const platform::SerialExchange exchange(line);
             if (line.write(cmd) != cmd.size() || line.read(2, 2000) != reply)
                 ++wrong;
         }

@@ -1,11 +1,13 @@
 // How callers wait for the serial line: the GUI thread goes on handling its events while the line
-// waits for a silent instrument, and no caller waits longer than its call's bound when the line
-// is held by another thread.
+// waits for an instrument, and no caller waits longer than its call's bound when the line is held
+// by another thread. The threads and the instrument are ordered by events and by the line itself,
+// never by sleeping, so no verdict depends on how busy the machine is.
 #include "platform/serialline.h"
+#include "eventloopwait.h"
 #include "serialemulator.h"
 #include "testenv.h"
 
-#include <QElapsedTimer>
+#include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
@@ -17,8 +19,9 @@ using platform::SerialLine;
 
 namespace {
 
-// A call on the line as a row names it: each waits `kWaitMs` on a silent instrument.
-constexpr int kWaitMs = 600;
+// A call on the line as a row names it: each waits up to `kWaitMs` for 8 bytes, far longer than
+// the instrument, which answers once the GUI thread has handled a few events, takes to answer.
+constexpr int kWaitMs = 20000;
 using LineCall = std::function<QByteArray(SerialLine&)>;
 
 } // namespace
@@ -51,37 +54,35 @@ void TestSerialWaits::guiThreadHandlesEventsWhileTheLineWaits_data()
 void TestSerialWaits::guiThreadHandlesEventsWhileTheLineWaits()
 {
     QFETCH(LineCall, call);
-    SerialEmulator emu; // answers nothing
+    SerialEmulator emu; // answers only what the test sends
     emu.bindTo(3);
     SerialLine line;
     line.setPortName("COM3");
     QVERIFY(line.open());
 
+    // The instrument answers on the fifth tick of a timer of the GUI thread: the call can end
+    // with its reply only if that thread's timers run while it waits.
+    constexpr int kTicks = 5;
     bool waiting = false;
     int ticksWhileWaiting = 0;
     QTimer ticker;
     ticker.setInterval(20);
     connect(&ticker, &QTimer::timeout, this, [&] {
-        if (waiting)
-            ++ticksWhileWaiting;
+        if (waiting && ++ticksWhileWaiting == kTicks)
+            emu.send("12345678");
     });
     ticker.start();
     bool queuedCallRan = false;
     QMetaObject::invokeMethod(
         this, [&] { queuedCallRan = waiting; }, Qt::QueuedConnection);
 
-    QElapsedTimer clock;
-    clock.start();
     waiting = true;
     const QByteArray got = call(line);
     waiting = false;
-    const qint64 took = clock.elapsed();
 
-    QVERIFY(got.isEmpty());
-    QVERIFY2(took >= kWaitMs - 50, qPrintable(QString::number(took)));
+    QCOMPARE(got, QByteArray("12345678"));
+    QCOMPARE(ticksWhileWaiting, kTicks);
     QVERIFY(queuedCallRan);
-    // A 20 ms timer over a 600 ms wait: far more than a handful, even on a loaded machine.
-    QVERIFY2(ticksWhileWaiting >= 5, qPrintable(QString::number(ticksWhileWaiting)));
 
     // The line is as usable afterwards as before.
     emu.send("OK");
@@ -104,37 +105,48 @@ void TestSerialWaits::aCallHeldUpByAnotherThreadGivesUpAtItsBound()
     line.setPortName("COM3");
     QVERIFY(line.open());
 
-    // One thread holds the line with a long read of a silent instrument; the other then asks for
-    // a short read, which cannot begin before the long one ends.
-    constexpr int kHoldMs = 3000;
+    // One thread holds the line with a read that ends only when the other has given up its short
+    // read, queued behind the long one, and sent the byte the long one waits for.
+    constexpr int kHoldMs = 30000;
     constexpr int kShortMs = 100;
-    std::atomic<bool> holding{false};
-    qint64 waited = -1;
+    std::atomic<bool> holdOver{false};
+    QByteArray held = "not read";
     QByteArray shortRead = "not read";
+    bool holdOverWhenTheShortReadReturned = true;
+    QSemaphore holdQueued; // released once the long read is on the line, ahead of the short one
     auto hold = [&] {
-        holding = true;
-        line.read(1, kHoldMs);
+        held = line.read(1, kHoldMs);
+        holdOver = true;
     };
     auto ask = [&] {
-        while (!holding)
-            QThread::msleep(1);
-        QThread::msleep(100); // the long read has begun on the line
-        QElapsedTimer clock;
-        clock.start();
+        if (!holdQueued.tryAcquire(1, kHoldMs))
+            return;
         shortRead = line.read(1, kShortMs);
-        waited = clock.elapsed();
+        holdOverWhenTheShortReadReturned = holdOver;
+        emu.send("H"); // ends the hold
     };
-    QThread* other = QThread::create(waiterOnGuiThread ? std::function<void()>(hold) : std::function<void()>(ask));
-    other->start();
-    if (waiterOnGuiThread)
+    if (waiterOnGuiThread) {
+        QThread* other = QThread::create(hold);
+        other->start();
+        QVERIFY(testenv::waitUntil([&] { return line.callsUnderway() == 1; }, kHoldMs));
+        holdQueued.release();
         ask();
-    else
+        QVERIFY(other->wait(2 * kHoldMs));
+        delete other;
+    } else {
+        QThread* other = QThread::create(ask);
+        other->start();
+        // Run by the GUI thread's wait for the long read, which is queued on the line by then.
+        QMetaObject::invokeMethod(
+            this, [&] { holdQueued.release(); }, Qt::QueuedConnection);
         hold();
-    QVERIFY(other->wait(3 * kHoldMs));
-    delete other;
+        QVERIFY(other->wait(2 * kHoldMs));
+        delete other;
+    }
 
     QVERIFY(shortRead.isEmpty());
-    QVERIFY2(waited >= 0 && waited < kHoldMs - 1000, qPrintable(QString::number(waited)));
+    QVERIFY(!holdOverWhenTheShortReadReturned); // given up while the long read still held the line
+    QCOMPARE(held, QByteArray("H"));
 
     // The call given up did not run later: what arrives now is there for the next reader.
     emu.send("Z");
