@@ -1,7 +1,8 @@
 // The charts as the PDF reports print them, read back with poppler-utils: the caption and the
-// coverage figure of the gamut chart at their places, and the lines whose ends are given drawn
-// whole through the labels on them. One export of a gray and a gamut run serves every check; each
-// check renders only the part of the page it looks at.
+// coverage figure of the gamut chart at their places, the lines whose ends are given drawn whole
+// through the labels on them, and the labels under the columns printed whole. One export of a
+// gray and a gamut run serves every check; each check renders only the part of the page it looks
+// at.
 
 #include "reportfixture.h"
 #include "ui/view/gamutview.h"
@@ -109,6 +110,11 @@ QImage renderArea(const QString& pdf, int page, const QRectF& area, const QStrin
     return QImage(prefix + ".png");
 }
 
+bool inked(QRgb pixel)
+{
+    return qGray(pixel) < 200;
+}
+
 } // namespace
 
 class TestReportLabels : public ReportFixture
@@ -121,6 +127,8 @@ class TestReportLabels : public ReportFixture
     QMap<QString, int> pageOf;
     // The lines whose ends are given and that run through a label, by name.
     QMap<QString, Line> lines;
+    // The labels under the columns of each copied chart, on the print layout.
+    QMap<QString, QList<QPair<QString, QRectF>>> columnLabels;
     // Where the caption and the coverage figure begin their text, on the print layout.
     QPointF captionText;
     QPointF coverageText;
@@ -169,6 +177,15 @@ private slots:
         const int y10 = int(e->y + 47 + (e->height - 47) / 11.0);
         lines["dE2000 limit 10"] = {QLineF(e->x + 16, y10, e->x + e->width - 1, y10),
                                     labelAt(copies["delta"].source, y10)};
+
+        for (const QString& key : {QString("gamma"), QString("rgb"), QString("gamut detail")}) {
+            const QRectF plot = copies[key].source;
+            for (QGraphicsItem* item : scene->items(plot)) {
+                auto* t = qgraphicsitem_cast<QGraphicsSimpleTextItem*>(item);
+                if (t && t->sceneBoundingRect().bottom() > plot.bottom())
+                    columnLabels[key].append({t->text(), t->sceneBoundingRect()});
+            }
+        }
 
         const GmtGamut* chart = gamut->gamutWindow;
         for (QGraphicsItem* item : scene->items(copies["gamut detail"].source)) {
@@ -273,6 +290,53 @@ private slots:
         QVERIFY2(blank.isEmpty(), qPrintable(QString("nothing drawn at %1 of %2 columns: %3")
                                                  .arg(blank.size()).arg(strip.width())
                                                  .arg(blank.mid(0, 20).join(' '))));
+    }
+
+    // The labels under the columns print whole: each ends above the copy's lower edge, where a
+    // label cut there would still have ink, and its figures show above that.
+    void columnLabelsPrintWhole_data()
+    {
+        QTest::addColumn<QString>("chart");
+        QTest::newRow("gamma, summary") << "gamma";
+        QTest::newRow("RGB levels, summary") << "rgb";
+        QTest::newRow("gamut chart, detailed report") << "gamut detail";
+    }
+
+    void columnLabelsPrintWhole()
+    {
+        QFETCH(QString, chart);
+        const Copy copy = copies[chart];
+        const QList<QPair<QString, QRectF>> labels = columnLabels[chart];
+        QVERIFY(labels.size() >= 4);
+        const double px = copy.pixel();
+        // The last scene pixel and a half of the copy, and the ten above them.
+        const double edge = copy.target.bottom();
+        QPoint origin;
+        const QImage band = renderArea(pdfOf[chart], pageOf[chart],
+                                       QRectF(copy.target.left(), edge - 12 * px, copy.target.width(), 12 * px),
+                                       "reportlabels_columns_" + QString(chart).replace(' ', '_'), &origin);
+        QVERIFY(!band.isNull());
+        const int lowTop = unitsToDots(edge - 1.5 * px) - origin.y();
+        const int lowBottom = unitsToDots(edge) - origin.y() - 2;
+        const int highTop = unitsToDots(edge - 11.5 * px) - origin.y();
+        for (const auto& label : labels) {
+            // The diagram reaches down to the lower edge left of 0.3.
+            if (chart == "gamut detail" && label.first.toDouble() < 0.3)
+                continue;
+            const int left = unitsToDots(copy.toPage(label.second.topLeft()).x()) - origin.x();
+            const int right = unitsToDots(copy.toPage(label.second.topRight()).x()) - origin.x();
+            int low = 0;
+            int high = 0;
+            for (int x = qMax(left, 0); x <= qMin(right, band.width() - 1); ++x) {
+                for (int y = lowTop; y <= lowBottom; ++y)
+                    low += inked(band.pixel(x, y));
+                for (int y = highTop; y < lowTop; ++y)
+                    high += inked(band.pixel(x, y));
+            }
+            QVERIFY2(high > 0, qPrintable(label.first + " does not show"));
+            QVERIFY2(low == 0, qPrintable(QString("\"%1\" is cut at the copy's edge (%2 pixels of ink there)")
+                                              .arg(label.first).arg(low)));
+        }
     }
 };
 

@@ -5,6 +5,9 @@
 #include <QBrush>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
+#include <QList>
+#include <QPair>
 #include <QPainter>
 #include <QtMath>
 
@@ -153,8 +156,24 @@ void renderPlot(QGraphicsScene* scene, QPainter* painter, int x, int y, int w, i
 {
     if (!scene || !painter)
         return;
-    scene->render(painter, QRectF(px, py, pw, ph), QRectF(x + 1, y + 48, w - 2, h - 49),
-                  Qt::IgnoreAspectRatio);
+    const QRectF source(x + 1, y + 48, w - 2, h - 49);
+    // The labels under the columns, and a row label on the plot's bottom edge, reach below the
+    // copied area with the program's fonts: copied as they stand, they would lose their lower
+    // half ("0.2" would read "0 2"). For the copy they are lifted just enough to end at its
+    // bottom edge, then put back, so the scene keeps its places.
+    QList<QPair<QGraphicsItem*, QPointF>> lifted;
+    for (QGraphicsItem* item : scene->items(source, Qt::IntersectsItemBoundingRect)) {
+        if (item->type() != QGraphicsSimpleTextItem::Type && item->type() != QGraphicsTextItem::Type)
+            continue;
+        const double below = item->sceneBoundingRect().bottom() - source.bottom();
+        if (below <= 0)
+            continue;
+        lifted.append({item, item->pos()});
+        item->setPos(item->pos() - QPointF(0, below));
+    }
+    scene->render(painter, QRectF(px, py, pw, ph), source, Qt::IgnoreAspectRatio);
+    for (const auto& label : lifted)
+        label.first->setPos(label.second);
 }
 
 } // namespace chartgrid

@@ -87,6 +87,8 @@ void drawStepColumns(QGraphicsScene* scene, int x, int y, int w, int h,
                      const QStringList& columnLabels);
 
 // Renders the plot area of a window (without title band and frame edges) into a painter rect.
+// Every text in it is copied whole: one reaching below the plot area is copied lifted to end at
+// its bottom edge.
 void renderPlot(QGraphicsScene* scene, QPainter* painter, int x, int y, int w, int h, int px,
                 int py, int pw, int ph);
 
