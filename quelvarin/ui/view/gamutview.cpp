@@ -12,13 +12,12 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
+#include <QGuiApplication>
 #include <QPen>
 
 namespace {
 
 constexpr int kGap = 13;
-// A coverage with as many digits as the figure shows (six significant, three before the point).
-constexpr double kWidestCoverage = 1.88889;
 // Item data key telling what an item drawn for a result is.
 constexpr int kKindKey = 0;
 
@@ -70,8 +69,6 @@ GamutView::GamutView(QGraphicsScene* scene, Measure* measure)
     delteWindow = new DelteWindow(scene, measure);
     gamutWindow = new GmtGamut(scene, measure);
     toleranceWindow = new ToleranceWindow(scene, measure);
-    // The chart's grid keeps clear of the figure; this is its widest form.
-    gamutWindow->legendLine = coverageFigure(kWidestCoverage);
     setDataTable(dataWindow);
     measMarker = QPixmap(":/measure/resource/meas_white.png");
     for (int k = 0; k < 4; ++k)
@@ -156,9 +153,14 @@ void GamutView::showCoverage(const QString& text)
             delete coverageText;
             coverageText = nullptr;
         }
-        // The figure is the second line of the chart's legend, under its caption.
-        coverageText = GmtGamut::makeLegendText(text);
-        gamutWindow->placeLegendText(coverageText, 1);
+        QFont font = Application::instance() ? Application::instance()->appFont()
+                                             : QGuiApplication::font();
+        font.setPointSize(10);
+        font.setWeight(60);
+        coverageText = new QGraphicsTextItem(text);
+        coverageText->setFont(font);
+        coverageText->setDefaultTextColor(QColor(100, 100, 100));
+        coverageText->setPos(gamutWindow->x + 20, gamutWindow->y + 65);
         if (scene)
             scene->addItem(coverageText);
         return nullptr;

@@ -4,6 +4,7 @@
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsScene>
+#include <QPainterPath>
 #include <QPen>
 
 namespace {
@@ -37,7 +38,7 @@ void CctWindow::drawAxes()
         rows << tr("%1").arg(maxCct - cctRowStep * i);
     for (int j = 2; j <= 8; j += 2)
         columns << tr("%1").arg(j / 10.0);
-    rowLabels = chartgrid::drawStepGrid(scene, x, y, width, height, rows, columns);
+    chartgrid::drawStepGrid(scene, x, y, width, height, rows, columns);
 }
 
 void CctWindow::drawTarget()
@@ -47,9 +48,10 @@ void CctWindow::drawTarget()
         return;
     const int ty = int(y + chartgrid::titleBand
                        + double(maxCct - targetCct) * (height - chartgrid::titleBand) / span);
-    // The target lies on or near a labelled row: it keeps clear of that row's label.
-    chartgrid::addPathClearOf(scene, QLineF(x + 30, ty, x + width, ty),
-                              QPen(QBrush(targetLineColour), 1), rowLabels);
+    QPainterPath path;
+    path.moveTo(x + 30, ty);
+    path.lineTo(x + width, ty);
+    scene->addPath(path, QPen(QBrush(targetLineColour), 1), Qt::NoBrush);
 }
 
 void CctWindow::mapToChart(int step, double value, double* sx, double* sy)

@@ -3,16 +3,16 @@
 #include "platform/settings.h"
 
 #include <QBrush>
-#include <QFont>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
+#include <QList>
+#include <QPair>
 #include <QPainter>
-#include <QPainterPath>
 #include <QtMath>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace chartgrid {
 
@@ -55,51 +55,28 @@ double finiteOr(double v, double low, double high)
     return v;
 }
 
-namespace {
-
-QPen dottedPen(const QColor& colour)
-{
-    return QPen(QBrush(colour), 1, Qt::DotLine);
-}
-
-// A label not yet in the scene, so that its grid line can be added below it first.
-QGraphicsSimpleTextItem* makeLabel(const QString& text, const QColor& colour)
-{
-    auto* label = new QGraphicsSimpleTextItem(text);
-    label->setFont(QFont());
-    label->setBrush(QBrush(colour));
-    return label;
-}
-
-void placeOnRow(QGraphicsSimpleTextItem* label, double left, int row)
-{
-    label->setPos(left, row - label->boundingRect().height() / 2);
-}
-
-void placeUnderColumn(QGraphicsSimpleTextItem* label, int column, double top)
-{
-    label->setPos(column - label->boundingRect().height() / 2, top);
-}
-
-} // namespace
-
 QPen gridPen()
 {
-    return dottedPen(Qt::darkGray);
+    return QPen(QBrush(Qt::darkGray), 1, Qt::DotLine);
+}
+
+static QGraphicsSimpleTextItem* addLabel(QGraphicsScene* scene, const QString& text)
+{
+    QGraphicsSimpleTextItem* label = scene->addSimpleText(text, QFont());
+    label->setBrush(QBrush(Qt::darkGray));
+    return label;
 }
 
 void addLabelCentredOnRow(QGraphicsScene* scene, const QString& text, double left, int row)
 {
-    QGraphicsSimpleTextItem* label = makeLabel(text, Qt::darkGray);
-    placeOnRow(label, left, row);
-    scene->addItem(label);
+    QGraphicsSimpleTextItem* label = addLabel(scene, text);
+    label->setPos(left, row - label->boundingRect().height() / 2);
 }
 
 void addLabelUnderColumn(QGraphicsScene* scene, const QString& text, int column, double top)
 {
-    QGraphicsSimpleTextItem* label = makeLabel(text, Qt::darkGray);
-    placeUnderColumn(label, column, top);
-    scene->addItem(label);
+    QGraphicsSimpleTextItem* label = addLabel(scene, text);
+    label->setPos(column - label->boundingRect().height() / 2, top);
 }
 
 QVector<QLineF> clearOf(const QLineF& line, const QVector<QRectF>& texts)
@@ -149,89 +126,29 @@ QVector<QLineF> clearOf(const QLineF& line, const QVector<QRectF>& texts)
     return pieces;
 }
 
-void addLineClearOf(QGraphicsScene* scene, const QLineF& line, const QPen& pen,
-                    const QVector<QRectF>& texts)
-{
-    for (const QLineF& piece : clearOf(line, texts))
-        scene->addLine(piece, pen);
-}
-
-void addPathClearOf(QGraphicsScene* scene, const QLineF& line, const QPen& pen,
-                    const QVector<QRectF>& texts)
-{
-    for (const QLineF& piece : clearOf(line, texts)) {
-        QPainterPath path;
-        path.moveTo(piece.p1());
-        path.lineTo(piece.p2());
-        scene->addPath(path, pen, Qt::NoBrush);
-    }
-}
-
-QRectF addLabelledRow(QGraphicsScene* scene, const QString& text, int row, double x1, double x2,
-                      double left, const QColor& colour, const QVector<QRectF>& alsoClear)
-{
-    QGraphicsSimpleTextItem* label = makeLabel(text, colour);
-    placeOnRow(label, left, row);
-    const QRectF rect = label->sceneBoundingRect();
-    addLineClearOf(scene, QLineF(x1, row, x2, row), dottedPen(colour), alsoClear + QVector<QRectF>{rect});
-    scene->addItem(label);
-    return rect;
-}
-
-QRectF addLabelledColumn(QGraphicsScene* scene, const QString& text, int column, double y1,
-                         double y2, double top, const QColor& colour,
-                         const QVector<QRectF>& alsoClear)
-{
-    QGraphicsSimpleTextItem* label = makeLabel(text, colour);
-    placeUnderColumn(label, column, top);
-    const QRectF rect = label->sceneBoundingRect();
-    addLineClearOf(scene, QLineF(column, y1, column, y2), dottedPen(colour),
-                   alsoClear + QVector<QRectF>{rect});
-    scene->addItem(label);
-    return rect;
-}
-
-namespace {
-
-// Column k of the step grid: the column at 0.2, 0.4, 0.6 and 0.8 of the width.
-int stepColumn(int x, int w, int k)
-{
-    return int(x + 2 * (k + 1) * (w / 10.0));
-}
-
-} // namespace
-
 void drawStepColumns(QGraphicsScene* scene, int x, int y, int w, int h,
                      const QStringList& columnLabels)
 {
-    for (int k = 0; k < columnLabels.size(); ++k)
-        addLabelledColumn(scene, columnLabels.at(k), stepColumn(x, w, k), y + titleBand, y + h - 7,
-                          y + h - 12);
-}
-
-QVector<QRectF> stepColumnLabelRects(int x, int y, int w, int h, const QStringList& columnLabels)
-{
-    QVector<QRectF> rects;
+    const double c = w / 10.0;
     for (int k = 0; k < columnLabels.size(); ++k) {
-        const std::unique_ptr<QGraphicsSimpleTextItem> label(makeLabel(columnLabels.at(k), Qt::darkGray));
-        placeUnderColumn(label.get(), stepColumn(x, w, k), y + h - 12);
-        rects << label->sceneBoundingRect();
+        const int j = 2 * (k + 1);
+        const int xj = int(x + j * c);
+        scene->addLine(xj, y + titleBand, xj, y + h - 7, gridPen());
+        addLabelUnderColumn(scene, columnLabels.at(k), xj, y + h - 12);
     }
-    return rects;
 }
 
-QVector<QRectF> drawStepGrid(QGraphicsScene* scene, int x, int y, int w, int h,
-                             const QStringList& rowLabels, const QStringList& columnLabels)
+void drawStepGrid(QGraphicsScene* scene, int x, int y, int w, int h, const QStringList& rowLabels,
+                  const QStringList& columnLabels)
 {
     const double r = (h - titleBand) / 10.0;
-    QVector<QRectF> labels;
     for (int k = 0; k < rowLabels.size(); ++k) {
         const int i = k + 1;
         const int yi = int(y + titleBand + i * r);
-        labels << addLabelledRow(scene, rowLabels.at(k), yi, x + 1, x + w - 1, x + 5);
+        scene->addLine(x + 1, yi, x + w - 1, yi, gridPen());
+        addLabelCentredOnRow(scene, rowLabels.at(k), x + 5, yi);
     }
     drawStepColumns(scene, x, y, w, h, columnLabels);
-    return labels;
 }
 
 void renderPlot(QGraphicsScene* scene, QPainter* painter, int x, int y, int w, int h, int px,
@@ -239,8 +156,24 @@ void renderPlot(QGraphicsScene* scene, QPainter* painter, int x, int y, int w, i
 {
     if (!scene || !painter)
         return;
-    scene->render(painter, QRectF(px, py, pw, ph), QRectF(x + 1, y + 48, w - 2, h - 49),
-                  Qt::IgnoreAspectRatio);
+    const QRectF source(x + 1, y + 48, w - 2, h - 49);
+    // The labels under the columns, and a row label on the plot's bottom edge, reach below the
+    // copied area with the program's fonts: copied as they stand, they would lose their lower
+    // half ("0.2" would read "0 2"). For the copy they are lifted just enough to end at its
+    // bottom edge, then put back, so the scene keeps its places.
+    QList<QPair<QGraphicsItem*, QPointF>> lifted;
+    for (QGraphicsItem* item : scene->items(source, Qt::IntersectsItemBoundingRect)) {
+        if (item->type() != QGraphicsSimpleTextItem::Type && item->type() != QGraphicsTextItem::Type)
+            continue;
+        const double below = item->sceneBoundingRect().bottom() - source.bottom();
+        if (below <= 0)
+            continue;
+        lifted.append({item, item->pos()});
+        item->setPos(item->pos() - QPointF(0, below));
+    }
+    scene->render(painter, QRectF(px, py, pw, ph), source, Qt::IgnoreAspectRatio);
+    for (const auto& label : lifted)
+        label.first->setPos(label.second);
 }
 
 } // namespace chartgrid

@@ -3,7 +3,6 @@
 // luminance, RGB levels, colour difference): the dotted grid with its labels, the step axis,
 // the rendering of a plot area into a report, and the guards that keep every mapped point finite.
 
-#include <QColor>
 #include <QLineF>
 #include <QPen>
 #include <QRectF>
@@ -72,41 +71,24 @@ void addLabelUnderColumn(QGraphicsScene* scene, const QString& text, int column,
 constexpr double labelClearance = 2;
 constexpr double minimumPiece = 8;
 
-// The pieces of a horizontal or vertical line that run clear of the given rectangles (labels,
-// captions, names on a plot), in order along the line: the line is interrupted where it would
-// cross a text, with labelClearance room each side, so the lines of a chart never run through
-// its texts. The pieces run the way the line runs. Empty when nothing of the line is left.
+// The pieces of a horizontal or vertical line that run clear of the given rectangles, in order
+// along the line: the line is interrupted where it would cross a text, with labelClearance room
+// each side. Empty when nothing of the line is left. Only for a line whose ends the chart is
+// free to choose: the grids, limit and target lines of the charts have their ends given and are
+// drawn whole, through their labels.
 QVector<QLineF> clearOf(const QLineF& line, const QVector<QRectF>& texts);
-// Adds those pieces with `pen`, one line item each.
-void addLineClearOf(QGraphicsScene* scene, const QLineF& line, const QPen& pen,
-                    const QVector<QRectF>& texts);
-// The same as two-point paths without fill (the target lines of the step charts are paths).
-void addPathClearOf(QGraphicsScene* scene, const QLineF& line, const QPen& pen,
-                    const QVector<QRectF>& texts);
-
-// A dotted grid row at `row` from x1 to x2 with its label at `left` (as addLabelCentredOnRow),
-// and a dotted grid column at `column` from y1 to y2 with its label at `top` (as
-// addLabelUnderColumn), both in `colour`. The line keeps clear of its label and of `alsoClear`;
-// the line is added first, then the label. Each returns the label's rectangle.
-QRectF addLabelledRow(QGraphicsScene* scene, const QString& text, int row, double x1, double x2,
-                      double left, const QColor& colour = Qt::darkGray,
-                      const QVector<QRectF>& alsoClear = {});
-QRectF addLabelledColumn(QGraphicsScene* scene, const QString& text, int column, double y1,
-                         double y2, double top, const QColor& colour = Qt::darkGray,
-                         const QVector<QRectF>& alsoClear = {});
 
 // The grid of the step charts: nine dotted rows with the given labels (top to bottom) and the
-// columns at 0.2, 0.4, 0.6 and 0.8 of the width with their fraction labels. Returns the
-// rectangles of the row labels, which the chart's own lines keep clear of as well.
-QVector<QRectF> drawStepGrid(QGraphicsScene* scene, int x, int y, int w, int h,
-                             const QStringList& rowLabels, const QStringList& columnLabels);
+// columns at 0.2, 0.4, 0.6 and 0.8 of the width with their fraction labels.
+void drawStepGrid(QGraphicsScene* scene, int x, int y, int w, int h, const QStringList& rowLabels,
+                  const QStringList& columnLabels);
 // Only the four gray-fraction columns of that grid.
 void drawStepColumns(QGraphicsScene* scene, int x, int y, int w, int h,
                      const QStringList& columnLabels);
-// Where drawStepColumns puts its labels, for rows drawn before them that must keep clear of them.
-QVector<QRectF> stepColumnLabelRects(int x, int y, int w, int h, const QStringList& columnLabels);
 
 // Renders the plot area of a window (without title band and frame edges) into a painter rect.
+// Every text in it is copied whole: one reaching below the plot area is copied lifted to end at
+// its bottom edge.
 void renderPlot(QGraphicsScene* scene, QPainter* painter, int x, int y, int w, int h, int px,
                 int py, int pw, int ph);
 

@@ -41,55 +41,49 @@ void DelteWindow::draw()
         drawAxes();
 }
 
-QVector<QRectF> DelteWindow::drawValueGrid(const QVector<QRectF>& columnLabels)
+void DelteWindow::drawValueGrid()
 {
     const double top = y + chartgrid::titleBand;
     const double u = (height - chartgrid::titleBand) / scaleTop;
-    QVector<QRectF> labels;
     for (int i = 1; i <= 11; i += 2) {
         const int yi = int(top + i * u);
-        labels << chartgrid::addLabelledRow(scene, tr("%1").arg(double(11 - i)), yi, x + 1,
-                                            x + width - 1, x + 5, Qt::darkGray, columnLabels);
+        scene->addLine(x + 1, yi, x + width - 1, yi, chartgrid::gridPen());
+        chartgrid::addLabelCentredOnRow(scene, tr("%1").arg(double(11 - i)), x + 5, yi);
     }
-    return labels;
 }
 
 void DelteWindow::drawAxes()
 {
-    QStringList columns;
-    if (grayLayout) {
-        for (int k = 2; k <= 8; k += 2)
-            columns << tr("%1").arg(k / 10.0);
-    }
-    // The lowest row lies on the plot's bottom edge, under the gray columns' labels.
-    const QVector<QRectF> labels =
-        drawValueGrid(chartgrid::stepColumnLabelRects(x, y, width, height, columns));
+    drawValueGrid();
     const double top = y + chartgrid::titleBand;
     const double u = (height - chartgrid::titleBand) / scaleTop;
-    const auto limit = [&](double x1, int row, double x2, const QColor& colour) {
-        chartgrid::addLineClearOf(scene, QLineF(x1, row, x2, row), limitPen(colour), labels);
-    };
-    limit(x + 11, int(top + rowGood * u), x + width - 1, Qt::green);
-    limit(x + 11, int(top + rowFair * u), x + width - 1, fairColour);
-    limit(x + 16, int(top + rowBad * u), x + width - 1, Qt::red);
-    if (grayLayout)
+    const int y3 = int(top + rowGood * u);
+    scene->addLine(x + 11, y3, x + width - 1, y3, limitPen(Qt::green));
+    const int y5 = int(top + rowFair * u);
+    scene->addLine(x + 11, y5, x + width - 1, y5, limitPen(fairColour));
+    const int y10 = int(top + rowBad * u);
+    scene->addLine(x + 16, y10, x + width - 1, y10, limitPen(Qt::red));
+    if (grayLayout) {
+        QStringList columns;
+        for (int k = 2; k <= 8; k += 2)
+            columns << tr("%1").arg(k / 10.0);
         chartgrid::drawStepColumns(scene, x, y, width, height, columns);
+    }
 }
 
 void DelteWindow::drawAxesEbu()
 {
-    const QVector<QRectF> labels = drawValueGrid();
+    drawValueGrid();
     const double top = y + chartgrid::titleBand;
     const double u = (height - chartgrid::titleBand) / scaleTop;
     const double split = 2.0 * width / 15;
-    const auto limit = [&](double x1, int row, double x2, const QColor& colour) {
-        chartgrid::addLineClearOf(scene, QLineF(x1, row, x2, row), limitPen(colour), labels);
-    };
-    limit(x + 11, int(top + ebuRowSkin * u), x + 1 + split, Qt::green);
-    limit(x + 11 + split, int(top + ebuRowRest * u), x + width, Qt::green);
+    const int y26 = int(top + ebuRowSkin * u);
+    scene->addLine(x + 11, y26, x + 1 + split, y26, limitPen(Qt::green));
+    const int y4 = int(top + ebuRowRest * u);
+    scene->addLine(x + 11 + split, y4, x + width, y4, limitPen(Qt::green));
     const int y7 = int(top + ebuRowBad * u);
-    limit(x + 16, y7, x + width - 1, Qt::red);
-    limit(x + 16, y7 + 1, x + width - 1, Qt::yellow);
+    scene->addLine(x + 16, y7, x + width - 1, y7, limitPen(Qt::red));
+    scene->addLine(x + 16, y7 + 1, x + width - 1, y7 + 1, limitPen(Qt::yellow));
 }
 
 void DelteWindow::mapToChart(int step, double dE, double* sx, double* sy)

@@ -33,8 +33,6 @@ public:
     void render(QPainter* painter, int px, int py, int pw, int ph);
 
 private:
-    // The dotted value rows with their labels; returns the labels' rectangles, which the limit
-    // lines keep clear of.
-    QVector<QRectF> drawValueGrid(const QVector<QRectF>& columnLabels = {});
+    void drawValueGrid();
     double barTop(double dE) const;
 };

@@ -4,6 +4,7 @@
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsScene>
+#include <QPainterPath>
 #include <QPen>
 
 #include <cmath>
@@ -35,7 +36,7 @@ void GammaWindow::drawAxes()
         rows << tr("%1").arg(maxGamma - i / 10.0, 0, 'f', 1);
     for (int j = 2; j <= 8; j += 2)
         columns << tr("%1").arg(j / 10.0);
-    rowLabels = chartgrid::drawStepGrid(scene, x, y, width, height, rows, columns);
+    chartgrid::drawStepGrid(scene, x, y, width, height, rows, columns);
 }
 
 void GammaWindow::drawTarget()
@@ -46,8 +47,10 @@ void GammaWindow::drawTarget()
     const int plot = height - chartgrid::titleBand;
     const int mid = y + chartgrid::titleBand + plot / 2;
 
-    // The target and the band run along labelled rows: they keep clear of the labels.
-    chartgrid::addPathClearOf(scene, QLineF(x + d, mid, x + width - d, mid), linePen, rowLabels);
+    QPainterPath target;
+    target.moveTo(x + d, mid);
+    target.lineTo(x + width - d, mid);
+    scene->addPath(target, linePen, Qt::NoBrush);
 
     // Tolerance band at the target ± 0.1, one grid row above and below.
     const double r = plot / 10.0;
@@ -56,8 +59,14 @@ void GammaWindow::drawTarget()
     const int left = int(x + width / 10.0);
     const int right = int(x + 9.0 * width / 10.0);
     const QPen bandPen(QBrush(Qt::green), 1);
-    chartgrid::addPathClearOf(scene, QLineF(left, top, right, top), bandPen, rowLabels);
-    chartgrid::addPathClearOf(scene, QLineF(left, bottom, right, bottom), bandPen, rowLabels);
+    QPainterPath upper;
+    upper.moveTo(left, top);
+    upper.lineTo(right, top);
+    scene->addPath(upper, bandPen, Qt::NoBrush);
+    QPainterPath lower;
+    lower.moveTo(left, bottom);
+    lower.lineTo(right, bottom);
+    scene->addPath(lower, bandPen, Qt::NoBrush);
 }
 
 void GammaWindow::mapToChart(int step, double value, double* sx, double* sy)

@@ -27,7 +27,4 @@ public:
 private:
     void drawAxes();
     void drawTarget();
-
-    // Where the row labels of the last drawing stand; the target line keeps clear of them.
-    QVector<QRectF> rowLabels;
 };

@@ -14,10 +14,8 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QPixmap>
-#include <QTextDocument>
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -25,13 +23,6 @@ constexpr double kUvRange = 0.7;
 constexpr double kXyRange = 0.9;
 const QColor kTriangleColour(50, 50, 50, 128);
 const QColor kCaptionColour(100, 100, 100);
-// The legend: the caption, then the page's own line under it, each ending 20 pixels inside the
-// plot's right edge. The upper right of the plot is where neither diagram has colours (the
-// horseshoe of the CIE 1931 diagram reaches up to the upper left), and the legend stands a little
-// below the plot's top edge, so it touches neither the edge nor the frame of a report's copy.
-constexpr int kLegendRight = 20;
-constexpr int kLegendTop = chartgrid::titleBand + 4;
-constexpr int kLegendLineStep = 20;
 
 double upTo(double v, double limit)
 {
@@ -88,73 +79,35 @@ void GamutWindow::draw()
     if (showPlanck)
         drawPlanckLocus();
 
-    QGraphicsTextItem* caption = makeLegendText(captionText());
-    placeLegendText(caption, 0);
-    scene->addItem(caption);
-}
-
-QString GamutWindow::captionText() const
-{
-    return QString("%1 : %2").arg(Application::colorReference()->standardName,
-                                  uv ? "CIE 1976" : "CIE 1931");
-}
-
-QGraphicsTextItem* GamutWindow::makeLegendText(const QString& text)
-{
     QFont font = Application::instance() ? Application::instance()->appFont()
                                          : QGuiApplication::font();
     font.setPointSize(10);
     font.setWeight(60);
-    auto* item = new QGraphicsTextItem(text);
-    item->setFont(font);
-    item->setDefaultTextColor(kCaptionColour);
-    return item;
-}
-
-void GamutWindow::placeLegendText(QGraphicsTextItem* item, int line) const
-{
-    // The text's own line, not the empty margin the item keeps around it, ends at the place.
-    const qreal margin = item->document()->documentMargin();
-    const qreal textWidth = item->boundingRect().width() - 2 * margin;
-    item->setPos(x + width - kLegendRight - textWidth - margin,
-                 y + kLegendTop + line * kLegendLineStep);
-}
-
-QRectF GamutWindow::legendTextRect(const QGraphicsTextItem* item)
-{
-    const qreal margin = item->document()->documentMargin();
-    return item->sceneBoundingRect().adjusted(margin, margin, -margin, -margin);
-}
-
-QVector<QRectF> GamutWindow::legendRects() const
-{
-    QVector<QRectF> rects;
-    const QStringList lines = {captionText(), legendLine};
-    for (int line = 0; line < lines.size(); ++line) {
-        if (lines.at(line).isEmpty())
-            continue;
-        const std::unique_ptr<QGraphicsTextItem> item(makeLegendText(lines.at(line)));
-        placeLegendText(item.get(), line);
-        rects << legendTextRect(item.get());
-    }
-    return rects;
+    const auto reference = Application::colorReference();
+    QGraphicsTextItem* caption = scene->addText(
+        QString("%1 : %2").arg(reference->standardName, uv ? "CIE 1976" : "CIE 1931"), font);
+    caption->setDefaultTextColor(kCaptionColour);
+    caption->setPos(x + 20, y + 45);
 }
 
 void GamutWindow::drawAxes()
 {
     const int n = uv ? 7 : 9;
     const double step = double(width) / n;
-    // The lines keep clear of the caption and the page's line under it, as of their labels.
-    const QVector<QRectF> legend = legendRects();
+    const QPen pen(QBrush(Qt::darkGray), 1, Qt::DotLine);
     for (int i = 1; i < n; ++i) {
         const int lineY = int(y + chartgrid::titleBand + i * step);
-        chartgrid::addLabelledRow(scene, tr("%1").arg((n - i) / 10.0), lineY, x + 1, x + width - 1,
-                                  x + 5, Qt::darkGray, legend);
+        scene->addLine(x + 1, lineY, x + width - 1, lineY, pen);
+        QGraphicsSimpleTextItem* label = scene->addSimpleText(tr("%1").arg((n - i) / 10.0), QFont());
+        label->setBrush(QBrush(Qt::darkGray));
+        label->setPos(x + 5, lineY - label->boundingRect().height() / 2);
     }
     for (int i = 1; i < n; ++i) {
         const int lineX = int(x + i * step);
-        chartgrid::addLabelledColumn(scene, tr("%1").arg(i / 10.0), lineX, y + chartgrid::titleBand,
-                                     y + height - 7, y + height - 12, Qt::darkGray, legend);
+        scene->addLine(lineX, y + chartgrid::titleBand, lineX, y + height - 7, pen);
+        QGraphicsSimpleTextItem* label = scene->addSimpleText(tr("%1").arg(i / 10.0), QFont());
+        label->setBrush(QBrush(Qt::darkGray));
+        label->setPos(lineX - label->boundingRect().height() / 2, y + height - 12);
     }
 }
 

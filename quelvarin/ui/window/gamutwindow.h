@@ -2,8 +2,7 @@
 // A CIE chromaticity chart: the CIE 1931 x, y diagram (0 .. 0.9) or the CIE 1976 u', v' diagram
 // (0 .. 0.7), as `reference/ciechart` chooses at each draw (0: x, y; any other value: u', v').
 // Below the title band it shows the diagram's picture, a dotted grid every 0.1 with labels, the
-// triangle of the current reference's primaries and, in the plot's upper right corner, a caption
-// naming the standard and diagram.
+// triangle of the current reference's primaries and a caption naming the standard and diagram.
 // Charts built on it add their own markers in drawMeasure(); the result pages place measured
 // colours with mapToChart(), passing the pair of the diagram on show (`uv`).
 //
@@ -16,11 +15,6 @@
 
 #include "ui/window/basewindow.h"
 
-#include <QRectF>
-#include <QString>
-#include <QVector>
-
-class QGraphicsTextItem;
 class QPainter;
 class QPixmap;
 
@@ -43,8 +37,6 @@ public:
     void drawAxes();
     void drawReference();
     void drawPlanckLocus();
-    // "<standard name> : CIE 1931" or ": CIE 1976", as the diagram on show.
-    QString captionText() const;
 
     // Scene position of a chromaticity of the diagram on show, each value first limited from
     // above to the diagram's range (so a colour beyond the picture sits on its edge). Values that
@@ -57,19 +49,7 @@ public:
     double range() const;
     bool uvChart() const { return uv; }
 
-    // The legend in the plot's upper right corner: line 0 is the caption, line 1 a line the page
-    // writes under it (the gamut page's coverage figure), each ending at the same place on the
-    // right. A legend text item, not yet in a scene, in the legend's font and colour; puts an
-    // item on its line; the rectangle of an item's line of text (without its empty margin).
-    static QGraphicsTextItem* makeLegendText(const QString& text);
-    void placeLegendText(QGraphicsTextItem* item, int line) const;
-    static QRectF legendTextRect(const QGraphicsTextItem* item);
-    // The rectangles of the caption and of `legendLine`, which the grid keeps clear of.
-    QVector<QRectF> legendRects() const;
-
     bool uv = false;
-    // The widest text the page will write on legend line 1, or empty for none.
-    QString legendLine;
     bool showReference = true;
     bool showPlanck = false;
     QPixmap* xyPixmap = nullptr;

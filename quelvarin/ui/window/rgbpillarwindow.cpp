@@ -21,10 +21,12 @@ void RgbPillarWindow::drawAxes()
 {
     const double unit = (height - chartgrid::titleBand) / 10.0;
     double p = y + chartgrid::titleBand;
+    const QPen pen = chartgrid::gridPen();
     for (int k = 4; k >= -4; --k) {
         const int line = int(p + unit);
         p = line;
-        chartgrid::addLabelledRow(scene, tr("%1").arg(k / 10.0), line, x + 1, x + width - 1, x + 5);
+        scene->addLine(x + 1, line, x + width - 1, line, pen);
+        chartgrid::addLabelCentredOnRow(scene, tr("%1").arg(k / 10.0), x + 5, line);
     }
 }
 

@@ -2,7 +2,6 @@
 // their grids, target and reference lines, and the mapping of measured values to scene points.
 
 #include "ui/window/cctwindow.h"
-#include "ui/window/chartgrid.h"
 #include "ui/window/deltewindow.h"
 #include "ui/window/gammawindow.h"
 #include "ui/window/lumawindow.h"
@@ -240,23 +239,16 @@ private slots:
             if (line->pen().style() == Qt::DotLine)
                 dotted.append(line);
         }
-        const QList<QGraphicsSimpleTextItem*> labels = itemsOf<QGraphicsSimpleTextItem>(scene);
-        QCOMPARE(labels.size(), 13);
-        // Each line runs to the plot's edge and stops short of its label: a row begins right of
-        // the label at its left end, a column ends above the label at its foot.
         QCOMPARE(dotted.size(), 13);
         for (int i = 0; i < 9; ++i) {
-            const int row = 67 + 20 * i;
-            const double start = lineStartAfterLabelOnRow(scene, row);
-            QVERIFY(start > 5);
-            QCOMPARE(dotted[i]->line(), QLineF(start, row, 399, row));
+            QCOMPARE(dotted[i]->line(), QLineF(1, 67 + 20 * i, 399, 67 + 20 * i));
             QCOMPARE(dotted[i]->pen().color(), QColor(Qt::darkGray));
         }
-        for (int j = 0; j < 4; ++j) {
-            const double end = labels[9 + j]->sceneBoundingRect().top() - chartgrid::labelClearance;
-            QCOMPARE(dotted[9 + j]->line(), QLineF(80 * (j + 1), 47, 80 * (j + 1), end));
-        }
+        for (int j = 0; j < 4; ++j)
+            QCOMPARE(dotted[9 + j]->line(), QLineF(80 * (j + 1), 47, 80 * (j + 1), 240));
 
+        const QList<QGraphicsSimpleTextItem*> labels = itemsOf<QGraphicsSimpleTextItem>(scene);
+        QCOMPARE(labels.size(), 13);
         for (int i = 0; i < 9; ++i) {
             QCOMPARE(labels[i]->text(), rowLabels[i]);
             // Centred on its row: shifted up by half its own height.
@@ -297,11 +289,7 @@ private slots:
         QCOMPARE(lines.size(), 1);
         const QPainterPath path = lines[0]->path();
         const int ty = int(47 + double(cct.maxCct - target) * 200 / 5000);
-        // It runs along the middle row, whatever the white: it begins right of that row's label
-        // (which reaches beyond x + 30, where a line clear of the labels would begin).
-        const double start = lineStartAfterLabelOnRow(scene, ty);
-        QVERIFY(start > 30);
-        QCOMPARE(path.elementAt(0).x, start);
+        QCOMPARE(path.elementAt(0).x, 30.0);
         QCOMPARE(path.elementAt(0).y, double(ty));
         QCOMPARE(path.elementAt(1).x, 400.0);
         // The reference white's own temperature maps onto the line.
@@ -320,18 +308,15 @@ private slots:
 
         const auto target = pathsWithPen(scene, kTargetGrey);
         QCOMPARE(target.size(), 1);
-        // The target runs along the row labelled 2.2: it begins right of the label.
-        const double start = lineStartAfterLabelOnRow(scene, 147);
-        QVERIFY(start > 20);
-        QCOMPARE(target[0]->path().elementAt(0).x, start);
+        QCOMPARE(target[0]->path().elementAt(0).x, 20.0);
         QCOMPARE(target[0]->path().elementAt(0).y, 147.0);
         QCOMPARE(target[0]->path().elementAt(1).x, 380.0);
 
         const auto band = pathsWithPen(scene, QColor(Qt::green));
         QCOMPARE(band.size(), 2);
-        QCOMPARE(QPointF(band[0]->path().elementAt(0)), QPointF(qMax(40.0, lineStartAfterLabelOnRow(scene, 127)), 127));
+        QCOMPARE(QPointF(band[0]->path().elementAt(0)), QPointF(40, 127));
         QCOMPARE(QPointF(band[0]->path().elementAt(1)), QPointF(360, 127));
-        QCOMPARE(QPointF(band[1]->path().elementAt(0)), QPointF(qMax(40.0, lineStartAfterLabelOnRow(scene, 167)), 167));
+        QCOMPARE(QPointF(band[1]->path().elementAt(0)), QPointF(40, 167));
     }
 
     void rgbLevelTargetLine()
@@ -366,10 +351,7 @@ private slots:
         auto target = pathsWithPen(scene, kTargetGrey);
         QCOMPARE(target.size(), 1);
         QCOMPARE(QPointF(target[0]->path().elementAt(0)), QPointF(kW, 147));
-        // Drawn from right to left, it ends right of the label of its row.
-        const double end = lineStartAfterLabelOnRow(scene, 147);
-        QVERIFY(end > 0);
-        QCOMPARE(QPointF(target[0]->path().elementAt(1)), QPointF(end, 147));
+        QCOMPARE(QPointF(target[0]->path().elementAt(1)), QPointF(0, 147));
 
         scene.clear();
         LumaWindow luma(&scene, nullptr);
