@@ -3,6 +3,9 @@
 // (page count and size, the text of a page, renders kept as test artefacts) and look at their
 // renders, the measured lists the tests export, and ReportFixture: a result scene with its engine
 // that exports into a temporary folder.
+//
+// A poppler run costs about as much as a whole check: pdfinfo and pdftotext read a report once
+// (all its pages) and answer every later question about it from that.
 
 #include "apptestmain.h"
 #include "measure/measure.h"
@@ -16,6 +19,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -75,11 +80,44 @@ inline QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// What poppler-utils said about a report, kept until the report is written again: the key holds
+// the file's path, size and time of writing.
+struct ReadBack
+{
+    QString info;       // pdfinfo's output
+    QStringList pages;  // pdftotext's text of each page, its form feed included
+    bool textRead = false;
+};
+
+inline QHash<QString, ReadBack>& readBacks()
+{
+    static QHash<QString, ReadBack> cache;
+    return cache;
+}
+
+inline ReadBack& readBack(const QString& pdf)
+{
+    const QFileInfo file(pdf);
+    const QString key = QString("%1|%2|%3")
+                            .arg(file.absoluteFilePath())
+                            .arg(file.size())
+                            .arg(file.lastModified().toMSecsSinceEpoch());
+    return readBacks()[key];
+}
+
+inline QString pdfInfo(const QString& pdf)
+{
+    ReadBack& r = readBack(pdf);
+    if (r.info.isEmpty())
+        r.info = run("pdfinfo", {pdf});
+    return r.info;
+}
+
 inline int pageCount(const QString& pdf)
 {
     const QRegularExpressionMatch m =
         QRegularExpression("^Pages:\\s+(\\d+)$", QRegularExpression::MultilineOption)
-            .match(run("pdfinfo", {pdf}));
+            .match(pdfInfo(pdf));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
@@ -87,16 +125,27 @@ inline QString pageSize(const QString& pdf)
 {
     const QRegularExpressionMatch m =
         QRegularExpression("^Page size:\\s+(.*)$", QRegularExpression::MultilineOption)
-            .match(run("pdfinfo", {pdf}));
+            .match(pdfInfo(pdf));
     return m.captured(1).trimmed();
 }
 
-// The text of one page (from 1), with runs of blanks folded to one.
+// The text of one page (from 1), with runs of blanks folded to one. pdftotext ends every page with
+// a form feed: the whole report is read once and cut there.
 inline QString pageText(const QString& pdf, int page)
 {
-    return run("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), "-layout",
-                             pdf, "-"})
-        .replace(QRegularExpression("[ \\t]+"), " ");
+    ReadBack& r = readBack(pdf);
+    if (!r.textRead) {
+        r.textRead = true;
+        const QString all = run("pdftotext", {"-layout", pdf, "-"});
+        int from = 0;
+        for (int end = all.indexOf('\f'); end >= 0; end = all.indexOf('\f', from)) {
+            r.pages << all.mid(from, end + 1 - from);
+            from = end + 1;
+        }
+    }
+    if (page < 1 || page > r.pages.size())
+        return QString();
+    return QString(r.pages.at(page - 1)).replace(QRegularExpression("[ \\t]+"), " ");
 }
 
 // Renders one page at kRenderDpi, keeps the picture as a test artefact and returns it.
@@ -209,10 +258,20 @@ inline const QString kA4 = "595 x 842 pts (A4)";
 
 } // namespace reportcheck
 
-// Each test function exports from a fresh engine and scene into a fresh temporary folder: call
-// setUp() from init() and tearDown() from cleanup().
+// Each test function exports into a fresh temporary folder: call setUp() from init() and
+// tearDown() from cleanup(). The engine and its result scene are built once and handed on from
+// row to row: tearDown() leaves the engine as a new one is (no sensor, every list empty), setUp()
+// clears the stored settings, and the export lays the whole scene out anew from the engine's lists
+// and the settings.
 class ReportFixture : public QObject
 {
+public:
+    ~ReportFixture() override
+    {
+        delete scene;
+        delete measure;
+    }
+
 protected:
     QTemporaryDir* dir = nullptr;
     Measure* measure = nullptr;
@@ -260,16 +319,18 @@ protected:
         testenv::clearSettings();
         Application::instance()->loadReference();
         dir = new QTemporaryDir;
-        measure = new Measure;
-        scene = new FullScene(1000, 600, measure);
+        if (!measure) {
+            measure = new Measure;
+            scene = new FullScene(1000, 600, measure);
+        }
         boxes = new MessageRecorder;
     }
 
     void tearDown()
     {
         delete boxes;
-        delete scene;
-        delete measure;
+        // As a new engine: no sensor, every result list empty.
+        measure->detachSensor();
         delete dir;
     }
 };

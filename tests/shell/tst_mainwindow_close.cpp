@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QHash>
 #include <QProcess>
 #include <QTimer>
 
@@ -28,47 +29,99 @@
 
 using namespace mainwindowharness;
 
+namespace {
+
+// The scenarios of the child process (see childClose below) and what each one logs.
+struct Scenario
+{
+    const char* tag;
+    const char* name;
+    const char* logged;
+};
+
+const Scenario kScenarios[] = {
+    {"right after start: the simulator is closed", "idle", "closed idle"},
+    {"instrument not connected: no close", "unconnected", "closed idle"},
+    {"no instrument", "detached", "closed idle"},
+    {"during a single gray run", "single", "closed during run of mode 0"},
+    {"during a Measure ALL chain", "chain", "closed during run of mode 1"},
+    {"right after Start in free mode", "free", "closed after free start"},
+    {"generator: during Start's own INI wait", "start wait", "closed at 1000"},
+    {"generator: during the run's INI wait", "run wait", "closed at 3000"},
+    {"generator: during an unacknowledged colour", "unacknowledged", "closed at 4500"},
+    {"generator: unacknowledged colour, closed twice", "unacknowledged twice", "closed at 4600"},
+    {"generator: during a chain's start wait", "chain start wait", "closed at 1000"},
+};
+constexpr int kScenarioCount = int(sizeof kScenarios / sizeof kScenarios[0]);
+
+// Children run side by side, this many at a time: each spends most of its life starting up and
+// shutting down a whole program, which the others need not wait for.
+constexpr int kChildrenAtOnce = 3;
+
+} // namespace
+
 class TestMainWindowClose : public QObject
 {
     Q_OBJECT
 
+public:
+    ~TestMainWindowClose() override
+    {
+        for (QProcess* child : children) {
+            child->kill();
+            child->waitForFinished();
+            delete child;
+        }
+    }
+
 private slots:
     void closingEndsTheProgram_data();
     void closingEndsTheProgram();
+
+private:
+    // The child of scenario `index`, started (with those of the rows that follow it, up to
+    // kChildrenAtOnce in all) when first asked for.
+    QProcess* child(int index);
+
+    QHash<int, QProcess*> children;
 };
 
 void TestMainWindowClose::closingEndsTheProgram_data()
 {
     QTest::addColumn<QString>("scenario");
     QTest::addColumn<QString>("logged");
-    QTest::newRow("right after start: the simulator is closed") << "idle" << "closed idle";
-    QTest::newRow("instrument not connected: no close") << "unconnected" << "closed idle";
-    QTest::newRow("no instrument") << "detached" << "closed idle";
-    QTest::newRow("during a single gray run") << "single" << "closed during run of mode 0";
-    QTest::newRow("during a Measure ALL chain") << "chain" << "closed during run of mode 1";
-    QTest::newRow("right after Start in free mode") << "free" << "closed after free start";
-    QTest::newRow("generator: during Start's own INI wait") << "start wait" << "closed at 1000";
-    QTest::newRow("generator: during the run's INI wait") << "run wait" << "closed at 3000";
-    QTest::newRow("generator: during an unacknowledged colour")
-        << "unacknowledged" << "closed at 4500";
-    QTest::newRow("generator: unacknowledged colour, closed twice")
-        << "unacknowledged twice" << "closed at 4600";
-    QTest::newRow("generator: during a chain's start wait") << "chain start wait"
-                                                            << "closed at 1000";
+    for (const Scenario& s : kScenarios)
+        QTest::newRow(s.tag) << QString(s.name) << QString(s.logged);
+}
+
+QProcess* TestMainWindowClose::child(int index)
+{
+    for (int k = index; k < qMin(index + kChildrenAtOnce, kScenarioCount); ++k) {
+        if (children.contains(k))
+            continue;
+        // The program's own life: a child process runs the window in its event loop and closes
+        // it (see childClose below).
+        auto* process = new QProcess;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QV_CHILD_CLOSE", kScenarios[k].name);
+        process->setProcessEnvironment(env);
+        process->start(QCoreApplication::applicationFilePath(), QStringList());
+        children.insert(k, process);
+    }
+    return children.value(index);
 }
 
 void TestMainWindowClose::closingEndsTheProgram()
 {
     QFETCH(QString, scenario);
     QFETCH(QString, logged);
-    // The program's own life: a child process runs the window in its event loop and closes it
-    // (see childClose below). Its exit code is the event loop's, unless it found the instrument
-    // left open, closed when it was not connected, or the worker still running.
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QV_CHILD_CLOSE", scenario);
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    int index = 0;
+    while (index < kScenarioCount && scenario != kScenarios[index].name)
+        ++index;
+    QVERIFY(index < kScenarioCount);
+    // Its exit code is the event loop's, unless it found the instrument left open, closed when
+    // it was not connected, or the worker still running.
+    QProcess& child = *this->child(index);
     QVERIFY(child.waitForFinished(90000));
     const QString err = QString::fromLocal8Bit(child.readAllStandardError());
     QVERIFY2(child.exitStatus() == QProcess::NormalExit, qPrintable(err));

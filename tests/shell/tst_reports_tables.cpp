@@ -60,7 +60,6 @@ private slots:
                      qPrintable(QString::number(left)));
         // Nothing is drawn below the frames.
         QCOMPARE(inkInside(page, QRect(0, 11400, 9900, 2600)), 0.0);
-        renderPage(detail(), 1, "reports_detail_title");
     }
 
     void grayPageNeedsACompleteRun_data()
