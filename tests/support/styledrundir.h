@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 // A temporary working directory holding the delivered table style sheet; the earlier working
@@ -21,8 +20,7 @@ public:
     // False if the style sheet is missing or the directory could not be made or entered.
     bool enter()
     {
-        const QString style =
-            QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../data/table.qss"));
+        const QString style = QStringLiteral(QV_TABLE_STYLE);
         if (!QFile::exists(style) || !m_dir.isValid()
             || !QFile::copy(style, m_dir.filePath(QStringLiteral("table.qss"))))
             return false;
