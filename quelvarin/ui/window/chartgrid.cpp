@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QtMath>
 
-#include <algorithm>
 #include <cmath>
 
 namespace chartgrid {
@@ -77,53 +76,6 @@ void addLabelUnderColumn(QGraphicsScene* scene, const QString& text, int column,
 {
     QGraphicsSimpleTextItem* label = addLabel(scene, text);
     label->setPos(column - label->boundingRect().height() / 2, top);
-}
-
-QVector<QLineF> clearOf(const QLineF& line, const QVector<QRectF>& texts)
-{
-    const bool horizontal = line.dy() == 0;
-    if (!horizontal && line.dx() != 0)
-        return {line};
-    // Along the line from `from` to `to`, across it at `at`; the 1-pixel pen covers half a pixel
-    // each side.
-    const double from = horizontal ? qMin(line.x1(), line.x2()) : qMin(line.y1(), line.y2());
-    const double to = horizontal ? qMax(line.x1(), line.x2()) : qMax(line.y1(), line.y2());
-    const double at = horizontal ? line.y1() : line.x1();
-    QVector<QPair<double, double>> gaps;
-    for (const QRectF& text : texts) {
-        const QRectF r = text.adjusted(-labelClearance, -labelClearance, labelClearance,
-                                       labelClearance);
-        const double acrossLow = horizontal ? r.top() : r.left();
-        const double acrossHigh = horizontal ? r.bottom() : r.right();
-        if (at + 0.5 <= acrossLow || at - 0.5 >= acrossHigh)
-            continue;
-        gaps.append(horizontal ? qMakePair(r.left(), r.right()) : qMakePair(r.top(), r.bottom()));
-    }
-    std::sort(gaps.begin(), gaps.end());
-    QVector<QLineF> pieces;
-    const auto keep = [&](double a, double b) {
-        if (b - a < minimumPiece)
-            return;
-        pieces.append(horizontal ? QLineF(a, at, b, at) : QLineF(at, a, at, b));
-    };
-    double start = from;
-    for (const auto& gap : gaps) {
-        if (gap.first > start)
-            keep(start, qMin(gap.first, to));
-        start = qMax(start, gap.second);
-        if (start >= to)
-            break;
-    }
-    if (start < to)
-        keep(start, to);
-    // The pieces run the way the line did.
-    const bool reversed = horizontal ? line.x1() > line.x2() : line.y1() > line.y2();
-    if (reversed) {
-        std::reverse(pieces.begin(), pieces.end());
-        for (QLineF& piece : pieces)
-            piece = QLineF(piece.p2(), piece.p1());
-    }
-    return pieces;
 }
 
 void drawStepColumns(QGraphicsScene* scene, int x, int y, int w, int h,

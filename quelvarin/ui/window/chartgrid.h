@@ -3,12 +3,10 @@
 // luminance, RGB levels, colour difference): the dotted grid with its labels, the step axis,
 // the rendering of a plot area into a report, and the guards that keep every mapped point finite.
 
-#include <QLineF>
 #include <QPen>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
 class QGraphicsScene;
 class QPainter;
@@ -64,19 +62,6 @@ QPen gridPen();
 // placed it.
 void addLabelCentredOnRow(QGraphicsScene* scene, const QString& text, double left, int row);
 void addLabelUnderColumn(QGraphicsScene* scene, const QString& text, int column, double top);
-
-// Room kept between a line and a text it stops at, in scene pixels. A piece of line shorter
-// than minimumPiece left beside a text is dropped: a dotted line that short reads as a stray dot
-// or two at the text, not as a line.
-constexpr double labelClearance = 2;
-constexpr double minimumPiece = 8;
-
-// The pieces of a horizontal or vertical line that run clear of the given rectangles, in order
-// along the line: the line is interrupted where it would cross a text, with labelClearance room
-// each side. Empty when nothing of the line is left. Only for a line whose ends the chart is
-// free to choose: the grids, limit and target lines of the charts have their ends given and are
-// drawn whole, through their labels.
-QVector<QLineF> clearOf(const QLineF& line, const QVector<QRectF>& texts);
 
 // The grid of the step charts: nine dotted rows with the given labels (top to bottom) and the
 // columns at 0.2, 0.4, 0.6 and 0.8 of the width with their fraction labels.

@@ -176,41 +176,6 @@ private slots:
             }
         }
     }
-
-    // How a line keeps clear: it is interrupted where it would cross a text, with room each
-    // side, and a stub too short to read as a line is left out.
-    void clearOfInterruptsTheLineAtTexts_data()
-    {
-        QTest::addColumn<QLineF>("line");
-        QTest::addColumn<QVector<QRectF>>("texts");
-        QTest::addColumn<QVector<QLineF>>("pieces");
-        const double c = chartgrid::labelClearance;
-        QTest::newRow("row through its label, a stub before it left out")
-            << QLineF(1, 50, 100, 50) << QVector<QRectF>{{5, 42, 20, 16}}
-            << QVector<QLineF>{{25 + c, 50, 100, 50}};
-        QTest::newRow("row through a text in its middle")
-            << QLineF(0, 50, 100, 50) << QVector<QRectF>{{40, 42, 20, 16}}
-            << QVector<QLineF>{{0, 50, 40 - c, 50}, {60 + c, 50, 100, 50}};
-        QTest::newRow("column through its label at its foot")
-            << QLineF(40, 47, 40, 240) << QVector<QRectF>{{32, 235, 20, 16}}
-            << QVector<QLineF>{{40, 47, 40, 235 - c}};
-        QTest::newRow("column through a caption and a figure at its head")
-            << QLineF(40, 47, 40, 240) << QVector<QRectF>{{20, 70, 150, 25}, {20, 50, 160, 25}}
-            << QVector<QLineF>{{40, 95 + c, 40, 240}};
-        QTest::newRow("a text beside the line changes nothing")
-            << QLineF(0, 50, 100, 50) << QVector<QRectF>{{5, 60, 20, 16}}
-            << QVector<QLineF>{{0, 50, 100, 50}};
-        QTest::newRow("a line within a text is gone")
-            << QLineF(10, 50, 20, 50) << QVector<QRectF>{{5, 42, 20, 16}} << QVector<QLineF>();
-    }
-
-    void clearOfInterruptsTheLineAtTexts()
-    {
-        QFETCH(QLineF, line);
-        QFETCH(QVector<QRectF>, texts);
-        QFETCH(QVector<QLineF>, pieces);
-        QCOMPARE(chartgrid::clearOf(line, texts), pieces);
-    }
 };
 
 QV_TEST_MAIN_WIDGETS(TestChartLabels)
