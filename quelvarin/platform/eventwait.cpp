@@ -185,6 +185,18 @@ protected:
     }
 };
 
+// Runs `loop` until it is quit or `ms` have passed; what its exec returned (not 0: the loop
+// refused to run, as it does once the application is quitting).
+int execFor(QEventLoop& loop, qint64 ms)
+{
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer); // a coarse timer may fire early
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(int(ms));
+    return loop.exec(QEventLoop::AllEvents);
+}
+
 // One wait of waitRefusingInput, from begin to end.
 class RefusingFrame
 {
@@ -225,12 +237,7 @@ void waitProcessingEvents(int ms)
         if (remaining <= 0)
             return;
         QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer); // a coarse timer may fire early
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(int(remaining));
-        if (loop.exec(QEventLoop::AllEvents) != 0) {
+        if (execFor(loop, remaining) != 0) {
             // The loop refused to run (QCoreApplication::exit() was called): keep handling
             // what arrives, in short slices, until the time is up.
             QCoreApplication::processEvents(QEventLoop::AllEvents, kFallbackSliceMs);
@@ -265,13 +272,8 @@ bool waitRefusingInput(const std::function<bool()>& finished, int boundMs)
         if (remaining <= 0)
             return false;
         QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer); // a coarse timer may fire early
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(int(remaining));
         loops.append(&loop);
-        const int refused = loop.exec(QEventLoop::AllEvents);
+        const int refused = execFor(loop, remaining);
         loops.removeOne(&loop);
         if (refused != 0) {
             // The application is quitting and no event loop runs any more: handle events as they
