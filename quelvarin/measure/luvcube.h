@@ -13,6 +13,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 // What a search looks for: a colour and the weight of its chromaticity term.
@@ -50,18 +52,18 @@ public:
     LuvCube(const LuvCube&) = delete;
     LuvCube& operator=(const LuvCube&) = delete;
 
-    // n^3 entries of three doubles. False, holding nothing, when n is below 1 or above 256 or
-    // the memory cannot be had.
+    // n^3 entries of three doubles, all 0. False, holding nothing, when n is below 1 or above
+    // 256 or the memory cannot be had.
     bool allocate(int n);
     // The most one cube may take, in bytes (0: no limit but the system's). Lets the tests see
     // what a calibration does when its tables cannot be had.
     static void setMemoryLimit(size_t bytes);
     void release();
-    bool isAllocated() const { return !m_values.empty(); }
+    bool isAllocated() const { return m_values != nullptr; }
     int size() const { return m_n; }
 
-    double* entry(int r, int g, int b) { return &m_values[index(r, g, b) * 3]; }
-    const double* entry(int r, int g, int b) const { return &m_values[index(r, g, b) * 3]; }
+    double* entry(int r, int g, int b) { return m_values.get() + index(r, g, b) * 3; }
+    const double* entry(int r, int g, int b) const { return m_values.get() + index(r, g, b) * 3; }
 
     // The block ranges; to be called once every entry is set, before any search.
     void buildBounds();
@@ -80,9 +82,16 @@ private:
     void scanBlock(const LuvTarget& t, const LuvBox& box, int br, int bg, int bb, double* bestD,
                    int64_t* bestIndex) const;
 
+    struct Free
+    {
+        void operator()(double* p) const { std::free(p); }
+    };
+
     int m_n = 0;
     int m_blocks = 0;  // blocks per axis
-    std::vector<double> m_values;
+    // Taken zeroed from the system (calloc): a large cube comes as fresh zero pages, not written
+    // once with zeros before the builder writes every entry.
+    std::unique_ptr<double[], Free> m_values;
     // Per block: L min, L max, u min, u max, v min, v max over its finite entries (an empty
     // range, min > max, when it has none).
     std::vector<double> m_bounds;
