@@ -5,14 +5,20 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace {
 
 constexpr int kMaxPoints = 256;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 std::atomic<size_t> memoryLimit{0};
+[[maybe_unused]] constexpr size_t kHugePageBytes = size_t(2) << 20;
 
 inline bool isFinite(double x)
 {
@@ -39,7 +45,22 @@ bool LuvCube::allocate(int n)
     const size_t limit = memoryLimit.load();
     if (limit != 0 && size_t(n) * n * n * 3 * sizeof(double) > limit)
         return false;
-    m_values.reset(static_cast<double*>(std::calloc(size_t(n) * n * n * 3, sizeof(double))));
+    // The model of the ramp builder takes 400 MB. Its pages are asked for in huge pages where
+    // the system offers them on request: every page is written once by the builder, and
+    // faulting them in 2 MB at a time instead of 4 kB costs a fraction. Fresh pages are zero.
+    const size_t bytes = size_t(n) * n * n * 3 * sizeof(double);
+#ifdef __linux__
+    if (bytes >= kHugePageBytes) {
+        void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            return false;
+        madvise(p, bytes, MADV_HUGEPAGE);
+        m_values = static_cast<double*>(p);
+        m_mapped = bytes;
+    }
+#endif
+    if (!m_values)
+        m_values = static_cast<double*>(std::calloc(bytes, 1));
     if (!m_values)
         return false;
     try {
@@ -60,7 +81,14 @@ void LuvCube::setMemoryLimit(size_t bytes)
 
 void LuvCube::release()
 {
-    m_values.reset();
+#ifdef __linux__
+    if (m_mapped)
+        munmap(m_values, m_mapped);
+    else
+#endif
+        std::free(m_values);
+    m_values = nullptr;
+    m_mapped = 0;
     std::vector<double>().swap(m_bounds);
     m_n = 0;
     m_blocks = 0;
@@ -151,7 +179,7 @@ void LuvCube::scanBlock(const LuvTarget& t, const LuvBox& box, int br, int bg, i
     for (int r = r0; r < r1; ++r)
         for (int g = g0; g < g1; ++g) {
             const int64_t rowStart = int64_t(index(r, g, 0));
-            const double* e = m_values.get() + (size_t(rowStart) + size_t(b0)) * 3;
+            const double* e = m_values + (size_t(rowStart) + size_t(b0)) * 3;
             for (int b = b0; b < b1; ++b, e += 3) {
                 // luvDistance, written out.
                 const double dL = L - e[0];

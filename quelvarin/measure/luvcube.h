@@ -13,8 +13,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <vector>
 
 // What a search looks for: a colour and the weight of its chromaticity term.
@@ -49,6 +47,7 @@ public:
     static constexpr int kBlock = 8;
 
     LuvCube() = default;
+    ~LuvCube() { release(); }
     LuvCube(const LuvCube&) = delete;
     LuvCube& operator=(const LuvCube&) = delete;
 
@@ -62,8 +61,8 @@ public:
     bool isAllocated() const { return m_values != nullptr; }
     int size() const { return m_n; }
 
-    double* entry(int r, int g, int b) { return m_values.get() + index(r, g, b) * 3; }
-    const double* entry(int r, int g, int b) const { return m_values.get() + index(r, g, b) * 3; }
+    double* entry(int r, int g, int b) { return m_values + index(r, g, b) * 3; }
+    const double* entry(int r, int g, int b) const { return m_values + index(r, g, b) * 3; }
 
     // The block ranges; to be called once every entry is set, before any search.
     void buildBounds();
@@ -82,16 +81,12 @@ private:
     void scanBlock(const LuvTarget& t, const LuvBox& box, int br, int bg, int bb, double* bestD,
                    int64_t* bestIndex) const;
 
-    struct Free
-    {
-        void operator()(double* p) const { std::free(p); }
-    };
-
     int m_n = 0;
     int m_blocks = 0;  // blocks per axis
-    // Taken zeroed from the system (calloc): a large cube comes as fresh zero pages, not written
-    // once with zeros before the builder writes every entry.
-    std::unique_ptr<double[], Free> m_values;
+    // The entries, zeroed (see allocate()); m_mapped bytes when mapped from the system, else
+    // from calloc.
+    double* m_values = nullptr;
+    size_t m_mapped = 0;
     // Per block: L min, L max, u min, u max, v min, v max over its finite entries (an empty
     // range, min > max, when it has none).
     std::vector<double> m_bounds;
