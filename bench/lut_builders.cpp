@@ -1,6 +1,7 @@
 // Time and memory of the monitor calibration's LUT builders: all three colour spaces from the
 // measured cube, and all three from the channel ramps, for one display model. The goal: each
-// builds its three spaces in under 2 s with the process's peak memory under 600 MiB. Before
+// builds its three spaces in under 2 s (the ramp builder, whose display model serves all three
+// spaces and is built once, in under 600 ms) with the process's peak memory under 600 MiB. Before
 // timing, sampled nodes are checked against the straightforward scan of every entry (the test
 // suite checks whole tables on a reduced grid).
 
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr double kGoalMs = 2000.0;
+constexpr double kFastGoalMs = 600.0;
 constexpr double kGoalMiB = 600.0;
 // Nodes of each 17-point table checked against the plain scan: every this many.
 constexpr int kCheckStride = 97;
@@ -153,10 +155,11 @@ int main(int argc, char** argv)
             ++it;
         if (it == reporter.ms.end())
             continue;
-        const bool met = it->second < kGoalMs && memoryMet && agrees;
+        const double goalMs = name == "fastThreeSpaces" ? kFastGoalMs : kGoalMs;
+        const bool met = it->second < goalMs && memoryMet && agrees;
         std::printf("%s: %.0f ms for three colour spaces (goal < %.0f ms), nodes %s the plain scan, "
                     "peak memory %.0f MiB (goal < %.0f MiB): %s\n",
-                    name.c_str(), it->second, kGoalMs, agrees ? "equal to" : "DIFFER FROM", peakMiB,
+                    name.c_str(), it->second, goalMs, agrees ? "equal to" : "DIFFER FROM", peakMiB,
                     kGoalMiB, met ? "met" : "NOT met");
     }
     return 0;

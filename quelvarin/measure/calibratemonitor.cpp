@@ -253,17 +253,17 @@ CalibrateMonitor::Readings CalibrateMonitor::checkCube()
 
 // ---- colour of a table entry and of a target ------------------------------------------------
 
-void CalibrateMonitor::luvOf(const ColorReference& ref, double X, double Y, double Z, double Yn,
-                             double out[3])
+namespace {
+
+// L*, u', v' of X, Y, Z where `whiteY` is the luminance of the scaled white that L* divides by.
+inline void luvAgainst(double X, double Y, double Z, double whiteY, double out[3])
 {
     if (X == kNullValue && Y == kNullValue && Z == kNullValue) {
         // The conversions pass the null colour through.
         out[0] = out[1] = out[2] = kNullValue;
         return;
     }
-    const CColor& W = ref.white;
-    const double k = Yn / W[1];
-    out[0] = 116.0 * labF(Y / (k * W[1])) - 16.0;
+    out[0] = 116.0 * labF(Y / whiteY) - 16.0;
     const double D = (X + 15.0 * Y) + 3.0 * Z;
     if (D != 0.0) {
         out[1] = 4.0 * X / D;
@@ -272,6 +272,22 @@ void CalibrateMonitor::luvOf(const ColorReference& ref, double X, double Y, doub
         out[1] = 0.0;
         out[2] = 0.0;
     }
+}
+
+// The luminance of the white of `ref` scaled to Yn, computed as CColor::toLab computes it.
+inline double scaledWhiteY(const ColorReference& ref, double Yn)
+{
+    const double W1 = ref.white[1];
+    const double k = Yn / W1;
+    return k * W1;
+}
+
+} // namespace
+
+void CalibrateMonitor::luvOf(const ColorReference& ref, double X, double Y, double Z, double Yn,
+                             double out[3])
+{
+    luvAgainst(X, Y, Z, scaledWhiteY(ref, Yn), out);
 }
 
 LuvTarget CalibrateMonitor::targetOf(const std::shared_ptr<const ColorReference>& ref, double r,
@@ -325,7 +341,7 @@ void CalibrateMonitor::calibrate3D(Lut3d* lut)
     const int top = kCubePoints - 1;
     peakY = kPeakFraction * measuredCube.grid[top][top][top][1];
     blackY = measuredCube.grid[0][0][0][1];
-    const double Yn = peakY;
+    const double whiteY = scaledWhiteY(*ref, peakY);
 
     const int n = kResamplePoints;
     const double step = double(n - 1);
@@ -334,7 +350,7 @@ void CalibrateMonitor::calibrate3D(Lut3d* lut)
             for (int k = 0; k < n; ++k) {
                 LutRgb rgb(i / step, j / step, k / step);
                 measuredCube.lookup(&rgb);
-                luvOf(*ref, rgb.rgb[0], rgb.rgb[1], rgb.rgb[2], Yn, m_resampled.entry(i, j, k));
+                luvAgainst(rgb.rgb[0], rgb.rgb[1], rgb.rgb[2], whiteY, m_resampled.entry(i, j, k));
             }
     });
     m_resampled.buildBounds();
@@ -378,13 +394,23 @@ bool CalibrateMonitor::doCalibrateFast3D()
     prepareRamps();
     if (!m_model.isAllocated() && !m_model.allocate(kCodes))
         return false;
+    // The model holds the display's own colours: a space's reference enters it only through its
+    // white's luminance (the scale of L*), which is the same for every space built in. It is
+    // built once and built again only for a space whose white would give other entries.
+    bool built = false;
+    double builtWhiteY = 0.0;
     for (int s = 0; s < 3; ++s) {
         if (!chosen[s])
             continue;
         const Space& space = kSpaces[s];
         ScopedThreadColorReference scope(
             std::make_shared<const ColorReference>(space.standard, space.white, space.gamma));
-        buildModelTable();
+        const double whiteY = currentColorReference()->white[1];
+        if (!built || whiteY != builtWhiteY) {
+            buildModelTable();
+            built = true;
+            builtWhiteY = whiteY;
+        }
         Lut3d* lut = outputLut(s);
         lut->setIdentity();
         calibrateFast3D(lut);
@@ -464,14 +490,19 @@ bool CalibrateMonitor::buildModelTable()
     const auto& n1 = nodeTable[1];
     const auto& n2 = nodeTable[2];
     const double black[3] = {blackX, blackY, blackZ};
-    auto xyz = [&](int r, int g, int b, int k) { return ((n0[r][k] + n1[g][k]) + n2[b][k]) + black[k]; };
-    peakY = kPeakFraction * xyz(kTopCode, kTopCode, kTopCode, 1);
-    const double Yn = peakY;
+    peakY = kPeakFraction * (((n0[kTopCode][1] + n1[kTopCode][1]) + n2[kTopCode][1]) + black[1]);
+    const double whiteY = scaledWhiteY(*ref, peakY);
+    // XYZ of (r, g, b) is ((red + green) + blue) + black, summed in that order.
     parallel::forEach(kCodes, [&](int r) {
-        for (int g = 0; g < kCodes; ++g)
-            for (int b = 0; b < kCodes; ++b)
-                luvOf(*ref, xyz(r, g, b, 0), xyz(r, g, b, 1), xyz(r, g, b, 2), Yn,
-                      m_model.entry(r, g, b));
+        for (int g = 0; g < kCodes; ++g) {
+            const double rg[3] = {n0[r][0] + n1[g][0], n0[r][1] + n1[g][1], n0[r][2] + n1[g][2]};
+            double* e = m_model.entry(r, g, 0);
+            for (int b = 0; b < kCodes; ++b, e += 3) {
+                const double* blue = n2[b];
+                luvAgainst((rg[0] + blue[0]) + black[0], (rg[1] + blue[1]) + black[1],
+                           (rg[2] + blue[2]) + black[2], whiteY, e);
+            }
+        }
     });
     m_model.buildBounds();
     return true;
@@ -687,16 +718,25 @@ void CalibrateMonitor::buildChromaGrid(const Point1D& p)
     const int n = kChromaGridPoints;
     m_chromaGrid.resize(size_t(n) * n * 3);
     const double step = double(n - 1);
+    double ll[3], lh[3], hl[3], hh[3];
+    for (int k = 0; k < 3; ++k) {
+        ll[k] = p.lowLow[k];
+        lh[k] = p.lowHigh[k];
+        hl[k] = p.highLow[k];
+        hh[k] = p.highHigh[k];
+    }
     for (int i = 0; i < n; ++i) {
         const double s = i / step;
-        for (int j = 0; j < n; ++j) {
+        double A[3], B[3];
+        for (int k = 0; k < 3; ++k) {
+            A[k] = ll[k] + s * (hl[k] - ll[k]);
+            B[k] = lh[k] + s * (hh[k] - lh[k]);
+        }
+        double* cell = &m_chromaGrid[size_t(i) * n * 3];
+        for (int j = 0; j < n; ++j, cell += 3) {
             const double t = j / step;
-            double* cell = &m_chromaGrid[(size_t(i) * n + j) * 3];
-            for (int k = 0; k < 3; ++k) {
-                const double A = p.lowLow[k] + s * (p.highLow[k] - p.lowLow[k]);
-                const double B = p.lowHigh[k] + s * (p.highHigh[k] - p.lowHigh[k]);
-                cell[k] = A + t * (B - A);
-            }
+            for (int k = 0; k < 3; ++k)
+                cell[k] = A[k] + t * (B[k] - A[k]);
         }
     }
 }
@@ -705,15 +745,18 @@ void CalibrateMonitor::getPointLut(Point1D& p)
 {
     buildChromaGrid(p);
     const std::shared_ptr<const ColorReference> ref = currentColorReference();
-    const Matrix& m = ref->xyzToRgb;
+    double m[3][3];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            m[r][c] = ref->xyzToRgb(r, c);
     const int n = kChromaGridPoints;
     double best = kChromaGridBound;
     // Without any cell near the white (every distance undefined) the record stays neutral: the
     // centre cell, red and blue at the level.
     int bi = n / 2, bj = n / 2;
+    const double* cell = m_chromaGrid.data();
     for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) {
-            const double* cell = &m_chromaGrid[(size_t(i) * n + j) * 3];
+        for (int j = 0; j < n; ++j, cell += 3) {
             // The reference RGB of the cell's chromaticity at Y = 1 (CColor::chromaRGB).
             const double sum = cell[0] + cell[1] + cell[2];
             const double x = sum != 0.0 ? cell[0] / sum : 0.0;
@@ -721,7 +764,7 @@ void CalibrateMonitor::getPointLut(Point1D& p)
             const double xyz[3] = {x / y, 1.0, (1.0 - (x + y)) / y};
             double d = 0.0;
             for (int c = 0; c < 3; ++c) {
-                const double v = m(c, 0) * xyz[0] + m(c, 1) * xyz[1] + m(c, 2) * xyz[2];
+                const double v = m[c][0] * xyz[0] + m[c][1] * xyz[1] + m[c][2] * xyz[2];
                 d += (1 - v) * (1 - v);
             }
             if (d < best) {

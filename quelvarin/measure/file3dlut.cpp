@@ -128,35 +128,43 @@ bool File3dLut::write(QIODevice* out, const Lut3d& lut, QString* error)
                     nodes[((size_t(r) * n + g) * n + b) * 3 + k] = lut.grid[r][g][b][k];
     Axis axis;
     buildAxis(n, &axis);
-    auto node = [&](int r, int g, int b, int k) { return nodes[((size_t(r) * n + g) * n + b) * 3 + k]; };
 
+    // Every sample is the table's trilinear lookup in the order of Lut3d::lookup: along red,
+    // then green, then blue. The steps are shared where they can be: a plane of constant red
+    // interpolates the n x n nodes along red once, and a line of constant green interpolates
+    // that along green once; only the step along blue is taken per sample. Each value is
+    // computed by the same operations on the same operands as the lookup's.
+    const size_t planeNodes = size_t(n) * n;
+    std::vector<double> alongRed(planeNodes * 3);    // [g][b][k]
+    std::vector<double> alongGreen(size_t(n) * 3);   // [b][k]
     // One plane of constant red at a time: 256 x 256 nodes, 384 KiB.
     QByteArray plane(kPoints * kPoints * 6, '\0');
     for (int rc = 0; rc < kPoints; ++rc) {
         const int ir = axis.cell[rc];
         const double dr = axis.frac[rc];
+        const double* low = nodes.data() + size_t(ir) * planeNodes * 3;
+        const double* high = low + planeNodes * 3;
+        double* red = alongRed.data();
+        for (size_t i = 0; i < planeNodes * 3; ++i)
+            red[i] = low[i] + (high[i] - low[i]) * dr;
         char* p = plane.data();
         for (int gc = 0; gc < kPoints; ++gc) {
             const int ig = axis.cell[gc];
             const double dg = axis.frac[gc];
+            const double* g0 = red + size_t(ig) * n * 3;
+            const double* g1 = g0 + size_t(n) * 3;
+            double* green = alongGreen.data();
+            for (int i = 0; i < n * 3; ++i)
+                green[i] = g0[i] + (g1[i] - g0[i]) * dg;
             for (int bc = 0; bc < kPoints; ++bc) {
-                const int ib = axis.cell[bc];
+                const double* c0 = green + axis.cell[bc] * 3;
+                const double* c1 = c0 + 3;
                 const double db = axis.frac[bc];
-                quint16 s[3];
-                for (int k = 0; k < 3; ++k) {
-                    // The order of Lut3d::lookup: red, then green, then blue.
-                    const double c00 = node(ir, ig, ib, k) + (node(ir + 1, ig, ib, k) - node(ir, ig, ib, k)) * dr;
-                    const double c10 = node(ir, ig + 1, ib, k) + (node(ir + 1, ig + 1, ib, k) - node(ir, ig + 1, ib, k)) * dr;
-                    const double c01 = node(ir, ig, ib + 1, k) + (node(ir + 1, ig, ib + 1, k) - node(ir, ig, ib + 1, k)) * dr;
-                    const double c11 = node(ir, ig + 1, ib + 1, k) + (node(ir + 1, ig + 1, ib + 1, k) - node(ir, ig + 1, ib + 1, k)) * dr;
-                    const double c0 = c00 + (c10 - c00) * dg;
-                    const double c1 = c01 + (c11 - c01) * dg;
-                    s[k] = sample(c0 + (c1 - c0) * db);
-                }
                 // Blue, green, red, each low byte first.
                 for (int k = 2; k >= 0; --k) {
-                    *p++ = char(s[k] & 0xFF);
-                    *p++ = char(s[k] >> 8);
+                    const quint16 s = sample(c0[k] + (c1[k] - c0[k]) * db);
+                    *p++ = char(s & 0xFF);
+                    *p++ = char(s >> 8);
                 }
             }
         }

@@ -47,21 +47,22 @@ public:
     static constexpr int kBlock = 8;
 
     LuvCube() = default;
+    ~LuvCube() { release(); }
     LuvCube(const LuvCube&) = delete;
     LuvCube& operator=(const LuvCube&) = delete;
 
-    // n^3 entries of three doubles. False, holding nothing, when n is below 1 or above 256 or
-    // the memory cannot be had.
+    // n^3 entries of three doubles, all 0. False, holding nothing, when n is below 1 or above
+    // 256 or the memory cannot be had.
     bool allocate(int n);
     // The most one cube may take, in bytes (0: no limit but the system's). Lets the tests see
     // what a calibration does when its tables cannot be had.
     static void setMemoryLimit(size_t bytes);
     void release();
-    bool isAllocated() const { return !m_values.empty(); }
+    bool isAllocated() const { return m_values != nullptr; }
     int size() const { return m_n; }
 
-    double* entry(int r, int g, int b) { return &m_values[index(r, g, b) * 3]; }
-    const double* entry(int r, int g, int b) const { return &m_values[index(r, g, b) * 3]; }
+    double* entry(int r, int g, int b) { return m_values + index(r, g, b) * 3; }
+    const double* entry(int r, int g, int b) const { return m_values + index(r, g, b) * 3; }
 
     // The block ranges; to be called once every entry is set, before any search.
     void buildBounds();
@@ -82,7 +83,10 @@ private:
 
     int m_n = 0;
     int m_blocks = 0;  // blocks per axis
-    std::vector<double> m_values;
+    // The entries, zeroed (see allocate()); m_mapped bytes when mapped from the system, else
+    // from calloc.
+    double* m_values = nullptr;
+    size_t m_mapped = 0;
     // Per block: L min, L max, u min, u max, v min, v max over its finite entries (an empty
     // range, min > max, when it has none).
     std::vector<double> m_bounds;

@@ -26,53 +26,96 @@ namespace {
 
 // CIEDE2000 of what a display shows against the target of gray `level` in a colour space,
 // against the space's white at the target peak.
-double grayDeltaE(const std::shared_ptr<const ColorReference>& ref, const CalibrateMonitor& cm,
+double grayDeltaE(const std::shared_ptr<const ColorReference>& ref, double peakY, double blackY,
                   double level, const double shown[3])
 {
     ScopedThreadColorReference scope(ref);
     CColor levels(0, 0, 0), target;
     levels.levelR = levels.levelG = levels.levelB = level;
-    levels.GetTarget(cm.peakY, cm.blackY, target);
-    return CColor::deltaE2000XYZ(target[0], target[1], target[2], shown[0], shown[1], shown[2], cm.peakY);
+    levels.GetTarget(peakY, blackY, target);
+    return CColor::deltaE2000XYZ(target[0], target[1], target[2], shown[0], shown[1], shown[2], peakY);
+}
+
+// The displays the ramp calibration is run on.
+enum DisplayKind
+{
+    Rec709Display,
+    Bt2020Display,
+    kDisplayKinds
+};
+
+// The displays answer exactly as their reference says (gamma 2.22, no black light), as the
+// simulator does.
+Model displayOf(DisplayKind kind)
+{
+    const ColorStandard standard = kind == Rec709Display ? StandardHdtvRec709 : StandardUhdtvBt2020;
+    return referenceDisplay(standard, 2.2222222222222223, 100, 0);
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(DisplayKind)
 
 class TestCalibrationOutput : public QObject
 {
     Q_OBJECT
 
+    // A ramp calibration of one display for all three spaces, its ".cube" files in `dir`.
+    struct FastRun
+    {
+        std::unique_ptr<QTemporaryDir> dir;
+        double peakY = 0.0;
+        double blackY = 0.0;
+        QString error;  // empty when calibrated and written
+    };
+    FastRun m_fast[kDisplayKinds];
+
 private slots:
+    // Each display is calibrated once: the table of a space does not depend on which other
+    // spaces are chosen with it, and the rows check the files of one space each.
+    void initTestCase()
+    {
+        for (int kind = 0; kind < kDisplayKinds; ++kind) {
+            resetCalibrationState();
+            FastRun& run = m_fast[kind];
+            run.dir = std::make_unique<QTemporaryDir>();
+            platform::writeSetting("calibrate", "savedir", run.dir->path().toUtf8());
+            CalibrateMonitor cm;
+            fillRamps(cm, displayOf(DisplayKind(kind)));
+            chooseSpaces(true, true, true);
+            if (!cm.doCalibrateFast3D())
+                run.error = "the calibration failed";
+            else if (!cm.dumpLutFiles(&run.error) && run.error.isEmpty())
+                run.error = "the LUT files were not written";
+            run.peakY = cm.peakY;
+            run.blackY = cm.blackY;
+        }
+    }
+
     void init() { resetCalibrationState(); }
 
     // The grays of a target space, through the written ".cube" as OpenColorIO applies it
     // (trilinear), are no farther from their targets than the uncalibrated display shows them,
-    // on a display that can show the space. The displays answer exactly as their reference says
-    // (gamma 2.22, no black light), as the simulator does.
+    // on a display that can show the space.
     void fastGraysNoWorseThanUncalibrated_data()
     {
-        QTest::addColumn<Model>("display");
+        QTest::addColumn<DisplayKind>("kind");
         QTest::addColumn<int>("space");
-        const Model rec709 = referenceDisplay(StandardHdtvRec709, 2.2222222222222223, 100, 0);
-        const Model bt2020 = referenceDisplay(StandardUhdtvBt2020, 2.2222222222222223, 100, 0);
-        QTest::newRow("HDTV on a Rec709 display") << rec709 << 0;
-        QTest::newRow("HDTV on a BT.2020 display") << bt2020 << 0;
-        QTest::newRow("DCIP3 on a BT.2020 display") << bt2020 << 1;
-        QTest::newRow("UHDTV on a BT.2020 display") << bt2020 << 2;
+        QTest::newRow("HDTV on a Rec709 display") << Rec709Display << 0;
+        QTest::newRow("HDTV on a BT.2020 display") << Bt2020Display << 0;
+        QTest::newRow("DCIP3 on a BT.2020 display") << Bt2020Display << 1;
+        QTest::newRow("UHDTV on a BT.2020 display") << Bt2020Display << 2;
     }
 
     void fastGraysNoWorseThanUncalibrated()
     {
-        QFETCH(Model, display);
+        QFETCH(DisplayKind, kind);
         QFETCH(int, space);
-        QTemporaryDir dir;
-        platform::writeSetting("calibrate", "savedir", dir.path().toUtf8());
-        CalibrateMonitor cm;
-        fillRamps(cm, display);
-        chooseSpaces(space == 0, space == 1, space == 2);
-        QVERIFY(cm.doCalibrateFast3D());
+        const Model display = displayOf(kind);
+        const FastRun& run = m_fast[kind];
+        QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
+        const QTemporaryDir& dir = *run.dir;
         QString error;
-        QVERIFY2(cm.dumpLutFiles(&error), qPrintable(error));
         const char* const name = CalibrateMonitor::kSpaces[space].fileBase;
 
         constexpr int kGrays = 32;
@@ -93,8 +136,8 @@ private slots:
             double before[3], after[3];
             display(level, level, level, before);
             display(drives[i].rgb[0], drives[i].rgb[1], drives[i].rgb[2], after);
-            const double dBefore = grayDeltaE(ref, cm, level, before);
-            const double dAfter = grayDeltaE(ref, cm, level, after);
+            const double dBefore = grayDeltaE(ref, run.peakY, run.blackY, level, before);
+            const double dAfter = grayDeltaE(ref, run.peakY, run.blackY, level, after);
             worstBefore = std::max(worstBefore, dBefore);
             worstAfter = std::max(worstAfter, dAfter);
             if (!(dAfter <= dBefore + kTolerance))

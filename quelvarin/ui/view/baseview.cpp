@@ -152,6 +152,8 @@ void BaseView::resetDrawing() {}
 
 void BaseView::beginResults(const QList<CColor>&, int) {}
 
+void BaseView::endResults(const QList<CColor>&) {}
+
 void BaseView::drawResult(const QList<CColor>&, int) {}
 
 void BaseView::drawNoResults() {}
@@ -189,6 +191,7 @@ void BaseView::drawPass(const QList<CColor>& list, int first)
         drawnCount = i + 1;
         drawResult(list, i);
     }
+    endResults(list);
     inPass = false;
     commitPass();
     firstDrawn = readingOf(list.at(0));

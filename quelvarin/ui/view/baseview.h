@@ -43,8 +43,8 @@
 //   for it, each slot holds one item.
 //
 // A page overrides: layout() (place its windows), drawResult(), and where it needs them
-// resetDrawing() (forget running state such as paths), beginResults() (read what a pass needs
-// from the whole list, e.g. the step count of a run), results() (when its list is not the
+// resetDrawing() (forget running state such as paths), beginResults() and endResults() (read
+// what a pass needs from the whole list, e.g. the step count of a run), results() (when its list is not the
 // mode's default one), changesDrawnResults() (when a new result alters how earlier ones look,
 // e.g. a scale that follows the largest value: the frame then redraws all). Outside a pass,
 // addDrawn and replaceItem act at once.
@@ -144,6 +144,8 @@ protected:
     virtual void resetDrawing();
     // A pass is about to draw results first .. list.size() - 1 of `list`.
     virtual void beginResults(const QList<CColor>& list, int first);
+    // The pass that began with beginResults has drawn its results. Nothing in the base.
+    virtual void endResults(const QList<CColor>& list);
     // Draws what result i of `list` adds or changes on the page. Nothing in the base.
     virtual void drawResult(const QList<CColor>& list, int i);
     // The list is empty (a redraw, or a result notification that found nothing): draws what an

@@ -97,9 +97,17 @@ void GrayView::layout()
 void GrayView::beginResults(const QList<CColor>& list, int)
 {
     // The list tells the run's step count from its third element on; the steps drawn before
-    // (the black at step 0) do not depend on it.
-    applyRunSteps(runStepCount(list));
+    // (the black at step 0) do not depend on it. A list that does not tell it yet (a run in
+    // progress, a list without levels) is drawn with the setting's count: read here once for
+    // the pass, not by the charts at every point they place.
     drawSteps = stepsOf(list);
+    applyRunSteps(drawSteps);
+}
+
+void GrayView::endResults(const QList<CColor>& list)
+{
+    // Outside a pass the charts follow the run's own count, or the setting when it has none.
+    applyRunSteps(runStepCount(list));
 }
 
 void GrayView::drawResult(const QList<CColor>& list, int i)

@@ -99,6 +99,7 @@ public:
 protected:
     void resetDrawing() override;
     void beginResults(const QList<CColor>& list, int first) override;
+    void endResults(const QList<CColor>& list) override;
     // Element 0: the table's white and the measured-white marker. Element i >= 1: table row
     // i - 1 and the step on the five step charts (graysteps.cpp).
     void drawResult(const QList<CColor>& list, int i) override;

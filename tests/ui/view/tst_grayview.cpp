@@ -32,8 +32,10 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -97,43 +99,95 @@ QRect rectOf(const BaseWindow* w)
     return QRect(w->x, w->y, w->width, w->height);
 }
 
-QString exact(double v)
+// Appends a number that tells every double from every other (17 significant digits).
+void putExact(std::string& out, double v)
 {
-    return QString::number(v, 'g', 17);
+    char buffer[32];
+    const int n = std::snprintf(buffer, sizeof buffer, "%.17g", v);
+    out.append(buffer, size_t(n));
+}
+
+void putInt(std::string& out, long long v)
+{
+    char buffer[24];
+    const int n = std::snprintf(buffer, sizeof buffer, "%lld", v);
+    out.append(buffer, size_t(n));
+}
+
+// A picture's size and the hash of its pixels. Pixmaps that share their data (the copies of one
+// marker picture) have the same cache key, and a pixmap's key changes whenever its pixels
+// could, so the pixels of a key are read once.
+const std::string& pixelsOf(const QPixmap& pixmap)
+{
+    static QHash<qint64, std::string> known;
+    auto it = known.find(pixmap.cacheKey());
+    if (it == known.end()) {
+        const QImage image = pixmap.toImage();
+        const QByteArray pixels(reinterpret_cast<const char*>(image.constBits()),
+                                int(image.sizeInBytes()));
+        std::string d;
+        putInt(d, image.width());
+        d += 'x';
+        putInt(d, image.height());
+        d += ' ';
+        putInt(d, qHash(pixels));
+        it = known.insert(pixmap.cacheKey(), d);
+    }
+    return *it;
 }
 
 // What tells one scene item from another when drawn: its kind, place, stacking, tooltip and,
 // for curves and markers, the whole path with its pen and the picture's pixels.
 QString describe(const QGraphicsItem* item)
 {
-    QString d = QString("type %1 at %2,%3 z %4 tip '%5'")
-                    .arg(item->type())
-                    .arg(exact(item->pos().x()), exact(item->pos().y()), exact(item->zValue()),
-                         item->toolTip());
+    std::string d = "type ";
+    putInt(d, item->type());
+    d += " at ";
+    putExact(d, item->pos().x());
+    d += ',';
+    putExact(d, item->pos().y());
+    d += " z ";
+    putExact(d, item->zValue());
+    d += " tip '";
+    d += item->toolTip().toStdString();
+    d += '\'';
     if (auto* curve = qgraphicsitem_cast<const QGraphicsPathItem*>(item)) {
         const QPen pen = curve->pen();
-        d += QString(" pen %1 %2 %3 %4 %5 brush %6")
-                 .arg(pen.color().name(QColor::HexArgb), exact(pen.widthF()))
-                 .arg(int(pen.style()))
-                 .arg(int(pen.capStyle()))
-                 .arg(int(pen.joinStyle()))
-                 .arg(int(curve->brush().style()));
+        d += " pen ";
+        d += pen.color().name(QColor::HexArgb).toStdString();
+        d += ' ';
+        putExact(d, pen.widthF());
+        for (int v : {int(pen.style()), int(pen.capStyle()), int(pen.joinStyle())}) {
+            d += ' ';
+            putInt(d, v);
+        }
+        d += " brush ";
+        putInt(d, int(curve->brush().style()));
         const QPainterPath path = curve->path();
         for (int e = 0; e < path.elementCount(); ++e) {
             const QPainterPath::Element el = path.elementAt(e);
-            d += QString(" %1:%2,%3").arg(int(el.type)).arg(exact(el.x), exact(el.y));
+            d += ' ';
+            putInt(d, int(el.type));
+            d += ':';
+            putExact(d, el.x);
+            d += ',';
+            putExact(d, el.y);
         }
     } else if (auto* marker = qgraphicsitem_cast<const QGraphicsPixmapItem*>(item)) {
-        const QImage image = marker->pixmap().toImage();
-        const QByteArray pixels(reinterpret_cast<const char*>(image.constBits()),
-                                int(image.sizeInBytes()));
-        d += QString(" pixmap %1x%2 %3").arg(image.width()).arg(image.height()).arg(qHash(pixels));
+        d += " pixmap ";
+        d += pixelsOf(marker->pixmap());
     } else {
         const QRectF r = item->boundingRect();
-        d += QString(" bounds %1,%2 %3x%4").arg(exact(r.x()), exact(r.y()), exact(r.width()),
-                                                 exact(r.height()));
+        d += " bounds ";
+        putExact(d, r.x());
+        d += ',';
+        putExact(d, r.y());
+        d += ' ';
+        putExact(d, r.width());
+        d += 'x';
+        putExact(d, r.height());
     }
-    return d;
+    return QString::fromStdString(d);
 }
 
 // The scene's items bottom to top. No item of the page sets a z-value of its own, so this is
