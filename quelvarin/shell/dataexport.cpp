@@ -158,7 +158,9 @@ bool FullScene::exportTo(const QString& baseName)
     MeasureDataFile::writeHeader(out);
     bool pictures = m_grayView->exportData(staged, out);
     pictures = m_gamutView->exportData(staged, out) && pictures;
-    pictures = m_colorChkView->exportData(staged, out, [this] { layoutViews(); }) && pictures;
+    // The scene is laid out at the print size below: the colour-checker page need not be drawn
+    // with its own set again at the screen size first.
+    pictures = m_colorChkView->exportData(staged, out, [this] { layoutViews(); }, false) && pictures;
     pictures = m_colorLumaView->exportData(staged, out) && pictures;
     pictures = m_saturatView->exportData(staged, out) && pictures;
     pictures = m_freeView->exportData(staged, out) && pictures;

@@ -39,10 +39,14 @@ public:
 
     // Its two sections of the measurement data file (colour checker, then EBU 3237) and a picture
     // of the page for each non-empty list (viewdata.cpp). `relayout` lays the whole scene out
-    // anew; with it each picture shows the page drawn with its own set. False when a picture could
-    // not be saved. loadData replaces the two lists only when both sections are whole and valid.
+    // anew; with it each picture shows the page drawn with its own set, and the scene is laid out
+    // once more for the set of the settings afterwards, unless `restoreLayout` is false: a caller
+    // that lays the scene out anew anyway leaves that to its own layout (layoutOutdated() tells
+    // whether the page still shows the other set). No relayout for a page already drawn with the
+    // picture's set. False when a picture could not be saved. loadData replaces the two lists
+    // only when both sections are whole and valid.
     bool exportData(QString baseName, QDataStream& out,
-                    const std::function<void()>& relayout = {});
+                    const std::function<void()>& relayout = {}, bool restoreLayout = true);
     bool loadData(QDataStream& in);
 
     // The set the settings choose (patchset::chosen()), or the set of the picture being saved.

@@ -133,7 +133,7 @@ int ColorChkView::colorType() const
 }
 
 bool ColorChkView::exportData(QString baseName, QDataStream& out,
-                              const std::function<void()>& relayout)
+                              const std::function<void()>& relayout, bool restoreLayout)
 {
     struct Part
     {
@@ -154,7 +154,9 @@ bool ColorChkView::exportData(QString baseName, QDataStream& out,
         if (list.size() < kPictureFromFirst)
             continue;
         // Each picture shows the page drawn with its own set, whatever set the settings choose.
-        if (relayout && colorType() != part.set) {
+        // Two setting values may choose the same set (patchset.h): the page is drawn anew only
+        // when it shows the other set.
+        if (relayout && laidOutSet != patchset::fromSetting(part.set)) {
             shownSet = part.set;
             relayout();
             redrawn = true;
@@ -164,7 +166,7 @@ bool ColorChkView::exportData(QString baseName, QDataStream& out,
              && ok;
     }
     shownSet = -1;
-    if (redrawn)
+    if (redrawn && restoreLayout)
         relayout();
     return ok;
 }
