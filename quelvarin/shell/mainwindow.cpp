@@ -571,7 +571,10 @@ void MainWindow::resizeEvent(QResizeEvent*)
 void MainWindow::relayout(int width, int height)
 {
     resizeTitleBar(width);
-    fullScene->setPageSize(width, height);
+    // The pages are drawn for their size; a resize that leaves it as it is (the one the window
+    // gets when it is first shown) need not draw all six again.
+    if (width != fullScene->pageWidth() || height != fullScene->pageHeight())
+        fullScene->setPageSize(width, height);
     graphicsView->setSceneRect(viewIndex * width, 0, width, height - 5);
     resizeBottomBar(width);
 }
