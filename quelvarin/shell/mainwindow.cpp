@@ -554,8 +554,9 @@ void MainWindow::slideTo(int from, int to)
     for (int frame = 0; frame < kSlideFrames; ++frame) {
         graphicsView->setSceneRect(x, 0, pageWidth(), pageHeight());
         // Events (repaints, the engine's results) go on between frames; the wait sleeps on the
-        // event queue instead of spinning through the frame.
-        platform::waitProcessingEvents(kSlideFrameMs);
+        // event queue instead of spinning through the frame. It is the program's hookable wait,
+        // so a virtual clock counts the frames instead of living them.
+        platform::delay(kSlideFrameMs);
         x += step;
     }
     // Lands exactly also when the distance is not a multiple of the frame count.
@@ -570,7 +571,10 @@ void MainWindow::resizeEvent(QResizeEvent*)
 void MainWindow::relayout(int width, int height)
 {
     resizeTitleBar(width);
-    fullScene->setPageSize(width, height);
+    // The pages are drawn for their size; a resize that leaves it as it is (the one the window
+    // gets when it is first shown) need not draw all six again.
+    if (width != fullScene->pageWidth() || height != fullScene->pageHeight())
+        fullScene->setPageSize(width, height);
     graphicsView->setSceneRect(viewIndex * width, 0, width, height - 5);
     resizeBottomBar(width);
 }

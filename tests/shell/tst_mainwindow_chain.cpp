@@ -195,7 +195,7 @@ void TestMainWindowChain::stopWhileTheChainChangesPageEndsIt()
     // The gray run has ended; the stop comes while the page slides on to gamut.
     connect(p.thread(), &QThread::finished, window.get(), [&] {
         if (started == QList<int>{0})
-            QTimer::singleShot(100, window.get(), [&] { click(p.stopButton()); });
+            atVirtualTime(clock, window.get(), clock.elapsed() + 100, [&] { click(p.stopButton()); });
     });
 
     p.measureAll()->trigger();

@@ -104,6 +104,7 @@ void TestMainWindowKeys::hotKeys()
     platform::writeSetting("reference", "ciechart", 7);
     DialogRecorder shown;
     MessageRecorder boxes;
+    clock = std::make_unique<VirtualClock>(1); // the page's slide
     QTest::keyClick(window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(probe->viewIndex(), page < 0 ? 0 : page);
     if (!setting.isEmpty()) {

@@ -274,8 +274,8 @@ void TestMainWindowRuns::startDuringASlideMeasuresThePageItLandsOn()
     QList<int> started;
     connect(p.measure(), &Measure::measureStarted, window.get(), [&](int mode) { started << mode; });
 
-    VirtualClock clock(1); // the simulator's second per reading; the slide lives its real time
-    QTimer::singleShot(100, window.get(), [&] { click(p.startButton()); });
+    VirtualClock clock(1); // the simulator's second per reading and the slide's frames
+    atVirtualTime(clock, window.get(), clock.elapsed() + 100, [&] { click(p.startButton()); });
     p.viewAction(1)->trigger(); // slide to gamut; Start is pressed on the way
     QVERIFY(waitForRunEnd(p, boxes));
 

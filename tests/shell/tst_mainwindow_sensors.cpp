@@ -19,6 +19,7 @@
 #include "countingsensor.h"
 #include "dialogrecorder.h"
 #include "messagerecorder.h"
+#include "virtualclock.h"
 #include "zerodelaysensor.h"
 #include "mainwindowharness.h"
 
@@ -67,6 +68,8 @@ private:
 
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<MainWindowProbe> probe;
+    // The pages' slides (and the program's other waits) in virtual time.
+    std::unique_ptr<VirtualClock> clock;
     SensorCounters counters;
     QTemporaryDir dir;
 };
@@ -81,12 +84,14 @@ void TestMainWindowSensors::init()
     counters = SensorCounters();
     QVERIFY(freshMainWindow(window));
     probe = std::make_unique<MainWindowProbe>(*window);
+    clock = std::make_unique<VirtualClock>(1);
 }
 
 void TestMainWindowSensors::cleanup()
 {
     probe.reset();
     window.reset();
+    clock.reset();
     shell::setProfileChooser({});
 }
 

@@ -14,6 +14,7 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QPixmap>
+#include <QPixmapCache>
 
 #include <cmath>
 
@@ -44,6 +45,27 @@ const double GamutWindow::planckLocusXy[50][2] = {
     {0.2675, 0.2707}, {0.2634, 0.2650}, {0.2580, 0.2574}, {0.2516, 0.2481}, {0.2487, 0.2438},
 };
 
+namespace {
+
+// The chart picture stretched to `w` x `h`. Every page with a chart draws it at the same size, and
+// every layout draws it again; the smooth scaling is done once per picture and size.
+QPixmap scaledChart(const QPixmap& picture, bool uv, int w, int h)
+{
+    const QString key = QStringLiteral("qv_cie_chart_%1_%2_%3_%4")
+                            .arg(uv ? QLatin1String("uv") : QLatin1String("xy"))
+                            .arg(picture.cacheKey())
+                            .arg(w)
+                            .arg(h);
+    QPixmap scaled;
+    if (QPixmapCache::find(key, &scaled))
+        return scaled;
+    scaled = picture.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmapCache::insert(key, scaled);
+    return scaled;
+}
+
+} // namespace
+
 GamutWindow::GamutWindow(QGraphicsScene* scene, Measure* measure)
     : BaseWindow(tr("Gamut"), ":/icons/resource/icon_CIE.png", scene, measure)
     , xyPixmap(new QPixmap(":/gamut/resource/cie.png"))
@@ -69,8 +91,7 @@ void GamutWindow::draw()
     const QPixmap* picture = uv ? uvPixmap : xyPixmap;
     // A picture that could not be loaded (or a window too small for it) leaves the band empty.
     if (picture && !picture->isNull() && width > 2 && height > 49) {
-        QGraphicsPixmapItem* item = scene->addPixmap(picture->scaled(
-            width - 2, height - 49, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        QGraphicsPixmapItem* item = scene->addPixmap(scaledChart(*picture, uv, width - 2, height - 49));
         item->setPos(x + 1, y + chartgrid::titleBand);
     }
     drawAxes();
