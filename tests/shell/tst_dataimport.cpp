@@ -44,12 +44,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        MeasureDataFile::Contents held;
-        for (int s = 0; s < MeasureDataFile::SectionCount; ++s)
-            held.lists[s] = colours(s + 1, 5.0);
-        fill(*measure, held);
-        platform::writeSetting("measure", "steps", 12);
-        const QByteArray before = MeasureDataFile::encode(contentsOf(*measure));
+        const QByteArray before = holdResults();
 
         writeFile(base() + ".data", bytes);
         MessageRecorder boxes;
@@ -99,12 +94,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, offset);
-        MeasureDataFile::Contents held;
-        for (int s = 0; s < MeasureDataFile::SectionCount; ++s)
-            held.lists[s] = colours(s + 1, 5.0);
-        fill(*measure, held);
-        platform::writeSetting("measure", "steps", 12);
-        const QByteArray before = MeasureDataFile::encode(contentsOf(*measure));
+        const QByteArray before = holdResults();
 
         writeFile(base() + ".data", bytes);
         MessageRecorder boxes;
@@ -242,6 +232,19 @@ private slots:
         for (int r = 0; r < table->rowCount(); ++r)
             filled += table->item(r, 0) != nullptr;
         QCOMPARE(filled, shown);
+    }
+
+private:
+    // Results in every section and a stored step count, which a refused import must leave as
+    // they are; returns their encoding to compare with afterwards.
+    QByteArray holdResults()
+    {
+        MeasureDataFile::Contents held;
+        for (int s = 0; s < MeasureDataFile::SectionCount; ++s)
+            held.lists[s] = colours(s + 1, 5.0);
+        fill(*measure, held);
+        platform::writeSetting("measure", "steps", 12);
+        return MeasureDataFile::encode(contentsOf(*measure));
     }
 };
 
