@@ -155,7 +155,9 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!engine->openSensor(SensorModel::Spyder3));
-        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        // Failing takes a fraction of a second; asking a device with the transport's minute-long
+        // wait would take the minute. The bound sits far from both, so a busy machine stays under it.
+        QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
         // The driver itself says nothing when no device opens; the engine reports the failure.
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.last().title, QString("Error"));

@@ -339,7 +339,9 @@ private slots:
             rc = TVI_SpectrometerWriteRom(open.handle, kWriteAddress, uint32_t(bytes.size()), bytes.data());
         QCOMPARE(uint(rc), expected);
         // A request libusb gave up on cost the provider's short wait, not the transport's minute.
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        // The short wait is about a second; the bound sits between it and the minute, far enough
+        // from both that a busy machine cannot push the short wait past it.
+        QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
 
         const UsbDeviceRecord r = rig.bus.record(0);
         QList<int> data;
@@ -506,8 +508,9 @@ private slots:
         provider->scanClose(file);
         QCOMPARE(int(answer), result);
         // A device that does not answer is given up on long before the minute is over: every
-        // count of the devices asks every one of them.
-        QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
+        // count of the devices asks every one of them. Giving up takes about a second; the bound
+        // sits between that and the minute, far enough from both to hold on a busy machine.
+        QVERIFY2(elapsed < 20000, qPrintable(QString::number(elapsed)));
         if (answer == tavrin::ScanResult::Completed) {
             QCOMPARE(d.vendorId, uint16_t(kVendorId[1]));
             QCOMPARE(d.productId, uint16_t(kProductId[1]));
