@@ -43,11 +43,12 @@
 //   for it, each slot holds one item.
 //
 // A page overrides: layout() (place its windows), drawResult(), and where it needs them
-// resetDrawing() (forget running state such as paths), beginResults() and endResults() (read
-// what a pass needs from the whole list, e.g. the step count of a run), results() (when its list is not the
-// mode's default one), changesDrawnResults() (when a new result alters how earlier ones look,
-// e.g. a scale that follows the largest value: the frame then redraws all). Outside a pass,
-// addDrawn and replaceItem act at once.
+// resetDrawing() (forget running state such as paths), beginResults() (read what a pass needs
+// from the whole list, e.g. the step count of a run), endResults() (set what holds between
+// passes once a pass is drawn), results() (when its list is not the mode's default one),
+// changesDrawnResults() (when a new result alters how earlier ones look, e.g. a scale that
+// follows the largest value: the frame then redraws all). Outside a pass, addDrawn and
+// replaceItem act at once.
 //
 // Rules that keep a reading as cheap as its result and every way of drawing alike:
 // - drawResult(list, i) reads results 0 .. i only (and the page's running state built from

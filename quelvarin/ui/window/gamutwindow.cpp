@@ -49,10 +49,9 @@ namespace {
 
 // The chart picture stretched to `w` x `h`. Every page with a chart draws it at the same size, and
 // every layout draws it again; the smooth scaling is done once per picture and size.
-QPixmap scaledChart(const QPixmap& picture, bool uv, int w, int h)
+QPixmap scaledChart(const QPixmap& picture, int w, int h)
 {
-    const QString key = QStringLiteral("qv_cie_chart_%1_%2_%3_%4")
-                            .arg(uv ? QLatin1String("uv") : QLatin1String("xy"))
+    const QString key = QStringLiteral("qv_cie_chart_%1_%2_%3")
                             .arg(picture.cacheKey())
                             .arg(w)
                             .arg(h);
@@ -91,7 +90,7 @@ void GamutWindow::draw()
     const QPixmap* picture = uv ? uvPixmap : xyPixmap;
     // A picture that could not be loaded (or a window too small for it) leaves the band empty.
     if (picture && !picture->isNull() && width > 2 && height > 49) {
-        QGraphicsPixmapItem* item = scene->addPixmap(scaledChart(*picture, uv, width - 2, height - 49));
+        QGraphicsPixmapItem* item = scene->addPixmap(scaledChart(*picture, width - 2, height - 49));
         item->setPos(x + 1, y + chartgrid::titleBand);
     }
     drawAxes();
