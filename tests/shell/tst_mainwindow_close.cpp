@@ -54,10 +54,6 @@ const Scenario kScenarios[] = {
 };
 constexpr int kScenarioCount = int(sizeof kScenarios / sizeof kScenarios[0]);
 
-// Children run side by side, this many at a time: each spends most of its life starting up and
-// shutting down a whole program, which the others need not wait for.
-constexpr int kChildrenAtOnce = 3;
-
 } // namespace
 
 class TestMainWindowClose : public QObject
@@ -79,8 +75,7 @@ private slots:
     void closingEndsTheProgram();
 
 private:
-    // The child of scenario `index`, started (with those of the rows that follow it, up to
-    // kChildrenAtOnce in all) when first asked for.
+    // The child of scenario `index`, started.
     QProcess* child(int index);
 
     QHash<int, QProcess*> children;
@@ -96,19 +91,15 @@ void TestMainWindowClose::closingEndsTheProgram_data()
 
 QProcess* TestMainWindowClose::child(int index)
 {
-    for (int k = index; k < qMin(index + kChildrenAtOnce, kScenarioCount); ++k) {
-        if (children.contains(k))
-            continue;
-        // The program's own life: a child process runs the window in its event loop and closes
-        // it (see childClose below).
-        auto* process = new QProcess;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QV_CHILD_CLOSE", kScenarios[k].name);
-        process->setProcessEnvironment(env);
-        process->start(QCoreApplication::applicationFilePath(), QStringList());
-        children.insert(k, process);
-    }
-    return children.value(index);
+    // The program's own life: a child process runs the window in its event loop and closes it
+    // (see childClose below).
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QV_CHILD_CLOSE", kScenarios[index].name);
+    process->setProcessEnvironment(env);
+    process->start(QCoreApplication::applicationFilePath(), QStringList());
+    children.insert(index, process);
+    return process;
 }
 
 void TestMainWindowClose::closingEndsTheProgram()
@@ -237,9 +228,10 @@ int main(int argc, char** argv)
         QDir::setCurrent(QString::fromUtf8(QV_RUNTIME_DIR));
         return childClose(child);
     }
+    testenv::prepareApplication();
     TestMainWindowClose tc;
     QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
+    return testenv::runTests(&tc, argc, argv);
 }
 
 #include "tst_mainwindow_close.moc"

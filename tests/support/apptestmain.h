@@ -12,8 +12,8 @@
         testenv::SettingsSandbox sandbox;                                                          \
         Application app(argc, argv);                                                               \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
-        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));           \
+        testenv::prepareApplication();                                                             \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&tc, argc, argv);                                                      \
+        return testenv::runTests(&tc, argc, argv);                                                 \
     }

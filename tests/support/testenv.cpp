@@ -1,7 +1,14 @@
 #include "testenv.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPixmapCache>
+#include <QProcess>
 #include <QSettings>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace testenv {
 
@@ -25,6 +32,102 @@ void clearSettings()
     QSettings s(QSettings::IniFormat, QSettings::UserScope, "Brantova", "KW");
     s.clear();
     s.sync();
+}
+
+void prepareApplication()
+{
+    QLoggingCategory::setFilterRules(QString::fromLatin1(kDebugLineRules));
+    // The largest pictures (the chromaticity backgrounds, the spectrum bar, the report title)
+    // come to about 8 MB decoded, near Qt's default limit of 10 MB.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QPixmapCache::setCacheLimit(64 * 1024);
+}
+
+namespace {
+
+// Rows of the test object as QtTest names them on its command line: "function" or
+// "function:tag", in the order the executable runs them, each once. QtTest reads "::" in an
+// argument as part of the name, so a function with a tag that starts with ':' stays one unit
+// (its name alone runs all its rows). Empty when the listing fails.
+QStringList listRows(const QObject* testObject, const char* program)
+{
+    QProcess lister;
+    lister.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    lister.start(QString::fromLocal8Bit(program), {QStringLiteral("-datatags")});
+    // Listing calls only the _data functions; a minute is far beyond it even on a loaded
+    // machine, and keeps a stuck listing from holding the run until ctest's own time-out.
+    if (!lister.waitForFinished(60000) || lister.exitStatus() != QProcess::NormalExit
+        || lister.exitCode() != 0) {
+        lister.kill();
+        lister.waitForFinished(5000);
+        return {};
+    }
+    const QString prefix = QString::fromLatin1(testObject->metaObject()->className()) + QLatin1Char(' ');
+    QStringList functions;
+    QHash<QString, QStringList> tagsOf;
+    const QStringList lines = QString::fromLocal8Bit(lister.readAllStandardOutput()).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        if (!line.startsWith(prefix))
+            continue;
+        const QString rest = line.mid(prefix.size());
+        const int space = rest.indexOf(QLatin1Char(' '));
+        const QString function = space < 0 ? rest : rest.left(space);
+        if (!tagsOf.contains(function))
+            functions << function;
+        QStringList& tags = tagsOf[function];
+        if (space >= 0 && !tags.contains(rest.mid(space + 1)))
+            tags << rest.mid(space + 1);
+    }
+    QStringList rows;
+    for (const QString& function : qAsConst(functions)) {
+        const QStringList& tags = tagsOf[function];
+        const bool addressable = std::none_of(tags.begin(), tags.end(), [](const QString& tag) {
+            return tag.startsWith(QLatin1Char(':'));
+        });
+        if (tags.isEmpty() || !addressable) {
+            rows << function;
+            continue;
+        }
+        for (const QString& tag : tags)
+            rows << function + QLatin1Char(':') + tag;
+    }
+    return rows;
+}
+
+} // namespace
+
+int runTests(QObject* testObject, int argc, char** argv)
+{
+    const QString shard = qEnvironmentVariable("QV_TEST_SHARD");
+    if (shard.isEmpty() || argc != 1)
+        return QTest::qExec(testObject, argc, argv);
+
+    const QStringList parts = shard.split(QLatin1Char('/'));
+    bool okIndex = false;
+    bool okCount = false;
+    const int index = parts.size() == 2 ? parts[0].toInt(&okIndex) : 0;
+    const int count = parts.size() == 2 ? parts[1].toInt(&okCount) : 0;
+    if (!okIndex || !okCount || count < 1 || index < 1 || index > count) {
+        std::fprintf(stderr, "QV_TEST_SHARD \"%s\" is not of the form k/n with 1 <= k <= n\n",
+                     qPrintable(shard));
+        return 1;
+    }
+    const QStringList rows = listRows(testObject, argv[0]);
+    if (rows.isEmpty()) {
+        std::fprintf(stderr, "%s -datatags listed no rows; cannot run shard %s\n", argv[0],
+                     qPrintable(shard));
+        return 1;
+    }
+    if (rows.size() < count) {
+        // An empty shard would run every row (QtTest runs everything when no function is named).
+        std::fprintf(stderr, "%s has %d rows, fewer than its %d shards\n", argv[0],
+                     int(rows.size()), count);
+        return 1;
+    }
+    QStringList arguments{QString::fromLocal8Bit(argv[0])};
+    for (int i = index - 1; i < rows.size(); i += count)
+        arguments << rows[i];
+    return QTest::qExec(testObject, arguments);
 }
 
 QString artifactDir()

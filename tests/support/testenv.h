@@ -33,20 +33,32 @@ QString artifactDir();
 // switch them on themselves).
 extern const char kDebugLineRules[];
 
+// Settles what every test main shares before its test object runs: the logging rules, and a
+// picture cache large enough for the program's pictures, so the tests that build a window per row
+// read each picture once per executable (the program builds its windows once and never notices).
+void prepareApplication();
+
+// Runs the test object. When QV_TEST_SHARD is "k/n" and the executable was started without
+// arguments (as ctest starts it), only every n-th row from the k-th on runs: rows are listed by
+// the executable itself (-datatags), in their order, and a function without rows counts as one.
+// Splitting a slow executable this way keeps each ctest entry short on a busy machine, and the n
+// entries together run every row exactly once.
+int runTests(QObject* testObject, int argc, char** argv);
+
 } // namespace testenv
 
 // The program's debug lines are off by default; tests check some of them, so the test mains
-// switch them on (testenv::kDebugLineRules).
+// switch them on (testenv::kDebugLineRules, through prepareApplication).
 #define QV_TEST_SANDBOXED_MAIN(AppType, TestObject)                                                \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         AppType app(argc, argv);                                                                   \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         testenv::SettingsSandbox sandbox;                                                          \
-        QLoggingCategory::setFilterRules(QString::fromLatin1(testenv::kDebugLineRules));           \
+        testenv::prepareApplication();                                                             \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&tc, argc, argv);                                                      \
+        return testenv::runTests(&tc, argc, argv);                                                 \
     }
 
 // Core-only tests.

@@ -1,0 +1,171 @@
+// The harness's shards: an executable registered as n ctest entries runs each of its rows in
+// exactly one of them, and refuses a split it cannot make rather than running everything.
+// The executable runs a small sample test object as its own child (QV_SHARD_SAMPLE).
+#include "testenv.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+// A test object with the row shapes the listing must carry through to QtTest's command line:
+// a function without rows, tags with spaces and colons, and tags that start with ':' (which
+// QtTest cannot take as "function:tag", so their function stays whole).
+class TestShardSample : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() {}
+    void plain() { QVERIFY(true); }
+    void rows_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::newRow("a") << 1;
+        QTest::newRow("b c") << 2;
+        QTest::newRow("d:e") << 3;
+        QTest::newRow("f") << 4;
+        QTest::newRow("g h i") << 5;
+    }
+    void rows()
+    {
+        QFETCH(int, value);
+        QVERIFY(value > 0);
+    }
+    void resources_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::newRow(":/one.png") << 1;
+        QTest::newRow(":/two.png") << 2;
+    }
+    void resources()
+    {
+        QFETCH(int, value);
+        QVERIFY(value > 0);
+    }
+    void last() { QVERIFY(true); }
+};
+
+struct Outcome
+{
+    int exitCode = -1;
+    QSet<QString> passed; // "function(tag)" or "function()", the case functions left out
+    QString err;
+};
+
+Outcome runSample(const QString& shard, const QStringList& arguments = {})
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QV_SHARD_SAMPLE", "1");
+    env.remove("QV_TEST_SHARD");
+    if (!shard.isNull())
+        env.insert("QV_TEST_SHARD", shard);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    Outcome outcome;
+    if (!child.waitForFinished(60000)) {
+        child.kill();
+        child.waitForFinished(5000);
+        outcome.err = "the sample did not finish";
+        return outcome;
+    }
+    outcome.exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+    outcome.err = QString::fromLocal8Bit(child.readAllStandardError());
+    static const QRegularExpression pass("^PASS   : TestShardSample::(\\w+\\(.*\\))$",
+                                         QRegularExpression::MultilineOption);
+    auto it = pass.globalMatch(QString::fromLocal8Bit(child.readAllStandardOutput()));
+    while (it.hasNext()) {
+        const QString row = it.next().captured(1);
+        if (!row.startsWith("initTestCase(") && !row.startsWith("cleanupTestCase("))
+            outcome.passed.insert(row);
+    }
+    return outcome;
+}
+
+const QSet<QString> kEveryRow = {"plain()",        "rows(a)",           "rows(b c)",
+                                 "rows(d:e)",      "rows(f)",           "rows(g h i)",
+                                 "resources(:/one.png)", "resources(:/two.png)", "last()"};
+
+} // namespace
+
+class TestTestShards : public QObject
+{
+    Q_OBJECT
+private slots:
+    void unshardedRunsEveryRow()
+    {
+        const Outcome all = runSample(QString());
+        QCOMPARE(all.exitCode, 0);
+        QCOMPARE(all.passed, kEveryRow);
+    }
+
+    void shardsSplitTheRowsExactlyOnce_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("one shard") << 1;
+        QTest::newRow("two shards") << 2;
+        QTest::newRow("three shards") << 3;
+        // plain, five rows, resources (whole), last: eight units.
+        QTest::newRow("one unit each") << 8;
+    }
+    void shardsSplitTheRowsExactlyOnce()
+    {
+        QFETCH(int, count);
+        QSet<QString> seen;
+        for (int k = 1; k <= count; ++k) {
+            const Outcome part = runSample(QString("%1/%2").arg(k).arg(count));
+            QVERIFY2(part.exitCode == 0, qPrintable(part.err));
+            QVERIFY2(!part.passed.isEmpty(), qPrintable(QString("shard %1 ran nothing").arg(k)));
+            QVERIFY2(!part.passed.intersects(seen), qPrintable(QString("shard %1 repeats a row").arg(k)));
+            // Rows whose tags QtTest cannot address run together, in one shard.
+            QCOMPARE(part.passed.contains("resources(:/one.png)"),
+                     part.passed.contains("resources(:/two.png)"));
+            seen += part.passed;
+        }
+        QCOMPARE(seen, kEveryRow);
+    }
+
+    void aSplitThatCannotBeMadeRunsNothing_data()
+    {
+        QTest::addColumn<QString>("shard");
+        QTest::newRow("index zero") << "0/2";
+        QTest::newRow("index past the count") << "3/2";
+        QTest::newRow("no count") << "2";
+        QTest::newRow("zero shards") << "1/0";
+        QTest::newRow("not numbers") << "a/b";
+        QTest::newRow("more shards than units") << "1/9";
+    }
+    void aSplitThatCannotBeMadeRunsNothing()
+    {
+        QFETCH(QString, shard);
+        const Outcome outcome = runSample(shard);
+        QVERIFY2(outcome.exitCode != 0, qPrintable(outcome.err));
+        QVERIFY2(outcome.passed.isEmpty(), qPrintable(QStringList(outcome.passed.values()).join(", ")));
+        QVERIFY2(!outcome.err.isEmpty(), "a refused split must say why");
+    }
+
+    void namedFunctionsRunAsNamedInAShard()
+    {
+        // A developer who names what to run gets exactly that, whatever the environment says.
+        const Outcome outcome = runSample("2/3", {"last"});
+        QCOMPARE(outcome.exitCode, 0);
+        QCOMPARE(outcome.passed, QSet<QString>{"last()"});
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    testenv::SettingsSandbox sandbox;
+    testenv::prepareApplication();
+    if (qEnvironmentVariableIsSet("QV_SHARD_SAMPLE")) {
+        TestShardSample sample;
+        return testenv::runTests(&sample, argc, argv);
+    }
+    TestTestShards tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_testshards.moc"
