@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 // A test object with the row shapes the listing must carry through to QtTest's command line:
@@ -16,7 +19,19 @@ class TestShardSample : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() {}
+    void initTestCase()
+    {
+        // What this run expects to take, for the check of testenv::rowRuns.
+        const QStringList rows = {"plain", "rows:a", "rows:b c", "rows:d:e", "rows:f", "rows:g h i",
+                                  "resources::/one.png", "resources::/two.png", "last"};
+        for (const QString& row : rows) {
+            const int colon = row.indexOf(':');
+            const QString function = colon < 0 ? row : row.left(colon);
+            const QString tag = colon < 0 ? QString() : row.mid(colon + 1);
+            if (testenv::rowRuns(function, tag))
+                qInfo("takes %s(%s)", qPrintable(function), qPrintable(tag));
+        }
+    }
     void plain() { QVERIFY(true); }
     void rows_data()
     {
@@ -50,12 +65,15 @@ struct Outcome
 {
     int exitCode = -1;
     QSet<QString> passed; // "function(tag)" or "function()", the case functions left out
+    QSet<QString> taken;  // the rows testenv::rowRuns said this run takes, written alike
     QString err;
 };
 
-Outcome runSample(const QString& shard, const QStringList& arguments = {})
+// Starts the sample as one shard (or unsharded when `shard` is null); finish() collects it.
+// Shards are started together, as ctest runs them.
+std::unique_ptr<QProcess> startSample(const QString& shard, const QStringList& arguments = {})
 {
-    QProcess child;
+    auto child = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QV_SHARD_SAMPLE", "1");
     // The sample runs no program code: its leak check would only cost time.
@@ -63,8 +81,13 @@ Outcome runSample(const QString& shard, const QStringList& arguments = {})
     env.remove("QV_TEST_SHARD");
     if (!shard.isNull())
         env.insert("QV_TEST_SHARD", shard);
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), arguments);
+    child->setProcessEnvironment(env);
+    child->start(QCoreApplication::applicationFilePath(), arguments);
+    return child;
+}
+
+Outcome finish(QProcess& child)
+{
     Outcome outcome;
     if (!child.waitForFinished(60000)) {
         child.kill();
@@ -74,15 +97,24 @@ Outcome runSample(const QString& shard, const QStringList& arguments = {})
     }
     outcome.exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
     outcome.err = QString::fromLocal8Bit(child.readAllStandardError());
+    const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
     static const QRegularExpression pass("^PASS   : TestShardSample::(\\w+\\(.*\\))$",
                                          QRegularExpression::MultilineOption);
-    auto it = pass.globalMatch(QString::fromLocal8Bit(child.readAllStandardOutput()));
-    while (it.hasNext()) {
+    for (auto it = pass.globalMatch(out); it.hasNext();) {
         const QString row = it.next().captured(1);
         if (!row.startsWith("initTestCase(") && !row.startsWith("cleanupTestCase("))
             outcome.passed.insert(row);
     }
+    static const QRegularExpression takes("^QINFO  : TestShardSample::initTestCase\\(\\) takes (.*)$",
+                                          QRegularExpression::MultilineOption);
+    for (auto it = takes.globalMatch(out); it.hasNext();)
+        outcome.taken.insert(it.next().captured(1));
     return outcome;
+}
+
+Outcome runSample(const QString& shard, const QStringList& arguments = {})
+{
+    return finish(*startSample(shard, arguments));
 }
 
 const QSet<QString> kEveryRow = {"plain()",        "rows(a)",           "rows(b c)",
@@ -100,6 +132,7 @@ private slots:
         const Outcome all = runSample(QString());
         QCOMPARE(all.exitCode, 0);
         QCOMPARE(all.passed, kEveryRow);
+        QCOMPARE(all.taken, kEveryRow);
     }
 
     void shardsSplitTheRowsExactlyOnce_data()
@@ -114,15 +147,20 @@ private slots:
     void shardsSplitTheRowsExactlyOnce()
     {
         QFETCH(int, count);
+        std::vector<std::unique_ptr<QProcess>> shards;
+        for (int k = 1; k <= count; ++k)
+            shards.push_back(startSample(QString("%1/%2").arg(k).arg(count)));
         QSet<QString> seen;
         for (int k = 1; k <= count; ++k) {
-            const Outcome part = runSample(QString("%1/%2").arg(k).arg(count));
+            const Outcome part = finish(*shards[k - 1]);
             QVERIFY2(part.exitCode == 0, qPrintable(part.err));
             QVERIFY2(!part.passed.isEmpty(), qPrintable(QString("shard %1 ran nothing").arg(k)));
             QVERIFY2(!part.passed.intersects(seen), qPrintable(QString("shard %1 repeats a row").arg(k)));
             // Rows whose tags QtTest cannot address run together, in one shard.
             QCOMPARE(part.passed.contains("resources(:/one.png)"),
                      part.passed.contains("resources(:/two.png)"));
+            // A test that starts work for its coming rows asks rowRuns, which must agree.
+            QCOMPARE(part.taken, part.passed);
             seen += part.passed;
         }
         QCOMPARE(seen, kEveryRow);

@@ -45,6 +45,10 @@ void prepareApplication()
 
 namespace {
 
+// The rows of this run when it is one shard of the executable's rows (see runTests).
+bool sharded = false;
+QStringList shardRows;
+
 // Rows of the test object as QtTest names them on its command line: "function" or
 // "function:tag", in the order the executable runs them, each once. QtTest reads "::" in an
 // argument as part of the name, so a function with a tag that starts with ':' stays one unit
@@ -131,10 +135,16 @@ int runTests(QObject* testObject, int argc, char** argv)
                      int(rows.size()), count);
         return 1;
     }
-    QStringList arguments{QString::fromLocal8Bit(argv[0])};
     for (int i = index - 1; i < rows.size(); i += count)
-        arguments << rows[i];
-    return QTest::qExec(testObject, arguments);
+        shardRows << rows[i];
+    sharded = true;
+    return QTest::qExec(testObject, QStringList{QString::fromLocal8Bit(argv[0])} + shardRows);
+}
+
+bool rowRuns(const QString& function, const QString& tag)
+{
+    return !sharded || shardRows.contains(function)
+           || shardRows.contains(function + QLatin1Char(':') + tag);
 }
 
 QString artifactDir()

@@ -45,6 +45,11 @@ void prepareApplication();
 // entries together run every row exactly once.
 int runTests(QObject* testObject, int argc, char** argv);
 
+// Whether this run of the executable takes the given row: always, unless runTests runs one
+// shard of the rows and the row is in another. For tests that start work for their coming rows
+// ahead of them.
+bool rowRuns(const QString& function, const QString& tag);
+
 } // namespace testenv
 
 // The program's debug lines are off by default; tests check some of them, so the test mains
