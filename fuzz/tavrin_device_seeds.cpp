@@ -44,7 +44,9 @@ public:
 private:
     void record(tavrin::ScanResult r, uint32_t moved, const uint8_t* data)
     {
-        if (r == tavrin::ScanResult::TimedOut) {
+        // A vanished device ends the transfer as a time-out does; the input has no chunk of its own
+        // for it, and an empty completion in its place would be retried on replay.
+        if (r == tavrin::ScanResult::TimedOut || r == tavrin::ScanResult::Gone) {
             input.push_back(devicefuzz::TimedOut);
             return;
         }

@@ -6,7 +6,7 @@
 // Input: one options byte, then one chunk per kind-1 transfer, in the order the session makes
 // them (writes and reads alike):
 //
-//   0x?0 / 3k   n (u16, little-endian), then for a read n data bytes (fewer when the input ends):
+//   3k          n (u16, little-endian), then for a read n data bytes (fewer when the input ends):
 //               the transfer completes claiming n bytes moved; a read gets the first n bytes
 //               that fit. n = 0 is an empty completion, n below the length asked a short one,
 //               n above it an over-long claim. A write's chunk has no data bytes.

@@ -42,13 +42,13 @@ bool LuvCube::allocate(int n)
     release();
     if (n < 1 || n > kMaxPoints)
         return false;
+    const size_t bytes = size_t(n) * n * n * 3 * sizeof(double);
     const size_t limit = memoryLimit.load();
-    if (limit != 0 && size_t(n) * n * n * 3 * sizeof(double) > limit)
+    if (limit != 0 && bytes > limit)
         return false;
     // The model of the ramp builder takes 400 MB. Its pages are asked for in huge pages where
     // the system offers them on request: every page is written once by the builder, and
     // faulting them in 2 MB at a time instead of 4 kB costs a fraction. Fresh pages are zero.
-    const size_t bytes = size_t(n) * n * n * 3 * sizeof(double);
 #ifdef __linux__
     if (bytes >= kHugePageBytes) {
         void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -150,11 +150,7 @@ bool LuvCube::nearestByScan(const LuvTarget& t, LuvBox box, double bound, int rg
         for (int g = box.lo[1]; g < box.hi[1]; ++g) {
             const double* e = entry(r, g, box.lo[2]);
             for (int b = box.lo[2]; b < box.hi[2]; ++b, e += 3) {
-                // luvDistance, written out.
-                const double dL = t.L - e[0];
-                const double du = t.u - e[1];
-                const double dv = t.v - e[2];
-                const double d = dL * dL + t.w * (du * du + dv * dv);
+                const double d = luvDistance(t, e);
                 if (d < best) {
                     best = d;
                     rgb[0] = r;
@@ -175,17 +171,12 @@ void LuvCube::scanBlock(const LuvTarget& t, const LuvBox& box, int br, int bg, i
     const int b0 = std::max(box.lo[2], bb * kBlock), b1 = std::min(box.hi[2], (bb + 1) * kBlock);
     double best = *bestD;
     int64_t bestAt = *bestIndex;
-    const double L = t.L, u = t.u, v = t.v, w = t.w;
     for (int r = r0; r < r1; ++r)
         for (int g = g0; g < g1; ++g) {
             const int64_t rowStart = int64_t(index(r, g, 0));
             const double* e = m_values + (size_t(rowStart) + size_t(b0)) * 3;
             for (int b = b0; b < b1; ++b, e += 3) {
-                // luvDistance, written out.
-                const double dL = L - e[0];
-                const double du = u - e[1];
-                const double dv = v - e[2];
-                const double d = dL * dL + w * (du * du + dv * dv);
+                const double d = luvDistance(t, e);
                 // Strictly nearer wins; an equal distance wins only over a later entry, which
                 // is what the scan in order would have kept.
                 if (d < best || (d == best && bestAt >= 0 && rowStart + b < bestAt)) {

@@ -44,16 +44,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        const QByteArray before = holdResults();
-
-        writeFile(base() + ".data", bytes);
-        MessageRecorder boxes;
-        QVERIFY(!scene->importFrom(base() + ".data"));
-        QCOMPARE(boxes.count(), 1);
-        QCOMPARE(boxes.last().title, QString("Import Error"));
-        QCOMPARE(boxes.last().text, text);
-        QCOMPARE(MeasureDataFile::encode(contentsOf(*measure)), before);
-        QCOMPARE(platform::readSetting("measure", "steps").toInt(), 12);
+        importIsRefused(bytes, text);
     }
 
     // A file whose values are not finite numbers would fill the tables with nan and inf and draw
@@ -94,19 +85,12 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, offset);
-        const QByteArray before = holdResults();
-
-        writeFile(base() + ".data", bytes);
-        MessageRecorder boxes;
-        LogCapture log;
-        QVERIFY(!scene->importFrom(base() + ".data"));
-        QCOMPARE(boxes.count(), 1);
-        QCOMPARE(boxes.last().title, QString("Import Error"));
-        QCOMPARE(boxes.last().text, QString("Data Error!"));
-        QCOMPARE(MeasureDataFile::encode(contentsOf(*measure)), before);
-        QCOMPARE(platform::readSetting("measure", "steps").toInt(), 12);
+        QStringList warnings;
+        importIsRefused(bytes, QStringLiteral("Data Error!"), &warnings);
+        if (QTest::currentTestFailed())
+            return;
         const QString at = QStringLiteral("at byte %1,").arg(offset);
-        QVERIFY2(log.messages(QtWarningMsg).join('\n').contains(at), qPrintable(log.messages().join('\n')));
+        QVERIFY2(warnings.join('\n').contains(at), qPrintable(warnings.join('\n')));
     }
 
     void importOfADeviceThatNeverEnds()
@@ -235,6 +219,25 @@ private slots:
     }
 
 private:
+    // Imports `bytes` over held results and checks the refusal: one "Import Error" box with
+    // `text`, and the results and the stored step count as they were. The warnings the import
+    // logged go to `warnings` when given.
+    void importIsRefused(const QByteArray& bytes, const QString& text, QStringList* warnings = nullptr)
+    {
+        const QByteArray before = holdResults();
+        writeFile(base() + ".data", bytes);
+        MessageRecorder boxes;
+        LogCapture log;
+        QVERIFY(!scene->importFrom(base() + ".data"));
+        if (warnings)
+            *warnings = log.messages(QtWarningMsg);
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.last().title, QString("Import Error"));
+        QCOMPARE(boxes.last().text, text);
+        QCOMPARE(MeasureDataFile::encode(contentsOf(*measure)), before);
+        QCOMPARE(platform::readSetting("measure", "steps").toInt(), 12);
+    }
+
     // Results in every section and a stored step count, which a refused import must leave as
     // they are; returns their encoding to compare with afterwards.
     QByteArray holdResults()

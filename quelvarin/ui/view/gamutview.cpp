@@ -12,7 +12,6 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
-#include <QGuiApplication>
 #include <QPen>
 
 namespace {
@@ -153,14 +152,7 @@ void GamutView::showCoverage(const QString& text)
             delete coverageText;
             coverageText = nullptr;
         }
-        QFont font = Application::instance() ? Application::instance()->appFont()
-                                             : QGuiApplication::font();
-        font.setPointSize(10);
-        font.setWeight(60);
-        coverageText = new QGraphicsTextItem(text);
-        coverageText->setFont(font);
-        coverageText->setDefaultTextColor(QColor(100, 100, 100));
-        coverageText->setPos(gamutWindow->x + 20, gamutWindow->y + 65);
+        coverageText = gamutWindow->makeCaption(text, 1);
         if (scene)
             scene->addItem(coverageText);
         return nullptr;

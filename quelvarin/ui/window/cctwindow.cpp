@@ -4,7 +4,6 @@
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsScene>
-#include <QPainterPath>
 #include <QPen>
 
 namespace {
@@ -48,10 +47,7 @@ void CctWindow::drawTarget()
         return;
     const int ty = int(y + chartgrid::titleBand
                        + double(maxCct - targetCct) * (height - chartgrid::titleBand) / span);
-    QPainterPath path;
-    path.moveTo(x + 30, ty);
-    path.lineTo(x + width, ty);
-    scene->addPath(path, QPen(QBrush(targetLineColour), 1), Qt::NoBrush);
+    chartgrid::addPathLine(scene, x + 30, ty, x + width, ty, QPen(QBrush(targetLineColour), 1));
 }
 
 void CctWindow::mapToChart(int step, double value, double* sx, double* sy)

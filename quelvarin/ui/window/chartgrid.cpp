@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPair>
 #include <QPainter>
+#include <QPainterPath>
 #include <QtMath>
 
 #include <cmath>
@@ -57,6 +58,14 @@ double finiteOr(double v, double low, double high)
 QPen gridPen()
 {
     return QPen(QBrush(Qt::darkGray), 1, Qt::DotLine);
+}
+
+void addPathLine(QGraphicsScene* scene, double x1, double y1, double x2, double y2, const QPen& pen)
+{
+    QPainterPath path;
+    path.moveTo(x1, y1);
+    path.lineTo(x2, y2);
+    scene->addPath(path, pen, Qt::NoBrush);
 }
 
 static QGraphicsSimpleTextItem* addLabel(QGraphicsScene* scene, const QString& text)

@@ -56,6 +56,9 @@ double finiteOr(double v, double low, double high);
 // The dotted dark-grey pen of all chart grids.
 QPen gridPen();
 
+// A straight line drawn as a path item, as the charts draw their target, band and axis lines.
+void addPathLine(QGraphicsScene* scene, double x1, double y1, double x2, double y2, const QPen& pen);
+
 // Axis labels: simple text in the default font (not the application font) with a dark grey
 // brush. A row label stands at `left`, centred vertically on the row; a column label stands at
 // `top`, shifted left by half its height (not its width), which is how the charts have always

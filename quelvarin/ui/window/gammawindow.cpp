@@ -4,7 +4,6 @@
 #include "ui/window/chartgrid.h"
 
 #include <QGraphicsScene>
-#include <QPainterPath>
 #include <QPen>
 
 #include <cmath>
@@ -47,10 +46,7 @@ void GammaWindow::drawTarget()
     const int plot = height - chartgrid::titleBand;
     const int mid = y + chartgrid::titleBand + plot / 2;
 
-    QPainterPath target;
-    target.moveTo(x + d, mid);
-    target.lineTo(x + width - d, mid);
-    scene->addPath(target, linePen, Qt::NoBrush);
+    chartgrid::addPathLine(scene, x + d, mid, x + width - d, mid, linePen);
 
     // Tolerance band at the target ± 0.1, one grid row above and below.
     const double r = plot / 10.0;
@@ -59,14 +55,8 @@ void GammaWindow::drawTarget()
     const int left = int(x + width / 10.0);
     const int right = int(x + 9.0 * width / 10.0);
     const QPen bandPen(QBrush(Qt::green), 1);
-    QPainterPath upper;
-    upper.moveTo(left, top);
-    upper.lineTo(right, top);
-    scene->addPath(upper, bandPen, Qt::NoBrush);
-    QPainterPath lower;
-    lower.moveTo(left, bottom);
-    lower.lineTo(right, bottom);
-    scene->addPath(lower, bandPen, Qt::NoBrush);
+    chartgrid::addPathLine(scene, left, top, right, top, bandPen);
+    chartgrid::addPathLine(scene, left, bottom, right, bottom, bandPen);
 }
 
 void GammaWindow::mapToChart(int step, double value, double* sx, double* sy)

@@ -99,35 +99,38 @@ void GamutWindow::draw()
     if (showPlanck)
         drawPlanckLocus();
 
+    const auto reference = Application::colorReference();
+    scene->addItem(makeCaption(
+        QString("%1 : %2").arg(reference->standardName, uv ? "CIE 1976" : "CIE 1931"), 0));
+}
+
+QGraphicsTextItem* GamutWindow::makeCaption(const QString& text, int line) const
+{
     QFont font = Application::instance() ? Application::instance()->appFont()
                                          : QGuiApplication::font();
     font.setPointSize(10);
     font.setWeight(60);
-    const auto reference = Application::colorReference();
-    QGraphicsTextItem* caption = scene->addText(
-        QString("%1 : %2").arg(reference->standardName, uv ? "CIE 1976" : "CIE 1931"), font);
+    auto* caption = new QGraphicsTextItem(text);
+    caption->setFont(font);
     caption->setDefaultTextColor(kCaptionColour);
-    caption->setPos(x + 20, y + 45);
+    caption->setPos(x + 20, y + 45 + 20 * line);
+    return caption;
 }
 
 void GamutWindow::drawAxes()
 {
     const int n = uv ? 7 : 9;
     const double step = double(width) / n;
-    const QPen pen(QBrush(Qt::darkGray), 1, Qt::DotLine);
+    const QPen pen = chartgrid::gridPen();
     for (int i = 1; i < n; ++i) {
         const int lineY = int(y + chartgrid::titleBand + i * step);
         scene->addLine(x + 1, lineY, x + width - 1, lineY, pen);
-        QGraphicsSimpleTextItem* label = scene->addSimpleText(tr("%1").arg((n - i) / 10.0), QFont());
-        label->setBrush(QBrush(Qt::darkGray));
-        label->setPos(x + 5, lineY - label->boundingRect().height() / 2);
+        chartgrid::addLabelCentredOnRow(scene, tr("%1").arg((n - i) / 10.0), x + 5, lineY);
     }
     for (int i = 1; i < n; ++i) {
         const int lineX = int(x + i * step);
         scene->addLine(lineX, y + chartgrid::titleBand, lineX, y + height - 7, pen);
-        QGraphicsSimpleTextItem* label = scene->addSimpleText(tr("%1").arg(i / 10.0), QFont());
-        label->setBrush(QBrush(Qt::darkGray));
-        label->setPos(lineX - label->boundingRect().height() / 2, y + height - 12);
+        chartgrid::addLabelUnderColumn(scene, tr("%1").arg(i / 10.0), lineX, y + height - 12);
     }
 }
 

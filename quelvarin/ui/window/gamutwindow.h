@@ -15,6 +15,7 @@
 
 #include "ui/window/basewindow.h"
 
+class QGraphicsTextItem;
 class QPainter;
 class QPixmap;
 
@@ -37,6 +38,10 @@ public:
     void drawAxes();
     void drawReference();
     void drawPlanckLocus();
+
+    // A caption line of the chart in its font and colour, not yet in a scene: line 0 names the
+    // standard and the diagram, line 1 stands under it (the coverage figure of the gamut page).
+    QGraphicsTextItem* makeCaption(const QString& text, int line) const;
 
     // Scene position of a chromaticity of the diagram on show, each value first limited from
     // above to the diagram's range (so a colour beyond the picture sits on its edge). Values that

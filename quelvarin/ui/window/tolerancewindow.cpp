@@ -95,14 +95,8 @@ void ToleranceWindow::drawBackground()
 {
     const QPen pen(QBrush(QColor(60, 60, 60)), 2.0, Qt::DotLine);
     const int yc = y + chartgrid::titleBand + (height - chartgrid::titleBand) / 2;
-    QPainterPath horizontal;
-    horizontal.moveTo(x + 1, yc);
-    horizontal.lineTo(x + width, yc);
-    scene->addPath(horizontal, pen, Qt::NoBrush);
-    QPainterPath vertical;
-    vertical.moveTo(x + width / 2, y + chartgrid::titleBand);
-    vertical.lineTo(x + width / 2, y + height);
-    scene->addPath(vertical, pen, Qt::NoBrush);
+    chartgrid::addPathLine(scene, x + 1, yc, x + width, yc, pen);
+    chartgrid::addPathLine(scene, x + width / 2, y + chartgrid::titleBand, x + width / 2, y + height, pen);
 }
 
 void ToleranceWindow::drawReferences()

@@ -63,7 +63,6 @@ const StandardWhite whitePointTable[] = {
 };
 
 const QColor curveColour(60, 60, 60);
-const QColor gridColour(128, 128, 128);
 
 double limited(double v)
 {
@@ -111,23 +110,19 @@ void WhiteWindow::mapToChart(double cx, double cy, double* sceneX, double* scene
 
 void WhiteWindow::drawAxes()
 {
-    const QPen pen(QBrush(gridColour), 1, Qt::DotLine);
+    const QPen pen = chartgrid::gridPen();
     const double stepX = width / 10.0;
     const double stepY = (height - chartgrid::titleBand) / 10.0;
     for (int i = 1; i <= 9; ++i) {
         const int lineY = int(y + chartgrid::titleBand + i * stepY);
         scene->addLine(x + 1, lineY, x + width - 1, lineY, pen);
-        QGraphicsSimpleTextItem* label = scene->addSimpleText(tr("%1").arg(rangeHigh - 0.02 * i));
-        label->setBrush(QBrush(gridColour));
-        label->setPos(x + 5, lineY - label->boundingRect().height() / 2);
+        chartgrid::addLabelCentredOnRow(scene, tr("%1").arg(rangeHigh - 0.02 * i), x + 5, lineY);
     }
     for (int j = 2; j <= 8; j += 2) {
         const int lineX = int(x + j * stepX);
         scene->addLine(lineX, y + chartgrid::titleBand, lineX, y + height - 7, pen);
-        QGraphicsSimpleTextItem* label = scene->addSimpleText(tr("%1").arg(rangeLow + 0.02 * j));
-        label->setBrush(QBrush(gridColour));
-        // Shifted by half the label's height, as every chart of the page does it.
-        label->setPos(lineX - label->boundingRect().height() / 2, y + height - 12);
+        chartgrid::addLabelUnderColumn(scene, tr("%1").arg(rangeLow + 0.02 * j), lineX,
+                                       y + height - 12);
     }
 }
 
