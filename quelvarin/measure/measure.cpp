@@ -23,13 +23,14 @@ Measure::Measure(QObject* parent)
     initColorChkTargets();
     initEbuTargets();
     initSatTargets();
-    detachSensor();
+    dropSensor();
     logReferenceLuminances();
 }
 
 Measure::~Measure()
 {
-    detachSensor();
+    // Whatever still holds the instrument, the engine is going: its driver goes with it.
+    dropSensor();
 }
 
 void Measure::setClosePatternAfterRun(bool close)

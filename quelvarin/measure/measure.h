@@ -98,13 +98,43 @@ public:
     static double averageGamma(const QList<CColor>& list);
     static int stepToCode(int step, int steps);
 
-    // Driver life cycle (GUI thread, never while a run is going).
+    // Driver life cycle (GUI thread). Each call is one operation on the instrument: it is refused
+    // (false, nothing changes, a warning in the log) while another operation or a run holds the
+    // driver, since a driver's connect and close wait while handling events and a command that
+    // arrives meanwhile must not replace or free the driver under them. A replaced or detached
+    // driver is taken out of the engine before it is closed and deleted after.
     bool openSensor(int type);
     void createSensor(int type);
     bool initSensor();
     bool attachSimulator();
-    void detachSensor();
+    bool detachSensor();
     void closeSensor();
+
+    // While one lives, the instrument belongs to the caller's operation (GUI thread): the life
+    // cycle calls above and the start of a run are refused. Taken by each life cycle call and by
+    // commands made of several steps on the driver (the sensor calibration dialog). Not taken
+    // (false) when another operation or a run holds the instrument.
+    class SensorOperation
+    {
+    public:
+        explicit SensorOperation(Measure& engine);
+        ~SensorOperation();
+        SensorOperation(const SensorOperation&) = delete;
+        SensorOperation& operator=(const SensorOperation&) = delete;
+        explicit operator bool() const { return m_engine != nullptr; }
+
+    private:
+        Measure* m_engine = nullptr;
+    };
+    // An operation on the instrument is under way (GUI thread).
+    bool sensorOperationUnderWay() const { return m_sensorOperations > 0; }
+    // A run holds the driver from beginRun() until endRun(), from any thread.
+    bool runHoldsSensor() const { return m_runHoldsSensor.load(); }
+    // Called by the worker thread's owner before it starts a run (GUI thread): false, and the run
+    // must not start, while an operation holds the instrument or a run still holds it.
+    bool beginRun();
+    // Called once the run has returned and no longer touches the driver (any thread).
+    void endRun();
 
     // Sensor profiles (GUI thread, a driver held). saveProfile writes the held driver's type,
     // serial number and correction; false with *error when the file cannot be written.
@@ -228,8 +258,16 @@ private:
     QList<CColor> m_ebuTargets;
     QList<CColor> m_satTargets;
 
+    // The driver life cycle under the operation guard; each expects the caller to hold it.
+    bool initHeldSensor();
+    // Takes the driver out, closes and deletes it, and empties every result list.
+    void dropSensor();
+    bool refusedWhileHeld(const char* what) const;
+
     bool m_matrixCalibrated = false;
     int m_mode = MeasureGray;
+    int m_sensorOperations = 0;              // SensorOperation scopes alive (GUI thread)
+    std::atomic<bool> m_runHoldsSensor{false};
     CSensor* m_sensor = nullptr;
     QString m_profileSerial;
     // The simulator is attached at start-up, so a profile saved before any instrument is

@@ -43,7 +43,9 @@ MeasureThread::~MeasureThread()
 
 bool MeasureThread::startMeasure()
 {
-    if (isRunning())
+    // The run holds the driver until it has returned: no connect, detach or close may replace or
+    // free it meanwhile, and no run starts under such an operation.
+    if (isRunning() || !m_measure->beginRun())
         return false;
     m_measure->clearStopRequest();
     start(QThread::InheritPriority);
@@ -57,6 +59,8 @@ void MeasureThread::stopMeasure()
 
 void MeasureThread::run()
 {
-    if (m_measure->run())
+    const bool finished = m_measure->run();
+    m_measure->endRun();
+    if (finished)
         emit measureFinished();
 }

@@ -23,7 +23,7 @@ public:
     SigAdapter* sigAdapter() const { return m_sigAdapter; }
 
     // Starts one run on the worker thread and returns true; false, doing nothing, while a run is
-    // going. An earlier stop request is dropped as the run starts; one given after this call
+    // going or an operation holds the instrument (Measure::beginRun). An earlier stop request is dropped as the run starts; one given after this call
     // ends the run, however early.
     bool startMeasure();
     // Raises the engine's stop request (from any thread); the run ends at its next stop test.

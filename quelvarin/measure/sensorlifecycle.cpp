@@ -1,5 +1,6 @@
 // The instrument driver's life cycle in the engine: the factory, initialising, the simulator,
-// closing and detaching. All of it runs on the GUI thread while no run is going.
+// closing and detaching. All of it runs on the GUI thread, each call as one operation on the
+// instrument, refused while another operation or a run holds the driver.
 
 #include "measure/measure.h"
 
@@ -7,20 +8,70 @@
 #include "sensors/sensor.h"
 #include "sensors/simulator.h"
 #include "appcore/imessagebox.h"
+#include "platform/logging.h"
+
+#include <QDebug>
+
+#include <memory>
+#include <utility>
+
+Measure::SensorOperation::SensorOperation(Measure& engine)
+{
+    if (engine.m_sensorOperations > 0 || engine.m_runHoldsSensor.load())
+        return;
+    ++engine.m_sensorOperations;
+    m_engine = &engine;
+}
+
+Measure::SensorOperation::~SensorOperation()
+{
+    if (m_engine)
+        --m_engine->m_sensorOperations;
+}
+
+bool Measure::beginRun()
+{
+    if (m_sensorOperations > 0)
+        return false;
+    bool expected = false;
+    return m_runHoldsSensor.compare_exchange_strong(expected, true);
+}
+
+void Measure::endRun()
+{
+    m_runHoldsSensor.store(false);
+}
+
+bool Measure::refusedWhileHeld(const char* what) const
+{
+    // The main window refuses its commands with a message before they get here; this guards the
+    // driver against any other caller.
+    qCWarning(platform::measureLog) << what << "refused: the instrument is in use by"
+                                    << (m_runHoldsSensor.load() ? "a run" : "another operation");
+    return true;
+}
 
 bool Measure::openSensor(int type)
 {
+    SensorOperation operation(*this);
+    if (!operation)
+        return !refusedWhileHeld("openSensor");
     // When nothing is made the held driver was left untouched (still open, or still failed), so
     // it is not initialised again (a second open of its port can fail) and the caller learns
     // that the instrument asked for is not there.
     if (!makeSensor(type))
         return false;
     m_sensorType = type;
-    return initSensor();
+    return initHeldSensor();
 }
 
 void Measure::createSensor(int type)
 {
+    SensorOperation operation(*this);
+    if (!operation) {
+        refusedWhileHeld("createSensor");
+        return;
+    }
     // The type follows the driver actually held, so a profile saved later names its instrument.
     if (makeSensor(type))
         m_sensorType = type;
@@ -43,16 +94,23 @@ bool Measure::makeSensor(int type)
     }
 
     // The held driver releases its instrument before the new one is built: both may want the
-    // same port or automation server.
-    CSensor* old = m_sensor;
+    // same port or automation server. It is out of the engine while it closes.
+    std::unique_ptr<CSensor> old(std::exchange(m_sensor, nullptr));
     if (old)
         old->close();
     m_sensor = choice.creator(m_sigAdapter);
-    delete old;
     return true;
 }
 
 bool Measure::initSensor()
+{
+    SensorOperation operation(*this);
+    if (!operation)
+        return !refusedWhileHeld("initSensor");
+    return initHeldSensor();
+}
+
+bool Measure::initHeldSensor()
 {
     CSensor* sensor = m_sensor;
     if (!sensor)
@@ -68,25 +126,35 @@ bool Measure::initSensor()
 
 bool Measure::attachSimulator()
 {
-    if (CSensor* old = m_sensor) {
-        // Called once at start-up with no driver held; a held one is replaced like by the factory.
-        m_sensor = nullptr;
+    SensorOperation operation(*this);
+    if (!operation)
+        return !refusedWhileHeld("attachSimulator");
+    // Called once at start-up with no driver held; a held one is replaced like by the factory.
+    std::unique_ptr<CSensor> old(std::exchange(m_sensor, nullptr));
+    if (old)
         old->close();
-        delete old;
-    }
+    old.reset();
     m_sensor = new Simulator(m_sigAdapter);
     return m_sensor->init();
 }
 
-void Measure::detachSensor()
+bool Measure::detachSensor()
 {
-    if (CSensor* sensor = m_sensor) {
+    SensorOperation operation(*this);
+    if (!operation)
+        return !refusedWhileHeld("detachSensor");
+    dropSensor();
+    return true;
+}
+
+void Measure::dropSensor()
+{
+    if (CSensor* sensor = std::exchange(m_sensor, nullptr)) {
+        std::unique_ptr<CSensor> owned(sensor);
         if (sensor->connected) {
             sensor->close();
             emit sensorConnected(sensor->connected);
         }
-        m_sensor = nullptr;
-        delete sensor;
     }
     {
         QMutexLocker lock(&m_resultsMutex);
@@ -105,6 +173,11 @@ void Measure::detachSensor()
 
 void Measure::closeSensor()
 {
+    SensorOperation operation(*this);
+    if (!operation) {
+        refusedWhileHeld("closeSensor");
+        return;
+    }
     CSensor* sensor = m_sensor;
     if (sensor && sensor->connected) {
         sensor->close();

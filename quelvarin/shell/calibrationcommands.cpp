@@ -19,8 +19,6 @@
 #include <QFileDialog>
 #include <QPushButton>
 
-using mainwindow::kBusyText;
-using mainwindow::kTryLater;
 
 namespace {
 
@@ -52,35 +50,39 @@ void MainWindow::connectCalibrationCommands()
     lutButton->setEnabled(true);
     calibrateSensorAction->setEnabled(true);
     // The Options dialog's sensor page opens the same sensor calibration dialog.
-    SensorPage::setCalibrationOpener([](Measure* engine) {
-        CalibrateDialog dialog(engine, nullptr);
-        dialog.exec();
-    });
+    SensorPage::setCalibrationOpener([](Measure* engine) { runSensorCalibration(engine); });
+}
+
+void MainWindow::runSensorCalibration(Measure* engine)
+{
+    // The dialog's readings wait while handling events: the driver is the dialog's meanwhile.
+    const Measure::SensorOperation operation(*engine);
+    if (!operation)
+        return;
+    CalibrateDialog dialog(engine, nullptr);
+    dialog.exec();
 }
 
 void MainWindow::calibrateSensor()
 {
-    if (isMeasuring()) {
-        IMessageBox box(tr("Calibrate Sensor"), tr(kBusyText), tr(kTryLater));
-        box.exec();
+    if (refusedWhileBusy(tr("Calibrate Sensor")))
         return;
-    }
     if (!measure->sensor()) {
         IMessageBox box(tr("Calibrate Sensor"), tr("No sensor is connected."),
                         tr("Connect a sensor first."));
         box.exec();
         return;
     }
-    CalibrateDialog dialog(measure, nullptr);
-    dialog.exec();
+    const InstrumentCommand command(*this);
+    runSensorCalibration(measure);
 }
 
 void MainWindow::doCalibrate()
 {
+    if (refusedWhileBusy(tr("Measure")))
+        return;
     // Without a connected instrument the operator connects one first.
     if (!instrumentConnected() && !doNewProfile())
-        return;
-    if (refusedWhileMeasuring(tr("Measure")))
         return;
     if (isSimulatorSensor(measure->sensor())) {
         IMessageBox box(tr("Calibrate"), tr("This is an simulator sensor. "),

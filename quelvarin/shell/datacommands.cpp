@@ -60,7 +60,7 @@ void MainWindow::exportData()
 {
     // The lists must not grow while they are written, so no export during a run (or between the
     // runs of a "Measure ALL" chain).
-    if (refusedWhileMeasuring(tr("Export"))) {
+    if (refusedWhileBusy(tr("Export"))) {
         setWindowState(Qt::WindowActive);
         return;
     }
@@ -71,7 +71,7 @@ void MainWindow::exportData()
 
 void MainWindow::importData()
 {
-    if (!refusedWhileMeasuring(tr("Import")))
+    if (!refusedWhileBusy(tr("Import")))
         fullScene->importData();
     setWindowState(Qt::WindowActive);
 }

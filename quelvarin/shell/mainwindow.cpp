@@ -725,17 +725,25 @@ void MainWindow::closeEvent(QCloseEvent* event)
         }
         return;
     }
+    if (instrumentBusy()) {
+        // An instrument command is connecting, closing or calibrating the instrument, and its
+        // waits handle events: the window closes once it has ended (InstrumentCommand), and the
+        // driver is closed then, once.
+        event->ignore();
+        closeRequested = true;
+        return;
+    }
     closeRequested = true;
-    CSensor* sensor = measure->sensor();
-    if (sensor && sensor->connected)
-        sensor->close();
+    // The driver's close may wait while handling events; it is an operation of the engine, so a
+    // further close meanwhile finds the instrument busy and is held, and close() runs once.
+    measure->closeSensor();
     QCoreApplication::quit();
     event->accept();
 }
 
 void MainWindow::closeWhenIdle()
 {
-    if (!closeRequested || isMeasuring())
+    if (!closeRequested || isMeasuring() || instrumentBusy())
         return;
     // Queued, so the close comes after the handler that noticed the end has returned.
     QTimer::singleShot(0, this, &QWidget::close);

@@ -108,8 +108,36 @@ private:
     int pageHeight() const;
 
     // The busy refusal: while a run is under way, shows "Measurement is in processing." under the
-    // command's `title` and returns true; otherwise shows nothing and returns false.
-    bool refusedWhileMeasuring(const QString& title);
+    // command's `title`, while an instrument command or an operation of the engine holds the
+    // instrument "Sensor operation is in processing.", and returns true; otherwise shows nothing
+    // and returns false.
+    bool refusedWhileBusy(const QString& title);
+    // An instrument command of this window or an operation of the engine holds the instrument.
+    bool instrumentBusy() const;
+    // While one lives, an instrument command is under way (connect, detach, the sensor
+    // calibration, the Options dialog): its dialogs and the driver's waits handle events, and the
+    // commands that touch the instrument or start a run are refused meanwhile. A close asked for
+    // meanwhile is carried out once the last one has ended.
+    class InstrumentCommand
+    {
+    public:
+        explicit InstrumentCommand(MainWindow& window) : m_window(window) { ++m_window.instrumentCommands; }
+        ~InstrumentCommand()
+        {
+            --m_window.instrumentCommands;
+            m_window.closeWhenIdle();
+        }
+        InstrumentCommand(const InstrumentCommand&) = delete;
+        InstrumentCommand& operator=(const InstrumentCommand&) = delete;
+
+    private:
+        MainWindow& m_window;
+    };
+    // The sensor calibration dialog over `engine`, the instrument held for it meanwhile.
+    static void runSensorCalibration(Measure* engine);
+    // The bodies of Connect and Detach, run inside an instrument command (sensorcommands.cpp).
+    bool connectChosenSensor();
+    void detachHeldSensor();
     // An instrument is attached and connected: a run may measure with it. Start, "Measure ALL"
     // and the monitor calibration have the operator connect one first otherwise.
     bool instrumentConnected() const;
@@ -215,6 +243,8 @@ private:
     bool startingRun = false;
     // A stop (or a close) came while startingRun: that run does not begin.
     bool stopBeforeStart = false;
+    // InstrumentCommand scopes alive.
+    int instrumentCommands = 0;
     // The readings of the runs the next finished box reports on (one run, or a whole chain):
     // a box over readings that all failed says so.
     int reportedReadings = 0;

@@ -15,6 +15,7 @@ inline constexpr char kStopNot[] = ":/menu/resource/button_stop_not.png";
 // The busy box's informative text starts with 19 blanks; the simulator and parameter boxes end
 // their text with 19 blanks, the error box with 9 (they widen the box).
 inline constexpr char kBusyText[] = QT_TRANSLATE_NOOP("MainWindow", "Measurement is in processing.");
+inline constexpr char kSensorBusyText[] = QT_TRANSLATE_NOOP("MainWindow", "Sensor operation is in processing.");
 inline constexpr char kTryLater[] = QT_TRANSLATE_NOOP("MainWindow", "                   Try Later.");
 
 } // namespace mainwindow

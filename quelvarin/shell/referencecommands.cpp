@@ -44,7 +44,7 @@ void MainWindow::connectReferenceCommands()
 bool MainWindow::changeReference(const std::function<void()>& write)
 {
     // A run measures and evaluates against the reference in force; it is not changed under it.
-    if (refusedWhileMeasuring(tr("Setting")))
+    if (refusedWhileBusy(tr("Setting")))
         return false;
     write();
     applyReference();
@@ -118,8 +118,10 @@ void MainWindow::setChart(QAction* act)
 
 void MainWindow::openOptionDlg()
 {
-    if (refusedWhileMeasuring(tr("Setting")))
+    if (refusedWhileBusy(tr("Setting")))
         return;
+    // Its sensor page opens the sensor calibration and changes the instrument's port settings.
+    const InstrumentCommand command(*this);
     OptionDialog dialog(kOptionPages, measure, 0, this);
     if (shell::runModal(dialog) != QDialog::Accepted)
         return;

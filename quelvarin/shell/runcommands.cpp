@@ -48,14 +48,16 @@ void MainWindow::doStart()
         deferred = Deferred::Start;
         return;
     }
+    // Nothing starts under a run or while the instrument is being connected or closed (its
+    // waits handle events, so a click can come meanwhile).
+    if (refusedWhileBusy(tr("Measure"))) {
+        showStartButtonState();
+        return;
+    }
     // Without a connected instrument the operator connects one first: a run with an instrument
     // that failed to connect would only collect failed readings.
     if (!instrumentConnected() && !doNewProfile())
         return;
-    if (refusedWhileMeasuring(tr("Measure"))) {
-        showStartButtonState();
-        return;
-    }
     confirmRun();
     showStartButtonState();
     // The simulator question's Cancel may have replaced the simulator by an instrument that
@@ -81,11 +83,17 @@ void MainWindow::showStartButtonState()
     startButton->setIcon(QIcon(isMeasuring() ? kStartSel : kStartNot));
 }
 
-bool MainWindow::refusedWhileMeasuring(const QString& title)
+bool MainWindow::instrumentBusy() const
 {
-    if (!isMeasuring())
+    return instrumentCommands > 0 || measure->sensorOperationUnderWay();
+}
+
+bool MainWindow::refusedWhileBusy(const QString& title)
+{
+    const char* text = isMeasuring() ? kBusyText : instrumentBusy() ? kSensorBusyText : nullptr;
+    if (!text)
         return false;
-    IMessageBox box(title, tr(kBusyText), tr(kTryLater));
+    IMessageBox box(title, tr(text), tr(kTryLater));
     box.exec();
     return true;
 }
@@ -102,9 +110,8 @@ void MainWindow::confirmRun()
             // Cancel: the start dialog over the gray page, the simulator still attached. A chosen
             // instrument replaces it without a detach (the other modes' results stay); whatever
             // comes of it, the run that follows measures gray.
-            int type = 0;
-            if (askForSensor(&type))
-                measure->openSensor(type);
+            const InstrumentCommand command(*this);
+            connectChosenSensor();
         }
         return;
     }
@@ -137,9 +144,16 @@ bool MainWindow::startMode(int mode)
         closeWhenIdle();
         return false;
     }
-    // The stop request is cleared as the worker starts; a stop from now on ends this run.
-    if (!measureThread->startMeasure())
+    // The stop request is cleared as the worker starts; a stop from now on ends this run. The
+    // engine refuses a run while an operation holds the instrument: the output opened for it is
+    // closed again.
+    if (!measureThread->startMeasure()) {
+        if (Measure::closePatternAfterRun())
+            measure->sigAdapter()->stopPattern();
+        if (!measureThread->isRunning())
+            startButton->setIcon(QIcon(kStartNot));
         return false;
+    }
     ++runsStarted;
     return true;
 }
@@ -150,11 +164,12 @@ void MainWindow::doMeasureAll()
         deferred = Deferred::MeasureAll;
         return;
     }
-    if (!instrumentConnected() && !doNewProfile())
-        return;
     // The engine's mode and close-pattern flag must not change under a running sequence, so a
-    // chain is refused like Start while a run (or another chain) is under way.
-    if (refusedWhileMeasuring(tr("Measure")))
+    // chain is refused like Start while a run (or another chain) or an instrument command is
+    // under way.
+    if (refusedWhileBusy(tr("Measure")))
+        return;
+    if (!instrumentConnected() && !doNewProfile())
         return;
     confirmRun();
     if (closeRequested || isMeasuring() || !instrumentConnected())

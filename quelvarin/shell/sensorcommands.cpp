@@ -8,10 +8,14 @@
 #include "shell/fullscene.h"
 #include "appcore/imessagebox.h"
 #include "shell/initdialog.h"
+#include "shell/mainwindowpictures.h"
 #include "shell/modaldialogs.h"
 
 #include <QAction>
 #include <QPushButton>
+
+using mainwindow::kSensorBusyText;
+using mainwindow::kTryLater;
 
 namespace {
 
@@ -48,6 +52,9 @@ bool MainWindow::askForSensor(int* type)
 {
     InitDialog dialog(this);
     dialog.setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
+    // A window takes its modality when it is shown, and this one is shown before it runs: modal
+    // from the moment it appears, or the main window behind it would take clicks meanwhile.
+    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
     // The page slides to gray while the dialog is already up: what follows measures gray.
     viewIndex = MeasureGray;
@@ -60,20 +67,35 @@ bool MainWindow::askForSensor(int* type)
 
 bool MainWindow::doNewProfile()
 {
-    if (refusedWhileMeasuring(tr("New")))
+    if (refusedWhileBusy(tr("New")))
         return false;
+    const InstrumentCommand command(*this);
     if (measure->sensor())
-        doCloseProfile();
+        detachHeldSensor();
+    // A close asked for during the detach: no new instrument for a window that is going.
+    if (closeRequested)
+        return false;
+    return connectChosenSensor();
+}
+
+bool MainWindow::connectChosenSensor()
+{
     int type = 0;
-    if (!askForSensor(&type))
+    if (!askForSensor(&type) || closeRequested)
         return false;
     return measure->openSensor(type);
 }
 
 void MainWindow::doCloseProfile()
 {
-    if (refusedWhileMeasuring(tr("Close")))
+    if (refusedWhileBusy(tr("Close")))
         return;
+    const InstrumentCommand command(*this);
+    detachHeldSensor();
+}
+
+void MainWindow::detachHeldSensor()
+{
     CSensor* sensor = measure->sensor();
     if (!sensor) {
         tell(tr("Close"), tr(kNoSensorCreated));
@@ -84,13 +106,14 @@ void MainWindow::doCloseProfile()
         return;
     }
     const QString name = sensor->name;
-    measure->detachSensor();
+    if (!measure->detachSensor())
+        return;
     // The detach emptied every result list: the pages must not go on showing results that are
     // no longer there (and that an export would no longer write).
     fullScene->layoutViews();
     viewIndex = MeasureGray;
     showView();
-    if (!isSimulatorName(name)) {
+    if (!isSimulatorName(name) && !closeRequested) {
         tell(tr("Close"), tr("The Sensor has been successfully Detached!"),
              tr("Create another one if you want to start a new measurement."));
     }
@@ -103,8 +126,9 @@ void MainWindow::doOpenProfile()
         tell(tr("Open"), tr("No sensor connected."), tr("Connect Sensor first."));
         return;
     }
-    if (refusedWhileMeasuring(tr("Open")))
+    if (refusedWhileBusy(tr("Open")))
         return;
+    const InstrumentCommand command(*this);
     const QString file =
         shell::chooseProfileFile(shell::ProfileDialog::Open, tr("Open profile"));
     if (file.isEmpty())
@@ -116,6 +140,11 @@ void MainWindow::doOpenProfile()
 
 void MainWindow::doSaveProfile()
 {
+    // The profile names the held driver's type and serial number: not one being replaced.
+    if (instrumentBusy()) {
+        tell(tr("Save"), tr(kSensorBusyText), tr(kTryLater));
+        return;
+    }
     if (!measure->sensor()) {
         tell(tr("Save"), tr(kNoSensorCreated));
         return;
