@@ -1280,6 +1280,10 @@ of the software</source>
         <translation>测量正在进行中。</translation>
     </message>
     <message>
+        <source>Sensor operation is in processing.</source>
+        <translation>传感器操作正在进行中。</translation>
+    </message>
+    <message>
         <source>                   Try Later.</source>
         <translation>                   请稍后再试。</translation>
     </message>

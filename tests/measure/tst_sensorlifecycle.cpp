@@ -10,10 +10,12 @@
 #include "sensors/simulator.h"
 #include "testenv.h"
 
+#include <QMap>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -45,6 +47,11 @@ private slots:
     void closeSensor_data();
     void closeSensor();
     void engineDeletesItsDriverOnce();
+    void lifeCycleRefusedWhileHeld_data();
+    void lifeCycleRefusedWhileHeld();
+    void driverIsOutOfTheEngineWhileItCloses_data();
+    void driverIsOutOfTheEngineWhileItCloses();
+    void noRunUnderAnOperation();
 
 private:
     Measure* engine() const { return m_thread->measure(); }
@@ -342,6 +349,131 @@ void TestSensorLifeCycle::engineDeletesItsDriverOnce()
     m_thread.reset();
     QCOMPARE(m_k10.destroyed, 2);
     QCOMPARE(m_k10.closes, 2);
+}
+
+namespace {
+
+// The life cycle calls a command may make, each reporting whether it went through.
+using LifeCycleCall = std::function<bool(Measure&)>;
+
+QMap<QString, LifeCycleCall> lifeCycleCalls()
+{
+    return {
+        {"openSensor", [](Measure& m) { return m.openSensor(SensorModel::K10); }},
+        {"createSensor", [](Measure& m) { CSensor* before = m.sensor(); m.createSensor(SensorModel::K10); return m.sensor() != before; }},
+        {"initSensor", [](Measure& m) { return m.initSensor(); }},
+        {"attachSimulator", [](Measure& m) { return m.attachSimulator(); }},
+        {"detachSensor", [](Measure& m) { return m.detachSensor(); }},
+        {"closeSensor", [](Measure& m) {
+             CSensor* s = m.sensor();
+             const bool was = s && s->connected;
+             m.closeSensor();
+             return s && was != s->connected;
+         }},
+    };
+}
+
+} // namespace
+
+void TestSensorLifeCycle::lifeCycleRefusedWhileHeld_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<bool>("byRun"); // held by a run, else by another operation
+    for (const QString& call : lifeCycleCalls().keys()) {
+        QTest::addRow("%s while a run holds the driver", qPrintable(call)) << call << true;
+        QTest::addRow("%s while another operation holds it", qPrintable(call)) << call << false;
+    }
+}
+
+void TestSensorLifeCycle::lifeCycleRefusedWhileHeld()
+{
+    QFETCH(QString, call);
+    QFETCH(bool, byRun);
+    QVERIFY(openCountingK10(true));
+    CSensor* held = engine()->sensor();
+    engine()->setResults(Measure::GrayResults, {CColor(1, 2, 3)});
+    const int constructed = m_c.constructed + m_k10.constructed;
+    m_boxes.clear();
+
+    bool went = true;
+    if (byRun) {
+        QVERIFY(engine()->beginRun());
+        went = lifeCycleCalls().value(call)(*engine());
+        engine()->endRun();
+    } else {
+        const Measure::SensorOperation other(*engine());
+        QVERIFY(bool(other));
+        QVERIFY(engine()->sensorOperationUnderWay());
+        went = lifeCycleCalls().value(call)(*engine());
+    }
+
+    // Nothing happened to the driver the holder uses: not closed, replaced, freed or reopened.
+    QVERIFY(!went);
+    QCOMPARE(engine()->sensor(), held);
+    QVERIFY(held->connected);
+    QCOMPARE(m_c.closes, 0);
+    QCOMPARE(m_c.destroyed, 0);
+    QCOMPARE(m_c.inits, 1);
+    QCOMPARE(m_c.constructed + m_k10.constructed, constructed);
+    QCOMPARE(engine()->grayList().size(), 1);
+    QCOMPARE(m_boxes.count(), 0);
+    // Released, the same call goes through.
+    QVERIFY(!engine()->sensorOperationUnderWay() && !engine()->runHoldsSensor());
+    QVERIFY(lifeCycleCalls().value(call)(*engine()));
+}
+
+void TestSensorLifeCycle::driverIsOutOfTheEngineWhileItCloses_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::newRow("replaced by another instrument") << "openSensor";
+    QTest::newRow("replaced by the simulator") << "attachSimulator";
+    QTest::newRow("detached") << "detachSensor";
+}
+
+void TestSensorLifeCycle::driverIsOutOfTheEngineWhileItCloses()
+{
+    QFETCH(QString, call);
+    QVERIFY(openCountingK10(true));
+    // Commands that arrive while the driver's close waits, handling events.
+    QList<CSensor*> heldDuringClose;
+    QList<bool> wentDuringClose;
+    m_c.duringClose = [&] {
+        if (!heldDuringClose.isEmpty())
+            return; // only the first driver's close: a replacement counts in the same counters
+        heldDuringClose << engine()->sensor();
+        for (const LifeCycleCall& other : lifeCycleCalls())
+            wentDuringClose << other(*engine());
+        wentDuringClose << m_thread->startMeasure();
+    };
+
+    QVERIFY(lifeCycleCalls().value(call)(*engine()));
+    m_c.duringClose = nullptr;
+
+    QCOMPARE(heldDuringClose, (QList<CSensor*>{nullptr}));
+    QCOMPARE(wentDuringClose, QVector<bool>(lifeCycleCalls().size() + 1, false).toList());
+    QCOMPARE(m_c.closes, 1);
+    QCOMPARE(m_c.destroyed, 1);
+    QVERIFY(!m_thread->isRunning());
+}
+
+void TestSensorLifeCycle::noRunUnderAnOperation()
+{
+    QVERIFY(openCountingK10(true));
+    {
+        const Measure::SensorOperation operation(*engine());
+        QVERIFY(bool(operation));
+        QVERIFY(!m_thread->startMeasure());
+        QVERIFY(!m_thread->isRunning());
+        // Operations do not nest: a second one is refused while the first lives.
+        const Measure::SensorOperation second(*engine());
+        QVERIFY(!second);
+    }
+    QVERIFY(engine()->beginRun());
+    QVERIFY(!engine()->beginRun()); // one run at a time
+    const Measure::SensorOperation underRun(*engine());
+    QVERIFY(!underRun);
+    engine()->endRun();
+    QVERIFY(!engine()->runHoldsSensor());
 }
 
 QV_TEST_MAIN_WIDGETS(TestSensorLifeCycle)

@@ -29,6 +29,8 @@ bool CountingSensor::init()
 void CountingSensor::close()
 {
     ++m_counters->closes;
+    if (m_counters->duringClose)
+        m_counters->duringClose();
     CSensor::close();
 }
 

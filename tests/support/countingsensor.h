@@ -5,6 +5,8 @@
 
 #include "sensors/sensor.h"
 
+#include <functional>
+
 struct SensorCounters
 {
     int constructed = 0;
@@ -12,6 +14,8 @@ struct SensorCounters
     int inits = 0;
     int closes = 0;
     int readings = 0;
+    // Runs inside close(), as a command arriving during a driver's wait would.
+    std::function<void()> duringClose;
 };
 
 class CountingSensor : public CSensor
