@@ -121,13 +121,13 @@ void MainWindow::detachHeldSensor()
 
 void MainWindow::doOpenProfile()
 {
+    if (refusedWhileBusy(tr("Open")))
+        return;
     CSensor* sensor = measure->sensor();
     if (!sensor || !sensor->connected) {
         tell(tr("Open"), tr("No sensor connected."), tr("Connect Sensor first."));
         return;
     }
-    if (refusedWhileBusy(tr("Open")))
-        return;
     const InstrumentCommand command(*this);
     const QString file =
         shell::chooseProfileFile(shell::ProfileDialog::Open, tr("Open profile"));
