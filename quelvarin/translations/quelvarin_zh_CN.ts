@@ -1357,11 +1357,11 @@ of the software</source>
     </message>
     <message>
         <source>Keep on using the parameters above press [OK]</source>
-        <translation>继续使用以上参数请按 [OK]</translation>
+        <translation>继续使用以上参数请按 [确定]</translation>
     </message>
     <message>
         <source>To select different parameters press [Cancel]</source>
-        <translation>选择其他参数请按 [Cancel]</translation>
+        <translation>选择其他参数请按 [取消]</translation>
     </message>
     <message>
         <source> Quelvarin Vivaruded</source>
@@ -1501,7 +1501,7 @@ of the software</source>
     </message>
     <message>
         <source>Keep on using the simulator press [OK] &lt;br/&gt;Select a physical sensor press [Cancel].</source>
-        <translation>继续使用模拟器请按 [OK] &lt;br/&gt;选择实际传感器请按 [Cancel]。</translation>
+        <translation>继续使用模拟器请按 [确定] &lt;br/&gt;选择实际传感器请按 [取消]。</translation>
     </message>
     <message>
         <source>Please Confirm parameters!                   </source>
