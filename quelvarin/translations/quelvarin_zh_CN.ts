@@ -271,6 +271,10 @@
         <translation>传感器白色值异常！</translation>
     </message>
     <message>
+        <source>Abnormal reference white!</source>
+        <translation>参考白色值异常！</translation>
+    </message>
+    <message>
         <source>The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?</source>
         <translation>红、绿、蓝的传感器测量值几乎没有差别。传感器是否对准了色块？</translation>
     </message>
