@@ -23,6 +23,7 @@ const char* const kInvalidReading = QT_TRANSLATE_NOOP("CalibrateDialog", "Invali
 const char* const kAbnormalSensorMatrix = QT_TRANSLATE_NOOP("CalibrateDialog", "Abnormal sensor matrix!");
 const char* const kAbnormalReference = QT_TRANSLATE_NOOP("CalibrateDialog", "Abnormal matrix!");
 const char* const kAbnormalSensorWhite = QT_TRANSLATE_NOOP("CalibrateDialog", "Abnormal sensor white!");
+const char* const kAbnormalReferenceWhite = QT_TRANSLATE_NOOP("CalibrateDialog", "Abnormal reference white!");
 const char* const kPrimariesAlike = QT_TRANSLATE_NOOP(
     "CalibrateDialog", "The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?");
 
@@ -79,6 +80,29 @@ bool invertible(const Matrix& m)
         for (int c = 0; c < kDim; ++c)
             a[i][c] /= pivot;
     }
+    return true;
+}
+
+// True when `white` is a sum of the (invertible) `primaries`, one per column, with weights that
+// are all positive and finite, as a display's white is of its red, green and blue. The
+// four-colour correction scales each primary by its weight: a weight of zero makes the
+// correction singular or zero, a negative one flips the sign of what it corrects. A weight that
+// vanishes against the largest counts as zero (a white typed in the plane of two primaries
+// leaves a rounding error there, not an exact zero).
+bool insidePrimaries(const Matrix& primaries, const CColor& white)
+{
+    if (!allFinite(white))
+        return false;
+    const Matrix k = primaries.inverse() * white;
+    double largest = 0.0;
+    for (int i = 0; i < kDim; ++i) {
+        if (!std::isfinite(k(i, 0)))
+            return false;
+        largest = std::fmax(largest, k(i, 0));
+    }
+    for (int i = 0; i < kDim; ++i)
+        if (!(k(i, 0) > kPivotTolerance * largest))
+            return false;
     return true;
 }
 
@@ -149,12 +173,12 @@ bool canComputeCorrection(const Matrix& measured, const Matrix& reference,
 
     const bool fourColour = !isNullTriple(referenceWhite[0], referenceWhite[1], referenceWhite[2]);
     if (fourColour) {
-        if (!allFinite(referenceWhite))
-            return refuse(why, kAbnormalReference);
-        // The measured white must not lie in the plane of two measured primaries: its scale
-        // factor for the third would be 0 and the scaled matrix singular.
+        // Each white must lie inside its primaries. A reference white typed as 0 0 0, negated or
+        // in the plane of two primaries would store a zero, sign-flipped or singular correction.
+        if (!insidePrimaries(reference, referenceWhite))
+            return refuse(why, kAbnormalReferenceWhite);
         const Matrix km = measured.inverse() * measuredWhite;
-        if (!allFinite(km) || !invertible(measured * diagonal(km)))
+        if (!insidePrimaries(measured, measuredWhite) || !invertible(measured * diagonal(km)))
             return refuse(why, kAbnormalSensorWhite);
     }
     return true;

@@ -27,8 +27,10 @@ constexpr double kMaxPrimariesCondition = 100.0;
 // or not finite, or when the measured or the reference matrix is not 3x3, holds a value that is
 // not finite, or cannot be inverted (also when the four-colour correction would have to invert
 // a singular scaled matrix), or when the measured primaries barely differ (their condition
-// number is above kMaxPrimariesCondition). The messages are texts of the sensor calibration
-// dialog (translation context "CalibrateDialog").
+// number is above kMaxPrimariesCondition). With a reference white (not the null colour), each
+// white must also lie inside its primaries: refused when one of its weights, the factors that
+// add the primaries up to it, is zero, negative or not finite. The messages are texts of the
+// sensor calibration dialog (translation context "CalibrateDialog").
 bool canComputeCorrection(const Matrix& measured, const Matrix& reference,
                           const CColor& measuredWhite, const CColor& referenceWhite,
                           QString* why);

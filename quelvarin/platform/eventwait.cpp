@@ -277,9 +277,15 @@ bool waitRefusingInput(const std::function<bool()>& finished, int boundMs)
         loops.removeOne(&loop);
         if (refused != 0) {
             // The application is quitting and no event loop runs any more: handle events as they
-            // come (the wake-up and the timer are events too) until done or the bound has passed.
+            // come until done or the bound has passed. The bound's timer went with the loop that
+            // did not run; without one of its own here, the wait would last until the next event
+            // of any kind came, late or never.
             if (finished())
                 return true;
+            QTimer bound;
+            bound.setSingleShot(true);
+            bound.setTimerType(Qt::PreciseTimer);
+            bound.start(int(qMax<qint64>(0, deadline.remainingTime())));
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         }
     }

@@ -40,7 +40,8 @@ WaitHook setWaitHook(WaitHook hook);
 // comment says, until `finished()` holds (true) or `boundMs` have passed (false). `finished` is
 // asked on this thread before each round of events; the thread that finishes the work calls
 // wakeGuiWaits() so that the wait asks again at once. Waits nest (a slot run by one may wait
-// again); each ends at its own bound once the loops above it have returned.
+// again); each ends at its own bound once the loops above it have returned. The bound holds also
+// once the application has been told to quit (QCoreApplication::exit()), when no event loop runs.
 bool waitRefusingInput(const std::function<bool()>& finished, int boundMs);
 
 // Any thread: has every wait of waitRefusingInput() under way ask its condition again.

@@ -271,6 +271,10 @@
         <translation>传感器白色值异常！</translation>
     </message>
     <message>
+        <source>Abnormal reference white!</source>
+        <translation>参考白色值异常！</translation>
+    </message>
+    <message>
         <source>The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?</source>
         <translation>红、绿、蓝的传感器测量值几乎没有差别。传感器是否对准了色块？</translation>
     </message>
@@ -1361,11 +1365,11 @@ of the software</source>
     </message>
     <message>
         <source>Keep on using the parameters above press [OK]</source>
-        <translation>继续使用以上参数请按 [OK]</translation>
+        <translation>继续使用以上参数请按 [确定]</translation>
     </message>
     <message>
         <source>To select different parameters press [Cancel]</source>
-        <translation>选择其他参数请按 [Cancel]</translation>
+        <translation>选择其他参数请按 [取消]</translation>
     </message>
     <message>
         <source> Quelvarin Vivaruded</source>
@@ -1505,7 +1509,7 @@ of the software</source>
     </message>
     <message>
         <source>Keep on using the simulator press [OK] &lt;br/&gt;Select a physical sensor press [Cancel].</source>
-        <translation>继续使用模拟器请按 [OK] &lt;br/&gt;选择实际传感器请按 [Cancel]。</translation>
+        <translation>继续使用模拟器请按 [确定] &lt;br/&gt;选择实际传感器请按 [取消]。</translation>
     </message>
     <message>
         <source>Please Confirm parameters!                   </source>

@@ -159,6 +159,65 @@ private slots:
         QVERIFY2(log.messages().isEmpty(), qPrintable(log.messages().join('\n')));
     }
 
+    // A display's white lies inside its primaries: each white is the sum of its primaries with
+    // positive weights. A white with a weight that is zero, negative or not a number would store
+    // a correction that gives (0,0,0), negated or meaningless readings; either white is refused
+    // before that, and a sound pair still gives the correction that undoes the instrument's error.
+    void whitesOutsideTheirPrimariesAreRefused_data()
+    {
+        QTest::addColumn<QString>("which"); // the white that differs: "reference", "measured"
+        QTest::addColumn<QString>("white");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        const QString reference = "Abnormal reference white!", measured = "Abnormal sensor white!";
+        QTest::addRow("reference white 0 0 0") << "reference" << "zero" << reference;
+        QTest::addRow("reference white negated") << "reference" << "negated" << reference;
+        QTest::addRow("reference white between red and green") << "reference" << "in a face" << reference;
+        QTest::addRow("reference white beyond blue") << "reference" << "beyond" << reference;
+        QTest::addRow("reference white not a number") << "reference" << "nan" << reference;
+        QTest::addRow("measured white 0 0 0") << "measured" << "zero" << measured;
+        QTest::addRow("measured white negated") << "measured" << "negated" << measured;
+        QTest::addRow("measured white between red and green") << "measured" << "in a face" << measured;
+        QTest::addRow("measured white beyond blue") << "measured" << "beyond" << measured;
+        QTest::addRow("measured white not a number") << "measured" << "nan" << "Invalid sensor reading!";
+        QTest::addRow("sound whites") << "" << "" << "";
+    }
+    void whitesOutsideTheirPrimariesAreRefused()
+    {
+        QFETCH(QString, which);
+        QFETCH(QString, white);
+        QFETCH(QString, message);
+        const Matrix reference(kDisplay, 3, 3);
+        const Matrix error(kInstrumentError, 3, 3);
+        const Matrix measured = error * reference;
+        CColor referenceWhite(columnSum(reference));
+        CColor measuredWhite(error * referenceWhite);
+        const Matrix& primaries = which == "reference" ? reference : measured;
+        CColor& changed = which == "reference" ? referenceWhite : measuredWhite;
+        for (int r = 0; r < 3; ++r) {
+            if (white == "zero")
+                changed[r] = 0.0;
+            if (white == "negated")
+                changed[r] = -changed[r];
+            if (white == "in a face")
+                changed[r] = primaries(r, 0) + primaries(r, 1); // red + green, no blue
+            if (white == "beyond")
+                changed[r] = primaries(r, 0) + primaries(r, 1) - 0.2 * primaries(r, 2);
+        }
+        if (white == "nan")
+            changed[1] = std::nan("");
+
+        LogCapture log;
+        QString why;
+        const bool accepted = canComputeCorrection(measured, reference, measuredWhite, referenceWhite, &why);
+        QCOMPARE(why, message);
+        QCOMPARE(accepted, message.isEmpty());
+        if (accepted) {
+            const Matrix k = CColor::correctionMatrix(measured, reference, measuredWhite, referenceWhite);
+            QVERIFY(relativeError(k * error, Matrix::identity(3)) < 1e-12);
+        }
+        QVERIFY2(log.messages().isEmpty(), qPrintable(log.messages().join('\n')));
+    }
+
     // The condition number of the primaries of real displays stays far below the limit, also
     // when one channel gives little light; readings that barely differ lie far above it.
     void conditionOfPrimaries_data()

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
@@ -104,6 +105,61 @@ private slots:
         });
         worker.join();
         QVERIFY(elapsed >= 40);
+    }
+
+    // Once the program has been told to quit, no event loop runs any more. The GUI thread's wait
+    // for another thread still ends at its bound, whether the work wakes it only later or nothing
+    // ever does, and still ends at once when the work is done in time.
+    void guiWaitKeepsItsBoundWhileTheProgramQuits_data()
+    {
+        QTest::addColumn<QString>("worker");
+        QTest::addColumn<bool>("finishedInTime");
+        QTest::newRow("the worker wakes it only after the bound") << "wakes late" << false;
+        QTest::newRow("nothing wakes it") << "nothing" << false;
+        QTest::newRow("the worker finishes at once") << "finishes" << true;
+    }
+    void guiWaitKeepsItsBoundWhileTheProgramQuits()
+    {
+        QFETCH(QString, worker);
+        QFETCH(bool, finishedInTime);
+        constexpr int kBoundMs = 300;
+        // How long the other thread holds back before it wakes the GUI thread late: a wait that
+        // lost its bound returns only then. Without a worker the same thread posts a plain event
+        // instead, so that such a wait fails the test rather than hanging it.
+        constexpr int kLateMs = 10000;
+        std::atomic<bool> done{false};
+        QSemaphore waitReturned;
+        std::thread other([&] {
+            if (worker == "finishes") {
+                done = true;
+                platform::wakeGuiWaits();
+                return;
+            }
+            waitReturned.tryAcquire(1, kLateMs);
+            if (worker == "wakes late")
+                platform::wakeGuiWaits();
+            else
+                QMetaObject::invokeMethod(qApp, [] {}, Qt::QueuedConnection);
+        });
+        bool result = !finishedInTime;
+        qint64 elapsed = -1;
+        QTimer::singleShot(0, qApp, [&] {
+            QCoreApplication::exit(0);
+            QElapsedTimer clock;
+            clock.start();
+            result = platform::waitRefusingInput([&] { return done.load(); },
+                                                 finishedInTime ? kLateMs : kBoundMs);
+            elapsed = clock.elapsed();
+            waitReturned.release();
+        });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        other.join();
+
+        QCOMPARE(result, finishedInTime);
+        const QString took = QString("returned after %1 ms").arg(elapsed);
+        QVERIFY2(elapsed >= 0 && elapsed < kLateMs / 2, qPrintable(took));
+        if (!finishedInTime)
+            QVERIFY2(elapsed >= kBoundMs, qPrintable(took));
     }
 
     void delayGoesThroughTheInstalledHook()

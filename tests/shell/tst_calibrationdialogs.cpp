@@ -345,6 +345,13 @@ private slots:
         QTest::newRow("reference row of zeros") << "ref zero row" << "Abnormal matrix!";
         QTest::newRow("a failed reading") << "sensor null" << "Invalid sensor reading!";
         QTest::newRow("sensor primaries in one plane") << "sensor singular" << "Abnormal sensor matrix!";
+        QTest::newRow("reference white 0 0 0") << "ref white zero" << "Abnormal reference white!";
+        QTest::newRow("reference white negated") << "ref white negated" << "Abnormal reference white!";
+        QTest::newRow("reference white between red and green")
+            << "ref white in a face" << "Abnormal reference white!";
+        QTest::newRow("reference white not a number") << "ref 3 1 nan" << "Abnormal reference white!";
+        QTest::newRow("sensor white negated") << "sensor white negated" << "Abnormal sensor white!";
+        QTest::newRow("sensor white 0 0 0") << "sensor white zero" << "Abnormal sensor white!";
         QTest::newRow("sensor beside the swatch: readings barely differ")
             << "sensor alike" << "The sensor values of red, green and blue barely differ. Is the sensor on the colour patch?";
     }
@@ -371,6 +378,17 @@ private slots:
         if (edit == "sensor singular")
             setRow(d.sensorTable, 2, kSensor[0][0] + kSensor[1][0], kSensor[0][1] + kSensor[1][1],
                    kSensor[0][2] + kSensor[1][2]);
+        if (edit == "ref white zero")
+            setRow(d.referenceTable, 3, 0, 0, 0);
+        if (edit == "ref white negated")
+            setRow(d.referenceTable, 3, -kSensor[3][0] * 1.1, -kSensor[3][1], -kSensor[3][2]);
+        if (edit == "ref white in a face") // the reference red plus green, as the rows above hold them
+            setRow(d.referenceTable, 3, (kSensor[0][0] + kSensor[1][0]) * 1.1,
+                   kSensor[0][1] + kSensor[1][1], kSensor[0][2] + kSensor[1][2]);
+        if (edit == "sensor white negated")
+            setRow(d.sensorTable, 3, -kSensor[3][0], -kSensor[3][1], -kSensor[3][2]);
+        if (edit == "sensor white zero")
+            setRow(d.sensorTable, 3, 0, 0, 0);
         if (edit == "sensor alike") {
             setRow(d.sensorTable, 0, 20.0, 21.0, 23.0);
             setRow(d.sensorTable, 1, 20.2, 21.1, 23.4);

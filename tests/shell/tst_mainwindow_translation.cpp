@@ -11,8 +11,11 @@
 #include "sensors/crsensor.h"
 
 #include "apptestmain.h"
+#include "mainwindowharness.h"
 #include "messagerecorder.h"
 #include "testenv.h"
+#include "virtualclock.h"
+#include "zerodelaysensor.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,6 +28,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTranslator>
 
@@ -57,6 +61,8 @@ private slots:
     void qtTextsFollowTheSystemLanguage_data();
     void qtTextsFollowTheSystemLanguage();
     void chineseFileDialogAndMessageBox();
+    void questionsNameTheirButtonsAsTheyRead_data();
+    void questionsNameTheirButtonsAsTheyRead();
 
 private:
     QTemporaryDir root;
@@ -299,6 +305,63 @@ void TestMainWindowTranslation::chineseFileDialogAndMessageBox()
     }
     QCoreApplication::removeTranslator(&program);
     QCoreApplication::removeTranslator(&qt);
+}
+
+void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead_data()
+{
+    QTest::addColumn<bool>("simulator");
+    QTest::newRow("the simulator question") << true;
+    QTest::newRow("the parameter confirmation") << false;
+}
+
+// The questions before a run tell which button to press: in Chinese they must name the buttons
+// as the box shows them, with Qt's translation of its standard buttons, not as they read in English.
+void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead()
+{
+    QFETCH(bool, simulator);
+    QVERIFY(mainwindowharness::enterRunDirectory());
+    testenv::clearSettings();
+    Application::instance()->loadReference();
+    mainwindowharness::useQuickRuns(2);
+    QTemporaryDir bin;
+    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
+    QTranslator qt;
+    QTranslator program;
+    QVERIFY(installQtTranslation(qt, QLocale("zh_CN")));
+    QVERIFY(installProgramTranslation(program, QLocale("zh_CN"), bin.filePath("quelvarin")));
+
+    RecordedMessage question;
+    {
+        MessageRecorder boxes; // answers OK: the run goes ahead and ends
+        VirtualClock clock(1);
+        std::unique_ptr<MainWindow> window;
+        QVERIFY(mainwindowharness::showMainWindow(window));
+        MainWindowProbe p(*window);
+        if (!simulator) {
+            p.measure()->sensorFactory().setCreator(SensorModel::K10, SensorLink::Default,
+                                                    [](SigAdapter*) { return new ZeroDelaySensor; });
+            QVERIFY(p.measure()->openSensor(SensorModel::K10));
+        }
+        p.start();
+        QVERIFY(mainwindowharness::waitUntilIdle(p));
+        QVERIFY(boxes.count() > 0);
+        question = boxes.messages().first();
+    }
+    QCoreApplication::removeTranslator(&program);
+    QCoreApplication::removeTranslator(&qt);
+
+    QCOMPARE(question.standardButtons, QMessageBox::Ok | QMessageBox::Cancel);
+    QVERIFY2(!question.buttons.contains("OK") && !question.buttons.contains("Cancel"),
+             qPrintable(question.buttons.join('|'))); // Qt's Chinese buttons
+    QStringList named;
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("\\[([^\\]]*)\\]")).globalMatch(question.informativeText);
+    while (it.hasNext())
+        named << it.next().captured(1);
+    QStringList buttons = question.buttons;
+    named.sort();
+    buttons.sort();
+    QVERIFY2(named == buttons, qPrintable(question.informativeText + " / " + question.buttons.join('|')));
 }
 
 QV_TEST_MAIN_APPLICATION(TestMainWindowTranslation)
