@@ -19,7 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
+#include <map>
 
 namespace {
 
@@ -55,13 +55,12 @@ public:
         *handle = nullptr;
         if (m_kind != 0 || index != 0)
             return tavrin::BridgeDeviceNotFound;
-        *handle = openToken();
+        *handle = openToken(0);
         return tavrin::BridgeSuccess;
     }
     uint32_t bridgeClose(void* handle) override
     {
-        if (m_open.erase(handle) == 0)
-            fault("a bridge handle is closed that is not open");
+        close(handle, 0, "a bridge handle is closed that is not open");
         return tavrin::BridgeSuccess;
     }
     uint32_t bridgeRead(void* handle, void* buffer, uint32_t length, uint32_t* returned) override
@@ -87,18 +86,17 @@ public:
         *file = nullptr;
         if (m_kind != 1 || number != 0)
             return false;
-        *file = openToken();
+        *file = openToken(1);
         return true;
     }
     void scanClose(void* file) override
     {
-        if (m_open.erase(file) == 0)
-            fault("a device file is closed that is not open");
+        close(file, 1, "a device file is closed that is not open");
     }
     tavrin::ScanResult scanGetDescriptor(void* file, tavrin::UsbDeviceDescriptor* descriptor,
                                          uint32_t) override
     {
-        requireOpen(file);
+        requireOpen(file, 1);
         *descriptor = {0x0638, 0x0AAC, 0x0100, 0x0409};
         return tavrin::ScanResult::Completed;
     }
@@ -117,17 +115,27 @@ public:
     void sleepMs(uint32_t) override {}
 
 private:
-    // A fresh token per open, so that a file or handle used after its close is told apart.
-    void* openToken()
+    // A fresh token per open, so that a file or handle used after its close is told apart; it
+    // remembers its kind, so that a scan file is never taken for a bridge handle or back.
+    void* openToken(uint32_t kind)
     {
         void* token = reinterpret_cast<void*>(++m_opens);
-        m_open.insert(token);
+        m_open[token] = kind;
         return token;
     }
 
-    void requireOpen(void* file) const
+    void close(void* token, uint32_t kind, const char* what)
     {
-        if (!m_open.count(file))
+        const auto it = m_open.find(token);
+        if (it == m_open.end() || it->second != kind)
+            fault(what);
+        m_open.erase(it);
+    }
+
+    void requireOpen(void* token, uint32_t kind) const
+    {
+        const auto it = m_open.find(token);
+        if (it == m_open.end() || it->second != kind)
             fault("a transfer on a device file or bridge handle that is not open");
     }
 
@@ -160,7 +168,7 @@ private:
     // The next chunk answers the scan transfer.
     tavrin::ScanResult transfer(void* file, uint8_t* into, uint32_t length, uint32_t* moved)
     {
-        requireOpen(file);
+        requireOpen(file, 1);
         *moved = 0;
         if (m_at == m_end)
             return tavrin::ScanResult::TimedOut;
@@ -176,7 +184,7 @@ private:
     // The next chunk answers the bridge call; `count` is its bytes returned, written or waiting.
     uint32_t bridgeCall(void* handle, uint8_t* into, uint32_t length, uint32_t* count)
     {
-        requireOpen(handle);
+        requireOpen(handle, 0);
         *count = 0;
         if (m_at == m_end)
             return devicefuzz::kBridgeInputEnded;
@@ -191,7 +199,7 @@ private:
     const uint8_t* m_at;
     const uint8_t* const m_end;
     uintptr_t m_opens = 0;
-    std::set<void*> m_open;
+    std::map<void*, uint32_t> m_open;  // open token -> its kind
 };
 
 } // namespace
