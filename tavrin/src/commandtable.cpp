@@ -5,6 +5,7 @@
 
 #include <tavrin/platform.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -80,10 +81,13 @@ struct TemplateTable {
     }
 };
 
+// The opcode and the fixed bytes after it, sized once: no insert that grows the vector, whose
+// reallocation path GCC's -Warray-bounds misreads.
 std::vector<uint8_t> op(char c, std::initializer_list<uint8_t> rest = {})
 {
-    std::vector<uint8_t> bytes{uint8_t(c)};
-    bytes.insert(bytes.end(), rest);
+    std::vector<uint8_t> bytes(1 + rest.size());
+    bytes[0] = uint8_t(c);
+    std::copy(rest.begin(), rest.end(), bytes.begin() + 1);
     return bytes;
 }
 
