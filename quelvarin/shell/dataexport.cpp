@@ -2,9 +2,11 @@
 // measure/measuredatafile.h), the page pictures and the two PDF reports.
 //
 // The export never leaves a mixed set: the data file, the pictures and both reports are written
-// into a staging folder beside their targets (shell/exportfileset.h) and replace the old files
-// together, only once every one of them is complete; when anything fails the user is told which
-// part, every old file stays as it was and nothing staged is left behind. The import is all or
+// into a staging folder beside their targets (shell/exportfileset.h) and replace the old set
+// together, only once every one of them is complete; a file of the old set that the new export
+// does not write (a picture of a page without results now) goes with it. When anything fails the
+// user is told which part, every old file stays as it was and nothing staged is left behind.
+// Before an old set is replaced the user is asked; "No" writes nothing. The import is all or
 // nothing: the whole file is validated first, and only a valid file replaces the result lists.
 
 #include "shell/dataexport.h"
@@ -23,6 +25,7 @@
 #include "ui/view/grayview.h"
 #include "ui/view/reportpage.h"
 #include "ui/view/saturatview.h"
+#include "ui/view/viewdata.h"
 #include "ui/window/basewindow.h"
 
 #include <QDataStream>
@@ -66,6 +69,34 @@ void showBox(const QString& title, const QString& text, const QString& informati
     box.exec();
 }
 
+// Every file of an export, after the base name: the data file, the two reports and the page
+// pictures. Only the ones whose pages hold results are written, but all of them belong to the set.
+const QString kDataSuffix = QStringLiteral(".data");
+const QString kSummarySuffix = QStringLiteral("_Report.pdf");
+const QString kDetailSuffix = QStringLiteral("_Pro_Report.pdf");
+
+QStringList exportMembers()
+{
+    return QStringList{kDataSuffix, kSummarySuffix, kDetailSuffix} + viewdata::pictureSuffixes();
+}
+
+// Asks whether the earlier export of `baseName` (its files `existing`) may be replaced as a
+// whole. The file dialog asked only about the typed name, which is none of the files.
+bool replaceEarlierExport(const QString& baseName, const QStringList& existing)
+{
+    IMessageBox box(FullScene::tr("Export Data"),
+                    FullScene::tr("The export \"%1\" already exists:\n%2")
+                        .arg(QFileInfo(baseName).fileName(), existing.join(QLatin1Char('\n'))),
+                    FullScene::tr("Do you want to replace the whole set? Files of the old set that "
+                                  "this export does not write again are removed."));
+    // The names are the user's: shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 // Largest data file the import reads into memory: room for ten million colours, far beyond
 // any measurement.
 const qint64 kMaxDataFileBytes = qint64(10000000) * 48 + 1024;
@@ -96,7 +127,12 @@ void FullScene::exportData()
     if (base.isEmpty())
         return;
     platform::writeSetting(kExportGroup, kSaveDirKey,
-                           QFileInfo(base + QStringLiteral(".data")).absolutePath());
+                           QFileInfo(base + kDataSuffix).absolutePath());
+    const QStringList existing = ExportFileSet::existingMembers(base, exportMembers());
+    if (!existing.isEmpty() && !replaceEarlierExport(base, existing)) {
+        qCDebug(platform::programLog).noquote() << base << ": the earlier export is kept";
+        return;
+    }
     exportTo(base);
 }
 
@@ -115,14 +151,14 @@ bool FullScene::exportTo(const QString& baseName)
 {
     const QString errorTitle = tr("Export Error");
     // ".data" is appended whatever the name already ends with.
-    const QString dataName = baseName + QStringLiteral(".data");
-    const QString summaryName = baseName + QStringLiteral("_Report.pdf");
-    const QString detailName = baseName + QStringLiteral("_Pro_Report.pdf");
+    const QString dataName = baseName + kDataSuffix;
+    const QString summaryName = baseName + kSummarySuffix;
+    const QString detailName = baseName + kDetailSuffix;
 
     // Everything is written into the staging folder; no target is touched before the commit.
-    ExportFileSet files(baseName);
+    ExportFileSet files(baseName, exportMembers());
     const QString staged = files.stagedBaseName();
-    QFile dataFile(files.isValid() ? staged + QStringLiteral(".data") : QString());
+    QFile dataFile(files.isValid() ? staged + kDataSuffix : QString());
     if (!files.isValid() || !ExportFileSet::replaceable(dataName)
         || !dataFile.open(QIODevice::WriteOnly)) {
         qCWarning(platform::shellLog).noquote() << dataName << ": cannot be written:"
@@ -135,7 +171,7 @@ bool FullScene::exportTo(const QString& baseName)
     MeasureDataFile::setUpStream(out);
 
     QPrinter summaryPrinter(QPrinter::HighResolution);
-    reportpage::setUpPrinter(summaryPrinter, staged + QStringLiteral("_Report.pdf"));
+    reportpage::setUpPrinter(summaryPrinter, staged + kSummarySuffix);
     QPainter summary;
     if (!ExportFileSet::replaceable(summaryName) || !summary.begin(&summaryPrinter)) {
         qCWarning(platform::shellLog).noquote()
@@ -179,7 +215,7 @@ bool FullScene::exportTo(const QString& baseName)
     m_gamutView->renderCharts(&summary);
 
     QPrinter detailPrinter(QPrinter::HighResolution);
-    reportpage::setUpPrinter(detailPrinter, staged + QStringLiteral("_Pro_Report.pdf"));
+    reportpage::setUpPrinter(detailPrinter, staged + kDetailSuffix);
     QPainter detail;
     const bool detailOpen = ExportFileSet::replaceable(detailName) && detail.begin(&detailPrinter);
     if (detailOpen) {

@@ -9,7 +9,8 @@
 #include <QVector>
 #include <QtDebug>
 
-ExportFileSet::ExportFileSet(const QString& baseName)
+ExportFileSet::ExportFileSet(const QString& baseName, const QStringList& members)
+    : m_members(members)
 {
     const QFileInfo base(baseName);
     m_targetDir = base.absolutePath();
@@ -38,6 +39,19 @@ QString ExportFileSet::targetOf(const QString& stagedFile) const
     return QDir(m_targetDir).filePath(QFileInfo(stagedFile).fileName());
 }
 
+QStringList ExportFileSet::existingMembers(const QString& baseName, const QStringList& members)
+{
+    const QFileInfo base(baseName);
+    const QDir folder(base.absolutePath());
+    QStringList existing;
+    for (const QString& suffix : members) {
+        const QString name = base.fileName() + suffix;
+        if (QFileInfo(folder.filePath(name)).isFile())
+            existing << name;
+    }
+    return existing;
+}
+
 bool ExportFileSet::replaceable(const QString& target)
 {
     const QFileInfo info(target);
@@ -50,15 +64,23 @@ bool ExportFileSet::commit(QString* failedTarget)
         return false;
     struct Move
     {
-        QString staged;
+        QString staged; // empty for an old member that is not written again
         QString target;
         QString aside; // where the old target waits until the end; empty when there was none
         bool placed = false;
     };
     QVector<Move> moves;
     const QDir staging(m_staging->path());
-    for (const QString& name : staging.entryList(QDir::Files | QDir::Hidden, QDir::Name))
-        moves.append({staging.filePath(name), QDir(m_targetDir).filePath(name), QString(), false});
+    const QDir targets(m_targetDir);
+    const QStringList stagedNames = staging.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    // The old members that nothing replaces are set aside like the others: they go with the
+    // staging folder, or come back with the rest when a step fails.
+    for (const QString& name : existingMembers(targets.filePath(m_fileName), m_members)) {
+        if (!stagedNames.contains(name))
+            moves.append({QString(), targets.filePath(name), QString(), false});
+    }
+    for (const QString& name : stagedNames)
+        moves.append({staging.filePath(name), targets.filePath(name), QString(), false});
 
     const auto undo = [&moves] {
         for (Move& m : moves) {
@@ -75,7 +97,8 @@ bool ExportFileSet::commit(QString* failedTarget)
         return false;
     };
 
-    // First every old target out of the way (into the staging folder, on the same file system).
+    // First every old file of the set out of the way (into the staging folder, on the same file
+    // system).
     for (Move& m : moves) {
         if (!replaceable(m.target))
             return fail(m.target);
@@ -88,6 +111,8 @@ bool ExportFileSet::commit(QString* failedTarget)
     }
     // Then every new file into place.
     for (Move& m : moves) {
+        if (m.staged.isEmpty())
+            continue;
         if (!QFile::rename(m.staged, m.target))
             return fail(m.target);
         m.placed = true;

@@ -58,7 +58,8 @@ public:
     FreeView* freeView() const { return m_freeView; }
 
     // Data export and import (dataexport.cpp). exportTo writes baseName + ".data", the page
-    // pictures and the two PDF reports; importFrom replaces the engine's lists from a data file
+    // pictures and the two PDF reports, and they replace any earlier export of that base name as
+    // a whole (its pictures that are not written again go too); importFrom replaces the engine's lists from a data file
     // only when the whole file is valid. Both tell the user the outcome and return it.
     bool exportTo(const QString& baseName);
     bool importFrom(const QString& fileName);
@@ -72,7 +73,8 @@ public slots:
     // Clears the page of the mode whose run starts: 0 gray, 1 gamut, 2 saturation, 3 colour scale,
     // 4 colour checker; any other value (free measurement 5, monitor calibration 7) the free page.
     void clearContent(int level);
-    // Ask for a file name, then exportTo / importFrom.
+    // Ask for a file name, then exportTo / importFrom. An export whose base name has files
+    // already asks first whether to replace them; "No" writes nothing.
     void exportData();
     void importData();
 

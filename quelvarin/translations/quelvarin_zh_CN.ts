@@ -726,6 +726,16 @@
         <translation>数据已成功导出！</translation>
     </message>
     <message>
+        <source>The export &quot;%1&quot; already exists:
+%2</source>
+        <translation>导出“%1”已存在：
+%2</translation>
+    </message>
+    <message>
+        <source>Do you want to replace the whole set? Files of the old set that this export does not write again are removed.</source>
+        <translation>是否替换整组文件？旧的一组中本次导出不再写入的文件将被删除。</translation>
+    </message>
+    <message>
         <source>Import Error</source>
         <translation>导入错误</translation>
     </message>

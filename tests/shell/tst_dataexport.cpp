@@ -228,6 +228,101 @@ private slots:
                  set);
     }
 
+    // The file dialog asks only about the typed name, which is never one of the files: the
+    // command asks before it replaces an earlier export of that name, and replaces it as a whole.
+    // The new export (gray and gamut results) writes the data file, both reports and two pictures.
+    void exportOverAnEarlierOneAsksFirst_data()
+    {
+        QTest::addColumn<QStringList>("old");    // files of the earlier export, in the set's order
+        QTest::addColumn<QString>("blocked");    // a folder where a new file would go, or none
+        QTest::addColumn<QString>("answer");     // "Yes", "No", or "" for the default button
+        QTest::addColumn<bool>("replaced");
+        const QStringList measureAll = {"run.data", "run_Report.pdf", "run_Pro_Report.pdf",
+                                        "run_gray.png", "run_gamut.png", "run_colorchecker.png",
+                                        "run_colorluma.png", "run_saturation.png"};
+        QTest::newRow("nothing there: no question") << QStringList() << QString() << "Yes" << true;
+        QTest::newRow("data file only, No: nothing written")
+            << QStringList{"run.data"} << QString() << "No" << false;
+        QTest::newRow("picture only, No: nothing written")
+            << QStringList{"run_colorchecker.png"} << QString() << "No" << false;
+        QTest::newRow("picture only, Yes: the stale picture goes")
+            << QStringList{"run_colorchecker.png"} << QString() << "Yes" << true;
+        QTest::newRow("whole set, default button: every old file kept")
+            << measureAll << QString() << "" << false;
+        QTest::newRow("whole set, Yes: exactly the new set")
+            << measureAll << QString() << "Yes" << true;
+        QTest::newRow("Yes, then the detailed PDF fails: the old set stays")
+            << QStringList{"run.data", "run_Report.pdf", "run_gray.png", "run_colorchecker.png",
+                           "run_saturation.png"}
+            << "run_Pro_Report.pdf" << "Yes" << false;
+        QTest::newRow("Yes, then a picture cannot be moved in: the old set stays")
+            << QStringList{"run.data", "run_Report.pdf", "run_Pro_Report.pdf",
+                           "run_colorchecker.png", "run_colorluma.png"}
+            << "run_gray.png" << "Yes" << false;
+    }
+
+    void exportOverAnEarlierOneAsksFirst()
+    {
+        QFETCH(QStringList, old);
+        QFETCH(QString, blocked);
+        QFETCH(QString, answer);
+        QFETCH(bool, replaced);
+        QVERIFY(QDir(dir->path()).mkdir("out"));
+        const QDir folder(dir->filePath("out"));
+        for (const QString& name : old)
+            writeFile(folder.filePath(name), "old " + name.toUtf8());
+        if (!blocked.isEmpty())
+            QVERIFY(folder.mkdir(blocked));
+        measure->setResults(Measure::GrayResults, colours(22));
+        measure->setResults(Measure::GamutResults, colours(7));
+        dataexport::setFileChooser([&](dataexport::DialogKind, const QString&, const QString&) {
+            return folder.filePath("run");
+        });
+
+        MessageRecorder boxes;
+        if (answer == "Yes")
+            boxes.answerNext(QMessageBox::Yes);
+        else if (answer == "No")
+            boxes.answerNext(QMessageBox::No);
+        scene->exportData();
+
+        const QList<RecordedMessage> shown = boxes.messages();
+        QVERIFY(!shown.isEmpty());
+        if (old.isEmpty()) {
+            QCOMPARE(shown.size(), 1);
+        } else {
+            const RecordedMessage question = shown.first();
+            QCOMPARE(question.title, QString("Export Data"));
+            QCOMPARE(question.text, "The export \"run\" already exists:\n" + old.join('\n'));
+            QCOMPARE(question.informativeText,
+                     QString("Do you want to replace the whole set? Files of the old set that this "
+                             "export does not write again are removed."));
+            QCOMPARE(question.standardButtons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(shown.size(), answer == "Yes" ? 2 : 1);
+        }
+
+        const QStringList entries =
+            folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        if (replaced) {
+            QCOMPARE(shown.last().text, QString("Data has been successfully Exported!"));
+            QCOMPARE(entries, (QStringList{"run.data", "run_Pro_Report.pdf", "run_Report.pdf",
+                                           "run_gamut.png", "run_gray.png"}));
+            for (const QString& name : entries)
+                QVERIFY2(readFile(folder.filePath(name)) != "old " + name.toUtf8(), qPrintable(name));
+            return;
+        }
+        if (answer == "Yes")
+            QCOMPARE(shown.last().title, QString("Export Error"));
+        QStringList kept = old;
+        if (!blocked.isEmpty())
+            kept << blocked;
+        kept.sort();
+        // Nothing was written, nothing staged is left, and every old file is as it was.
+        QCOMPARE(entries, kept);
+        for (const QString& name : old)
+            QCOMPARE(readFile(folder.filePath(name)), "old " + name.toUtf8());
+    }
+
     void slotsAskForTheFileAndRememberItsFolder()
     {
         platform::writeSetting("export", "savedir", "/nowhere");

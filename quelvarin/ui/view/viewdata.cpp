@@ -37,6 +37,15 @@ QList<CColor> listOf(const Measure* measure, Measure::ResultList list)
 
 } // namespace
 
+QStringList viewdata::pictureSuffixes()
+{
+    QStringList suffixes;
+    for (const char* suffix : {kGrayPicture, kGamutPicture, kColorCheckerPicture, kEbuPicture,
+                               kColorScalePicture, kSaturationPicture, kFreePicture})
+        suffixes << QLatin1String(suffix);
+    return suffixes;
+}
+
 bool viewdata::savePagePicture(QGraphicsScene* scene, int left, int width, int height,
                                const QString& fileName)
 {
@@ -90,7 +99,8 @@ bool GrayView::exportData(QString baseName, QDataStream& out)
 {
     return viewdata::exportSection(out, MeasureDataFile::GraySection,
                                    listOf(measure, Measure::GrayResults), kPictureAfterWhite,
-                                   baseName, QStringLiteral("_gray.png"), scene, x, width, height);
+                                   baseName, QLatin1String(viewdata::kGrayPicture), scene, x,
+                                   width, height);
 }
 
 bool GrayView::loadData(QDataStream& in)
@@ -114,7 +124,8 @@ bool GamutView::exportData(QString baseName, QDataStream& out)
 {
     return viewdata::exportSection(out, MeasureDataFile::GamutSection,
                                    listOf(measure, Measure::GamutResults), kPictureAfterWhite,
-                                   baseName, QStringLiteral("_gamut.png"), scene, x, width, height);
+                                   baseName, QLatin1String(viewdata::kGamutPicture), scene, x,
+                                   width, height);
 }
 
 bool GamutView::loadData(QDataStream& in)
@@ -143,8 +154,9 @@ bool ColorChkView::exportData(QString baseName, QDataStream& out,
         const char* suffix;
     };
     const Part parts[] = {
-        {MeasureDataFile::ColorChkSection, Measure::ColorCheckerResults, 0, "_colorchecker.png"},
-        {MeasureDataFile::EbuSection, Measure::EbuResults, 1, "_colorchecker_EBU.png"},
+        {MeasureDataFile::ColorChkSection, Measure::ColorCheckerResults, 0,
+         viewdata::kColorCheckerPicture},
+        {MeasureDataFile::EbuSection, Measure::EbuResults, 1, viewdata::kEbuPicture},
     };
     bool ok = true;
     bool redrawn = false;
@@ -195,8 +207,8 @@ bool ColorLumaView::exportData(QString baseName, QDataStream& out)
 {
     return viewdata::exportSection(out, MeasureDataFile::ColorLumaSection,
                                    listOf(measure, Measure::ColorScaleResults), kPictureFromFirst,
-                                   baseName, QStringLiteral("_colorluma.png"), scene, x, width,
-                                   height);
+                                   baseName, QLatin1String(viewdata::kColorScalePicture), scene,
+                                   x, width, height);
 }
 
 bool ColorLumaView::loadData(QDataStream& in)
@@ -211,8 +223,8 @@ bool SaturatView::exportData(QString baseName, QDataStream& out)
 {
     return viewdata::exportSection(out, MeasureDataFile::SatSection,
                                    listOf(measure, Measure::SaturationResults), kPictureAfterWhite,
-                                   baseName, QStringLiteral("_saturation.png"), scene, x, width,
-                                   height);
+                                   baseName, QLatin1String(viewdata::kSaturationPicture), scene,
+                                   x, width, height);
 }
 
 bool SaturatView::loadData(QDataStream& in)
@@ -227,7 +239,8 @@ bool FreeView::exportData(QString baseName, QDataStream& out)
 {
     return viewdata::exportSection(out, MeasureDataFile::FreeSection,
                                    listOf(measure, Measure::FreeResults), kPictureFromFirst,
-                                   baseName, QStringLiteral("_free.png"), scene, x, width, height);
+                                   baseName, QLatin1String(viewdata::kFreePicture), scene, x,
+                                   width, height);
 }
 
 bool FreeView::loadData(QDataStream& in)

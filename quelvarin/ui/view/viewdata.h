@@ -18,6 +18,7 @@
 #include "measure/measuredatafile.h"
 
 #include <QString>
+#include <QStringList>
 
 class QDataStream;
 class QGraphicsScene;
@@ -27,6 +28,19 @@ namespace viewdata {
 // Rows of fill above the page in a page picture, and the rows added in all.
 inline constexpr int kPictureTopBand = 15;
 inline constexpr int kPictureExtraRows = 25;
+
+// The page pictures' suffixes after the base name, one per page (two for the colour checker,
+// one per set).
+inline constexpr char kGrayPicture[] = "_gray.png";
+inline constexpr char kGamutPicture[] = "_gamut.png";
+inline constexpr char kColorCheckerPicture[] = "_colorchecker.png";
+inline constexpr char kEbuPicture[] = "_colorchecker_EBU.png";
+inline constexpr char kColorScalePicture[] = "_colorluma.png";
+inline constexpr char kSaturationPicture[] = "_saturation.png";
+inline constexpr char kFreePicture[] = "_free.png";
+
+// Every suffix above: the pictures an export may write beside its data file.
+QStringList pictureSuffixes();
 
 // Renders the page whose left edge is `left` into a picture of width x (height + 25) and saves
 // it as `fileName`. False when the picture could not be saved.
