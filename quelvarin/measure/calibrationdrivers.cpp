@@ -36,6 +36,9 @@ const char kReadingsUnchanging[] =
 const char kReadingFailed[] =
     QT_TRANSLATE_NOOP("Measure", "A sensor reading failed during the calibration. No LUT file was "
                                  "written.");
+const char kLostDuringCalibration[] =
+    QT_TRANSLATE_NOOP("Measure", "The sensor %1 was lost during the calibration: its port closed or the "
+                                 "device was unplugged. No LUT file was written.");
 
 } // namespace
 
@@ -68,8 +71,13 @@ void Measure::runCalibration()
     }
 
     const bool measured = fast ? measureCalibrateFast(&calibrator) : measureCalibrate3D(&calibrator);
-    if (!measured)
-        return;  // stopped: measureStopped was emitted, the output stays open
+    if (!measured) {
+        // Lost: ended like a failed reading. Otherwise stopped: measureStopped was emitted, the
+        // output stays open.
+        if (m_instrumentLost)
+            endWithError(tr(kLostDuringCalibration).arg(m_lostInstrumentName));
+        return;
+    }
     // A table built from readings that are not a display's would only spoil the display.
     const CalibrateMonitor::Readings readings = fast ? calibrator.checkRamps() : CalibrateMonitor::checkCube();
     if (readings == CalibrateMonitor::Readings::Failed) {
@@ -110,6 +118,8 @@ bool Measure::measureCalibrateFast(CalibrateMonitor* calibrator)
                 emit measureStopped();
                 return false;
             }
+            if (instrumentWasLost())
+                return false;
             calibrator->setNodeColor(ch, i, color);
         }
     }
@@ -131,6 +141,8 @@ bool Measure::measureCalibrate3D(CalibrateMonitor* calibrator)
                     return false;
                 }
                 const CColor color(measureOnce());
+                if (instrumentWasLost())
+                    return false;
                 qCDebug(lcCalibrate) << "cube" << color[0] << color[1] << color[2];
                 calibrator->setCubeNode(r, g, b, color);
             }

@@ -11,7 +11,16 @@
 
 #include <QDebug>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QSettings>
+
+namespace {
+
+const char kInstrumentLost[] = QT_TRANSLATE_NOOP(
+    "Measure", "The sensor %1 was lost: its port closed or the device was unplugged. The readings "
+               "taken so far are kept.");
+
+} // namespace
 
 std::atomic<bool> Measure::s_closePatternAfterRun{true};
 
@@ -149,6 +158,36 @@ CColor Measure::measureOnce()
     return sensor->GetColor();
 }
 
+bool Measure::instrumentWasLost()
+{
+    CSensor* sensor = m_sensor;
+    if (!sensor || !sensor->instrumentLost())
+        return false;
+    m_instrumentLost = true;
+    m_lostInstrumentName = sensor->name;
+    qCWarning(platform::measureLog).noquote() << "the sensor" << sensor->name << "was lost; the run ends";
+    // Queued, not waited for: it reaches the GUI thread ahead of the run's error and stop
+    // signals and of its end, so every command from then on finds the instrument not connected.
+    // The driver stays where it is; should it be gone by then, there is nothing left to mark.
+    QPointer<CSensor> lost(sensor);
+    QMetaObject::invokeMethod(
+        this,
+        [this, lost] {
+            if (!lost)
+                return;
+            lost->connected = false;
+            emit sensorConnected(false);
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+void Measure::endSequenceAtLostInstrument()
+{
+    emit errorOccured(tr(kInstrumentLost).arg(m_lostInstrumentName));
+    emit measureStopped();
+}
+
 bool Measure::startPatternOnGui()
 {
     bool ok = false;
@@ -173,6 +212,8 @@ bool Measure::run()
 
     m_readingsTaken.store(0);
     m_readingsGood.store(0);
+    m_instrumentLost = false;
+    m_lostInstrumentName.clear();
     emit measureStarted(mode);
 
     if (!startPatternOnGui()) {
@@ -199,7 +240,9 @@ bool Measure::run()
         break;
     }
 
-    if (closePatternAfterRun())
+    // A run that lost its instrument is the last of a "Measure ALL" chain too: nothing is left
+    // to show the output for.
+    if (closePatternAfterRun() || m_instrumentLost)
         stopPatternOnGui();
     return result;
 }

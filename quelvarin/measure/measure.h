@@ -84,8 +84,9 @@ public:
     bool measureFree();
 
     // Monitor calibration (calibrationdrivers.cpp): the run of mode 7, its two measurement
-    // drivers (true when every patch was measured, false when stopped), the one-dimensional
-    // passes and the colour-difference self-test, which nothing in the program starts.
+    // drivers (true when every patch was measured, false when stopped or the instrument was
+    // lost), the one-dimensional passes and the colour-difference self-test, which nothing in
+    // the program starts.
     bool measureCalibrateFast(CalibrateMonitor* calibrator);
     bool measureCalibrate3D(CalibrateMonitor* calibrator);
     bool measureCalibrate1D(CalibrateMonitor* calibrator, int standard);
@@ -233,6 +234,13 @@ private:
     int beginSequence(ResultList list);
     // The common frame of modes 0..4: show each patch, wait, test the stop, read, store.
     bool runPatches(ResultList list, int modeArg, const QVector<Patch>& patches, int warmMs);
+    // After a reading: true when the driver found its instrument gone (CSensor::instrumentLost).
+    // The instrument then counts as not connected, marked on the GUI thread where the connection
+    // is read, so that no run starts with it until it is connected again; the caller ends its run.
+    bool instrumentWasLost();
+    // A sequence's end at a lost instrument, as at a failed pattern output: the operator is told
+    // which instrument was lost, and the run stops with the readings taken before.
+    void endSequenceAtLostInstrument();
     // Pattern output calls, carried out on the GUI thread while the worker waits.
     bool startPatternOnGui();
     void stopPatternOnGui();
@@ -278,6 +286,9 @@ private:
     std::atomic<bool> m_stopRequested{false};
     std::atomic<int> m_readingsTaken{0}; // of the latest run, counted on the worker
     std::atomic<int> m_readingsGood{0};
+    // The run under way lost its instrument, and the instrument's name (worker thread only).
+    bool m_instrumentLost = false;
+    QString m_lostInstrumentName;
     SigAdapter* m_sigAdapter = nullptr;
     SensorFactory m_factory;
 

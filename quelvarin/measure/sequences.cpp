@@ -144,6 +144,11 @@ bool Measure::runPatches(ResultList list, int modeArg, const QVector<Patch>& pat
             return false;
         }
         CColor result(measureOnce());
+        // The reading the instrument was lost in is no result; the ones before it stay.
+        if (instrumentWasLost()) {
+            endSequenceAtLostInstrument();
+            return false;
+        }
         ++m_readingsTaken;
         if (result != nullColor)
             ++m_readingsGood;
@@ -259,6 +264,10 @@ bool Measure::measureFree()
             return false;
         }
         CColor result(measureOnce());
+        if (instrumentWasLost()) {
+            endSequenceAtLostInstrument();
+            return false;
+        }
         result.levelR = 1.0;
         result.levelG = 1.0;
         result.levelB = 1.0;

@@ -100,3 +100,8 @@ CColor CA210SensorCOM::GetColor()
     }
     return correctColor(c);
 }
+
+bool CA210SensorCOM::instrumentLost() const
+{
+    return port->failed();
+}

@@ -34,6 +34,8 @@ public:
     int startMeasure() override;
     void stopMeasure() override;
     CColor GetColor() override;
+    // The serial line failed under the driver: the instrument hung up or its adapter vanished.
+    bool instrumentLost() const override;
 
     // One "XYZ" exchange: the raw colour, or the null colour.
     CColor singleMeasurement();

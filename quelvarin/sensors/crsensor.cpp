@@ -249,6 +249,11 @@ CColor CRXXXCensor::GetColor()
     return correctColor(raw);
 }
 
+bool CRXXXCensor::instrumentLost() const
+{
+    return port->failed();
+}
+
 void CRXXXCensor::readSpectrum()
 {
     const QByteArray command("RM Spectrum\r");

@@ -42,6 +42,8 @@ public:
     int startMeasure() override;
     void stopMeasure() override;
     CColor GetColor() override;
+    // The serial line failed under the driver: the instrument hung up or its adapter vanished.
+    bool instrumentLost() const override;
 
     // One reply line (without CR LF); empty on time-out or an over-long line (the port is
     // flushed then).

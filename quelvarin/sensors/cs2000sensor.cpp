@@ -132,3 +132,8 @@ CColor CS2000Sensor::GetColor()
     }
     return correctColor(result);
 }
+
+bool CS2000Sensor::instrumentLost() const
+{
+    return port->failed();
+}

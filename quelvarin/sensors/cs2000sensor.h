@@ -38,6 +38,8 @@ public:
     int startMeasure() override;
     void stopMeasure() override;
     CColor GetColor() override;
+    // The serial line failed under the driver: the instrument hung up or its adapter vanished.
+    bool instrumentLost() const override;
 
     // One exchange with the short deadline (the instrument answers at once).
     bool doCmd(Cs2000Cmd& cmd);

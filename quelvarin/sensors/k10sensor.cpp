@@ -83,6 +83,11 @@ CColor K10Sensor::GetColor()
     return correctColor(raw);
 }
 
+bool K10Sensor::instrumentLost() const
+{
+    return port->failed();
+}
+
 CColor K10Sensor::singleMeasure()
 {
     const platform::SerialExchange exchange(*port);

@@ -36,6 +36,8 @@ public:
     void stopMeasure() override;
     // One reading (two averaged when `averaging` is set) through the correction.
     CColor GetColor() override;
+    // The serial line failed under the driver: the instrument hung up or its adapter vanished.
+    bool instrumentLost() const override;
 
     // One measurement exchange: the raw X, Y, Z, or the null colour.
     CColor singleMeasure();

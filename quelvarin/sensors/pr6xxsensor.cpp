@@ -157,3 +157,8 @@ CColor PR6xxSensor::GetColor()
     // like every reading.
     return correctColor(result);
 }
+
+bool PR6xxSensor::instrumentLost() const
+{
+    return port->failed();
+}

@@ -37,6 +37,8 @@ public:
     int startMeasure() override;
     void stopMeasure() override;
     CColor GetColor() override;
+    // The serial line failed under the driver: the instrument hung up or its adapter vanished.
+    bool instrumentLost() const override;
 
     // One exchange: flush, send, read until the reply size, an early CR LF end, or the deadline;
     // the handler judges what arrived.

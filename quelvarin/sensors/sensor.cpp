@@ -58,6 +58,11 @@ CColor CSensor::GetColor()
     return CColor(nullColor);
 }
 
+bool CSensor::instrumentLost() const
+{
+    return false;
+}
+
 CColor CSensor::correctColor(const CColor& raw)
 {
     emit rawColorChanged(CColor(raw));

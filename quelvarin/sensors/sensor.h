@@ -4,9 +4,9 @@
 // only through the virtual operations, the public members and rawColorChanged.
 //
 // Order the engine relies on: construct -> init() (true = usable) -> per patch startMeasure(),
-// wait measureDelay ms, GetColor() (which ends with correctColor) -> close(). close() is also
-// called on a driver that never opened, so it must be harmless then. stopMeasure() is never
-// called by the engine.
+// wait measureDelay ms, GetColor() (which ends with correctColor), instrumentLost() -> close().
+// close() is also called on a driver that never opened, so it must be harmless then.
+// stopMeasure() is never called by the engine.
 
 #include "colour/color.h"
 #include "colour/matrix.h"
@@ -74,6 +74,13 @@ public:
     // Reads the result and returns correctColor(raw); a failed reading returns nullColor. The
     // base returns nullColor.
     virtual CColor GetColor();
+    // True once the driver found its instrument gone: its port lost or closed under it (the cable
+    // pulled, the adapter unplugged), its device vanished. A silent instrument is not lost: its
+    // readings fail by time-out and it stays connected. The engine asks after every reading, on
+    // the thread that read; a lost instrument ends the run, keeping what was measured before, and
+    // counts as not connected until init() connects it again. The base answers false: a driver
+    // that cannot tell a lost instrument from a failed reading never reports one.
+    virtual bool instrumentLost() const;
 
     // The last step of every GetColor: emits rawColorChanged(raw), then returns correction x raw
     // (X, Y, Z) with zero stimulus levels. The null colour is emitted and returned unchanged, so

@@ -1756,6 +1756,14 @@ of the software</source>
         <source>A sensor reading failed during the calibration. No LUT file was written.</source>
         <translation>校准过程中有一次传感器读数失败。未写入任何 LUT 文件。</translation>
     </message>
+    <message>
+        <source>The sensor %1 was lost during the calibration: its port closed or the device was unplugged. No LUT file was written.</source>
+        <translation>校准过程中传感器 %1 的连接已丢失：其端口已关闭或设备已被拔出。未写入任何 LUT 文件。</translation>
+    </message>
+    <message>
+        <source>The sensor %1 was lost: its port closed or the device was unplugged. The readings taken so far are kept.</source>
+        <translation>传感器 %1 的连接已丢失：其端口已关闭或设备已被拔出。已测得的读数予以保留。</translation>
+    </message>
 </context>
 <context>
     <name>MeasurePage</name>

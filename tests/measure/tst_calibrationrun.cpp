@@ -172,6 +172,38 @@ private slots:
         QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
     }
 
+    // A lost instrument ends the calibration as a failed reading does, at once: a message that
+    // names it, no file, no finished signal, the output closed; it counts as not connected.
+    void lostInstrumentEndsTheCalibration_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::addColumn<int>("lostAt");  // the reading (from 1) the instrument is lost in
+        QTest::newRow("fast, lost in the tenth reading") << true << 10;
+        QTest::newRow("cube, lost in the first reading") << false << 1;
+        QTest::newRow("cube, lost in the 2000th reading") << false << 2000;
+    }
+
+    void lostInstrumentEndsTheCalibration()
+    {
+        QFETCH(bool, fast);
+        QFETCH(int, lostAt);
+        platform::writeSetting("calibrate", "fast", fast);
+        m_sensor->lostAtReading = lostAt;
+        QSignalSpy connections(m_thread->measure(), &Measure::sensorConnected);
+        QVERIFY(runAndWait(m_rec.get(), m_thread->measure(), m_thread.get()));
+        QCOMPARE(m_rec->patches.size(), lostAt);
+        QCOMPARE(m_sensor->readings(), lostAt);
+        QCOMPARE(m_rec->errors, QStringList{"The sensor Zero-delay test sensor was lost during the calibration: "
+                                            "its port closed or the device was unplugged. No LUT file was "
+                                            "written."});
+        QCOMPARE(m_rec->stopped, 0);
+        QCOMPARE(m_calFinished, 0);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
+        QVERIFY(!m_sensor->connected);
+        QCOMPARE(connections.count(), 1);
+    }
+
     // The large tables cannot be had: the run ends with an error and writes nothing. The
     // resampled cube (24 MB) is taken before measuring, the fast model (384 MiB) after.
     void tablesThatCannotBeAllocated_data()

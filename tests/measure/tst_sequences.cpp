@@ -99,6 +99,8 @@ private slots:
     void grayStepsAboveRange_data();
     void grayStepsAboveRange();
     void failedReadingStoredAsNull();
+    void lostInstrumentEndsTheRun_data();
+    void lostInstrumentEndsTheRun();
     void checkerAndEbuKeepEachOther();
     void freeMeasurement_data();
     void freeMeasurement();
@@ -313,6 +315,55 @@ void TestSequences::failedReadingStoredAsNull()
     QCOMPARE(gamut[1].levelG, 0.0);
     QCOMPARE(gamut[2][0], 3.0);     // the run went on
     QCOMPARE(m_rec->finished, 1);
+}
+
+void TestSequences::lostInstrumentEndsTheRun_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("list");
+    QTest::addColumn<int>("lostAt"); // the reading (from 1) the instrument is lost in
+    QTest::addColumn<bool>("closeAfterRun");
+
+    QTest::newRow("gray, lost in the first reading: nothing kept")
+        << int(MeasureGray) << int(Measure::GrayResults) << 1 << true;
+    QTest::newRow("gamut, lost in the fourth reading: three kept")
+        << int(MeasureGamut) << int(Measure::GamutResults) << 4 << true;
+    QTest::newRow("colour checker of a chain: the output is closed all the same")
+        << int(MeasureColorChecker) << int(Measure::ColorCheckerResults) << 6 << false;
+    QTest::newRow("free, lost in the third reading: two kept")
+        << int(MeasureFree) << int(Measure::FreeResults) << 3 << true;
+}
+
+void TestSequences::lostInstrumentEndsTheRun()
+{
+    // A failed reading is stored as null and the run goes on; an instrument that is gone ends
+    // the run at once, as a failed pattern output does.
+    QFETCH(int, mode);
+    QFETCH(int, list);
+    QFETCH(int, lostAt);
+    QFETCH(bool, closeAfterRun);
+    Measure::setClosePatternAfterRun(closeAfterRun);
+    Measure* m = m_thread->measure();
+    m_sensor->lostAtReading = lostAt;
+    QSignalSpy connections(m, &Measure::sensorConnected);
+    QVERIFY(m_rec->runAndWait(mode));
+
+    QCOMPARE(m_rec->events, (QStringList{"started", "error", "stopped"}));
+    QCOMPARE(m_rec->errors, QStringList{"The sensor Zero-delay test sensor was lost: its port closed or the "
+                                        "device was unplugged. The readings taken so far are kept."});
+    QCOMPARE(m_sensor->readings(), lostAt);
+    const QList<CColor> kept = m->results(Measure::ResultList(list));
+    QCOMPARE(kept.size(), lostAt - 1);
+    for (int i = 0; i < kept.size(); ++i)
+        QCOMPARE(kept[i][0], double(i + 1));
+    QCOMPARE(m_rec->measured.size(), lostAt - 1);
+    // Not connected from now on, so that no run starts with it; the driver is still held.
+    QCOMPARE(m->sensor(), static_cast<CSensor*>(m_sensor));
+    QVERIFY(!m_sensor->connected);
+    QCOMPARE(connections.count(), 1);
+    QCOMPARE(connections.at(0).at(0).toBool(), false);
+    // No further mode of a chain follows, so the output does not stay open for one.
+    QCOMPARE(m_rec->windowEvents, (QStringList{"show", "hide"}));
 }
 
 void TestSequences::checkerAndEbuKeepEachOther()

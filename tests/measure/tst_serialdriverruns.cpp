@@ -34,7 +34,23 @@ bool near(double a, double b)
     return std::abs(a - b) <= 1e-3 * std::max(1.0, std::abs(b));
 }
 
+// What an instrument does once it has given its first readings.
+enum class Then { PulledOut, FallsSilent };
+
+// The reply to the command that starts reading number `reading` (from 1): `normal` for the
+// first `kept` readings, then the cable pulled (the line closes from the instrument's end) or
+// silence (the line stays there).
+QList<SerialEmulator::Reply> replyOfReading(int reading, int kept, Then then,
+                                            const QList<SerialEmulator::Reply>& normal)
+{
+    if (reading <= kept)
+        return normal;
+    return {then == Then::PulledOut ? SerialEmulator::Reply::unplug() : SerialEmulator::Reply::silence()};
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Then)
 
 class TestSerialDriverRuns : public QObject
 {
@@ -48,6 +64,8 @@ private slots:
     void factoryMakesTheSerialDrivers();
     void k10GrayRunOfTwoSteps();
     void cs2000FreeRunDeliversTheSpectrum();
+    void instrumentLostDuringAGrayRun_data();
+    void instrumentLostDuringAGrayRun();
 
 private:
     std::unique_ptr<MeasureThread> m_thread;
@@ -197,6 +215,88 @@ void TestSerialDriverRuns::cs2000FreeRunDeliversTheSpectrum()
     QCOMPARE(m->currentSpectrum(), spectra[1]);
     m->detachSensor();
     QCOMPARE(emu.commands().last(), QByteArray("RMTS,0\r\n"));
+}
+
+void TestSerialDriverRuns::instrumentLostDuringAGrayRun_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("kept"); // readings given before the instrument is lost or falls silent
+    QTest::addColumn<Then>("then");
+    QTest::newRow("K-10 pulled out at the first reading") << int(SensorModel::K10) << 0 << Then::PulledOut;
+    QTest::newRow("K-10 pulled out after two readings") << int(SensorModel::K10) << 2 << Then::PulledOut;
+    QTest::newRow("CS-2000 pulled out after two readings") << int(SensorModel::CS2000) << 2 << Then::PulledOut;
+    QTest::newRow("K-10 silent after two readings: the run goes on")
+        << int(SensorModel::K10) << 2 << Then::FallsSilent;
+    QTest::newRow("CS-2000 silent after two readings: the run goes on")
+        << int(SensorModel::CS2000) << 2 << Then::FallsSilent;
+}
+
+void TestSerialDriverRuns::instrumentLostDuringAGrayRun()
+{
+    QFETCH(int, type);
+    QFETCH(int, kept);
+    QFETCH(Then, then);
+    VirtualClock clock(1); // the CS-2000's announced second per reading
+    SerialEmulator emu;
+    emu.bindTo(3);
+    // White, then the levels 0, 0.5 and 1 of a display with gamma 2.
+    const double luminance[] = {100, 0.1, 25, 100};
+    auto reading = std::make_shared<int>(0);
+    if (type == SensorModel::K10) {
+        k10emulator::install(emu, "K10A123", {});
+        emu.on("\rN5\r", [=](const QByteArray&) {
+            const double y = luminance[*reading % 4];
+            return replyOfReading(++*reading, kept, then, {k10emulator::measurement({0.95 * y, y, 1.09 * y})});
+        });
+    } else {
+        QList<cs2000emulator::Xyz> colours;
+        for (double y : luminance)
+            colours.append({0.95 * y, y, 1.09 * y});
+        cs2000emulator::install(emu, "20A1234X", colours);
+        emu.on("MEAS,1\r\n", [=](const QByteArray&) {
+            return replyOfReading(++*reading, kept, then,
+                                  {cs2000emulator::measureReply(1), cs2000emulator::status()});
+        });
+    }
+    MessageRecorder boxes;
+    Measure* m = m_thread->measure();
+    QVERIFY(m->openSensor(type));
+    // A silent instrument fails each reading by time-out: short ones keep the test quick.
+    if (auto* k10 = qobject_cast<K10Sensor*>(m->sensor())) {
+        k10->timing.readTimeoutMs = 100;
+        k10->timing.maxTries = 2;
+    } else if (auto* cs2000 = qobject_cast<CS2000Sensor*>(m->sensor())) {
+        cs2000->timing.shortDeadlineMs = 200;
+        cs2000->timing.measureDeadlineMs = 200;
+        cs2000->timing.readTimeoutMs = 100;
+    }
+    QSignalSpy connections(m, &Measure::sensorConnected);
+
+    QVERIFY(m_rec->runAndWait(MeasureGray));
+    const QList<CColor> gray = m->grayList();
+    if (then == Then::FallsSilent) {
+        // Failed readings: stored as null, and the run goes on to its end.
+        QCOMPARE(m_rec->events, (QStringList{"started", "finished"}));
+        QCOMPARE(gray.size(), 4);
+        QCOMPARE(static_cast<const Matrix&>(gray[kept]), static_cast<const Matrix&>(nullColor));
+        QVERIFY(m->sensor()->connected);
+        QCOMPARE(connections.count(), 0);
+    } else {
+        // The run ends with the readings taken before, and names the instrument lost.
+        QCOMPARE(m_rec->events, (QStringList{"started", "error", "stopped"}));
+        QCOMPARE(m_rec->errors, QStringList{QString("The sensor %1 was lost: its port closed or the device was "
+                                                    "unplugged. The readings taken so far are kept.")
+                                                .arg(sensorModelName(type))});
+        QCOMPARE(m_rec->patches.size(), kept + 1);
+        QCOMPARE(gray.size(), kept);
+        QVERIFY(!m->sensor()->connected);
+        QCOMPARE(connections.count(), 1);
+        QCOMPARE(connections.at(0).at(0).toBool(), false);
+    }
+    for (int i = 0; i < kept; ++i)
+        QVERIFY2(near(gray[i][1], luminance[i]), qPrintable(QString::number(gray[i][1])));
+    QCOMPARE(boxes.count(), 0);
+    m->detachSensor();
 }
 
 QV_TEST_MAIN_WIDGETS(TestSerialDriverRuns)

@@ -42,6 +42,8 @@ private slots:
     void replyReadJoinsFragmentsAndStopsAtAPause();
     void flushDiscardsWhatArrived();
     void unpluggedDeviceIsReportedAtOnce();
+    void closedPeerIsToldFromASilentOne_data();
+    void closedPeerIsToldFromASilentOne();
     void modemLinesAreBestEffort();
     void usableFromTwoThreads();
     void closedLineReadsAndWritesNothing();
@@ -303,6 +305,40 @@ void TestSerialLine::unpluggedDeviceIsReportedAtOnce()
     QVERIFY(line.read(10, 1000).isEmpty());
     // Opening again fails: the device is gone.
     QVERIFY(!line.open());
+}
+
+void TestSerialLine::closedPeerIsToldFromASilentOne_data()
+{
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("the instrument closes its end while the read waits") << true;
+    QTest::newRow("the instrument stays silent, its end open") << false;
+}
+
+void TestSerialLine::closedPeerIsToldFromASilentOne()
+{
+    // A driver ends a run at a line that is gone, and only fails the reading at a silent one.
+    QFETCH(bool, closes);
+    SerialEmulator emu;
+    emu.bindTo(2);
+    emu.on("M\r", closes ? SerialEmulator::Reply::unplug().after(50) : SerialEmulator::Reply::silence());
+    emu.on("Q\r", SerialEmulator::Reply("OK"));
+    SerialLine line;
+    line.setPortName("COM2");
+    QVERIFY(line.open());
+    QCOMPARE(line.write("M\r"), qint64(2));
+    QElapsedTimer clock;
+    clock.start();
+    // Closed: told at once, far inside the time-out. Silent: the read waits its time-out out.
+    QVERIFY(line.readReply(10, closes ? 20000 : kTimeoutMs, 100, closes ? 20000 : kTimeoutMs).isEmpty());
+    if (closes)
+        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    else
+        QVERIFY(clock.elapsed() >= kTimeoutMs);
+    QCOMPARE(line.failed(), closes);
+    // The silent instrument's line still carries the next exchange; the closed one carries none.
+    QCOMPARE(line.write("Q\r"), closes ? qint64(-1) : qint64(2));
+    QCOMPARE(line.read(2, closes ? 1000 : 2000), closes ? QByteArray() : QByteArray("OK"));
+    QCOMPARE(line.failed(), closes);
 }
 
 void TestSerialLine::modemLinesAreBestEffort()

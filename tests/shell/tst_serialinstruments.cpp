@@ -15,6 +15,7 @@
 #include "apptestmain.h"
 #include "ca210emulator.h"
 #include "cremulator.h"
+#include "dialogrecorder.h"
 #include "pr6xxemulator.h"
 #include "cs2000emulator.h"
 #include "k10emulator.h"
@@ -43,6 +44,9 @@ bool near(double a, double b)
 // White, then the levels 0, 0.5 and 1 of a display with gamma 2.
 const double kLuminance[] = {100, 0.1, 25, 100};
 
+const char kProblemText[] = "Measurement encounter some problems.         ";
+const char kNotOpened[] = "The Sensor has been detached or has not been opened yet.";
+
 } // namespace
 
 class TestSerialInstruments : public QObject
@@ -58,6 +62,8 @@ private slots:
     void grayScaleFromTheMainWindow();
     void withoutTheInstrumentTheSimulatorCarriesOn_data();
     void withoutTheInstrumentTheSimulatorCarriesOn();
+    void lostInstrumentEndsTheRunAndMustBeConnectedAgain_data();
+    void lostInstrumentEndsTheRunAndMustBeConnectedAgain();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -210,6 +216,62 @@ void TestSerialInstruments::withoutTheInstrumentTheSimulatorCarriesOn()
     auto* page = qobject_cast<GrayView*>(p.scene()->view(0));
     QVERIFY(page);
     QCOMPARE(page->dataWindow->currentTable()->rowCount(), 3);
+}
+
+void TestSerialInstruments::lostInstrumentEndsTheRunAndMustBeConnectedAgain_data()
+{
+    QTest::addColumn<bool>("measureAll");
+    QTest::newRow("Start") << false;
+    QTest::newRow("Measure ALL: no further mode") << true;
+}
+
+void TestSerialInstruments::lostInstrumentEndsTheRunAndMustBeConnectedAgain()
+{
+    // The K-10's cable is pulled during its third reading of the gray scale.
+    QFETCH(bool, measureAll);
+    VirtualClock clock(1);
+    SerialEmulator emu;
+    emu.bindTo(2);
+    k10emulator::install(emu, "K10A123", {});
+    int readings = 0;
+    emu.on("\rN5\r", [&readings](const QByteArray&) {
+        const double y = kLuminance[readings % 4];
+        return ++readings <= 2 ? QList<SerialEmulator::Reply>{k10emulator::measurement({0.95 * y, y, 1.09 * y})}
+                               : QList<SerialEmulator::Reply>{SerialEmulator::Reply::unplug()};
+    });
+    MainWindowProbe p(*window);
+    MessageRecorder boxes;
+    QVERIFY(p.measure()->openSensor(SensorModel::K10));
+    QList<int> started;
+    connect(p.measure(), &Measure::measureStarted, window.get(), [&started](int mode) { started << mode; });
+
+    if (measureAll)
+        p.measureAllNow();
+    else
+        p.start();
+    QVERIFY(waitUntilIdle(p));
+
+    // No finished box: the operator is told which instrument was lost, and what was read stays.
+    QCOMPARE(texts(boxes), (QStringList{kConfirmText, kProblemText}));
+    QCOMPARE(boxes.last().informativeText, QString("The sensor K-10 was lost: its port closed or the device "
+                                                   "was unplugged. The readings taken so far are kept."));
+    QCOMPARE(started, QList<int>{MeasureGray});
+    QVERIFY(!p.measureAllRunning());
+    QCOMPARE(p.measure()->grayList().size(), 2);
+    QVERIFY(near(p.measure()->grayList().at(1)[1], kLuminance[1]));
+    QVERIFY(!p.measure()->sensor()->connected);
+
+    // The next Start goes the way of any instrument that is not connected: connect one first.
+    boxes.clear();
+    DialogRecorder dialogs; // the selection is cancelled
+    p.start();
+    QTest::qWait(50); // a run would have begun by now
+    QCOMPARE(dialogs.shown(), QStringList{"InitDialog"});
+    QCOMPARE(texts(boxes), QStringList{kNotOpened});
+    QCOMPARE(started, QList<int>{MeasureGray});
+    QVERIFY(!p.thread()->isRunning());
+    QCOMPARE(p.measure()->grayList().size(), 2);
+    p.measure()->detachSensor();
 }
 
 QV_TEST_MAIN_APPLICATION(TestSerialInstruments)

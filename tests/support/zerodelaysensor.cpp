@@ -29,13 +29,19 @@ CColor ZeroDelaySensor::GetColor()
         QVector<float> samples(SpectrumData::kFullCount, static_cast<float>(n));
         spectrum = SpectrumData(380, 780, SpectrumData::kFullCount, samples.constData());
     }
-    const CColor raw = failingReadings.contains(n) ? CColor(nullColor)
-                       : answer                    ? answer(n)
-                                                   : CColor(n, 10.0 * n, 100.0 * n);
+    const bool lost = lostAtReading > 0 && n >= lostAtReading;
+    const CColor raw = failingReadings.contains(n) || lost ? CColor(nullColor)
+                       : answer                            ? answer(n)
+                                                           : CColor(n, 10.0 * n, 100.0 * n);
     const CColor result = correctColor(raw);
     if (onReading)
         onReading(n);
     return result;
+}
+
+bool ZeroDelaySensor::instrumentLost() const
+{
+    return lostAtReading > 0 && m_readings.load() >= lostAtReading;
 }
 
 // The meta-object code goes into this unit, so only tests that use this sensor need its library.
