@@ -1,4 +1,5 @@
-// The library's identity, the supported devices, and opening and closing a device.
+// The library's identity, the supported devices, opening and closing a device, and whether it is
+// still attached.
 #include "allocation.h"
 #include "commandtable.h"
 #include "devicerecord.h"
@@ -245,6 +246,16 @@ ERRORCODE TVI_SpectrometerClose(void* handle)
         return rc;
     releaseDevice(d);
     return EC_Success;
+}
+
+ERRORCODE TVI_SpectrometerIsAttached(void* handle, uint32_t* attached)
+{
+    SpectrometerDevice* d = deviceOf(handle);
+    if (!d)
+        return EC_NoDevice;
+    if (!attached)
+        return EC_NullArgument;
+    return d->transport->attached(d->transportHandle, attached);
 }
 
 ERRORCODE TVI_FreeBuffers(uint32_t count, ...)

@@ -37,6 +37,7 @@ public:
 
     bool scanOpen(uint32_t number, void** file) override { return m_scan.open(number, file); }
     bool scanClaim(void* file) override { return m_scan.claim(file); }
+    bool scanAttached(void* file) override { return m_scan.attached(file); }
     void scanClose(void* file) override { m_scan.close(file); }
     ScanResult scanGetDescriptor(void* file, UsbDeviceDescriptor* descriptor, uint32_t timeoutMs) override
     {

@@ -13,9 +13,10 @@ namespace {
 constexpr uint32_t kBridgeMaxTransfer = 65536;
 
 const Transport kTransports[TVI_DeviceKindCount] = {
-    {siUsbOpen, siUsbClose, siUsbRead, siUsbWrite, siUsbCountDevices, 64, 512, 512, 4096},
+    {siUsbOpen, siUsbClose, siUsbRead, siUsbWrite, siUsbCountDevices, 64, 512, 512, 4096,
+     siUsbAttached},
     {usbScanOpen, usbScanClose, usbScanRead, usbScanWrite, usbScanCountDevices, 4096, 4096, 4096,
-     4096},
+     4096, usbScanAttached},
 };
 
 } // namespace
@@ -96,6 +97,20 @@ ERRORCODE siUsbCountDevices(uint32_t* count)
     if (!count)
         return EC_NullArgument;
     return bridgeStatus(platform()->bridgeCountDevices(count));
+}
+
+ERRORCODE siUsbAttached(void* handle, uint32_t* attached)
+{
+    if (!handle)
+        return EC_NoDevice;
+    if (!attached)
+        return EC_NullArgument;
+    // The count includes the devices that are open: none at all means this one is gone too.
+    uint32_t count = 0;
+    if (ERRORCODE rc = bridgeStatus(platform()->bridgeCountDevices(&count)))
+        return rc;
+    *attached = count > 0 ? 1 : 0;
+    return EC_Success;
 }
 
 bool usbScanGetDescriptor(void* file, uint16_t* vendorId, uint16_t* productId)
@@ -207,6 +222,16 @@ ERRORCODE usbScanClose(void* handle)
     if (!handle)
         return EC_NoDevice;
     platform()->scanClose(handle);
+    return EC_Success;
+}
+
+ERRORCODE usbScanAttached(void* handle, uint32_t* attached)
+{
+    if (!handle)
+        return EC_NoDevice;
+    if (!attached)
+        return EC_NullArgument;
+    *attached = platform()->scanAttached(handle) ? 1 : 0;
     return EC_Success;
 }
 

@@ -10,6 +10,11 @@
 // continues after a partial completion with what remains, and an attempt that fails at once is
 // retried (retries + 1 attempts). A request whose time-out ran out with nothing moved, or a
 // device gone, ends the transfer at once: on kind 1 the retries never multiply the time-out.
+//
+// Whether a device is still attached: kind 1 asks the provider about the open file. The bridge
+// API has no such question for one handle, so kind 0 counts the bridge devices: with none left,
+// the device behind the handle is gone; while any is there it cannot tell which one went, and
+// answers attached.
 
 #include <tavrin/device.h>
 
@@ -34,12 +39,14 @@ ERRORCODE siUsbClose(void* handle);
 ERRORCODE siUsbRead(void* handle, void* buffer, uint32_t length, uint32_t retries);
 ERRORCODE siUsbWrite(void* handle, const void* buffer, uint32_t length, uint32_t retries);
 ERRORCODE siUsbCountDevices(uint32_t* count);
+ERRORCODE siUsbAttached(void* handle, uint32_t* attached);
 
 ERRORCODE usbScanOpen(uint32_t index, void** handle);
 ERRORCODE usbScanClose(void* handle);
 ERRORCODE usbScanRead(void* handle, void* buffer, uint32_t length, uint32_t retries);
 ERRORCODE usbScanWrite(void* handle, const void* buffer, uint32_t length, uint32_t retries);
 ERRORCODE usbScanCountDevices(uint32_t* count);
+ERRORCODE usbScanAttached(void* handle, uint32_t* attached);
 // True when the file's descriptor was read in time (a time-out counts as failure).
 bool usbScanGetDescriptor(void* file, uint16_t* vendorId, uint16_t* productId);
 

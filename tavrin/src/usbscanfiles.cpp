@@ -301,6 +301,21 @@ void UsbScanFiles::close(void* file)
     release(f);
 }
 
+bool UsbScanFiles::attached(void* file)
+{
+    auto* f = static_cast<File*>(file);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // A file closed already has no device behind it.
+        if (!m_open.count(f))
+            return false;
+    }
+    // Any request on the device file of a device pulled out answers "no device"; asking whether a
+    // kernel driver holds the interface is such a request, handled by the kernel alone.
+    return libusb_kernel_driver_active(f->handle, f->claimed ? f->interface : 0)
+           != LIBUSB_ERROR_NO_DEVICE;
+}
+
 ScanResult UsbScanFiles::descriptor(void* file, UsbDeviceDescriptor* descriptor, uint32_t timeoutMs)
 {
     auto* f = static_cast<File*>(file);

@@ -18,6 +18,10 @@
 // Bytes that moved before a time-out or an error are reported as a shorter completion: the
 // caller continues from there instead of losing them. A device pulled out answers Gone.
 //
+// Whether a file's device is still attached is asked of the kernel through the device file, which
+// answers "no device" once the device has been pulled out; nothing goes over the bus, so a device
+// that stopped answering is still attached.
+//
 // Reading the descriptor asks the device for its language table; a device that does not answer
 // that within a second is passed over rather than holding up every count.
 //
@@ -52,6 +56,7 @@ public:
     bool open(uint32_t number, void** file);
     bool claim(void* file);
     void close(void* file);
+    bool attached(void* file);
     ScanResult descriptor(void* file, UsbDeviceDescriptor* descriptor, uint32_t timeoutMs);
     ScanResult read(void* file, void* buffer, uint32_t length, uint32_t* moved, uint32_t timeoutMs);
     ScanResult write(void* file, const void* buffer, uint32_t length, uint32_t* moved,

@@ -68,7 +68,7 @@ struct RecordingTransport {
 
 const Transport kRecording = {RecordingTransport::open, RecordingTransport::close,
                               RecordingTransport::read, RecordingTransport::write,
-                              RecordingTransport::count, 64, 512, 512, 4096};
+                              RecordingTransport::count, 64, 512, 512, 4096, nullptr};
 
 void* const kHandle = reinterpret_cast<void*>(uintptr_t(0x1234));
 

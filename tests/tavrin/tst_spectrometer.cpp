@@ -1,6 +1,6 @@
 // Library identity, the device list and amounts, open and close of both kinds with their failure
-// paths, acquisition (exposure counting, averaging, the trigger path), pixel wavelengths and the
-// device settings, all on the emulator.
+// paths, whether an open device is still attached, acquisition (exposure counting, averaging, the
+// trigger path), pixel wavelengths and the device settings, all on the emulator.
 #include "allocation.h"
 #include "devicefixture.h"
 #include "libraryidentity.h"
@@ -431,6 +431,46 @@ private slots:
         uint16_t version = 0;
         QCOMPARE(TVI_FirmwareGetVersion(handle, &version), ERRORCODE(0));
         QCOMPARE(TVI_SpectrometerClose(handle), ERRORCODE(0));
+    }
+
+    // A failed acquisition answers 8 whether the device was pulled out or only timed out; asking
+    // whether it is still attached tells the two apart, without a word to the device.
+    void attachedAfterAFailedAcquisition_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("unplugged");
+        QTest::addColumn<quint32>("failure");
+        QTest::newRow("kind 0 unplugged during the exposure") << 0 << true << 0x80000004u;
+        QTest::newRow("kind 0 silent: the frame timed out") << 0 << false << quint32(EC_TransferFailed);
+        QTest::newRow("kind 1 unplugged during the exposure") << 1 << true << quint32(EC_TransferFailed);
+        QTest::newRow("kind 1 silent: the frame timed out") << 1 << false << quint32(EC_TransferFailed);
+    }
+    void attachedAfterAFailedAcquisition()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, unplugged);
+        QFETCH(quint32, failure);
+        DeviceFixture f(kind);
+        writeRom(f);
+        OpenDevice open(kind);
+        QCOMPARE(open.result, ERRORCODE(0));
+        uint32_t attached = 9;
+        QCOMPARE(TVI_SpectrometerIsAttached(open.handle, &attached), ERRORCODE(0));
+        QCOMPARE(attached, 1u);
+
+        if (unplugged)
+            f.scoped.emulator.addFault({Call::Command, 1, Fault::Vanish, 0, kind == 0 ? "S" : "SQ"});
+        else
+            f.emulated.silent = true;
+        float spectrum[101];
+        QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 10000, 101, spectrum, 1), ERRORCODE(failure));
+        const size_t received = f.emulated.received.size();
+        attached = 9;
+        QCOMPARE(TVI_SpectrometerIsAttached(open.handle, &attached), ERRORCODE(0));
+        QCOMPARE(attached, unplugged ? 0u : 1u);
+        QCOMPARE(f.emulated.received.size(), received);
+        QCOMPARE(TVI_SpectrometerIsAttached(open.handle, nullptr), ERRORCODE(EC_NullArgument));
+        QCOMPARE(TVI_SpectrometerIsAttached(nullptr, &attached), ERRORCODE(EC_NoDevice));
     }
 
     void freeBuffers()

@@ -1,7 +1,8 @@
 // The two transports over a scripted platform: the bridge's exact-match receive polling, its
 // statuses with bit 31, the scan-file walk with index selection, partial transfers continued,
-// failed and timed-out attempts retried; and the swap of the provider. (The provider the library
-// starts with is tried on an emulated USB bus, tests/usb.)
+// failed and timed-out attempts retried; whether a bridge device is still attached; and the swap
+// of the provider. (The provider the library starts with is tried on an emulated USB bus,
+// tests/usb.)
 #include "fakeplatform.h"
 #include "testenv.h"
 #include "transport.h"
@@ -162,6 +163,36 @@ private slots:
         QCOMPARE(siUsbRead(nullptr, &count, 4, 0), ERRORCODE(EC_NoDevice));
     }
 
+    // The bridge API has no question for one handle: the count of bridge devices (which includes
+    // the open ones) answers it, and only a count of none says the device is gone.
+    void bridgeAttached_data()
+    {
+        QTest::addColumn<quint32>("devices");
+        QTest::addColumn<quint32>("countStatus");
+        QTest::addColumn<quint32>("result");
+        QTest::addColumn<quint32>("attached");  // 9: left as it was
+        QTest::newRow("the device still counted") << 1u << 0u << 0u << 1u;
+        QTest::newRow("no bridge device left: gone") << 0u << 0u << 0u << 0u;
+        QTest::newRow("a count that fails tells nothing") << 0u << 0x04u << 0x80000004u << 9u;
+    }
+    void bridgeAttached()
+    {
+        QFETCH(quint32, devices);
+        QFETCH(quint32, countStatus);
+        QFETCH(quint32, result);
+        QFETCH(quint32, attached);
+        FakePlatform fake;
+        fake.deviceCount = devices;
+        fake.countStatus = countStatus;
+        ScopedPlatform scoped(&fake);
+        uint32_t answer = 9;
+        QCOMPARE(siUsbAttached(kBridgeHandle, &answer), ERRORCODE(result));
+        QCOMPARE(answer, attached);
+        QCOMPARE(fake.polls + fake.reads + fake.writes, 0);  // nothing went to the device
+        QCOMPARE(siUsbAttached(nullptr, &answer), ERRORCODE(EC_NoDevice));
+        QCOMPARE(siUsbAttached(kBridgeHandle, nullptr), ERRORCODE(EC_NullArgument));
+    }
+
     void scanWalk_data()
     {
         QTest::addColumn<quint32>("index");
@@ -298,6 +329,8 @@ private slots:
         QVERIFY(!transportForKind(2));
         QVERIFY(bridge->open == &siUsbOpen);
         QVERIFY(scan->read == &usbScanRead);
+        QVERIFY(bridge->attached == &siUsbAttached);
+        QVERIFY(scan->attached == &usbScanAttached);
         QCOMPARE(bridge->romWriteChunk, 64u);
         QCOMPARE(bridge->romReadChunk, 512u);
         QCOMPARE(bridge->moduleEraseStep, 4096u);

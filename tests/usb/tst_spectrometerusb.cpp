@@ -3,8 +3,8 @@
 // none, and two can be open at once), the interface is found from the descriptors and claimed,
 // bulk transfers carry the commands and replies (a reply in two pieces continues where it
 // stopped; a stall or an error ends the attempt, which a retry may complete; a time-out and a
-// device pulled out end the transfer; each kind of failure is told once), and closing gives the interface (and a kernel driver set
-// aside) back.
+// device pulled out end the transfer; each kind of failure is told once; only a device pulled out
+// is no longer attached), and closing gives the interface (and a kernel driver set aside) back.
 #include "libusbrig.h"
 #include "opendevice.h"
 #include "spectrometerreading.h"
@@ -356,6 +356,12 @@ private slots:
         QCOMPARE(data, urbs);
         QCOMPARE(r.discards - start.discards, discards);
         QCOMPARE(r.clearHalts, clearHalts);
+        // The same code for every failure; only the device pulled out is no longer attached.
+        uint32_t attached = 9;
+        QCOMPARE(TVI_SpectrometerIsAttached(open.handle, &attached), ERRORCODE(EC_Success));
+        QCOMPARE(attached, busFault.nth && busFault.kind == UsbFault::Unplug ? 0u : 1u);
+        QCOMPARE(rig.bus.record(0).bulkIn.size(), r.bulkIn.size());  // asking moved nothing
+        QCOMPARE(rig.bus.record(0).bulkOut.size(), r.bulkOut.size());
         if (expected != EC_Success) {
             QCOMPARE(bytes, before);  // nothing landed in the buffer
         } else if (write) {
@@ -392,14 +398,21 @@ private slots:
         rig.start();
         OpenDevice open(1);
         QCOMPARE(open.result, ERRORCODE(EC_Success));
+        uint32_t attached = 9;
+        QCOMPARE(TVI_SpectrometerIsAttached(open.handle, &attached), ERRORCODE(EC_Success));
+        QCOMPARE(attached, 1u);
 
         rig.bus.unplug(0);
+        QCOMPARE(TVI_SpectrometerIsAttached(open.handle, &attached), ERRORCODE(EC_Success));
+        QCOMPARE(attached, 0u);
         std::vector<uint8_t> bytes(64, 0);
         QCOMPARE(TVI_SpectrometerReadRom(open.handle, 0, uint32_t(bytes.size()), bytes.data()),
                  ERRORCODE(EC_TransferFailed));
         std::vector<float> spectrum(101, 0.0f);
         QCOMPARE(TVI_SpectrometerDataAcquire(open.handle, 100000, 101, spectrum.data(), 1),
                  ERRORCODE(EC_TransferFailed));
+        QCOMPARE(TVI_SpectrometerIsAttached(open.handle, &attached), ERRORCODE(EC_Success));
+        QCOMPARE(attached, 0u);
         QCOMPARE(open.close(), ERRORCODE(EC_Success));
         QTRY_VERIFY(!rig.bus.record(0).open);
 

@@ -51,6 +51,8 @@ typedef struct Transport {
     uint32_t romReadChunk;      /* bytes per ROM read command */
     uint32_t reservedSize;      /* read by no operation */
     uint32_t moduleEraseStep;   /* bytes erased by one module ROM sector erase */
+    /* *attached = 1 while the device behind the handle is there, 0 once it has been unplugged */
+    ERRORCODE (*attached)(void* handle, uint32_t* attached);
 } Transport;
 
 /* One argument or reply value of a command: its byte length on the wire and its value. */

@@ -7,7 +7,7 @@
 //    whose calls answer the bridge's own status (0 = success, anything else an error status);
 //  - the scan-file API of kind-1 devices (open a device file by number, read its USB device
 //    descriptor, claim the device of the file kept, one overlapped transfer with a time-out,
-//    close);
+//    whether the device of an open file is still attached, close);
 //  - a sleep, which paces every exchange (the library creates no threads).
 //
 // One provider serves the whole process. The default provider is this machine's (see
@@ -70,6 +70,14 @@ public:
     // a kernel driver that keeps it); a provider whose files need no claim keeps the default.
     virtual bool scanOpen(uint32_t number, void** file) = 0;
     virtual bool scanClaim(void* file)
+    {
+        (void)file;
+        return true;
+    }
+    // False once the device of open file `file` has been pulled out; a device that only stopped
+    // answering is still attached. Asking moves nothing on the bus. A provider that cannot tell
+    // keeps the default, so that its devices are never taken for gone.
+    virtual bool scanAttached(void* file)
     {
         (void)file;
         return true;

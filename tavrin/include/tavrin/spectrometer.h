@@ -41,6 +41,11 @@ TAVRIN_API ERRORCODE TVI_SepctrometerGetDeviceAmount(uint32_t vendorId, uint32_t
    frame's last pixel, and the handle is open and usable all the same. */
 TAVRIN_API ERRORCODE TVI_SpectrometerOpen(uint32_t deviceIndex, void** handle, uint32_t vendorId, uint32_t productId);
 TAVRIN_API ERRORCODE TVI_SpectrometerClose(void* handle);
+/* attached receives 1 while the device behind the open handle is there, 0 once it has been
+   unplugged: a failed transfer alone does not tell that from a time-out. A device that stopped
+   answering is still there. Kind 0 can tell only that no bridge device at all is left; while
+   another is attached it answers 1. Asking moves nothing to or from the device. */
+TAVRIN_API ERRORCODE TVI_SpectrometerIsAttached(void* handle, uint32_t* attached);
 /* Frees `count` pointers given after it; null ones are skipped. */
 TAVRIN_API ERRORCODE TVI_FreeBuffers(uint32_t count, ...);
 

@@ -34,6 +34,7 @@ public:
 
     bool scanOpen(uint32_t number, void** file) override { return m_scan->scanOpen(number, file); }
     bool scanClaim(void* file) override { return m_scan->scanClaim(file); }
+    bool scanAttached(void* file) override { return m_scan->scanAttached(file); }
     void scanClose(void* file) override { m_scan->scanClose(file); }
     tavrin::ScanResult scanGetDescriptor(void* file, tavrin::UsbDeviceDescriptor* descriptor,
                                          uint32_t timeoutMs) override

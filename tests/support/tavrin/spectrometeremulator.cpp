@@ -393,6 +393,12 @@ bool SpectrometerEmulator::scanOpen(uint32_t number, void** file)
     return false;
 }
 
+bool SpectrometerEmulator::scanAttached(void* file)
+{
+    const Handle* h = liveHandle(file, false);
+    return h && (!h->device || h->device->present);
+}
+
 void SpectrometerEmulator::scanClose(void* file)
 {
     if (Handle* h = liveHandle(file, false))

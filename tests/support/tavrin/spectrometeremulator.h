@@ -18,7 +18,8 @@
 //
 // A fault script changes what happens on the Nth call of an API function or the Nth receipt of a
 // command: short, surplus, late or missing replies, time-outs, failures, partial transfers, a
-// bridge status, or the device vanishing (its scan transfers then answer Gone).
+// bridge status, or the device vanishing (its scan transfers then answer Gone, its scan files
+// are no longer attached and the bridge no longer counts it).
 
 #include <tavrin/platform.h>
 
@@ -185,6 +186,7 @@ public:
     uint32_t bridgeCheckRxQueue(void* handle, uint32_t* bytesInQueue,
                                 uint32_t* queueStatus) override;
     bool scanOpen(uint32_t number, void** file) override;
+    bool scanAttached(void* file) override;
     void scanClose(void* file) override;
     tavrin::ScanResult scanGetDescriptor(void* file, tavrin::UsbDeviceDescriptor* descriptor,
                                          uint32_t timeoutMs) override;
