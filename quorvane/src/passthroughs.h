@@ -12,6 +12,7 @@ QV_PASS_THROUGH(SepctrometerGetDeviceAmount, SepctrometerGetDeviceAmount, TVI_Se
 QV_PASS_THROUGH(SepctrometerGetDeviceList, SepctrometerGetDeviceList, TVI_SpectrometerGetDeviceList, (uint32_t* count, uint32_t* list), (count, list))
 QV_PASS_THROUGH(SpectrometerOpen, SpectrometerOpen, TVI_SpectrometerOpen, (uint32_t deviceIndex, void** handle, uint32_t vendorId, uint32_t productId), (deviceIndex, handle, vendorId, productId))
 QV_PASS_THROUGH(SpectrometerClose, SpectrometerClose, TVI_SpectrometerClose, (void* handle), (handle))
+QV_PASS_THROUGH(SpectrometerIsAttached, SpectrometerIsAttached, TVI_SpectrometerIsAttached, (void* handle, uint32_t* attached), (handle, attached))
 QV_PASS_THROUGH(SpectrometerGetAdcGain, SpectrometerGetAdcGain, TVI_SpectrometerGetAdcGain, (void* handle, uint32_t* values), (handle, values))
 QV_PASS_THROUGH(SpectrometerSetAdcGain, SpectrometerSetAdcGain, TVI_SpectrometerSetAdcGain, (void* handle, uintptr_t value), (handle, value))
 QV_PASS_THROUGH(SpectrometerGetAdcOffsetVolt, SpectrometerGetAdcOffsetVolt, TVI_SpectrometerGetAdcOffsetVolt, (void* handle, uint32_t* values), (handle, values))

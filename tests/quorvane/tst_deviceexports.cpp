@@ -374,6 +374,12 @@ private slots:
         int32_t offset = -1;
         QCOMPARE(QVI_SpectrometerGetAdcOffsetCount(handle, &offset), ERRORCODE(0));
         QCOMPARE(offset, 0);
+        uint32_t attached = 9;
+        QCOMPARE(QVI_SpectrometerIsAttached(handle, &attached), ERRORCODE(0));
+        QCOMPARE(attached, 1u);
+        scoped.emulator.device(0).present = false;  // unplugged
+        QCOMPARE(QVI_SpectrometerIsAttached(handle, &attached), ERRORCODE(0));
+        QCOMPARE(attached, 0u);
         // A null handle is the device library's answer: 7.
         QCOMPARE(QVI_FirmwareGetVersion(nullptr, &firmware), ERRORCODE(EC_NoDevice));
         QCOMPARE(QVI_SpectrometerClose(handle), ERRORCODE(0));

@@ -26,6 +26,7 @@ const char* const kExports[] = {
     "QVI_SepctrometerGetDeviceList",
     "QVI_SpectrometerOpen",
     "QVI_SpectrometerClose",
+    "QVI_SpectrometerIsAttached",
     "QVI_SpectrometerGetAdcGain",
     "QVI_SpectrometerSetAdcGain",
     "QVI_SpectrometerGetAdcOffsetVolt",
@@ -124,6 +125,7 @@ const char* const kExports[] = {
     "VB6QVI_SepctrometerGetDeviceList",
     "VB6QVI_SpectrometerOpen",
     "VB6QVI_SpectrometerClose",
+    "VB6QVI_SpectrometerIsAttached",
     "VB6QVI_SpectrometerGetAdcGain",
     "VB6QVI_SpectrometerSetAdcGain",
     "VB6QVI_SpectrometerGetAdcOffsetVolt",
@@ -326,6 +328,12 @@ const std::vector<Row>& rows()
         VALUE(SpectrometerGetAdcOffsetCount),
         {"VB6QVI_SpectrometerSetExternalPort", [](OpenScene& o, bool t) { uint32_t v = 0; Outcome r; r.code = (t ? VB6QVI_SpectrometerSetExternalPort : QVI_SpectrometerSetExternalPort)(o.handle, 6); QVI_SpectrometerGetExternalPort(o.handle, &v); r.outputs = bytes(&v, 4); return r; }},
         VALUE(SpectrometerGetExternalPort),
+        VALUE(SpectrometerIsAttached),
+        {"VB6QVI_SpectrometerIsAttached (unplugged)", [](OpenScene& o, bool t) {
+             o.device.present = false; uint32_t v = 9; Outcome r;
+             r.code = (t ? VB6QVI_SpectrometerIsAttached : QVI_SpectrometerIsAttached)(o.handle, &v);
+             r.outputs = bytes(&v, 4) + QByteArray::number((t ? VB6QVI_SpectrometerIsAttached : QVI_SpectrometerIsAttached)(nullptr, &v));
+             return r; }},
         VALUE(SpectrometerGetRomVersion), TEXT(SpectrometerGetModelName), TEXT(SpectrometerGetSerialNumber),
         TEXT(SpectrometerGetManufacturingDate), TEXT(SpectrometerGetActivatingDate), VALUE(SpectrometerGetAdcMaximumCount),
         VALUE(SpectrometerGetAdcMaximumVolt), TEXT(SpectrometerGetAdcType), TEXT(SpectrometerGetAdcSerialNumber),

@@ -29,6 +29,7 @@
      VB6QVI_SepctrometerGetDeviceList               _VB6QVI_SepctrometerGetDeviceList@8
      VB6QVI_SpectrometerOpen                        _VB6QVI_SpectrometerOpen@16
      VB6QVI_SpectrometerClose                       _VB6QVI_SpectrometerClose@4
+     VB6QVI_SpectrometerIsAttached                  _VB6QVI_SpectrometerIsAttached@8
      VB6QVI_SpectrometerGetAdcGain                  _VB6QVI_SpectrometerGetAdcGain@8
      VB6QVI_SpectrometerSetAdcGain                  _VB6QVI_SpectrometerSetAdcGain@8
      VB6QVI_SpectrometerGetAdcOffsetVolt            _VB6QVI_SpectrometerGetAdcOffsetVolt@8
@@ -156,6 +157,9 @@ QUORVANE_API ERRORCODE QVI_SepctrometerGetDeviceAmount(uint32_t vendorId, uint32
 QUORVANE_API ERRORCODE QVI_SepctrometerGetDeviceList(uint32_t* count, uint32_t* list);
 QUORVANE_API ERRORCODE QVI_SpectrometerOpen(uint32_t deviceIndex, void** handle, uint32_t vendorId, uint32_t productId);
 QUORVANE_API ERRORCODE QVI_SpectrometerClose(void* handle);
+/* 1 while the device behind the handle is there, 0 once it has been unplugged (see
+   TVI_SpectrometerIsAttached): what tells a device pulled out from one whose reading timed out. */
+QUORVANE_API ERRORCODE QVI_SpectrometerIsAttached(void* handle, uint32_t* attached);
 QUORVANE_API ERRORCODE QVI_SpectrometerGetAdcGain(void* handle, uint32_t* values);
 QUORVANE_API ERRORCODE QVI_SpectrometerSetAdcGain(void* handle, uintptr_t value);
 QUORVANE_API ERRORCODE QVI_SpectrometerGetAdcOffsetVolt(void* handle, uint32_t* values);
@@ -269,6 +273,7 @@ QUORVANE_API ERRORCODE VB6QVI_SepctrometerGetDeviceAmount(uint32_t vendorId, uin
 QUORVANE_API ERRORCODE VB6QVI_SepctrometerGetDeviceList(uint32_t* count, uint32_t* list);
 QUORVANE_API ERRORCODE VB6QVI_SpectrometerOpen(uint32_t deviceIndex, void** handle, uint32_t vendorId, uint32_t productId);
 QUORVANE_API ERRORCODE VB6QVI_SpectrometerClose(void* handle);
+QUORVANE_API ERRORCODE VB6QVI_SpectrometerIsAttached(void* handle, uint32_t* attached);
 QUORVANE_API ERRORCODE VB6QVI_SpectrometerGetAdcGain(void* handle, uint32_t* values);
 QUORVANE_API ERRORCODE VB6QVI_SpectrometerSetAdcGain(void* handle, uintptr_t value);
 QUORVANE_API ERRORCODE VB6QVI_SpectrometerGetAdcOffsetVolt(void* handle, uint32_t* values);
