@@ -92,6 +92,7 @@ bool NerelSensor::init()
 {
     closeDevice();
     releaseBuffers();
+    m_lost = false;
     if (!openFirstDevice())
         return false;
 
@@ -157,6 +158,16 @@ CColor NerelSensor::GetColor()
         double xyz[3] = {0, 0, 0};
         if (QVI_ColorGetXYZ(colorInformation, xyz) == EC_Success)
             colour = CColor(xyz[0], xyz[1], xyz[2]);
+    } else if (connected && !m_lost) {
+        // Asked only after a failed reading; once gone, it stays gone until the next connection.
+        // A library that cannot tell leaves the spectrometer attached, and the run goes on.
+        uint32_t attached = 1;
+        m_lost = QVI_SpectrometerIsAttached(handle, &attached) == EC_Success && attached == 0;
     }
     return correctColor(colour);
+}
+
+bool NerelSensor::instrumentLost() const
+{
+    return m_lost;
 }

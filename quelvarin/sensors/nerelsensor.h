@@ -28,6 +28,10 @@ public:
     // One exposure of `integrationTime` ms, background and stray light removed; the null colour when
     // the spectrum or its correction cannot be had, or the colour cannot be computed.
     CColor GetColor() override;
+    // True once a reading failed because the spectrometer was unplugged (the library's transfers
+    // fail alike for a device gone and one that timed out; the library is asked which it was),
+    // until init() connects again.
+    bool instrumentLost() const override;
 
     static constexpr int kDefaultIntegrationTimeMs = 2000;
     static constexpr int kSerialNumberBytes = 16;
@@ -47,4 +51,6 @@ private:
     bool openFirstDevice();
     void closeDevice();
     void releaseBuffers();
+
+    bool m_lost = false;
 };

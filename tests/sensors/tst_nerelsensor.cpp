@@ -1,6 +1,6 @@
 // The USB spectrometer driver over the application library, on the emulated spectrometer: finding
-// and opening the device, its failures and their messages, and a corrected colour from a known
-// light.
+// and opening the device, its failures and their messages, a corrected colour from a known light,
+// and a device pulled out told from a reading that failed.
 #include "sensors/nerelsensor.h"
 
 #include "messagerecorder.h"
@@ -17,6 +17,8 @@ using namespace tavrinemu;
 namespace {
 
 bool isNullColour(const CColor& c) { return c == nullColor; }
+
+enum Trouble { Unplugged, Silent, ReadFailed };
 
 } // namespace
 
@@ -87,6 +89,58 @@ private slots:
         scoped.emulator.addFault({Call::BridgeRead, 1, Fault::Status, SpectrometerEmulator::kBridgeIoFailed, ""});
         QVERIFY(isNullColour(s.GetColor()));  // not the previous spectrum's colour
         QVERIFY(!isNullColour(s.GetColor()));
+    }
+
+    // A reading fails alike for a spectrometer pulled out and for one that stays silent; only the
+    // first is lost, and it stays lost (whatever later readings do) until the driver connects
+    // again. A silent one keeps the old behaviour: a null colour, and the next reading goes on.
+    void lostOnlyWhenUnplugged_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("trouble");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("bridge kind unplugged during a reading") << 0 << int(Unplugged) << true;
+        QTest::newRow("bridge kind silent: the reading timed out") << 0 << int(Silent) << false;
+        QTest::newRow("bridge kind: a read failed") << 0 << int(ReadFailed) << false;
+        QTest::newRow("scan kind unplugged during a reading") << 1 << int(Unplugged) << true;
+        QTest::newRow("scan kind silent: the reading timed out") << 1 << int(Silent) << false;
+    }
+    void lostOnlyWhenUnplugged()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, trouble);
+        QFETCH(bool, lost);
+        ScopedEmulator scoped;
+        auto& device = scoped.emulator.addDevice(kind, illuminantAScene());
+        writeScene(device, {});
+        MessageRecorder boxes;
+        NerelSensor s;
+        QVERIFY(s.init());
+        QVERIFY(!isNullColour(s.GetColor()));
+        QVERIFY(!s.instrumentLost());
+
+        if (trouble == Unplugged)
+            scoped.emulator.addFault({Call::Command, 1, Fault::Vanish, 0, kind == 0 ? "S" : "SQ"});
+        else if (trouble == Silent)
+            device.silent = true;
+        else
+            scoped.emulator.addFault({Call::BridgeRead, 1, Fault::Status, SpectrometerEmulator::kBridgeIoFailed, ""});
+        QVERIFY(isNullColour(s.GetColor()));
+        QCOMPARE(s.instrumentLost(), lost);
+        QCOMPARE(boxes.count(), 0);
+
+        // Plugged in again, or answering again: a lost spectrometer stays lost until it is
+        // connected again; the others read on.
+        device.present = true;
+        device.silent = false;
+        const CColor next = s.GetColor();
+        QCOMPARE(s.instrumentLost(), lost);
+        if (lost) {
+            QVERIFY(s.init());
+            QVERIFY(!s.instrumentLost());
+        } else {
+            QVERIFY(!isNullColour(next));
+        }
     }
 
     void initFailures_data()

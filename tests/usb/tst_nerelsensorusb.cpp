@@ -1,9 +1,11 @@
 // The program's spectrometer driver over the device library's own USB provider: with a
 // spectrometer on the (emulated) USB bus it connects through libusb and reads a corrected colour;
-// a reading the device leaves hanging holds Stop and the closing window for one time-out; with
-// none, connecting through the engine fails with the engine's message at once.
+// a reading the device leaves hanging holds Stop and the closing window for one time-out; a
+// spectrometer pulled out is lost and ends a run, a silent one is not; with none, connecting
+// through the engine fails with the engine's message at once.
 #include "measure/measure.h"
 #include "measure/measurethread.h"
+#include "platform/settings.h"
 #include "sensors/nerelsensor.h"
 
 #include "eventloopwait.h"
@@ -27,6 +29,8 @@
 using namespace tavrinemu;
 
 namespace {
+
+enum Trouble { PulledOutDuringReading, PulledOutBefore, FallsSilent };
 
 // The driver, telling when a reading begins (on the worker thread, before the device is asked).
 class WatchedNerelSensor : public NerelSensor
@@ -133,6 +137,110 @@ private slots:
         QVERIFY2(heldMs >= 62000 && heldMs < 63000, qPrintable(QString::number(heldMs)));
         if (thread)
             engine->detachSensor();
+    }
+
+    // A reading fails with the same code whether the spectrometer was pulled out or stays
+    // silent; the driver asks the library which it was, and only a device gone is lost.
+    void lostOnlyWhenUnplugged_data()
+    {
+        QTest::addColumn<int>("trouble");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("pulled out while a reply is awaited") << int(PulledOutDuringReading) << true;
+        QTest::newRow("pulled out between readings") << int(PulledOutBefore) << true;
+        QTest::newRow("silent: the reading timed out") << int(FallsSilent) << false;
+    }
+    void lostOnlyWhenUnplugged()
+    {
+        QFETCH(int, trouble);
+        QFETCH(bool, lost);
+        LibusbRig rig;
+        EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
+        rig.start();
+        MessageRecorder boxes;
+        NerelSensor s;
+        QVERIFY(s.init());
+        QVERIFY(!(s.GetColor() == nullColor));
+        QVERIFY(!s.instrumentLost());
+
+        if (trouble == PulledOutDuringReading)
+            rig.bus.addFault(0, UsbFault{UsbFault::Unplug, true, 1, 0});
+        else if (trouble == PulledOutBefore)
+            rig.bus.unplug(0);
+        else
+            device.silent = true;
+        QVERIFY(s.GetColor() == nullColor);
+        QCOMPARE(s.instrumentLost(), lost);
+        QCOMPARE(boxes.count(), 0);
+        s.close();
+        QTRY_VERIFY(!rig.bus.record(0).open);
+    }
+
+    // Through the engine: a spectrometer pulled out during a gray run ends the run with the
+    // readings taken before and the engine's message; one that falls silent fails its readings
+    // and the run goes on to its end.
+    void aGrayRunWithTheSpectrometerInTrouble_data()
+    {
+        QTest::addColumn<bool>("pulledOut");
+        QTest::newRow("pulled out at the third reading") << true;
+        QTest::newRow("silent from the third reading") << false;
+    }
+    void aGrayRunWithTheSpectrometerInTrouble()
+    {
+        QFETCH(bool, pulledOut);
+        VirtualClock clock(1);
+        LibusbRig rig;
+        EmulatedDevice& device = rig.addSpectrometer({}, illuminantAScene());
+        rig.start();
+        testenv::clearSettings();
+        platform::writeSetting("measure", "warmtime", 0);
+        platform::writeSetting("measure", "steps", 2);  // white, then the levels 0, 0.5 and 1
+        auto thread = std::make_unique<MeasureThread>();
+        Measure* engine = thread->measure();
+        WatchedNerelSensor* sensor = nullptr;
+        engine->sensorFactory().setCreator(SensorModel::Spyder3, SensorLink::Default,
+                                           [&sensor](SigAdapter*) -> CSensor* {
+                                               sensor = new WatchedNerelSensor;
+                                               return sensor;
+                                           });
+        MessageRecorder boxes;
+        QVERIFY(engine->openSensor(SensorModel::Spyder3));
+        QVERIFY(sensor);
+        std::atomic<int> readings{0};
+        sensor->onReading = [&] {
+            if (++readings != 3)
+                return;
+            if (pulledOut)
+                rig.bus.addFault(0, UsbFault{UsbFault::Unplug, true, 1, 0});
+            else
+                device.silent = true;
+        };
+        QStringList errors;
+        QObject receiver;
+        connect(engine, &Measure::errorOccured, &receiver, [&errors](const QString& text) { errors << text; },
+                Qt::QueuedConnection);
+
+        engine->setMode(MeasureGray);
+        QVERIFY(thread->startMeasure());
+        QVERIFY(testenv::waitUntil([&] { return thread->isFinished(); }, 30000));
+        QCoreApplication::processEvents();
+        const QList<CColor> gray = engine->grayList();
+        if (pulledOut) {
+            QCOMPARE(readings.load(), 3);
+            QCOMPARE(errors, QStringList{QString("The sensor %1 was lost: its port closed or the device was "
+                                                 "unplugged. The readings taken so far are kept.")
+                                             .arg(sensor->name)});
+            QCOMPARE(gray.size(), 2);
+            QTRY_VERIFY(!sensor->connected);
+        } else {
+            QCOMPARE(readings.load(), 4);
+            QCOMPARE(errors, QStringList());
+            QCOMPARE(gray.size(), 4);
+            QVERIFY(gray[2] == nullColor && gray[3] == nullColor);
+            QVERIFY(sensor->connected);
+        }
+        QVERIFY(!(gray[0] == nullColor) && !(gray[1] == nullColor));
+        QCOMPARE(boxes.count(), 0);
+        engine->detachSensor();
     }
 
     void withoutADeviceTheEngineSaysSoAtOnce()
