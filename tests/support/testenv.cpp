@@ -1,6 +1,7 @@
 #include "testenv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHash>
 #include <QPixmapCache>
@@ -105,6 +106,49 @@ QStringList listRows(const QObject* testObject, const char* program)
     return rows;
 }
 
+// The rows of `asked` that left no result in the plain-text log at `logPath`. Each row that
+// runs ends in a result line, "PASS   : Class::function(tag)", "FAIL!  : ...(tag) why", "SKIP",
+// "XFAIL", ...; a function asked for whole ran when any row of it did. Nothing is missing when
+// initTestCase did not pass: then QtTest runs no row by design (skipped) or fails the run itself.
+QStringList rowsNotRun(const QObject* testObject, const QString& logPath, const QStringList& asked)
+{
+    QFile file(logPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return asked;
+    const QString className = QString::fromLatin1(testObject->metaObject()->className());
+    static const QStringList results = {"PASS", "FAIL!", "XFAIL", "XPASS", "SKIP", "BPASS",
+                                        "BFAIL", "BXPASS", "BXFAIL", "BLACKLISTED"};
+    QStringList ran; // "function(tag)" and what follows it on the line
+    const QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'));
+    const QString prefix = className + QStringLiteral("::");
+    for (const QString& line : lines) {
+        // "RESULT : Class::function(tag)...", the result padded with blanks.
+        const int colon = line.indexOf(QStringLiteral(" : "));
+        if (colon < 0 || !results.contains(line.left(colon).trimmed()))
+            continue;
+        const QString rest = line.mid(colon + 3);
+        if (rest.startsWith(prefix))
+            ran << rest.mid(prefix.size());
+    }
+    if (!lines.contains(QStringLiteral("PASS   : ") + prefix + QStringLiteral("initTestCase()")))
+        return {};
+    QStringList missing;
+    for (const QString& row : asked) {
+        const int colon = row.indexOf(QLatin1Char(':'));
+        const bool whole = colon < 0;
+        const QString name = whole ? row + QLatin1Char('(')
+                                   : row.left(colon) + QLatin1Char('(') + row.mid(colon + 1) + QLatin1Char(')');
+        const bool found = std::any_of(ran.begin(), ran.end(), [&](const QString& entry) {
+            if (whole)
+                return entry.startsWith(name);
+            return entry == name || entry.startsWith(name + QLatin1Char(' '));
+        });
+        if (!found)
+            missing << row;
+    }
+    return missing;
+}
+
 } // namespace
 
 int runTests(QObject* testObject, int argc, char** argv)
@@ -138,7 +182,25 @@ int runTests(QObject* testObject, int argc, char** argv)
     for (int i = index - 1; i < rows.size(); i += count)
         shardRows << rows[i];
     sharded = true;
-    return QTest::qExec(testObject, QStringList{QString::fromLocal8Bit(argv[0])} + shardRows);
+    // A second log, in a file, tells which rows ran; the usual one still goes to the output.
+    QTemporaryDir logDir;
+    if (!logDir.isValid()) {
+        std::fprintf(stderr, "%s: no temporary directory for the log of shard %s\n", argv[0],
+                     qPrintable(shard));
+        return 1;
+    }
+    const QString log = logDir.filePath(QStringLiteral("rows.txt"));
+    const QStringList arguments = QStringList{QString::fromLocal8Bit(argv[0]), QStringLiteral("-o"),
+                                              log + QStringLiteral(",txt"), QStringLiteral("-o"),
+                                              QStringLiteral("-,txt")}
+                                  + shardRows;
+    const int result = QTest::qExec(testObject, arguments);
+    const QStringList missing = rowsNotRun(testObject, log, shardRows);
+    if (missing.isEmpty())
+        return result;
+    std::fprintf(stderr, "%s: shard %s asked for rows that did not run: %s\n", argv[0],
+                 qPrintable(shard), qPrintable(missing.join(QStringLiteral(", "))));
+    return result != 0 ? result : 1;
 }
 
 bool rowRuns(const QString& function, const QString& tag)

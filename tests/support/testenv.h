@@ -42,7 +42,9 @@ void prepareApplication();
 // arguments (as ctest starts it), only every n-th row from the k-th on runs: rows are listed by
 // the executable itself (-datatags), in their order, and a function without rows counts as one.
 // Splitting a slow executable this way keeps each ctest entry short on a busy machine, and the n
-// entries together run every row exactly once.
+// entries together run every row exactly once. A shard fails when a row it asked for did not run
+// (QtTest ends a run quietly at a row name it does not know, as when a data function's rows differ
+// between the listing and the run), naming those rows.
 int runTests(QObject* testObject, int argc, char** argv);
 
 // Whether this run of the executable takes the given row: always, unless runTests runs one
