@@ -1,15 +1,26 @@
 #include "testenv.h"
 
+#include "platform/serialline.h"
+#include "platform/settings.h"
+
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
+#include <QFile>
 #include <QHash>
 #include <QPixmapCache>
 #include <QProcess>
 #include <QSettings>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace testenv {
 
@@ -18,21 +29,113 @@ const char kDebugLineRules[] = "quelvarin*.debug=true\n"
                                "quelvarin.sensors.as5216.debug=false\n"
                                "quelvarin.free.spectrum.debug=false";
 
+namespace {
+
+// Binds a loopback port of `family` without listening; -1 when it cannot.
+int bindLoopback(int family, quint16 port, quint16* bound)
+{
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    if (family == AF_INET) {
+        auto* in = reinterpret_cast<sockaddr_in*>(&address);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(port);
+        in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        length = sizeof(sockaddr_in);
+    } else {
+        const int only = 1;
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &only, sizeof only);
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&address);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(port);
+        in6->sin6_addr = in6addr_loopback;
+        length = sizeof(sockaddr_in6);
+    }
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    *bound = ntohs(family == AF_INET ? reinterpret_cast<sockaddr_in*>(&address)->sin_port
+                                     : reinterpret_cast<sockaddr_in6*>(&address)->sin6_port);
+    return fd;
+}
+
+} // namespace
+
+quint16 refusingPort()
+{
+    // Bound once and never closed: the port stays this process's while it runs.
+    static const quint16 port = [] {
+        quint16 bound = 0;
+        if (bindLoopback(AF_INET, 0, &bound) < 0) {
+            std::fprintf(stderr, "testenv: cannot bind a loopback port: %s\n", std::strerror(errno));
+            std::abort();
+        }
+        // The same port on ::1 as well where the machine has it, so "localhost" is refused there
+        // too; a machine without IPv6 has nothing to reach.
+        quint16 same = 0;
+        bindLoopback(AF_INET6, bound, &same);
+        return bound;
+    }();
+    return port;
+}
+
 SettingsSandbox::SettingsSandbox()
 {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, m_dir.path() + "/system");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.path() + "/system");
+
+    // The program reads its store with the system scope behind the user's: what is written here
+    // is what a key reads while the test's own store does not have it.
+    QSettings system(QSettings::IniFormat, QSettings::SystemScope, platform::kSettingsOrganisation,
+                     platform::kSettingsApplication);
+    system.setValue(QStringLiteral("measure/ipadd"), QStringLiteral("127.0.0.1"));
+    system.setValue(QStringLiteral("measure/tcpport"), int(refusingPort()));
+    system.sync();
+
+    const QString noDevice = m_dir.path() + QStringLiteral("/no-serial-device/");
+    for (int n = 1; n <= platform::kMaxComNumber; ++n) {
+        const QString name = QStringLiteral("COM%1").arg(n);
+        qputenv(platform::serialOverrideVariable(n).toLatin1().constData(),
+                QFile::encodeName(noDevice + name));
+    }
+
+    // Qt's printing asks the print server for the machine's printers; a path where no server
+    // socket stands answers at once that there is none.
+    qputenv("CUPS_SERVER", QFile::encodeName(m_dir.path() + QStringLiteral("/no-print-server")));
 }
 
 SettingsSandbox::~SettingsSandbox() = default;
 
 void clearSettings()
 {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, "Brantova", "KW");
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, platform::kSettingsOrganisation,
+                platform::kSettingsApplication);
     s.clear();
     s.sync();
+}
+
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
+    : m_name(name), m_previous(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name))
+{
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_wasSet)
+        qputenv(m_name.constData(), m_previous);
+    else
+        qunsetenv(m_name.constData());
 }
 
 void prepareApplication()

@@ -1,7 +1,9 @@
 #pragma once
 // Test harness: every test executable runs with its settings redirected into a temporary
-// directory, so no test reads or writes the user's real configuration.
+// directory, so no test reads or writes the user's real configuration, and reaches nothing of
+// the machine's that it did not start: no pattern generator, serial port or print server.
 
+#include <QByteArray>
 #include <QLoggingCategory>
 #include <QString>
 #include <QTemporaryDir>
@@ -11,6 +13,18 @@ namespace testenv {
 
 // Points QSettings (INI, user and system scope) at a fresh temporary directory that lives as
 // long as the returned object. Called by the QV_TEST_MAIN macros before the test object runs.
+//
+// It also keeps the program's outside connections off the machine, since the test mains all
+// build one:
+// - The pattern generator client's address (measure/ipadd, measure/tcpport) defaults to
+//   127.0.0.1:refusingPort(), stored in the system scope beneath the user's store: a test that
+//   stores its own address wins, and clearSettings() brings back this one, never the client's
+//   own default 127.0.0.1:8989, where a generator of the machine's may listen.
+// - Every serial port name COM1..COM256 is pointed (KW_SERIAL_COMn) at a path inside the
+//   sandbox that does not exist, so a port no emulator stands behind is missing whatever /dev
+//   holds. A test that changes such a variable puts back what it found (ScopedEnv).
+// - The print server (CUPS_SERVER), asked for printers when a test prints or makes a PDF, is a
+//   path inside the sandbox where none stands.
 class SettingsSandbox
 {
 public:
@@ -24,6 +38,27 @@ private:
 
 // Removes every stored setting of the program, for tests that need a clean store between cases.
 void clearSettings();
+
+// A loopback TCP port that this process holds bound without listening, for its whole life: a
+// connection to 127.0.0.1 there is refused at once, and no other program can take the port.
+// The pattern generator client of the tests goes there unless a test stores another address.
+quint16 refusingPort();
+
+// Sets an environment variable while it lives (a null value unsets it), then puts back the
+// value it found, or unsets it again when it was unset.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const QByteArray& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    QByteArray m_name;
+    QByteArray m_previous;
+    bool m_wasSet = false;
+};
 
 // Directory for files a test leaves for review (screenshots, rendered pages); created on demand.
 QString artifactDir();
