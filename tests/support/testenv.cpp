@@ -1,21 +1,28 @@
 #include "testenv.h"
 
+#include "platform/messagepresenter.h"
 #include "platform/serialline.h"
 #include "platform/settings.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
-#include <QGuiApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <QMessageBox>
 #include <QPixmapCache>
+#include <QPointer>
 #include <QProcess>
 #include <QSettings>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -138,6 +145,120 @@ ScopedEnv::~ScopedEnv()
         qunsetenv(m_name.constData());
 }
 
+namespace {
+
+int failUnansweredBox(QMessageBox& box)
+{
+    QString what = QStringLiteral("message box \"%1\": \"%2\"").arg(box.windowTitle(), box.text());
+    if (!box.informativeText().isEmpty())
+        what += QStringLiteral(" (\"%1\")").arg(box.informativeText());
+    failUnansweredWindow(what);
+    // Answered as a box closed without a choice: no button, so no caller goes on as if agreed.
+    return QMessageBox::NoButton;
+}
+
+ModalRoute messageBoxRoute()
+{
+    return {[] { platform::setMessagePresenter(&failUnansweredBox); },
+            [] {
+                auto previous = std::make_shared<platform::MessagePresenter>(
+                    platform::setMessagePresenter({}));
+                return std::function<void()>(
+                    [previous] { platform::setMessagePresenter(std::move(*previous)); });
+            }};
+}
+
+std::vector<ModalRoute>& modalRoutes()
+{
+    static std::vector<ModalRoute> routes{messageBoxRoute()};
+    return routes;
+}
+
+int watchdogLimitMs = kModalWatchdogMs;
+
+// Looks at the active modal widget a few times a second; one that stays longer than the limit
+// fails the test and is closed.
+class ModalWatchdog : public QObject
+{
+public:
+    explicit ModalWatchdog(QObject* parent)
+        : QObject(parent)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &ModalWatchdog::look);
+        m_timer.start(100);
+    }
+
+private:
+    void look()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != m_watched) {
+            m_watched = modal;
+            m_since.start();
+            return;
+        }
+        if (!modal || m_since.elapsed() < watchdogLimitMs)
+            return;
+        QString what = QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(modal->metaObject()->className()),
+                                                      modal->windowTitle());
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            what += QStringLiteral(": \"%1\"").arg(box->text());
+        what += QStringLiteral(", open for %1 ms").arg(m_since.elapsed());
+        m_watched = nullptr;
+        failUnansweredWindow(what);
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+
+    QTimer m_timer;
+    QPointer<QWidget> m_watched;
+    QElapsedTimer m_since;
+};
+
+} // namespace
+
+bool addModalRoute(ModalRoute route)
+{
+    modalRoutes().push_back(std::move(route));
+    return true;
+}
+
+void installModalDefaults()
+{
+    for (const ModalRoute& route : modalRoutes())
+        route.failUnanswered();
+}
+
+void failUnansweredWindow(const QString& what)
+{
+    const QByteArray message = QStringLiteral("unanswered modal %1: no test answers it").arg(what).toLocal8Bit();
+    if (QTest::currentTestFunction()) {
+        QTest::qFail(message.constData(), __FILE__, __LINE__);
+        return;
+    }
+    // Outside a test function a failure would go unreported: end the run, saying why.
+    qFatal("%s", message.constData());
+}
+
+RealModalRuns::RealModalRuns()
+{
+    for (const ModalRoute& route : modalRoutes())
+        m_restore.push_back(route.runReal());
+}
+
+RealModalRuns::~RealModalRuns()
+{
+    for (auto it = m_restore.rbegin(); it != m_restore.rend(); ++it)
+        (*it)();
+}
+
+void setModalWatchdogLimit(int ms)
+{
+    watchdogLimitMs = ms;
+}
+
 void prepareApplication()
 {
     QLoggingCategory::setFilterRules(QString::fromLatin1(kDebugLineRules));
@@ -145,6 +266,9 @@ void prepareApplication()
     // come to about 8 MB decoded, near Qt's default limit of 10 MB.
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         QPixmapCache::setCacheLimit(64 * 1024);
+    installModalDefaults();
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        new ModalWatchdog(app);
 }
 
 namespace {

@@ -1,13 +1,17 @@
 #pragma once
 // Test harness: every test executable runs with its settings redirected into a temporary
 // directory, so no test reads or writes the user's real configuration, and reaches nothing of
-// the machine's that it did not start: no pattern generator, serial port or print server.
+// the machine's that it did not start: no pattern generator, serial port or modal wait that
+// stands on the machine or waits for a person.
 
 #include <QByteArray>
 #include <QLoggingCategory>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
+#include <vector>
 
 namespace testenv {
 
@@ -60,6 +64,59 @@ private:
     bool m_wasSet = false;
 };
 
+// A way by which the program runs a modal window (the message presenter, the shell's dialog
+// runner and file choosers). Each one is installed, in the test mains, with a default that fails
+// the running test at once, naming the window, and closes it without waiting: a window that no
+// test answers never waits for the ctest time-out. Tests that answer windows install their own
+// (MessageRecorder, DialogRecorder) and put the default back when done.
+struct ModalRoute
+{
+    // Installs the default that fails the test.
+    std::function<void()> failUnanswered;
+    // Installs the real route (the window's own event loop); answers a call that puts back what
+    // was installed before.
+    std::function<std::function<void()>()> runReal;
+};
+
+// Adds a route; what is added before the test main runs (a static initialiser of a support unit
+// linked into the test) gets its default there. Answers true, for such initialisers.
+bool addModalRoute(ModalRoute route);
+
+// Installs the failing default of every route. The test mains call it (prepareApplication); a
+// test that replaced a route without keeping what it replaced calls it to put the defaults back.
+void installModalDefaults();
+
+// Fails the running test with `what` (and aborts the process when no test function runs, where
+// a failure would be lost). For the defaults of the modal routes.
+void failUnansweredWindow(const QString& what);
+
+// Runs modal windows for real while it lives: every modal route gets its real one (the window's
+// own event loop), so a test that means to show a real box or dialog answers it itself, with a
+// timer or an event. Afterwards the routes get back what they had, normally the failing defaults.
+//
+//   testenv::RealModalRuns real;
+//   QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+//   box.exec();
+class RealModalRuns
+{
+public:
+    RealModalRuns();
+    ~RealModalRuns();
+    RealModalRuns(const RealModalRuns&) = delete;
+    RealModalRuns& operator=(const RealModalRuns&) = delete;
+
+private:
+    std::vector<std::function<void()>> m_restore;
+};
+
+// A modal window that stays the active modal widget longer than this fails the running test,
+// naming it, and is closed: the guard for windows that run outside the routes (QDialog::exec(),
+// the static QFileDialog and QInputDialog functions). Real time; the limit is far beyond any
+// test's own answer and far below the ctest time-out. Widget tests only.
+inline constexpr int kModalWatchdogMs = 10000;
+// Sets the limit, for a test of the watchdog itself.
+void setModalWatchdogLimit(int ms);
+
 // Directory for files a test leaves for review (screenshots, rendered pages); created on demand.
 QString artifactDir();
 
@@ -68,9 +125,10 @@ QString artifactDir();
 // switch them on themselves).
 extern const char kDebugLineRules[];
 
-// Settles what every test main shares before its test object runs: the logging rules, and a
+// Settles what every test main shares before its test object runs: the logging rules, a
 // picture cache large enough for the program's pictures, so the tests that build a window per row
-// read each picture once per executable (the program builds its windows once and never notices).
+// read each picture once per executable (the program builds its windows once and never notices),
+// the failing defaults of the modal routes and, in a widget test, the modal watchdog.
 void prepareApplication();
 
 // Runs the test object. When QV_TEST_SHARD is "k/n" and the executable was started without
