@@ -257,6 +257,7 @@ int main(int argc, char** argv)
     testenv::SettingsSandbox sandbox;
     Application app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
+    testenv::prepareApplication();
     TestApplication tc;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&tc, argc, argv);

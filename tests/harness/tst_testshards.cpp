@@ -1,6 +1,6 @@
 // The harness's shards: an executable registered as n ctest entries runs each of its rows in
 // exactly one of them, and refuses a split it cannot make rather than running everything.
-// The executable runs a small sample test object as its own child (QV_SHARD_SAMPLE).
+// The executable runs a small sample test object as its own child (QV_SHARD_SAMPLE names which).
 #include "testenv.h"
 
 #include <QProcess>
@@ -61,6 +61,30 @@ private slots:
     void last() { QVERIFY(true); }
 };
 
+// A test object whose rows differ between the listing and the run: -datatags lists a row that
+// the run does not have, as a data function whose rows depend on what it finds may do. QtTest
+// ends the run quietly at the row it does not know.
+class TestShardDrift : public QObject
+{
+    Q_OBJECT
+private slots:
+    void first() { QVERIFY(true); }
+    void rows_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::newRow("kept") << 1;
+        if (QCoreApplication::arguments().contains("-datatags"))
+            QTest::newRow("listed only") << 2;
+        QTest::newRow("after it") << 3;
+    }
+    void rows()
+    {
+        QFETCH(int, value);
+        QVERIFY(value > 0);
+    }
+    void last() { QVERIFY(true); }
+};
+
 struct Outcome
 {
     int exitCode = -1;
@@ -71,11 +95,12 @@ struct Outcome
 
 // Starts the sample as one shard (or unsharded when `shard` is null); finish() collects it.
 // Shards are started together, as ctest runs them.
-std::unique_ptr<QProcess> startSample(const QString& shard, const QStringList& arguments = {})
+std::unique_ptr<QProcess> startSample(const QString& shard, const QStringList& arguments = {},
+                                      const QString& sample = "rows")
 {
     auto child = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QV_SHARD_SAMPLE", "1");
+    env.insert("QV_SHARD_SAMPLE", sample);
     // The sample runs no program code: its leak check would only cost time.
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
     env.remove("QV_TEST_SHARD");
@@ -98,7 +123,7 @@ Outcome finish(QProcess& child)
     outcome.exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
     outcome.err = QString::fromLocal8Bit(child.readAllStandardError());
     const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
-    static const QRegularExpression pass("^PASS   : TestShardSample::(\\w+\\(.*\\))$",
+    static const QRegularExpression pass("^PASS   : \\w+::(\\w+\\(.*\\))$",
                                          QRegularExpression::MultilineOption);
     for (auto it = pass.globalMatch(out); it.hasNext();) {
         const QString row = it.next().captured(1);
@@ -185,6 +210,32 @@ private slots:
         QVERIFY2(!outcome.err.isEmpty(), "a refused split must say why");
     }
 
+    // A row the listing had and the run lacked fails its shard, which names every row it asked
+    // for that did not run; the other shards still pass.
+    void aListedRowThatDidNotRunFailsItsShard_data()
+    {
+        QTest::addColumn<QString>("shard");
+        QTest::addColumn<QStringList>("notRun");
+        // Rows: first, rows:kept, rows:listed only, rows:after it, last.
+        QTest::newRow("one shard") << "1/1" << QStringList{"rows:listed only", "rows:after it", "last"};
+        QTest::newRow("the shard with the row") << "1/2" << QStringList{"rows:listed only", "last"};
+        QTest::newRow("a shard without it") << "2/2" << QStringList{};
+    }
+    void aListedRowThatDidNotRunFailsItsShard()
+    {
+        QFETCH(QString, shard);
+        QFETCH(QStringList, notRun);
+        const Outcome outcome = finish(*startSample(shard, {}, "drift"));
+        QVERIFY2(outcome.passed.contains(shard == "2/2" ? "rows(kept)" : "first()"), qPrintable(outcome.err));
+        if (notRun.isEmpty()) {
+            QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
+            return;
+        }
+        QVERIFY2(outcome.exitCode != 0, qPrintable(outcome.err));
+        const QString named = outcome.err.section("did not run: ", 1).section('\n', 0, 0);
+        QCOMPARE(named, notRun.join(", "));
+    }
+
     void namedFunctionsRunAsNamedInAShard()
     {
         // A developer who names what to run gets exactly that, whatever the environment says.
@@ -199,9 +250,14 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     testenv::SettingsSandbox sandbox;
     testenv::prepareApplication();
-    if (qEnvironmentVariableIsSet("QV_SHARD_SAMPLE")) {
-        TestShardSample sample;
-        return testenv::runTests(&sample, argc, argv);
+    const QString sample = qEnvironmentVariable("QV_SHARD_SAMPLE");
+    if (sample == "drift") {
+        TestShardDrift drift;
+        return testenv::runTests(&drift, argc, argv);
+    }
+    if (!sample.isEmpty()) {
+        TestShardSample rows;
+        return testenv::runTests(&rows, argc, argv);
     }
     TestTestShards tc;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -381,13 +381,8 @@ private slots:
 
     void refusedConnectionIsRetriedQuietly()
     {
-        // A port with nobody listening: take a free one and close it again.
-        quint16 port = 0;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-            port = probe.serverPort();
-        }
+        // A port with nobody listening, held by the test environment so no one else takes it.
+        const quint16 port = testenv::refusingPort();
         QSettings s(QSettings::IniFormat, QSettings::UserScope, "Brantova", "KW");
         s.setValue("measure/tcpport", int(port));
         s.sync();
@@ -396,6 +391,19 @@ private slots:
         platform::waitProcessingEvents(100);
         QVERIFY(!lonely.isConnected());
         QVERIFY(lonely.isReconnecting());
+        QCOMPARE(boxes->count(), 0);
+    }
+
+    // A client of a test that stores no address of its own (as every engine builds one) reaches
+    // nothing: the machine's generator at the default 127.0.0.1:8989 would connect and ask a box.
+    void aClientWithoutAnAddressOfItsOwnReachesNothing()
+    {
+        PatternTcp client;
+        client.connectToServer();
+        QCOMPARE(client.host(), QString("127.0.0.1"));
+        QCOMPARE(client.port(), int(testenv::refusingPort()));
+        platform::waitProcessingEvents(100);
+        QVERIFY(!client.isConnected());
         QCOMPARE(boxes->count(), 0);
     }
 

@@ -7,6 +7,7 @@
 #include "testenv.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSet>
 #include <QThread>
 #include <QtTest>
@@ -130,7 +131,7 @@ void TestSerialLine::opensByPathWithTheConfigurationAsked()
 
 void TestSerialLine::missingDeviceFailsToOpen()
 {
-    qputenv("KW_SERIAL_COM12", "/nonexistent/serial-device");
+    testenv::ScopedEnv missing("KW_SERIAL_COM12", "/nonexistent/serial-device");
     SerialLine line;
     line.setPortName("COM12");
     QVERIFY(!line.open());
@@ -138,7 +139,6 @@ void TestSerialLine::missingDeviceFailsToOpen()
     QVERIFY(!line.errorString().isEmpty());
     QCOMPARE(line.write("x"), qint64(-1));
     QVERIFY(line.read(4, 10).isEmpty());
-    qunsetenv("KW_SERIAL_COM12");
 }
 
 // The warning of a port that cannot be opened says what stands behind its name: the device the
@@ -162,19 +162,22 @@ void TestSerialLine::failedOpenNamesThePathsTried()
     QFETCH(QString, port);
     QFETCH(QByteArray, override);
     QFETCH(QStringList, named);
+    // Without an override the line looks for the machine's own devices; one that stands there
+    // would be opened, which no test does.
+    for (const QString& part : named) {
+        if (override.isEmpty() && part.startsWith("/dev/") && QFileInfo::exists(part))
+            QSKIP(qPrintable(part + " exists on this machine"));
+    }
     const QByteArray variable = platform::serialOverrideVariable(port.mid(3).toInt()).toLatin1();
-    if (!override.isEmpty())
-        qputenv(variable.constData(), override);
     QStringList warnings;
     {
+        testenv::ScopedEnv binding(variable.constData(), override.isEmpty() ? QByteArray() : override);
         LogCapture log;
         SerialLine line;
         line.setPortName(port);
         QVERIFY(!line.open());
         warnings = log.messages(QtWarningMsg);
     }
-    if (!override.isEmpty())
-        qunsetenv(variable.constData());
     QCOMPARE(warnings.size(), 1);
     for (const QString& part : named)
         QVERIFY2(warnings.first().contains(part), qPrintable(warnings.first() + "\n lacks " + part));

@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 Q_DECLARE_METATYPE(SerialEmulator::Reply)
 
@@ -239,8 +240,9 @@ void TestCA210SensorCOM::setupFailures()
     QFETCH(QString, serial);
     QFETCH(int, box);
     SerialEmulator emu;
+    std::optional<testenv::ScopedEnv> missing;
     if (command.isEmpty()) {
-        qputenv("KW_SERIAL_COM1", "/nonexistent/ca210");
+        missing.emplace("KW_SERIAL_COM1", "/nonexistent/ca210");
     } else {
         emu.bindTo(1);
         ca210emulator::install(emu, kSerialWord, {kColour});
@@ -255,7 +257,7 @@ void TestCA210SensorCOM::setupFailures()
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(sensor.init(), ok);
-    qunsetenv("KW_SERIAL_COM1");
+    missing.reset();
     // A few seconds at most even on a busy machine, far below the bound; the wrong wait far above.
     QVERIFY2(clock.elapsed() < 20000, qPrintable(emu.logText()));
     QCOMPARE(sensor.connected, ok);

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 
 Q_DECLARE_METATYPE(SerialEmulator::Reply)
 
@@ -403,8 +404,9 @@ void TestCRSensor::initFailures()
     QFETCH(QString, title);
     QFETCH(QString, text);
     SerialEmulator emu;
+    std::optional<testenv::ScopedEnv> missing;
     if (command.isEmpty()) {
-        qputenv("KW_SERIAL_COM1", "/nonexistent/cr");
+        missing.emplace("KW_SERIAL_COM1", "/nonexistent/cr");
     } else {
         emu.bindTo(1);
         cremulator::install(emu, cremulator::Options(), {kColour});
@@ -419,7 +421,7 @@ void TestCRSensor::initFailures()
     QElapsedTimer clock;
     clock.start();
     const bool ok = sensor.init();
-    qunsetenv("KW_SERIAL_COM1");
+    missing.reset();
     // A few seconds at most even on a busy machine, far below the bound; the wrong wait far above.
     QVERIFY2(clock.elapsed() < 20000, qPrintable(emu.logText())); // each reply within the short deadline of connecting
     QCOMPARE(ok, title.isEmpty());

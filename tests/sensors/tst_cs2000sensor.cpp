@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 Q_DECLARE_METATYPE(SerialEmulator::Reply)
 
@@ -332,12 +333,13 @@ void TestCS2000Sensor::initPaths()
     QFETCH(QString, serial);
     QFETCH(QString, box);
     SerialEmulator emu;
+    std::optional<testenv::ScopedEnv> missing;
     if (device) {
         emu.bindTo(1);
         emu.on("RMTS,1\r\n", remote);
         emu.on("IDDR\r\n", identity);
     } else {
-        qputenv("KW_SERIAL_COM1", "/nonexistent/cs2000");
+        missing.emplace("KW_SERIAL_COM1", "/nonexistent/cs2000");
     }
     MessageRecorder boxes;
     CS2000Sensor sensor;
@@ -348,7 +350,7 @@ void TestCS2000Sensor::initPaths()
     clock.start();
     QCOMPARE(sensor.init(), ok);
     const qint64 took = clock.elapsed();
-    qunsetenv("KW_SERIAL_COM1");
+    missing.reset();
     QCOMPARE(sensor.connected, ok);
     QCOMPARE(sensor.serialNumber, serial);
     // Two short exchanges at most (2 x 600 ms), never the long measurement wait (30 s): 10 s lies

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 Q_DECLARE_METATYPE(SerialEmulator::Reply)
 
@@ -237,11 +238,12 @@ void TestK10Sensor::identificationFaultsEndInAMessage()
     QFETCH(QString, title);
     QFETCH(QString, text);
     SerialEmulator emu;
+    std::optional<testenv::ScopedEnv> missing;
     if (device) {
         emu.bindTo(1);
         emu.on("\rP4\r", reply);
     } else {
-        qputenv("KW_SERIAL_COM1", "/nonexistent/k10");
+        missing.emplace("KW_SERIAL_COM1", "/nonexistent/k10");
     }
     MessageRecorder boxes;
     K10Sensor sensor;
@@ -254,8 +256,7 @@ void TestK10Sensor::identificationFaultsEndInAMessage()
     clock.start();
     const bool ok = sensor.init();
     const qint64 took = clock.elapsed();
-    if (!device)
-        qunsetenv("KW_SERIAL_COM1");
+    missing.reset();
 
     QCOMPARE(ok, title.isEmpty());
     QCOMPARE(sensor.connected, ok);

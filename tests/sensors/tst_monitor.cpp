@@ -156,11 +156,12 @@ void TestMonitor::portThatDoesNotOpen()
         platform::writeSetting("global", "pos", QPoint(100, 50));
         platform::writeSetting("global", "size", QSize(1000, 500));
     }
-    qputenv("KW_SERIAL_COM5", "/nonexistent/monitor");
     MessageRecorder boxes;
     CMonitor monitor(1);
-    QVERIFY(!monitor.open("COM5"));
-    qunsetenv("KW_SERIAL_COM5");
+    {
+        testenv::ScopedEnv missing("KW_SERIAL_COM5", "/nonexistent/monitor");
+        QVERIFY(!monitor.open("COM5"));
+    }
     QVERIFY(!monitor.isOpen());
     QCOMPARE(boxes.count(), 1);
     const RecordedMessage box = boxes.last();

@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 Q_DECLARE_METATYPE(SerialEmulator::Reply)
 
@@ -341,13 +342,14 @@ void TestPR6xxSensor::setupFailures()
     QFETCH(int, lines);
     QFETCH(QString, modelText);
     SerialEmulator emu;
+    std::optional<testenv::ScopedEnv> missing;
     if (device) {
         emu.bindTo(1);
         pr6xxemulator::install(emu, "PR123456", "PR-655", {kColour});
         emu.on("D110\r", serial);
         emu.on("D111\r", model);
     } else {
-        qputenv("KW_SERIAL_COM1", "/nonexistent/pr6xx");
+        missing.emplace("KW_SERIAL_COM1", "/nonexistent/pr6xx");
     }
     MessageRecorder boxes;
     PR6xxSensor sensor;
@@ -358,7 +360,7 @@ void TestPR6xxSensor::setupFailures()
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(sensor.init(), ok);
-    qunsetenv("KW_SERIAL_COM1");
+    missing.reset();
     // Set-up exchanges are short. Connecting takes a few seconds at most even on a busy machine;
     // the bound sits far above that and far below the minute of a wrongly long wait.
     QVERIFY2(clock.elapsed() < 20000, qPrintable(emu.logText()));

@@ -147,6 +147,6 @@ protected:
         delete scene;
         delete measure;
         delete dir;
-        dataexport::setFileChooser({});
+        testenv::installModalDefaults(); // the file chooser a case set
     }
 };

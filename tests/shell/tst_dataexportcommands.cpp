@@ -71,7 +71,7 @@ private slots:
 
     void cleanup()
     {
-        dataexport::setFileChooser({});
+        testenv::installModalDefaults(); // the file chooser a case set
         window.reset();
     }
 

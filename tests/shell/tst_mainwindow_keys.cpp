@@ -65,7 +65,7 @@ void TestMainWindowKeys::cleanup()
     probe.reset();
     window.reset();
     clock.reset();
-    shell::setProfileChooser({});
+    testenv::installModalDefaults(); // the profile chooser a case set
 }
 
 void TestMainWindowKeys::hotKeys_data()

@@ -92,7 +92,7 @@ void TestMainWindowSensors::cleanup()
     probe.reset();
     window.reset();
     clock.reset();
-    shell::setProfileChooser({});
+    testenv::installModalDefaults(); // the profile chooser a case set
 }
 
 void TestMainWindowSensors::attach(int type, bool connected, const QString& serial)

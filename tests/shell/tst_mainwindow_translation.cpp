@@ -206,7 +206,7 @@ void TestMainWindowTranslation::serialPortFailureIsTranslated()
 {
     QFETCH(QString, driver);
     testenv::clearSettings(); // the instrument on COM1
-    qputenv("KW_SERIAL_COM1", QDir(root.path()).filePath("no-such-port").toUtf8());
+    testenv::ScopedEnv missing("KW_SERIAL_COM1", QDir(root.path()).filePath("no-such-port").toUtf8());
     QTemporaryDir bin;
     QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
     QTranslator translator;
@@ -220,7 +220,6 @@ void TestMainWindowTranslation::serialPortFailureIsTranslated()
         sensor = std::make_unique<CA210SensorCOM>();
     const bool opened = sensor->init();
     QCoreApplication::removeTranslator(&translator);
-    qunsetenv("KW_SERIAL_COM1");
 
     QVERIFY(!opened);
     QCOMPARE(boxes.count(), 1);

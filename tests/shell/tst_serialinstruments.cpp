@@ -183,13 +183,14 @@ void TestSerialInstruments::withoutTheInstrumentTheSimulatorCarriesOn()
     QFETCH(int, type);
     QFETCH(QString, openText);
     VirtualClock clock(1); // the simulator's second per reading
-    qputenv("KW_SERIAL_COM2", "/nonexistent/serial-instrument");
     platform::writeSetting("PortSelect", "COMSele", true);
     MainWindowProbe p(*window);
     MessageRecorder boxes;
 
-    QVERIFY(!p.measure()->openSensor(type));
-    qunsetenv("KW_SERIAL_COM2");
+    {
+        testenv::ScopedEnv missing("KW_SERIAL_COM2", "/nonexistent/serial-instrument");
+        QVERIFY(!p.measure()->openSensor(type));
+    }
     QCOMPARE(boxes.count(), 2);
     QCOMPARE(boxes.messages().at(0).title, QString("Open Sensor Error!"));
     QCOMPARE(boxes.messages().at(0).text, openText);
