@@ -408,7 +408,8 @@ void TestInstrumentOperations::dialogsBlockTheMainWindow()
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     MainWindowProbe p(*window);
-    // The questions around the dialog under test are answered at once; the dialog runs for real.
+    // The dialog under test runs for real; the questions around it are answered at once.
+    const testenv::RealModalRuns real;
     std::unique_ptr<MessageRecorder> boxes;
     if (cancelSimulator) {
         boxes = std::make_unique<MessageRecorder>();
