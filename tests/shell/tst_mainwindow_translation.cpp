@@ -44,6 +44,29 @@ QStringList actionTexts(const QWidget& window)
     return out;
 }
 
+// Both translations as the program installs them for a Chinese system: Qt's, then the program's
+// (from a folder of its own, as beside the program file). Removed again at remove() or the end.
+struct ChineseInterface
+{
+    ChineseInterface()
+    {
+        installed = QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm"))
+            && installQtTranslation(qt, QLocale("zh_CN"))
+            && installProgramTranslation(program, QLocale("zh_CN"), bin.filePath("quelvarin"));
+    }
+    ~ChineseInterface() { remove(); }
+    void remove()
+    {
+        QCoreApplication::removeTranslator(&program);
+        QCoreApplication::removeTranslator(&qt);
+    }
+
+    QTemporaryDir bin;
+    QTranslator qt;
+    QTranslator program;
+    bool installed = false;
+};
+
 } // namespace
 
 class TestMainWindowTranslation : public QObject
@@ -271,14 +294,10 @@ void TestMainWindowTranslation::qtTextsFollowTheSystemLanguage()
 // a message box are saved as pictures to be looked at.
 void TestMainWindowTranslation::chineseFileDialogAndMessageBox()
 {
-    QTemporaryDir bin;
-    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
-    QTranslator qt;
-    QTranslator program;
-    QVERIFY(installQtTranslation(qt, QLocale("zh_CN")));
-    QVERIFY(installProgramTranslation(program, QLocale("zh_CN"), bin.filePath("quelvarin")));
+    ChineseInterface chinese;
+    QVERIFY(chinese.installed);
     {
-        QFileDialog dialog(nullptr, QString(), bin.path());
+        QFileDialog dialog(nullptr, QString(), chinese.bin.path());
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.show();
@@ -302,8 +321,7 @@ void TestMainWindowTranslation::chineseFileDialogAndMessageBox()
         QCOMPARE(box.text(), QString::fromUtf8("视图"));
         box.grab().save(QDir(testenv::artifactDir()).filePath("message_box_zh.png"));
     }
-    QCoreApplication::removeTranslator(&program);
-    QCoreApplication::removeTranslator(&qt);
+    chinese.remove();
 }
 
 void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead_data()
@@ -322,12 +340,8 @@ void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead()
     testenv::clearSettings();
     Application::instance()->loadReference();
     mainwindowharness::useQuickRuns(2);
-    QTemporaryDir bin;
-    QVERIFY(QFile::copy(builtTranslation(), bin.filePath(QString(kProgramTranslation) + ".qm")));
-    QTranslator qt;
-    QTranslator program;
-    QVERIFY(installQtTranslation(qt, QLocale("zh_CN")));
-    QVERIFY(installProgramTranslation(program, QLocale("zh_CN"), bin.filePath("quelvarin")));
+    ChineseInterface chinese;
+    QVERIFY(chinese.installed);
 
     RecordedMessage question;
     {
@@ -346,8 +360,7 @@ void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead()
         QVERIFY(boxes.count() > 0);
         question = boxes.messages().first();
     }
-    QCoreApplication::removeTranslator(&program);
-    QCoreApplication::removeTranslator(&qt);
+    chinese.remove();
 
     QCOMPARE(question.standardButtons, QMessageBox::Ok | QMessageBox::Cancel);
     QVERIFY2(!question.buttons.contains("OK") && !question.buttons.contains("Cancel"),

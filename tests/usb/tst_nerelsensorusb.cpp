@@ -46,6 +46,17 @@ public:
     }
 };
 
+// The engine's instrument made a watched spectrometer driver (under a type the factory has),
+// opened; null when it did not open.
+WatchedNerelSensor* openWatchedSensor(Measure& engine)
+{
+    engine.sensorFactory().setCreator(SensorModel::Spyder3, SensorLink::Default,
+                                      [](SigAdapter*) -> CSensor* { return new WatchedNerelSensor; });
+    if (!engine.openSensor(SensorModel::Spyder3))
+        return nullptr;
+    return dynamic_cast<WatchedNerelSensor*>(engine.sensor());
+}
+
 } // namespace
 
 class TestNerelSensorUsb : public QObject
@@ -105,14 +116,8 @@ private slots:
         testenv::clearSettings();
         auto thread = std::make_unique<MeasureThread>();
         Measure* engine = thread->measure();
-        WatchedNerelSensor* sensor = nullptr;
-        engine->sensorFactory().setCreator(SensorModel::Spyder3, SensorLink::Default,
-                                           [&sensor](SigAdapter*) -> CSensor* {
-                                               sensor = new WatchedNerelSensor;
-                                               return sensor;
-                                           });
         MessageRecorder boxes;
-        QVERIFY(engine->openSensor(SensorModel::Spyder3));
+        WatchedNerelSensor* sensor = openWatchedSensor(*engine);
         QVERIFY(sensor);
 
         std::atomic<bool> reading{false};
@@ -196,14 +201,8 @@ private slots:
         platform::writeSetting("measure", "steps", 2);  // white, then the levels 0, 0.5 and 1
         auto thread = std::make_unique<MeasureThread>();
         Measure* engine = thread->measure();
-        WatchedNerelSensor* sensor = nullptr;
-        engine->sensorFactory().setCreator(SensorModel::Spyder3, SensorLink::Default,
-                                           [&sensor](SigAdapter*) -> CSensor* {
-                                               sensor = new WatchedNerelSensor;
-                                               return sensor;
-                                           });
         MessageRecorder boxes;
-        QVERIFY(engine->openSensor(SensorModel::Spyder3));
+        WatchedNerelSensor* sensor = openWatchedSensor(*engine);
         QVERIFY(sensor);
         std::atomic<int> readings{0};
         sensor->onReading = [&] {
