@@ -270,7 +270,8 @@ private:
     bool initHeldSensor();
     // Takes the driver out, closes and deletes it, and empties every result list.
     void dropSensor();
-    bool refusedWhileHeld(const char* what) const;
+    // Logs that `what` was refused because the instrument is held.
+    void warnRefused(const char* what) const;
 
     bool m_matrixCalibrated = false;
     int m_mode = MeasureGray;

@@ -42,20 +42,21 @@ void Measure::endRun()
     m_runHoldsSensor.store(false);
 }
 
-bool Measure::refusedWhileHeld(const char* what) const
+void Measure::warnRefused(const char* what) const
 {
     // The main window refuses its commands with a message before they get here; this guards the
     // driver against any other caller.
     qCWarning(platform::measureLog) << what << "refused: the instrument is in use by"
                                     << (m_runHoldsSensor.load() ? "a run" : "another operation");
-    return true;
 }
 
 bool Measure::openSensor(int type)
 {
     SensorOperation operation(*this);
-    if (!operation)
-        return !refusedWhileHeld("openSensor");
+    if (!operation) {
+        warnRefused("openSensor");
+        return false;
+    }
     // When nothing is made the held driver was left untouched (still open, or still failed), so
     // it is not initialised again (a second open of its port can fail) and the caller learns
     // that the instrument asked for is not there.
@@ -69,7 +70,7 @@ void Measure::createSensor(int type)
 {
     SensorOperation operation(*this);
     if (!operation) {
-        refusedWhileHeld("createSensor");
+        warnRefused("createSensor");
         return;
     }
     // The type follows the driver actually held, so a profile saved later names its instrument.
@@ -105,8 +106,10 @@ bool Measure::makeSensor(int type)
 bool Measure::initSensor()
 {
     SensorOperation operation(*this);
-    if (!operation)
-        return !refusedWhileHeld("initSensor");
+    if (!operation) {
+        warnRefused("initSensor");
+        return false;
+    }
     return initHeldSensor();
 }
 
@@ -127,8 +130,10 @@ bool Measure::initHeldSensor()
 bool Measure::attachSimulator()
 {
     SensorOperation operation(*this);
-    if (!operation)
-        return !refusedWhileHeld("attachSimulator");
+    if (!operation) {
+        warnRefused("attachSimulator");
+        return false;
+    }
     // Called once at start-up with no driver held; a held one is replaced like by the factory.
     std::unique_ptr<CSensor> old(std::exchange(m_sensor, nullptr));
     if (old)
@@ -141,8 +146,10 @@ bool Measure::attachSimulator()
 bool Measure::detachSensor()
 {
     SensorOperation operation(*this);
-    if (!operation)
-        return !refusedWhileHeld("detachSensor");
+    if (!operation) {
+        warnRefused("detachSensor");
+        return false;
+    }
     dropSensor();
     return true;
 }
@@ -175,7 +182,7 @@ void Measure::closeSensor()
 {
     SensorOperation operation(*this);
     if (!operation) {
-        refusedWhileHeld("closeSensor");
+        warnRefused("closeSensor");
         return;
     }
     CSensor* sensor = m_sensor;

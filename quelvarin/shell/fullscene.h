@@ -59,8 +59,9 @@ public:
 
     // Data export and import (dataexport.cpp). exportTo writes baseName + ".data", the page
     // pictures and the two PDF reports, and they replace any earlier export of that base name as
-    // a whole (its pictures that are not written again go too); importFrom replaces the engine's lists from a data file
-    // only when the whole file is valid. Both tell the user the outcome and return it.
+    // a whole (its pictures that are not written again go too); importFrom replaces the engine's
+    // lists from a data file only when the whole file is valid. Both tell the user the outcome
+    // and return it.
     bool exportTo(const QString& baseName);
     bool importFrom(const QString& fileName);
     // The summary report's texts and frames, and the detailed report's title page (reports.cpp).

@@ -71,6 +71,7 @@ QMap<QString, Command> commands()
         {"Calibrate Sensor", {[](MainWindowProbe& p) { p.calibrateSensorAction()->trigger(); }, "Calibrate Sensor"}},
         {"monitor calibration", {[](MainWindowProbe& p) { click(p.lutButton()); }, "Measure"}},
         {"Open profile", {[](MainWindowProbe& p) { p.openProfile()->trigger(); }, "Open"}},
+        {"Save profile", {[](MainWindowProbe& p) { p.saveProfile()->trigger(); }, "Save"}},
     };
 }
 
@@ -286,7 +287,8 @@ void TestInstrumentOperations::commandsRefusedWhileTheSerialCa210Detaches()
 
     // The first wait after the remote-off exchange is the instrument's settle time in close().
     Arrival arrival;
-    atVirtualTime(clock, window.get(), clock.elapsed() + 1, [&] {
+    QObject context; // ends a call still queued when a check fails, with the locals it uses
+    atVirtualTime(clock, &context, clock.elapsed() + 1, [&] {
         arrival.arrived = true;
         arrival.heldSensor = p.measure()->sensor() ? p.measure()->sensor()->name : QString();
         commands().value(command).give(p);
@@ -326,8 +328,9 @@ void TestInstrumentOperations::commandsRefusedWhileTheCs200Connects()
     // The first wait with a driver held is the CS-200's settle time after it has connected,
     // inside init() (the simulator's detach and the page slide come before).
     Arrival arrival;
+    QObject context; // ends a call still queued when a check fails, with the locals it uses
     const InFirstWaitWhere duringInit(
-        clock, window.get(), [&] { return p.measure()->sensor() != nullptr; },
+        clock, &context, [&] { return p.measure()->sensor() != nullptr; },
         [&] {
             arrival.arrived = true;
             CSensor* held = p.measure()->sensor();
@@ -362,7 +365,8 @@ void TestInstrumentOperations::closeWaitsForTheDetach()
     boxes.clear();
 
     bool visibleAfterClose = false;
-    atVirtualTime(clock, window.get(), clock.elapsed() + 1, [&] {
+    QObject context; // ends a call still queued when a check fails, with the locals it uses
+    atVirtualTime(clock, &context, clock.elapsed() + 1, [&] {
         window->close();
         visibleAfterClose = window->isVisible();
     });
@@ -419,7 +423,9 @@ void TestInstrumentOperations::dialogsBlockTheMainWindow()
 
     ModalWatch watch(p, folder.path());
     QVERIFY(QMetaObject::invokeMethod(window.get(), qPrintable(slot), Qt::DirectConnection));
+    // The dialogs have been answered; the run that follows Cancel to the simulator question ends.
     QVERIFY(waitUntilIdle(p));
+    QVERIFY(!window->isMeasuring());
 
     QCOMPARE(watch.seen, dialogs);
     QVERIFY2(watch.faults.isEmpty(), qPrintable(watch.faults.join('\n')));

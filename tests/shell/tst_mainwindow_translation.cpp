@@ -327,8 +327,9 @@ void TestMainWindowTranslation::chineseFileDialogAndMessageBox()
 void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead_data()
 {
     QTest::addColumn<bool>("simulator");
-    QTest::newRow("the simulator question") << true;
-    QTest::newRow("the parameter confirmation") << false;
+    QTest::addColumn<QString>("text"); // the question's English text
+    QTest::newRow("the simulator question") << true << "This is an simulator sensor.                   ";
+    QTest::newRow("the parameter confirmation") << false << "Please Confirm parameters!                   ";
 }
 
 // The questions before a run tell which button to press: in Chinese they must name the buttons
@@ -336,6 +337,7 @@ void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead_data()
 void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead()
 {
     QFETCH(bool, simulator);
+    QFETCH(QString, text);
     QVERIFY(mainwindowharness::enterRunDirectory());
     testenv::clearSettings();
     Application::instance()->loadReference();
@@ -360,6 +362,9 @@ void TestMainWindowTranslation::questionsNameTheirButtonsAsTheyRead()
         QVERIFY(boxes.count() > 0);
         question = boxes.messages().first();
     }
+    // The box looked at is the question of the row, in Chinese.
+    QCOMPARE(question.text, QCoreApplication::translate("MainWindow", qPrintable(text)));
+    QVERIFY(question.text != text);
     chinese.remove();
 
     QCOMPARE(question.standardButtons, QMessageBox::Ok | QMessageBox::Cancel);

@@ -199,12 +199,14 @@ private slots:
         testenv::clearSettings();
         platform::writeSetting("measure", "warmtime", 0);
         platform::writeSetting("measure", "steps", 2);  // white, then the levels 0, 0.5 and 1
+        // Before the engine: a run still going when a check fails keeps counting into it until
+        // the engine's thread has stopped it.
+        std::atomic<int> readings{0};
         auto thread = std::make_unique<MeasureThread>();
         Measure* engine = thread->measure();
         MessageRecorder boxes;
         WatchedNerelSensor* sensor = openWatchedSensor(*engine);
         QVERIFY(sensor);
-        std::atomic<int> readings{0};
         sensor->onReading = [&] {
             if (++readings != 3)
                 return;
