@@ -19,7 +19,6 @@
 #include <QFileDialog>
 #include <QPushButton>
 
-
 namespace {
 
 bool isSimulatorSensor(const CSensor* sensor)
